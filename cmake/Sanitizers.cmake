@@ -1,0 +1,17 @@
+# Sanitizer builds are one option away; they apply to every target of the tree.
+if(VARNET_SANITIZE AND VARNET_TSAN)
+  message(FATAL_ERROR "VARNET_SANITIZE and VARNET_TSAN cannot be combined")
+endif()
+if(VARNET_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(VARNET_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+if(VARNET_FUZZ)
+  # The libraries are instrumented for coverage; the fuzz programs add the libFuzzer driver.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

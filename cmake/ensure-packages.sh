@@ -1,0 +1,24 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build needs when missing.
+# As root it installs them (non-interactive); otherwise it names them and stops.
+varnet_ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "These Debian packages are missing: ${missing[*]}" >&2
+    echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+VARNET_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libexpat1-dev libhidapi-dev
+  libsdl2-dev libcairo2-dev libpango1.0-dev fonts-liberation)
+VARNET_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick)

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+#   ./test.sh             the normal build (warnings are errors)
+#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer
+#   ./test.sh --tsan      ThreadSanitizer
+#   ./test.sh --fuzz      builds the libFuzzer targets with clang and runs each for a short time
+set -euo pipefail
+cd "$(dirname "$0")"
+source cmake/ensure-packages.sh
+
+mode=default
+case "${1:-}" in
+  "") ;;
+  --sanitize) mode=sanitize ;;
+  --tsan) mode=tsan ;;
+  --fuzz) mode=fuzz ;;
+  *) echo "usage: $0 [--sanitize | --tsan | --fuzz]" >&2; exit 2 ;;
+esac
+
+packages=("${VARNET_BUILD_PACKAGES[@]}" "${VARNET_TEST_PACKAGES[@]}")
+[ "$mode" = fuzz ] && packages+=(clang libclang-rt-dev)
+varnet_ensure_packages "${packages[@]}"
+
+build=build/$mode
+flags=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON)
+case "$mode" in
+  sanitize) flags+=(-DVARNET_SANITIZE=ON -DVARNET_BUILD_BENCH=OFF) ;;
+  tsan) flags+=(-DVARNET_TSAN=ON -DVARNET_BUILD_BENCH=OFF) ;;
+  fuzz) flags+=(-DVARNET_FUZZ=ON -DVARNET_BUILD_TESTS=OFF -DVARNET_BUILD_BENCH=OFF
+                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+esac
+
+cmake -S . -B "$build" "${flags[@]}" >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+if [ "$mode" = fuzz ]; then
+  seconds=${VARNET_FUZZ_SECONDS:-30}
+  status=0
+  for f in "$build"/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    name=$(basename "$f"); name=${name#fuzz_}
+    mkdir -p "$build/corpus/$name"
+    echo "== fuzzing $name for $seconds s"
+    "$f" -max_total_time="$seconds" "$build/corpus/$name" "fuzz/corpus/$name" || status=1
+  done
+  exit $status
+fi
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
