@@ -1,0 +1,28 @@
+// Feeds arbitrary bytes, read as UTF-8, as a command line to every option reader.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static constexpr std::u16string_view kNames[] = {
+        u"-FIRMWARE_UPDATE_VERSION=", u"-ALWAYS_UPDATE", u"-UPDATE_TIME_ESTIMATE=",
+        u"-ABSOLUTE_FIRMWARE_FILE_PATH=", u"-FIRMWARE_IMAGE_NAME=", u"-SILENT",
+        u"-SILENT_IF_UPDATE_NOT_NEEDED", u"-START_UPDATE_AUTOMATICALLY", u"-DEBUG_CONSOLE",
+        u"-DEVICE_VID=", u"-DEVICE_PID=", u"-DEVICE_BOOTLOADER_PID=",
+    };
+    const Orv::String line = Orv::W(std::string_view(reinterpret_cast<const char*>(data), size));
+    for (std::u16string_view name : kNames) {
+        Orv::String value;
+        const bool present = Orv::GetCommandLineOption(line, name, value);
+        // A value is never longer than the line, and an absent option has none.
+        if (value.size() > line.size() || (!present && !value.empty())) __builtin_trap();
+        if (name.back() == u'=') (void)Orv::WToI(value);
+    }
+    const Orv::DebugConsoleRequest request = Orv::ReadDebugConsoleOption(line);
+    if (request.action != Orv::DebugConsoleRequest::Action::NetworkTarget &&
+        (request.port != 0 || request.host))
+        __builtin_trap();
+    return 0;
+}
