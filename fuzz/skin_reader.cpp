@@ -1,0 +1,33 @@
+// libFuzzer target: any bytes as a skin document and as a string-table document. The reader must
+// neither crash nor leak, whatever the document holds.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "OrvFramework/ControlBase/ControlFactory.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const char* bytes = reinterpret_cast<const char*>(data);
+
+    auto skins = Orv::MakeRC<Orv::LControlFactory>();
+    skins->ParseXML(bytes, size);
+    skins->FindControlDescriptor(Orv::W("mainControl"));
+
+    // String mode goes through the loader, which reads files: one per process is enough.
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("skin_reader_fuzz_" + std::to_string(::getpid()) + ".xml")).string();
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(bytes, static_cast<std::streamsize>(size));
+    }
+    auto strings = Orv::MakeRC<Orv::LControlFactory>();
+    const Orv::String file(Orv::Utf8ToUtf16(path));
+    strings->LoadStringTables(file, file, static_cast<std::uint32_t>(data[0]) * 0x101u);
+    strings->GetFrameworkStringTable();
+    return 0;
+}

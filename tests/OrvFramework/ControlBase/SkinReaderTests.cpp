@@ -1,0 +1,363 @@
+// The skin reader on small documents: value syntaxes, element rules, failures.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "OrvFramework/ControlBase/ControlFactory.h"
+
+namespace Orv {
+namespace {
+
+constexpr float kByte = 0.003921568859368563f;
+
+std::string Doc(const std::string& body) { return "<Other>" + body + "</Other>"; }
+
+// A control inside a top-level skin, written with the given attributes.
+std::string Tree(const std::string& inner) {
+    return Doc("<Skins><Skin Name=\"S\">" + inner + "</Skin></Skins>");
+}
+
+class SkinReader : public ::testing::Test {
+protected:
+    ORVRESULT Parse(const std::string& text) { return factory->ParseXML(text.data(), text.size()); }
+    int PartWidth(const std::string& width) {
+        auto f = MakeRC<LControlFactory>();
+        const std::string text = Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
+                                     "<Part Name=\"p\" Width=\"" + width +
+                                     "\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>");
+        EXPECT_EQ(f->ParseXML(text.data(), text.size()), S_OK);
+        const auto part = f->FindPart(W("p"));
+        return part ? part->width : -999;
+    }
+    LColor Color(const std::string& value) {
+        auto f = MakeRC<LControlFactory>();
+        const std::string text = Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"" + value + "\"/>");
+        EXPECT_EQ(f->ParseXML(text.data(), text.size()), S_OK);
+        const auto c = f->FindColorizer(W("c"));
+        return c ? c->color : LColor{-1, -1, -1, -1};
+    }
+    RCPtr<LControlDescriptor> Find(const RCPtr<LControlDescriptor>& parent, const char* name) {
+        for (const auto& c : parent->children)
+            if (c->controlName == W(name)) return c;
+        return nullptr;
+    }
+    RCPtr<LControlFactory> factory = MakeRC<LControlFactory>();
+};
+
+TEST_F(SkinReader, IntegerSyntax) {
+    EXPECT_EQ(PartWidth("0x1F"), 31);
+    EXPECT_EQ(PartWidth("0x12345"), 0x1234);  // four digits at most
+    EXPECT_EQ(PartWidth("0x1g"), 1);
+    EXPECT_EQ(PartWidth("0X1F"), 0);          // only a lower-case x announces hexadecimal
+    EXPECT_EQ(PartWidth("12px"), 12);
+    EXPECT_EQ(PartWidth("-7"), -7);
+    EXPECT_EQ(PartWidth("abc"), 0);
+}
+
+TEST_F(SkinReader, ColorSyntax) {
+    const LColor orange = Color("0xFF8000");
+    EXPECT_FLOAT_EQ(orange.red, 1.0f * 255 * kByte);
+    EXPECT_NEAR(orange.green, 0.502f, 0.001f);
+    EXPECT_EQ(orange.blue, 0.0f);
+    EXPECT_EQ(orange.alpha, 0.0f);  // six digits leave alpha as it was
+    const LColor alphaOnly = Color("80");
+    EXPECT_NEAR(alphaOnly.alpha, 0.502f, 0.001f);
+    EXPECT_EQ(alphaOnly.red, 0.0f);
+    EXPECT_EQ(Color("0x123"), (LColor{0, 0, 0, 0}));
+    const LColor full = Color("0X40102030");
+    EXPECT_FLOAT_EQ(full.alpha, 0x40 * kByte);
+    EXPECT_FLOAT_EQ(full.red, 0x10 * kByte);
+    EXPECT_FLOAT_EQ(full.green, 0x20 * kByte);
+    EXPECT_FLOAT_EQ(full.blue, 0x30 * kByte);
+}
+
+TEST_F(SkinReader, GradientNeedsAllItsAttributes) {
+    ASSERT_EQ(Parse(Doc(
+                  "<Colorizer Name=\"lin\" ColorType=\"LinearGradient\" Color=\"0xFF000000\" GradientEndColor=\"FF\""
+                  " GradientStartX=\"0.25\" GradientStartY=\"1e-1\" GradientEndX=\"1\" GradientEndY=\"junk\"/>"
+                  "<Colorizer Name=\"half\" ColorType=\"RadialGradient\" Color=\"FF\" GradientEndColor=\"FF\""
+                  " GradientStartX=\"0\" GradientStartY=\"0\" GradientEndX=\"1\"/>"
+                  "<Colorizer Name=\"lin\" ColorType=\"SolidFill\" Color=\"FF\"/>"
+                  "<Colorizer Name=\"noColor\" ColorType=\"SolidFill\"/>")),
+              S_OK);
+    const auto lin = factory->FindColorizer(W("lin"));
+    ASSERT_TRUE(lin);
+    EXPECT_EQ(lin->type, LColorizer::LinearGradient);  // the first definition wins
+    EXPECT_FLOAT_EQ(lin->gradientStartX, 0.25f);
+    EXPECT_FLOAT_EQ(lin->gradientStartY, 0.1f);
+    EXPECT_EQ(lin->gradientEndY, 0.0f);
+    EXPECT_FLOAT_EQ(lin->gradientEndColor.alpha, 1.0f * 255 * kByte);
+    ASSERT_TRUE(factory->FindColorizer(W("half")));
+    EXPECT_EQ(factory->FindColorizer(W("half"))->type, LColorizer::Solid);
+    EXPECT_FALSE(factory->FindColorizer(W("noColor")));
+}
+
+TEST_F(SkinReader, PartRules) {
+    ASSERT_EQ(Parse(Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
+                        "<Part Name=\"p\" Width=\"5\" Height=\"6\" ResizeType=\"Center\" ColorizerName=\"c\"/>"
+                        "<Part Name=\"p\" Width=\"9\" Height=\"9\" ResizeType=\"Tile\" ColorizerName=\"c\"/>"
+                        "<Part Name=\"ghost\" Width=\"5\" Height=\"6\" ResizeType=\"Tile\" ColorizerName=\"none\"/>"
+                        "<Part Name=\"noLocY\" Width=\"5\" Height=\"6\" ResizeType=\"Odd\" ColorizerName=\"c\""
+                        " ImageFile=\"a.png\" ImageLocX=\"1\" ColorizerAlphaMod=\"0.5\"/>"
+                        "<Part Name=\"masked\" Width=\"5\" Height=\"6\" ResizeType=\"Tile\" ImageFile=\"a.png\""
+                        " ImageLocX=\"1\" ImageLocY=\"2\" ColorizerMaskFile=\"m.png\" MaskLocX=\"3\" MaskLocY=\"4\"/>"
+                        "<Part Name=\"noHeight\" Width=\"5\" ResizeType=\"Tile\" ColorizerName=\"c\"/>")),
+              S_OK);
+    const auto p = factory->FindPart(W("p"));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->width, 5);
+    EXPECT_EQ(p->resizeType, LVisualPartDescriptor::Center);
+    EXPECT_FALSE(factory->FindPart(W("ghost")));
+    const auto noLocY = factory->FindPart(W("noLocY"));
+    ASSERT_TRUE(noLocY);
+    EXPECT_FALSE(noLocY->image);
+    EXPECT_EQ(noLocY->resizeType, LVisualPartDescriptor::Stretch);
+    EXPECT_FLOAT_EQ(noLocY->colorizerAlphaMod, 0.5f);
+    const auto masked = factory->FindPart(W("masked"));
+    ASSERT_TRUE(masked);
+    EXPECT_EQ(masked->image, (LImageReference{W("a.png"), 1, 2, 5, 6}));
+    EXPECT_EQ(masked->mask, (LImageReference{W("m.png"), 3, 4, 5, 6}));
+    EXPECT_FLOAT_EQ(masked->colorizerAlphaMod, 1.0f);
+    EXPECT_FALSE(factory->FindPart(W("noHeight")));
+}
+
+TEST_F(SkinReader, LooksAndLookLists) {
+    ASSERT_EQ(Parse(Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
+                        "<Part Name=\"p\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>"
+                        "<Looks><Look Name=\"a\">"
+                        "<ClientPart Name=\"p\" OffsetLeft=\"1\" OffsetTop=\"2\" OffsetRight=\"3\"/>"
+                        "<NonClientParts><NonClientPart Name=\"p\" OffsetRight=\"4\" OffsetTop=\"5\" Width=\"0\" Height=\"7\"/>"
+                        "<NonClientPart Name=\"missing\" OffsetLeft=\"1\"/></NonClientParts>"
+                        "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"0\" TextRightRel=\"1\" TextRightAbs=\"0\""
+                        " TextHAlign=\"0.5\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\""
+                        " TextForegroundPart=\"p\"/>"
+                        "</Look><Look Name=\"b\"/></Looks>"
+                        "<LookLists><LookList Name=\"L\" NumLooks=\"3\"><Look Name=\"a\" Index=\"0\"/>"
+                        "<Look Name=\"a\" Index=\"2\"/><Look Name=\"b\" Index=\"7\"/><Look Name=\"b\" Index=\"-1\"/>"
+                        "<Look Name=\"nope\" Index=\"1\"/></LookList>"
+                        "<LookList Name=\"L\" NumLooks=\"1\"><Look Name=\"b\" Index=\"1\"/></LookList>"
+                        "<LookList Name=\"huge\" NumLooks=\"2000000000\"/></LookLists>")),
+              S_OK);
+    const auto a = factory->FindLook(W("a"));
+    ASSERT_TRUE(a);
+    EXPECT_FALSE(a->clientPart);  // OffsetBottom missing
+    ASSERT_EQ(a->nonClientParts.size(), 1u);
+    const LDockedPart& d = a->nonClientParts[0];
+    EXPECT_EQ(d.dockFlags, 6u);
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.top, 5);
+    EXPECT_EQ(d.right, 4);
+    EXPECT_EQ(d.bottom, 0);
+    EXPECT_FALSE(d.hasWidth);
+    EXPECT_TRUE(d.hasHeight);
+    EXPECT_FALSE(a->hasTextProperties);  // TextVAlign missing
+
+    const auto list = factory->FindLookList(W("L"));
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->GetCount(), 3u);
+    EXPECT_EQ(list->GetLook(0).Get(), a.Get());
+    EXPECT_FALSE(list->GetLook(1));
+    EXPECT_EQ(list->GetLook(2).Get(), a.Get());
+    EXPECT_FALSE(factory->FindLookList(W("huge")));
+}
+
+TEST_F(SkinReader, PositionAndSizeReferences) {
+    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"top\">"
+                         "<SubControl Class=\"K\" Name=\"a\" XPositionToControl=\"Screen\" YPositionToControl=\"Parent\""
+                         " XSizeToControl=\"Active Window\" YSizeToControl=\"Self\" XMinSizeToControl=\"Parent\""
+                         " YMaxSizeToControl=\"Self\" XMaxSizeAbs=\"12\" XMaxSizeRel=\"0.5\"/>"
+                         "<SubControl Class=\"K\" Name=\"b\" XPositionToControl=\"Active Window\" YPositionToControl=\"buttonExit\""
+                         " XSizeToControl=\"Client\" YSizeToControl=\"a\" TextOverflowXType=\"Bogus\" TextOverflowYType=\"Wrap\""
+                         " XPositionAbs=\"0x10\" YPositionAbs=\"-3.7\" XIsDocked=\"true\" YIsDocked=\"True\"/>"
+                         "</SubControl>")),
+              S_OK);
+    const auto top = factory->FindControlDescriptor(W("top"));
+    ASSERT_TRUE(top);
+    const auto& a = *Find(top, "a")->layout;
+    EXPECT_EQ(a.x.positionReference, PositionReference::Parent);
+    EXPECT_EQ(a.y.positionReference, PositionReference::Parent);
+    EXPECT_EQ(a.x.sizeReference, SizeReference::Client);
+    EXPECT_EQ(a.y.sizeReference, SizeReference::Self);
+    EXPECT_EQ(a.x.minimumSize.reference, LimitReference::Control);
+    EXPECT_EQ(a.x.minimumSize.controlName, W("Parent"));
+    EXPECT_EQ(a.x.maximumSize.absolute, 12.0);
+    EXPECT_FLOAT_EQ(a.x.maximumSize.relative, 0.5f);
+    EXPECT_EQ(a.y.maximumSize.reference, LimitReference::Self);
+    // Untouched fields keep their defaults.
+    EXPECT_EQ(a.x.sizeAbsolute, 16.0);
+    EXPECT_EQ(a.y.sizeAbsolute, 40.0);
+    EXPECT_TRUE(a.clipToParent);
+    EXPECT_TRUE(a.enabled);
+
+    const auto& b = *Find(top, "b")->layout;
+    EXPECT_EQ(b.x.positionReference, PositionReference::Client);
+    EXPECT_EQ(b.y.positionReference, PositionReference::Control);
+    EXPECT_EQ(b.y.positionControlName, W("buttonExit"));
+    EXPECT_EQ(b.x.sizeReference, SizeReference::Client);
+    EXPECT_EQ(b.y.sizeReference, SizeReference::Control);
+    EXPECT_EQ(b.y.sizeControlName, W("a"));
+    EXPECT_EQ(b.textOverflowX, TextOverflowX::Clip);
+    EXPECT_EQ(b.textOverflowY, TextOverflowY::Clip);
+    EXPECT_EQ(b.x.positionAbsolute, 0.0);  // Abs values are plain decimal
+    EXPECT_EQ(b.y.positionAbsolute, -3.0);
+    EXPECT_FALSE(b.x.docked);  // only "True" is true
+    EXPECT_TRUE(b.y.docked);
+}
+
+TEST_F(SkinReader, TabStopAndVisibilityOfTopLevelControlsAreIgnored) {
+    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"plain\"/>"
+                         "<SubControl Class=\"K\" Name=\"top\" TabStop=\"-3\" IsVisible=\"False\" Z_Order=\"4\">"
+                         "<SubControl Class=\"K\" Name=\"deep\" TabStop=\"-3\" IsVisible=\"False\"/></SubControl>")),
+              S_OK);
+    const auto top = factory->FindControlDescriptor(W("top"));
+    ASSERT_TRUE(top);
+    EXPECT_EQ(factory->FindControlDescriptor(W("plain"))->layout->tabStop, 0);
+    EXPECT_EQ(top->layout->tabStop, 0);
+    EXPECT_TRUE(top->layout->visible);
+    EXPECT_EQ(top->layout->zOrder, 4);
+    const auto deep = Find(top, "deep");
+    EXPECT_EQ(deep->layout->tabStop, -3);
+    EXPECT_FALSE(deep->layout->visible);
+}
+
+TEST_F(SkinReader, ChildrenSortedByLayoutOrder) {
+    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"top\">"
+                         "<SubControl Class=\"K\" Name=\"two\" LayoutOrder=\"2\"/>"
+                         "<SubControl Class=\"K\" Name=\"zero\" LayoutOrder=\"0\"/>"
+                         "<SubControl Class=\"K\" Name=\"one\" LayoutOrder=\"0x1\"/></SubControl>")),
+              S_OK);
+    const auto top = factory->FindControlDescriptor(W("top"));
+    ASSERT_EQ(top->children.size(), 3u);
+    EXPECT_EQ(top->children[0]->controlName, W("zero"));
+    EXPECT_EQ(top->children[1]->controlName, W("one"));
+    EXPECT_EQ(top->children[2]->controlName, W("two"));
+}
+
+TEST_F(SkinReader, Fonts) {
+    ASSERT_EQ(Parse(Doc("<Application Name=\"App\"/>"
+                        "<Skins><Skin Name=\"S\" FontName=\"Arial\" FontSize=\"8.25\">"
+                        "<FontLocale LCID=\"0x0009\"/><FontXLat Name=\"Arial\" XLat=\"Liberation Sans\"/>"
+                        "<FontLocale LCID=\"0x0011\"/><FontXLat Name=\"Tahoma\" XLat=\"MS Gothic\"/>"
+                        "<SubControl Class=\"K\" Name=\"rel\" FontSizeIsRelative=\"True\" FontName=\"Arial\"><Skin/></SubControl>"
+                        "<SubControl Class=\"K\" Name=\"sized\" FontSizeIsRelative=\"True\" FontSize=\"1.5\""
+                        " FontInheritsFromParent=\"True\" FontStyle=\"2\" FontName=\"Tahoma\"><Skin/></SubControl>"
+                        "</Skin></Skins>")),
+              S_OK);
+    const auto root = factory->GetRoot(0);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->controlName, W("App"));
+    EXPECT_EQ(root->skin->fontStyle, -1);
+    const auto rel = factory->FindControlDescriptor(W("rel"))->skin;
+    EXPECT_EQ(rel->fontSize, 0.0f);
+    EXPECT_FALSE(rel->fontSizeIsRelative);  // a relative size needs a size
+    EXPECT_EQ(rel->fontName, W("Liberation Sans"));
+    const auto sized = factory->FindControlDescriptor(W("sized"))->skin;
+    EXPECT_TRUE(sized->fontSizeIsRelative);
+    EXPECT_TRUE(sized->fontInheritsFromParent);
+    EXPECT_FLOAT_EQ(sized->fontSize, 1.5f);
+    EXPECT_EQ(sized->fontStyle, 2);
+    EXPECT_EQ(sized->fontName, W("Tahoma"));  // translated only for Japanese
+}
+
+TEST_F(SkinReader, CreateParametersKeepTheWholeText) {
+    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"c\"><CreateParamList>"
+                         "<CreateParam ID=\"DEFER_CREATE\">true</CreateParam>"
+                         "<CreateParam ID=\"TEXT\">a &amp; b\nc</CreateParam>"
+                         "<CreateParam ID=\"TEXT\">again</CreateParam>"
+                         "<CreateParam>lost</CreateParam>"
+                         "</CreateParamList></SubControl>"
+                         "<SubControl Class=\"K\" Name=\"none\"/>")),
+              S_OK);
+    const auto c = factory->FindControlDescriptor(W("c"));
+    ASSERT_TRUE(c->createParameters);
+    EXPECT_EQ(c->createParameters->size(), 2u);
+    ASSERT_TRUE(c->GetCreateParameter(W("DEFER_CREATE")));
+    EXPECT_EQ(*c->GetCreateParameter(W("DEFER_CREATE")), W("true"));
+    EXPECT_EQ(*c->GetCreateParameter(W("TEXT")), W("again"));
+    EXPECT_FALSE(factory->FindControlDescriptor(W("none"))->createParameters);
+
+    auto other = MakeRC<LControlFactory>();
+    const std::string text = Tree("<SubControl Class=\"K\" Name=\"c\"><CreateParamList>"
+                                  "<CreateParam ID=\"TEXT\">a &amp; b\nc</CreateParam></CreateParamList></SubControl>");
+    ASSERT_EQ(other->ParseXML(text.data(), text.size()), S_OK);
+    EXPECT_EQ(*other->FindControlDescriptor(W("c"))->GetCreateParameter(W("TEXT")), W("a & b\nc"));
+}
+
+TEST_F(SkinReader, BadSubControlEndsTheParseAndKeepsWhatWasRead) {
+    const std::string text = Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>\n"
+                                 "<Skins><Skin><SubControl Class=\"K\" Name=\"ok\"/>\n"
+                                 "<SubControl Class=\"K\"/></Skin></Skins>"
+                                 "<Colorizer Name=\"after\" ColorType=\"SolidFill\" Color=\"FF\"/>");
+    EXPECT_EQ(factory->ParseXML(text.data(), text.size()), E_FAIL);
+    EXPECT_NE(factory->GetLastParseError().find("Runtime Error : Bad Subcontrol Element : "
+                                                "Orv::LControlFactory::XMLStartElement"),
+              std::string::npos)
+        << factory->GetLastParseError();
+    EXPECT_NE(factory->GetLastParseError().find("Line 1084"), std::string::npos);
+    EXPECT_EQ(factory->GetLastParseErrorLine(), 3);
+    EXPECT_TRUE(factory->FindColorizer(W("c")));
+    EXPECT_FALSE(factory->FindColorizer(W("after")));
+    EXPECT_TRUE(factory->FindControlDescriptor(W("ok")));
+}
+
+TEST_F(SkinReader, MalformedDocumentsFailCleanly) {
+    const std::string broken = "<a>\n<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>\n<b></a>";
+    EXPECT_EQ(Parse(broken), E_FAIL);
+    EXPECT_EQ(factory->GetLastParseError(), "mismatched tag");
+    EXPECT_EQ(factory->GetLastParseErrorLine(), 3);
+    EXPECT_TRUE(factory->FindColorizer(W("c")));
+
+    for (const char* bad : {"", "<", "<a", "no xml", "<a><b>", "<?xml version=\"1.0\" encoding=\"bogus\"?><a/>",
+                            "<a x=\"1\" x=\"2\"/>", "<a>&undefined;</a>"}) {
+        auto f = MakeRC<LControlFactory>();
+        EXPECT_EQ(f->ParseXML(bad, std::char_traits<char>::length(bad) ? std::char_traits<char>::length(bad) : 1),
+                  E_FAIL)
+            << bad;
+        EXPECT_FALSE(f->GetLastParseError().empty()) << bad;
+    }
+    // Elements outside their place never crash: parts before any look, entries without a list,
+    // skins and controls closed out of order.
+    EXPECT_EQ(Parse(Doc("<ClientPart Name=\"p\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/>"
+                        "<NonClientPart Name=\"p\"/><TextProperties/><Look Name=\"x\" Index=\"0\"/>"
+                        "<LookLists><SubControl Class=\"K\" Name=\"orphan\"><SubControl Class=\"K\" Name=\"kid\"/>"
+                        "<Skin LookList=\"none\"/><LookList Name=\"n\" NumLooks=\"1\"/></SubControl></LookLists>"
+                        "<CreateParam ID=\"x\">y</CreateParam><CreateParamList/>")),
+              S_OK);
+    EXPECT_EQ(factory->GetRootCount(), 0u);
+}
+
+TEST_F(SkinReader, ZeroLengthMeansZeroTerminatedAndUtf16IsRead) {
+    EXPECT_EQ(factory->ParseXML("<r><Application Name=\"Z\"/></r>", 0), S_OK);
+    EXPECT_EQ(factory->GetApplicationName(), W("Z"));
+
+    const std::u16string text = u"\uFEFF<r><Application Name=\"\u00DCber\"/></r>";
+    auto f = MakeRC<LControlFactory>();
+    EXPECT_EQ(f->ParseXML(reinterpret_cast<const char*>(text.data()), text.size() * 2), S_OK)
+        << f->GetLastParseError();
+    EXPECT_EQ(f->GetApplicationName(), u"\u00DCber");
+}
+
+TEST_F(SkinReader, SeveralRootsAndTheCurrentOne) {
+    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"x\" LayoutOrder=\"1\"/>"
+                         "<SubControl Class=\"K2\" Name=\"x\" LayoutOrder=\"2\"/>") +
+                    ""),
+              S_OK);
+    ASSERT_EQ(Parse(Tree("<SubControl Class=\"Second\" Name=\"x\"/>")), S_OK);
+    ASSERT_EQ(factory->GetRootCount(), 2u);
+    EXPECT_EQ(factory->FindControlDescriptor(W("x"))->className, W("K2"));  // the last one wins
+    EXPECT_EQ(factory->SetCurrentRootIndex(1), S_OK);
+    EXPECT_EQ(factory->FindControlDescriptor(W("x"))->className, W("Second"));
+    EXPECT_EQ(factory->SetCurrentRootIndex(2), E_INVALIDARG);
+    EXPECT_FALSE(factory->FindControlDescriptor(W("missing")));
+}
+
+TEST_F(SkinReader, MissingDocuments) {
+    EXPECT_EQ(factory->LoadSkins(W("::NO_SUCH_RESOURCE")), E_FAIL);
+    EXPECT_EQ(factory->LoadSkins(W("/nonexistent/Skins.xml")), E_FAIL);
+    // The resource name takes underscores for dots and ignores case.
+    EXPECT_EQ(factory->LoadSkins(W("::app.skins")), S_OK) << factory->GetLastParseError();
+    EXPECT_TRUE(factory->FindControlDescriptor(W("mainControl")));
+}
+
+}  // namespace
+}  // namespace Orv

@@ -1,0 +1,190 @@
+// String tables: locale choice with per-document fallback, lookups, and the shipped translations.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "OrvFramework/ControlBase/ControlFactory.h"
+
+namespace Orv {
+namespace {
+
+std::string Table(const std::string& id, const std::string& strings) {
+    return "<StringTable ID=\"" + id + "\">" + strings + "</StringTable>";
+}
+std::string Str(const std::string& id, const std::string& locales) {
+    return "<String ID=\"" + id + "\">" + locales + "</String>";
+}
+std::string Loc(const std::string& lcid, const std::string& text) {
+    return "<Locale LCID=\"" + lcid + "\">" + text + "</Locale>";
+}
+
+class StringTables : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::path(::testing::TempDir()) /
+                 ("strings_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    String Write(const char* name, const std::string& body) {
+        const auto path = folder / name;
+        std::ofstream(path, std::ios::binary) << "<Orvane_StringTable_Definitions>" << body
+                                              << "</Orvane_StringTable_Definitions>";
+        return String(Utf8ToUtf16(path.string()));
+    }
+    ORVRESULT Load(const std::string& app, const std::string& framework, std::uint32_t language) {
+        return factory->LoadStringTables(Write("app.xml", app), Write("fw.xml", framework), language);
+    }
+    String Text(const char* table, const char* id) {
+        String text = W("<none>");
+        if (const auto t = factory->FindStringTable(W(table))) t->GetString(W(id), text);
+        return text;
+    }
+    std::filesystem::path folder;
+    RCPtr<LControlFactory> factory = MakeRC<LControlFactory>();
+};
+
+TEST_F(StringTables, PrimaryLanguageFallback) {
+    ASSERT_EQ(Load(Table("T", Str("A", Loc("0x0009", "Yes") + Loc("0x0007", "Ja")) + Str("B", Loc("9", "Only English"))),
+                   Table("Framework", Str("F", Loc("0x0007", "Datei") + Loc("0x0009", "File"))), 0x0407),
+              S_OK);
+    EXPECT_EQ(factory->GetLanguageId(), 0x0007u);
+    EXPECT_EQ(Text("T", "A"), W("Ja"));
+    EXPECT_EQ(Text("T", "B"), W("<none>"));  // no English stand-in once German was found
+    EXPECT_EQ(Text("Framework", "F"), W("Datei"));
+}
+
+TEST_F(StringTables, TraditionalChineseFallback) {
+    for (std::uint32_t language : {0x0404u, 0x0C04u, 0x1404u}) {
+        factory = MakeRC<LControlFactory>();
+        ASSERT_EQ(Load(Table("T", Str("A", Loc("0x0004", "简") + Loc("0x7c04", "繁") + Loc("0x0009", "E"))), "", language),
+                  S_OK);
+        EXPECT_EQ(Text("T", "A"), W("繁")) << language;
+    }
+    factory = MakeRC<LControlFactory>();
+    ASSERT_EQ(Load(Table("T", Str("A", Loc("0x0004", "简") + Loc("0x7c04", "繁"))), "", 0x0804), S_OK);
+    EXPECT_EQ(Text("T", "A"), W("简"));
+}
+
+TEST_F(StringTables, ARequestedLocaleWithOneTextGivesOnlyThatText) {
+    ASSERT_EQ(Load(Table("T", Str("A", Loc("0x0411", "はい") + Loc("0x0009", "Yes")) + Str("B", Loc("0x0009", "No"))),
+                   Table("Framework", Str("F", Loc("0x0009", "File") + Loc("0x0011", "ファイル"))), 0x0411),
+              S_OK);
+    EXPECT_EQ(Text("T", "A"), W("はい"));
+    EXPECT_EQ(Text("T", "B"), W("<none>"));
+    // The framework document is read with 0x0411, which it lacks, and falls back to English.
+    EXPECT_EQ(Text("Framework", "F"), W("File"));
+}
+
+TEST_F(StringTables, EnglishFallbackCarriesOverToTheFrameworkDocument) {
+    ASSERT_EQ(Load(Table("T", Str("A", Loc("0x0009", "Yes"))),
+                   Table("Framework", Str("F", Loc("0x0007", "Datei") + Loc("0x0009", "File"))), 0x0407),
+              S_OK);
+    EXPECT_EQ(factory->GetLanguageId(), 0x0009u);
+    EXPECT_EQ(Text("T", "A"), W("Yes"));
+    EXPECT_EQ(Text("Framework", "F"), W("File"));
+}
+
+TEST_F(StringTables, LocaleValuesTextsAndTables) {
+    ASSERT_EQ(Load(Table("T", Str("A", Loc("9", "one") + Loc("0x0009", " two ") + Loc("0x00009", "never")) +
+                                   "<String>" + Loc("0x0009", "+three") + "</String>" +
+                                   Str("E", Loc("0x0009", "&lt;a&gt; &amp; &#x4E2D;"))) +
+                       Table("T", Str("C", Loc("0x0009", "more"))) + Table("T2", Str("A", Loc("0x0007", "x"))) +
+                       "<Application Name=\"App\"/>" + Table("|App", Str("W", Loc("0x0009", "welcome"))) +
+                       Table("App|top", Str("LABEL", Loc("0x0009", "Top"))) +
+                       Table("Parent.Class|kid", Str("LABEL", Loc("0x0009", "Kid"))),
+                   Table("Framework", Str("A", Loc("0x0009", "fw"))) + Table("T", Str("A", Loc("0x0009", "-again"))),
+                   0x0409),
+              S_OK);
+    EXPECT_EQ(Text("T", "A"), W("one two +three-again"));  // concatenated, blanks kept
+    EXPECT_EQ(Text("T", "C"), W("more"));
+    EXPECT_EQ(Text("T", "E"), W("<a> & 中"));
+    const auto t2 = factory->FindStringTable(W("T2"));
+    ASSERT_TRUE(t2);  // the table exists, its only string does not in this language
+    EXPECT_FALSE(t2->HasString(W("A")));
+    String unchanged = W("keep");
+    EXPECT_FALSE(t2->GetString(W("A"), unchanged));
+    EXPECT_EQ(unchanged, W("keep"));
+
+    const auto app = factory->GetApplicationStringTable();
+    ASSERT_TRUE(app);
+    EXPECT_TRUE(app->HasString(W("W")));
+    EXPECT_TRUE(factory->GetFrameworkStringTable()->HasString(W("A")));
+    EXPECT_TRUE(factory->GetStringTable(nullptr, W("top")));
+    LControlDescriptor parent(W("Parent.Class"), W("p"), nullptr);
+    const auto kid = factory->GetStringTable(&parent, W("kid"));
+    ASSERT_TRUE(kid);
+    String text;
+    EXPECT_TRUE(kid->GetString(W("LABEL"), text));
+    EXPECT_EQ(text, W("Kid"));
+    EXPECT_FALSE(factory->GetStringTable(&parent, W("top")));
+}
+
+TEST_F(StringTables, MissingOrBrokenDocumentsLeaveTablesMissing) {
+    EXPECT_EQ(factory->LoadStringTables(W("/nonexistent/a.xml"), W("::NO_SUCH"), 0x0409), S_OK);
+    EXPECT_FALSE(factory->GetFrameworkStringTable());
+    EXPECT_EQ(Load(Table("T", Str("A", Loc("0x0009", "kept"))) + "<broken",
+                   Table("Framework", Str("F", Loc("0x0009", "also kept"))) + "</wrong>", 0x0409),
+              S_OK);
+    EXPECT_EQ(Text("T", "A"), W("kept"));
+    EXPECT_EQ(Text("Framework", "F"), W("also kept"));
+    EXPECT_FALSE(factory->GetLastParseError().empty());
+}
+
+TEST_F(StringTables, DefinitionsFromAFolder) {
+    Write("StringTables.xml", "<Application Name=\"App\"/>" + Table("|App", Str("S", Loc("0x0009", "hi"))));
+    Write("FrameworkStrings.xml", "");
+    std::ofstream(folder / "Skins.xml") << "<x><Parts><Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
+                                           "<Part Name=\"p\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ImageFile=\"i.png\""
+                                           " ImageLocX=\"0\" ImageLocY=\"0\"/></Parts></x>";
+    const String base(Utf8ToUtf16(folder.string()));
+    ASSERT_EQ(factory->LoadDefinitions(base, 0x0409), S_OK) << factory->GetLastParseError();
+    EXPECT_EQ(factory->GetBasePath(), base + u"/");
+    EXPECT_EQ(factory->FindPart(W("p"))->image->file, base + u"/i.png");
+    String text;
+    EXPECT_TRUE(factory->GetApplicationStringTable()->GetString(W("S"), text));
+    std::filesystem::remove(folder / "Skins.xml");
+    EXPECT_EQ(MakeRC<LControlFactory>()->LoadDefinitions(base, 0x0409), E_FAIL);
+}
+
+// The shipped documents in every language the framework document carries.
+TEST(ShippedStringTables, EveryLanguageHasEveryText) {
+    struct Case { std::uint32_t request; const char* next; const char* remaining; };
+    const Case cases[] = {{0x0409, "Next", "Remaining"},   {0x0C0A, "Siguiente", "Restante"},
+                          {0x0407, "Weiter", "Verbleibend"}, {0x0411, "次へ", "残り"},
+                          {0x040C, "Suivant", "Restant"},   {0x0410, "Avanti", "Rimanente"},
+                          {0x0412, "다음", "남음"},         {0x0404, "下一步", "剩餘"},
+                          {0x0C04, "下一步", "剩餘"},       {0x0804, "下一步", "剩余"},
+                          {0x0416, "Next", "Remaining"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.request);
+        auto factory = MakeRC<LControlFactory>();
+        ASSERT_EQ(factory->LoadDefinitions(W("::"), c.request), S_OK);
+        const auto main = factory->FindControlDescriptor(W("mainControl"));
+        ASSERT_TRUE(main);
+        String text;
+        ASSERT_TRUE(factory->GetStringTable(main.Get(), W("buttonNext"))->GetString(W("LABEL"), text));
+        EXPECT_EQ(text, W(c.next));
+        ASSERT_TRUE(factory->GetFrameworkStringTable()->GetString(W("REMAINING"), text));
+        EXPECT_EQ(text, W(c.remaining));
+        EXPECT_EQ(factory->GetFrameworkStringTable()->GetCount(), 35u);
+        // Every label of the main control has its text, and none is a placeholder.
+        std::size_t labels = 0;
+        for (const auto& child : main->children) {
+            const auto table = factory->GetStringTable(main.Get(), child->controlName);
+            if (!table) continue;
+            ++labels;
+            ASSERT_TRUE(table->GetString(W("LABEL"), text));
+            EXPECT_FALSE(text.empty());
+            EXPECT_EQ(text.find(u"111111"), std::u16string::npos);
+        }
+        EXPECT_EQ(labels, 15u);  // all but the picture, the progress bar and the post-install label
+        ASSERT_TRUE(factory->GetApplicationStringTable()->GetString(W("UPDATE_FIRMWARE_TO_VERSION"), text));
+        EXPECT_GT(text.size(), 20u);
+    }
+}
+
+}  // namespace
+}  // namespace Orv
