@@ -1,0 +1,315 @@
+#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include "OrvFramework/Utilities/Graphics/ErrorText.h"
+
+#include <functional>
+#include <string>
+
+namespace Orv {
+namespace {
+
+constexpr LColor kRed{1.0f, 0.0f, 0.0f, 1.0f};
+constexpr LColor kWhite{1.0f, 1.0f, 1.0f, 1.0f};
+
+using Testing::ErrorOf;
+
+// An offscreen surface painted black, and a renderer drawing into it.
+class CairoRendererTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 120, 60);
+        cairo_t* cr = cairo_create(surface);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        renderer = MakeRC<LCairoRenderer>(clock);
+    }
+    void TearDown() override {
+        renderer->EndPaint(surface);
+        cairo_surface_destroy(surface);
+    }
+    std::uint32_t Pixel(int x, int y) {
+        cairo_surface_flush(surface);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        return reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(surface))[x];
+    }
+    // A bitmap whose every pixel tells where it is: red = x, green = y.
+    static RCPtr<LBitmap> Numbered(int width, int height) {
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(0xFF000000u | (x << 16) | (y << 8));
+        return MakeRC<LBitmap>(MakeRC<LBitmapData>(width, height, pixels));
+    }
+
+    Platform::VirtualClock clock;
+    cairo_surface_t* surface = nullptr;
+    RCPtr<LCairoRenderer> renderer;
+};
+
+TEST(RendererCreateTest, OnlyTheCairoTypeExists) {
+    auto renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, 432, 295}, nullptr);
+    EXPECT_NE(dynamic_cast<LCairoRenderer*>(renderer.Get()), nullptr);
+    for (int type : {0, 2, 3, -1}) {
+        const std::string error = ErrorOf([type] { LRenderer::Create(type, {}, nullptr); });
+        EXPECT_EQ(error.rfind("Domain Error : Orv::LRenderer::Create : ", 0), 0u) << error;
+        EXPECT_NE(error.find(" : Line 62"), std::string::npos) << error;
+    }
+}
+
+TEST_F(CairoRendererTest, FillAndOutlineCoverExactPixels) {
+    renderer->BeginPaint(surface);
+    renderer->FillRect({10, 10, 20, 5}, kRed);
+    EXPECT_EQ(Pixel(10, 10), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(29, 14), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(30, 14), 0xFF000000u);
+    EXPECT_EQ(Pixel(29, 15), 0xFF000000u);
+    EXPECT_EQ(Pixel(9, 10), 0xFF000000u);
+
+    renderer->DrawRect({40, 10, 10, 10}, kWhite);
+    EXPECT_EQ(Pixel(40, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(50, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(45, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(41, 11), 0xFF000000u);  // only the outline
+    EXPECT_EQ(Pixel(51, 20), 0xFF000000u);
+
+    renderer->DrawLine({60, 30}, {69, 30}, kRed);
+    EXPECT_EQ(Pixel(60, 30), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(65, 30), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(65, 31), 0xFF000000u);
+
+    renderer->FillPolygon({{0, 0}, {4, 0}, {4, 4}, {0, 4}}, kWhite, {2.0, 2.0});  // scaled to 8 x 8
+    EXPECT_EQ(Pixel(7, 7), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    // Half opacity over black.
+    renderer->SetOpacity(0.5f);
+    renderer->FillRect({100, 50, 2, 2}, kWhite);
+    EXPECT_EQ(Pixel(100, 50) & 0xFFu, 0x80u);
+}
+
+TEST_F(CairoRendererTest, DrawingOutsideAPaintRaises) {
+    EXPECT_THROW(renderer->FillRect({0, 0, 1, 1}, kRed), std::runtime_error);
+    const std::string error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 2, 2}, 0); });
+    EXPECT_EQ(error.rfind("Runtime Error : Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
+    EXPECT_NE(error.find(" : Line 604"), std::string::npos);
+    EXPECT_THROW(renderer->BeginPaint(nullptr), std::runtime_error);
+}
+
+TEST_F(CairoRendererTest, TileCoversTheDestinationWithClippedTiles) {
+    renderer->BeginPaint(surface);
+    renderer->DrawBitmap(Numbered(64, 64), {0, 0, 100, 30}, ResizeTile);
+    EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(63, 29), 0xFF3F1D00u);
+    EXPECT_EQ(Pixel(64, 0), 0xFF000000u);   // second column starts again at x 0
+    EXPECT_EQ(Pixel(99, 29), 0xFF231D00u);  // ... and is cut at 36 pixels
+    EXPECT_EQ(Pixel(100, 5), 0xFF000000u);
+    EXPECT_EQ(Pixel(20, 30), 0xFF000000u);  // one row, cut at 30 pixels
+    cairo_surface_flush(surface);
+    // Nothing beyond the destination was touched: (100, 5) and (20, 30) are the black background,
+    // not tile pixels (those would carry a non-zero red or green except at the origin).
+    EXPECT_EQ(Pixel(110, 40), 0xFF000000u);
+}
+
+TEST_F(CairoRendererTest, CenterAndStretchPlaceTheSource) {
+    renderer->BeginPaint(surface);
+    renderer->DrawBitmap(Numbered(10, 10), {0, 0, 21, 21}, ResizeCenter);
+    EXPECT_EQ(Pixel(5, 5), 0xFF000000u);   // source (0, 0)
+    EXPECT_EQ(Pixel(14, 14), 0xFF090900u); // source (9, 9)
+    EXPECT_EQ(Pixel(15, 15), 0xFF000000u); // background
+    EXPECT_EQ(Pixel(6, 5), 0xFF010000u);
+
+    auto two = MakeRC<LBitmap>(MakeRC<LBitmapData>(2, 1, std::vector<std::uint32_t>{0xFFFF0000u, 0xFF0000FFu}));
+    renderer->DrawBitmap(two, {30, 0, 40, 10}, ResizeStretch);
+    EXPECT_EQ(Pixel(30, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(69, 9), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(70, 9), 0xFF000000u);
+}
+
+TEST_F(CairoRendererTest, InvalidResizeTypeIsRejected) {
+    renderer->BeginPaint(surface);
+    const std::string error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 4, 4}, 7); });
+    EXPECT_EQ(error.rfind("Invalid Argument : Invalid ResizeType passed to DrawBitmap. : "
+                          "Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
+    EXPECT_NE(error.find(" : Line 595"), std::string::npos);
+    EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 0u);
+}
+
+LBitmapCacheKey KeyOf(const LBitmap& b, int width, int height, int type) {
+    return {b.GetData().Get(), b.GetData()->GetGeneration(), b.GetX(), b.GetY(),
+            b.GetWidth(),      b.GetHeight(),              width,    height, type};
+}
+
+TEST_F(CairoRendererTest, CacheBuildsOnceAndEvictsTheLeastRecentlyUsed) {
+    auto bitmap = Numbered(4, 4);
+    renderer->BeginPaint(surface);
+    renderer->DrawBitmap(bitmap, {0, 0, 8, 8}, ResizeTile);
+    renderer->DrawBitmap(bitmap, {20, 20, 8.2, 7.6}, ResizeTile);  // same rounded size
+    EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 1u);
+    renderer->DrawBitmap(bitmap, {0, 0, 8, 8}, ResizeStretch);
+    EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 2u);
+
+    for (int w = 1; w <= 300; ++w) {
+        renderer->DrawBitmap(bitmap, {0, 0, double(w), 1}, ResizeCenter);
+        renderer->DrawBitmap(bitmap, {0, 0, 8, 8}, ResizeTile);  // kept in use
+    }
+    const auto& cache = renderer->GetBitmapCache();
+    EXPECT_EQ(cache.GetCount(), LBitmapCache::Capacity);
+    EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 8, 8, ResizeTile)));
+    EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 300, 1, ResizeCenter)));
+    EXPECT_FALSE(cache.Contains(KeyOf(*bitmap, 8, 8, ResizeStretch)));
+    EXPECT_FALSE(cache.Contains(KeyOf(*bitmap, 1, 1, ResizeCenter)));
+    EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 46, 1, ResizeCenter)));   // 255 newest centre sizes
+    EXPECT_FALSE(cache.Contains(KeyOf(*bitmap, 45, 1, ResizeCenter)));
+
+    // A recoloured bitmap is drawn afresh, not from the stale copy.
+    LBitmap::ApplyColorizer(bitmap, MakeRC<LColorizer>(), 0.0);
+    renderer->DrawBitmap(bitmap, {0, 0, 8, 8}, ResizeTile);
+    EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 8, 8, ResizeTile)));
+}
+
+TEST_F(CairoRendererTest, PurgeDropsEntriesUnusedSinceTheLastPurge) {
+    auto a = Numbered(2, 2);
+    auto b = Numbered(3, 3);
+    auto paint = [&](std::initializer_list<RCPtr<LBitmap>> bitmaps) {
+        renderer->BeginPaint(surface);
+        for (const auto& bm : bitmaps) renderer->DrawBitmap(bm, {0, 0, 4, 4}, ResizeTile);
+        renderer->EndPaint(surface);
+    };
+    const auto& cache = renderer->GetBitmapCache();
+    paint({a, b});
+    clock.Advance(std::chrono::minutes(5));
+    paint({b});  // exactly five minutes: not yet
+    EXPECT_EQ(cache.GetCount(), 2u);
+    clock.Advance(std::chrono::milliseconds(1));
+    paint({b});  // first purge: everything was used since the start
+    EXPECT_EQ(cache.GetCount(), 2u);
+    clock.Advance(std::chrono::minutes(6));
+    paint({b});  // a unused since that purge
+    EXPECT_EQ(cache.GetCount(), 1u);
+    EXPECT_TRUE(cache.Contains(KeyOf(*b, 4, 4, ResizeTile)));
+}
+
+TEST_F(CairoRendererTest, StateStackTranslatesClipsAndBalances) {
+    // Outside a paint the stack does nothing.
+    renderer->PushTranslation({3, 3});
+    EXPECT_EQ(renderer->GetStateDepth(), 0u);
+    EXPECT_EQ(renderer->GetOrigin(), (LPoint{0, 0}));
+
+    renderer->BeginPaint(surface);
+    const LRect fullClip = renderer->GetClipRect();
+    EXPECT_EQ(fullClip, (LRect{0, 0, 120, 60}));
+    renderer->PushTranslation({10, 5});
+    EXPECT_EQ(renderer->GetOrigin(), (LPoint{10, 5}));
+    EXPECT_EQ(renderer->GetClipRect(), (LRect{-10, -5, 120, 60}));  // same place on the target
+    renderer->FillRect({0, 0, 1, 1}, kRed);
+    EXPECT_EQ(Pixel(10, 5), 0xFFFF0000u);
+
+    renderer->PushClip({2, 2, 3, 3});
+    renderer->PushState();
+    renderer->FillRect({0, 0, 50, 50}, kWhite);
+    EXPECT_EQ(renderer->GetStateDepth(), 3u);
+    renderer->PopState();
+    renderer->PopState();
+    renderer->PopState();
+    EXPECT_EQ(renderer->GetStateDepth(), 0u);
+    EXPECT_EQ(renderer->GetOrigin(), (LPoint{0, 0}));
+    EXPECT_EQ(renderer->GetClipRect(), fullClip);
+    renderer->PopState();  // one too many: ignored
+    EXPECT_EQ(renderer->GetClipRect(), fullClip);
+
+    EXPECT_EQ(Pixel(12, 7), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(14, 9), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(15, 9), 0xFF000000u);
+    EXPECT_EQ(Pixel(11, 7), 0xFF000000u);
+    // After the pops drawing reaches the whole target again.
+    renderer->FillRect({119, 59, 1, 1}, kRed);
+    EXPECT_EQ(Pixel(119, 59), 0xFFFF0000u);
+
+    // A paint that ends unbalanced leaves the next one clean.
+    renderer->PushTranslation({7, 7});
+    renderer->EndPaint(surface);
+    EXPECT_EQ(renderer->GetStateDepth(), 0u);
+    EXPECT_EQ(renderer->GetOrigin(), (LPoint{0, 0}));
+}
+
+// ---- text ----
+
+const LFontDescription kArial{String(u"Arial"), 8.25, 0};
+
+TEST_F(CairoRendererTest, FontMetricsOfTheSkinFont) {
+    const LFontMetrics m = renderer->GetFontMetrics(kArial);
+    EXPECT_DOUBLE_EQ(m.emHeight, 11.0);  // 8.25 pt at 96 dpi
+    EXPECT_GT(m.ascent, 8.0);
+    EXPECT_LT(m.ascent, 12.0);
+    EXPECT_GT(m.descent, 1.0);
+    EXPECT_GE(m.lineHeight, m.ascent + m.descent - 0.01);
+    const LFontMetrics big = renderer->GetFontMetrics({String(u"Arial"), 16.5, FontStyleBold});
+    EXPECT_NEAR(big.ascent, 2 * m.ascent, 1.0);
+}
+
+TEST_F(CairoRendererTest, MeasuresAndWrapsEnglishAtWordBoundaries) {
+    const String text(u"Please connect your Varnet and press Next to update the firmware.");
+    const LTextMeasurement one = renderer->MeasureText(kArial, text);
+    EXPECT_EQ(one.lineCount, 1);
+    EXPECT_GT(one.size.width, 200.0);
+
+    const LTextMeasurement wrapped = renderer->MeasureText(
+        kArial, text, {{7, 7}, {20, 6}}, 100.0);  // "connect", "Varnet"
+    EXPECT_GT(wrapped.lineCount, 2);
+    EXPECT_LE(wrapped.size.width, 100.0);
+    EXPECT_NEAR(wrapped.size.height, wrapped.lineCount * one.size.height, 1.0);
+    ASSERT_EQ(wrapped.rangeBounds.size(), 2u);
+    for (const LRect& word : wrapped.rangeBounds) {
+        // A whole word sits on one line.
+        EXPECT_GT(word.width, 10.0);
+        EXPECT_NEAR(word.height, one.size.height, 1.0);
+    }
+    const LTextMeasurement empty = renderer->MeasureText(kArial, String(), {{5, 3}});
+    EXPECT_EQ(empty.size.width, 0.0);
+    EXPECT_TRUE(empty.rangeBounds.at(0).IsEmpty());
+}
+
+TEST_F(CairoRendererTest, WrapsJapaneseBetweenCharacters) {
+    // No blanks at all: the lines must still break, between characters.
+    const String text(u"ファームウェアを更新しています。デバイスを取り外さないでください。");
+    const LTextMeasurement one = renderer->MeasureText(kArial, text);
+    EXPECT_EQ(one.lineCount, 1);
+    const LTextMeasurement wrapped = renderer->MeasureText(kArial, text, {{0, 1}}, 80.0);
+    EXPECT_GE(wrapped.lineCount, 3);
+    EXPECT_LE(wrapped.size.width, 80.0);
+    // Japanese glyphs come from a fallback font, so each is about one em wide.
+    EXPECT_NEAR(wrapped.rangeBounds.at(0).width, 11.0, 2.0);
+}
+
+TEST_F(CairoRendererTest, DrawsTextInsideItsAlignedBox) {
+    renderer->BeginPaint(surface);
+    const LRect box{10, 10, 100, 40};
+    const String text(u"Next");
+    const LSize size = renderer->MeasureText(kArial, text).size;
+    renderer->DrawText(text, kArial, kWhite, box, {false, 1.0, 1.0});  // bottom right
+    int inked = 0, minX = 1000, minY = 1000;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (Pixel(x, y) != 0xFF000000u) {
+                ++inked;
+                minX = std::min(minX, x);
+                minY = std::min(minY, y);
+                EXPECT_LE(x, 110);
+                EXPECT_LE(y, 50);
+            }
+    EXPECT_GT(inked, 20);
+    EXPECT_GE(minX, int(box.Right() - size.width) - 1);
+    EXPECT_GE(minY, int(box.Bottom() - size.height) - 1);
+
+    // The plain form draws at a point.
+    renderer->DrawText(String(u"Exit"), kArial, kRed, LPoint{0, 0});
+    bool red = false;
+    for (int y = 0; y < 12 && !red; ++y)
+        for (int x = 0; x < 20 && !red; ++x) red = (Pixel(x, y) & 0x00FF0000u) && !(Pixel(x, y) & 0xFFu);
+    EXPECT_TRUE(red);
+}
+
+}  // namespace
+}  // namespace Orv
