@@ -19,6 +19,12 @@ TEST(PacketChecksum, SummingAndCrc16MatchTheWorkedExamples) {
     EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Summing, many.data(), many.size()), 0xFF02);
 }
 
+TEST(PacketChecksum, ImageHeaderSelectsTheKind) {
+    EXPECT_EQ(ChecksumKindFromImage(0), ChecksumKind::Summing);
+    EXPECT_EQ(ChecksumKindFromImage(1), ChecksumKind::Crc16);
+    EXPECT_EQ(ChecksumKindFromImage(2), ChecksumKind::Summing);
+}
+
 TEST(BuildPacket, LaysOutHeaderDataChecksumAndEnd) {
     std::uint8_t packet[MaxPacketSize];
     const std::uint8_t array = 0;
@@ -62,8 +68,8 @@ TEST(BootloaderProtocol, Crc16PacketsWhenSelected) {
     ASSERT_TRUE(sim.Detect());
     // The device rejects a summing checksum when it expects CRC-16...
     EXPECT_FALSE(sim.Enter());
-    // ...and accepts the same command with CRC-16.
-    sim.protocol.SetChecksumKind(ChecksumKind::Crc16);
+    // ...and accepts the same command with CRC-16, as an image header with type 1 selects.
+    sim.protocol.SetChecksumKind(ChecksumKindFromImage(1));
     EXPECT_TRUE(sim.Enter());
     EXPECT_EQ(sim.Commands().back(), "01 38 00 00 A0 09 17");
 }

@@ -11,6 +11,12 @@ namespace Varnet {
 
 enum class ChecksumKind : int { Summing = 0, Crc16 = 1 };
 
+// The image header's checksum-type byte chooses the packets' checksum: 1 is CRC-16, anything
+// else (or a header without the byte, read as 0) the summing checksum.
+constexpr ChecksumKind ChecksumKindFromImage(std::uint8_t checksumType) {
+    return checksumType == 1 ? ChecksumKind::Crc16 : ChecksumKind::Summing;
+}
+
 inline constexpr std::uint8_t PacketStart = 0x01;
 inline constexpr std::uint8_t PacketEnd = 0x17;
 inline constexpr std::size_t PacketOverhead = 7;
