@@ -1,0 +1,76 @@
+#pragma once
+// Finds the Varnet among the HID interfaces (application or bootloader mode), switches it into its
+// bootloader and carries bootloader packets one per report. Every interface is opened for one
+// transfer and closed again, so an unplugged device is noticed at the next transfer.
+#include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
+#include "OrvFramework/Platform/Clock.h"
+#include "OrvFramework/Platform/HidPlatform.h"
+
+#include <string>
+
+namespace Varnet {
+
+inline constexpr std::uint16_t ApplicationProductId = 0x2036;
+inline constexpr std::uint16_t BootloaderProductId = 0x2836;
+// The application interface is interface 4 of the composite device.
+inline constexpr char ApplicationInterfaceTag[] = "&MI_04";
+
+inline constexpr int DetectAttempts = 10;
+inline constexpr int SwitchAttempts = 10;
+inline constexpr std::int64_t DeviceSearchIntervalMs = 1000;
+// Bounds of waits that would otherwise hang on a device that never answers.
+inline constexpr std::int64_t BootloaderArrivalTimeoutMs = 30000;
+inline constexpr std::int64_t ReportReadTimeoutMs = 5000;
+inline constexpr std::int64_t ReportPollIntervalMs = 1;
+
+struct DeviceVersion {
+    int major = 0;
+    int minor = 0;
+    int sub = 0;
+};
+
+// The HID version number holds packed decimal digits: 0x1203 is 12.0.3.
+DeviceVersion DecodeVersionNumber(std::uint16_t versionNumber);
+
+// Reads the four characters after "VID_" and "PID_" (upper-cased) as hexadecimal; anything that
+// is not a digit, or lies past the end, counts as 0.
+void ParseVidPid(const std::string& path, std::uint16_t& vendorId, std::uint16_t& productId);
+
+class LHidTransport final : public IBootloaderTransport {
+public:
+    LHidTransport(Orv::Platform::IHidPlatform& platform, Orv::Platform::IClock& clock)
+        : m_platform(platform), m_clock(clock) {}
+
+    Orv::ORVRESULT LoadHidLibrary();
+    Orv::ORVRESULT FindDevice(bool bootloader);
+    // Up to 10 searches a second apart; sets IsInBootloader.
+    bool DetectDevice();
+    // Sends the switch report 00 12 34 00 to the application interface; fails when the interface
+    // cannot be opened or the report is refused.
+    Orv::ORVRESULT RequestBootloaderMode();
+    // Fails when the application interface cannot be opened or its attributes cannot be read.
+    Orv::ORVRESULT ReadDeviceVersion(int& major, int& minor, int& sub);
+    // Switches the device and waits (at most 30 s) for the bootloader interface.
+    Orv::ORVRESULT EnterBootloaderMode();
+
+    Orv::ORVRESULT WriteReport(const std::uint8_t* command, std::size_t length) override;
+    // Fails when no answer arrives within 5 s.
+    Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length,
+                                  std::uint8_t* answer, std::size_t answerLength) override;
+
+    bool IsInBootloader() const { return m_isInBootloader; }
+    const std::string& GetApplicationDevicePath() const { return m_applicationDevicePath; }
+    const std::string& GetBootloaderDevicePath() const { return m_bootloaderDevicePath; }
+
+private:
+    std::unique_ptr<Orv::Platform::IHidDevice> OpenBootloaderAndWrite(const std::uint8_t* command,
+                                                                      std::size_t length);
+
+    Orv::Platform::IHidPlatform& m_platform;
+    Orv::Platform::IClock& m_clock;
+    std::string m_applicationDevicePath;
+    std::string m_bootloaderDevicePath;
+    bool m_isInBootloader = false;
+};
+
+}  // namespace Varnet

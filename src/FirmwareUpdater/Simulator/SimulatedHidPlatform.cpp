@@ -1,0 +1,379 @@
+#include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
+
+#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "OrvFramework/Platform/HidApiPlatform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+
+namespace Varnet {
+
+using Orv::E_FAIL;
+using Orv::ORVRESULT;
+using Orv::S_OK;
+using Orv::Platform::HidAttributes;
+using Orv::Platform::HidInterfaceInfo;
+using Orv::Platform::HidReportSize;
+
+namespace {
+
+// Staging larger than any flash row: the simulated bootloader refuses more rather than grow.
+constexpr std::size_t MaxStagedBytes = 4096;
+
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count, const char* separator) {
+    std::string text;
+    char digits[3];
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) text += separator;
+        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+        text += digits;
+    }
+    return text;
+}
+
+}  // namespace
+
+class SimulatedHidPlatform::Handle final : public Orv::Platform::IHidDevice {
+public:
+    Handle(SimulatedHidPlatform& owner, int generation, Interface which)
+        : m_owner(owner), m_generation(generation), m_which(which) {}
+
+    bool Write(const std::uint8_t* data, std::size_t length) override {
+        if (m_which != Interface::Bootloader) return m_owner.IsCurrent(m_generation);
+        m_answer.reset();
+        return m_owner.Command(m_generation, data, length, m_answer);
+    }
+
+    int Read(std::uint8_t* data, std::size_t length) override {
+        if (m_answer && length >= HidReportSize) {
+            std::memset(data, 0, length);
+            std::memcpy(data + 1, m_answer->data(), m_answer->size());
+            m_answer.reset();
+            return static_cast<int>(HidReportSize);
+        }
+        return m_owner.IsCurrent(m_generation) ? 0 : -1;
+    }
+
+    bool SetOutputReport(const std::uint8_t* data, std::size_t length) override {
+        return m_owner.OutputReport(m_generation, m_which, data, length);
+    }
+
+    bool GetAttributes(HidAttributes& attributes) override {
+        return m_owner.GetAttributes(m_generation, m_which, attributes);
+    }
+
+private:
+    SimulatedHidPlatform& m_owner;
+    int m_generation;
+    Interface m_which;
+    // The device's answer to the last report, waiting to be read.
+    std::optional<std::vector<std::uint8_t>> m_answer;
+};
+
+SimulatedHidPlatform::SimulatedHidPlatform(SimulatorConfig config, Orv::Platform::IClock& clock)
+    : m_config(std::move(config)),
+      m_clock(clock),
+      m_state(m_config.startState),
+      m_applicationVersion(m_config.applicationVersion) {
+    if (!m_config.transcriptPath.empty()) {
+        m_transcriptFile.open(m_config.transcriptPath, std::ios::out | std::ios::trunc);
+    }
+}
+
+SimulatedHidPlatform::~SimulatedHidPlatform() {
+    if (!m_config.flashOutPath.empty()) (void)WriteFlashOutput(m_config.flashOutPath);
+}
+
+void SimulatedHidPlatform::UpdateLocked() {
+    if (m_unplugged) return;
+    if (m_pendingState && m_clock.NowMs() >= m_pendingAtMs) {
+        m_state = *m_pendingState;
+        m_pendingState.reset();
+        ++m_generation;
+    }
+}
+
+void SimulatedHidPlatform::GoAbsentLocked(std::optional<SimulatedState> next) {
+    m_state = SimulatedState::Absent;
+    ++m_generation;
+    m_pendingState = next;
+    m_pendingAtMs = m_clock.NowMs() + m_config.restartDelayMs;
+    m_entered = false;
+    m_staged.clear();
+}
+
+bool SimulatedHidPlatform::IsCurrent(int generation) {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    return generation == m_generation && m_state != SimulatedState::Absent;
+}
+
+std::vector<HidInterfaceInfo> SimulatedHidPlatform::InterfacesLocked() const {
+    std::vector<HidInterfaceInfo> list;
+    auto add = [&](std::uint16_t productId, int interfaceNumber, std::uint16_t version,
+                   const char* name) {
+        HidInterfaceInfo info;
+        info.vendorId = m_config.vendorId;
+        info.productId = productId;
+        info.versionNumber = version;
+        info.interfaceNumber = interfaceNumber;
+        info.path = "sim:varnet/" + std::to_string(m_generation) + "/" + name + "#" +
+                    Orv::Platform::HidApiPlatform::DescribeIdentifiers(m_config.vendorId, productId,
+                                                                       interfaceNumber);
+        list.push_back(std::move(info));
+    };
+    if (m_state == SimulatedState::Application) {
+        add(ApplicationProductId, 0, m_applicationVersion, "if0");
+        add(ApplicationProductId, 4, m_applicationVersion, "if4");
+    } else if (m_state == SimulatedState::Bootloader) {
+        add(BootloaderProductId, -1, 0x0000, "boot");
+    }
+    return list;
+}
+
+bool SimulatedHidPlatform::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    interfaces = InterfacesLocked();
+    return true;
+}
+
+std::unique_ptr<Orv::Platform::IHidDevice> SimulatedHidPlatform::Open(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    for (const auto& info : InterfacesLocked()) {
+        if (info.path != path) continue;
+        ++m_openCount;
+        Interface which = info.productId == BootloaderProductId ? Interface::Bootloader
+                          : info.interfaceNumber == 4           ? Interface::Application4
+                                                                : Interface::Application0;
+        return std::make_unique<Handle>(*this, m_generation, which);
+    }
+    return nullptr;
+}
+
+void SimulatedHidPlatform::LogLocked(const std::string& line) {
+    m_transcript.push_back(line);
+    if (m_transcriptFile.is_open()) {
+        m_transcriptFile << line << '\n';
+        m_transcriptFile.flush();
+    }
+}
+
+bool SimulatedHidPlatform::OutputReport(int generation, Interface which, const std::uint8_t* data,
+                                        std::size_t length) {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    if (generation != m_generation || m_state == SimulatedState::Absent) return false;
+    m_clock.SleepMs(m_config.latencyMs);
+    static constexpr std::uint8_t SwitchReport[4] = {0x00, 0x12, 0x34, 0x00};
+    if (which != Interface::Application4 || length != sizeof SwitchReport ||
+        std::memcmp(data, SwitchReport, sizeof SwitchReport) != 0) {
+        return true;  // taken and ignored, as the hardware does with reports it does not know
+    }
+    LogLocked("SWITCH " + HexBytes(data, length, " "));
+    ++m_switchCount;
+    if (!m_config.faults.ignoreSwitch) {
+        GoAbsentLocked(m_config.faults.noBootloader ? std::nullopt
+                                                    : std::optional(SimulatedState::Bootloader));
+    }
+    return true;
+}
+
+bool SimulatedHidPlatform::GetAttributes(int generation, Interface which, HidAttributes& attributes) {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    if (generation != m_generation || m_state == SimulatedState::Absent) return false;
+    attributes.vendorId = m_config.vendorId;
+    attributes.productId = which == Interface::Bootloader ? BootloaderProductId : ApplicationProductId;
+    attributes.versionNumber = which == Interface::Bootloader ? 0 : m_applicationVersion;
+    return true;
+}
+
+std::vector<std::uint8_t> SimulatedHidPlatform::AnswerLocked(std::uint8_t status,
+                                                             std::vector<std::uint8_t> data) const {
+    std::vector<std::uint8_t> packet(data.size() + PacketOverhead);
+    BuildPacket(m_config.checksumKind, status, data.data(), data.size(), packet.data());
+    return packet;
+}
+
+bool SimulatedHidPlatform::Command(int generation, const std::uint8_t* report, std::size_t length,
+                                   std::optional<std::vector<std::uint8_t>>& answer) {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    if (generation != m_generation || m_state != SimulatedState::Bootloader) return false;
+    if (length != HidReportSize || report[0] != 0x00) return false;
+    m_clock.SleepMs(m_config.latencyMs);
+    const std::uint8_t* packet = report + 1;
+    const std::size_t declared = packet[2] | (packet[3] << 8);
+    const std::size_t logged = std::min(declared + PacketOverhead, MaxPacketSize);
+    LogLocked("OUT " + HexBytes(packet, logged, " "));
+
+    const int number = ++m_commandCount;
+    const SimulatorFaults& faults = m_config.faults;
+    if (faults.silentAt.count(number)) {
+        answer.reset();
+    } else if (auto status = faults.statusAt.find(number); status != faults.statusAt.end()) {
+        answer = AnswerLocked(status->second);
+    } else {
+        answer = ExecuteLocked(packet);
+        if (answer && faults.badChecksumAt.count(number)) (*answer)[answer->size() - 3] ^= 0xFF;
+    }
+    LogLocked(answer ? "IN " + HexBytes(answer->data(), answer->size(), " ") : std::string("IN -"));
+    if (faults.unplugAfter > 0 && number >= faults.unplugAfter) {
+        GoAbsentLocked(std::nullopt);
+        m_unplugged = true;
+    }
+    return true;
+}
+
+std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(const std::uint8_t* packet) {
+    const std::size_t n = packet[2] | (packet[3] << 8);
+    if (packet[0] != PacketStart || n + PacketOverhead > MaxPacketSize || packet[6 + n] != PacketEnd) {
+        return AnswerLocked(SimStatusLength);
+    }
+    const std::uint16_t sent = static_cast<std::uint16_t>(packet[4 + n] | (packet[5 + n] << 8));
+    if (sent != ComputePacketChecksum(m_config.checksumKind, packet, 4 + n)) {
+        return AnswerLocked(SimStatusChecksum);
+    }
+    const std::uint8_t code = packet[1];
+    const std::uint8_t* data = packet + 4;
+    if (code == CmdEnterBootloader) {
+        if (n != 0) return AnswerLocked(SimStatusLength);
+        m_entered = true;
+        m_staged.clear();
+        const std::uint32_t id = m_config.siliconId, bl = m_config.bootloaderVersion;
+        return AnswerLocked(0, {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
+                                static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 24),
+                                m_config.siliconRevision, static_cast<std::uint8_t>(bl),
+                                static_cast<std::uint8_t>(bl >> 8), static_cast<std::uint8_t>(bl >> 16)});
+    }
+    if (!m_entered) return AnswerLocked(SimStatusNotActive);
+
+    // Array and row of Program Row and Verify Row, checked against the configured flash.
+    auto rowStatus = [&](std::uint8_t array, std::uint16_t row) -> std::uint8_t {
+        if (array >= FlashArrayCount || !m_config.flash[array]) return SimStatusArray;
+        const FlashRowRange& range = *m_config.flash[array];
+        return range.firstRow <= row && row <= range.lastRow ? 0 : SimStatusRow;
+    };
+    switch (code) {
+    case CmdGetFlashSize: {
+        if (n != 1) return AnswerLocked(SimStatusLength);
+        if (data[0] >= FlashArrayCount || !m_config.flash[data[0]]) return AnswerLocked(SimStatusArray);
+        const FlashRowRange& range = *m_config.flash[data[0]];
+        return AnswerLocked(0, {static_cast<std::uint8_t>(range.firstRow), static_cast<std::uint8_t>(range.firstRow >> 8),
+                                static_cast<std::uint8_t>(range.lastRow), static_cast<std::uint8_t>(range.lastRow >> 8)});
+    }
+    case CmdSendData:
+        if (m_staged.size() + n > MaxStagedBytes) return AnswerLocked(SimStatusLength);
+        m_staged.insert(m_staged.end(), data, data + n);
+        return AnswerLocked(0);
+    case CmdProgramRow: {
+        if (n < 3) return AnswerLocked(SimStatusLength);
+        const std::uint16_t row = static_cast<std::uint16_t>(data[1] | (data[2] << 8));
+        if (std::uint8_t status = rowStatus(data[0], row)) {
+            m_staged.clear();
+            return AnswerLocked(status);
+        }
+        std::vector<std::uint8_t> contents = std::move(m_staged);
+        m_staged.clear();
+        contents.insert(contents.end(), data + 3, data + n);
+        if (m_config.faults.corruptRow.count(++m_rowCount)) {
+            if (contents.empty()) contents.push_back(0xFF);
+            else contents[0] ^= 0xFF;
+        }
+        m_flash[{data[0], row}] = std::move(contents);
+        m_programmedThisSession = true;
+        return AnswerLocked(0);
+    }
+    case CmdVerifyRow: {
+        if (n != 3) return AnswerLocked(SimStatusLength);
+        const std::uint16_t row = static_cast<std::uint16_t>(data[1] | (data[2] << 8));
+        if (std::uint8_t status = rowStatus(data[0], row)) return AnswerLocked(status);
+        auto stored = m_flash.find({data[0], row});
+        if (stored == m_flash.end()) return AnswerLocked(SimStatusRow);
+        const unsigned sum = std::accumulate(stored->second.begin(), stored->second.end(), 0u);
+        return AnswerLocked(0, {static_cast<std::uint8_t>(0x100u - (sum & 0xFFu))});
+    }
+    case CmdExitBootloader:
+        if (m_programmedThisSession) m_applicationVersion = m_config.updatedVersion;
+        m_programmedThisSession = false;
+        GoAbsentLocked(SimulatedState::Application);
+        // Leaving the bootloader is where a firmware author wants to look at the result, even
+        // when the program is stopped before it ends.
+        if (!m_config.flashOutPath.empty()) (void)WriteFlashLocked(m_config.flashOutPath);
+        return std::nullopt;
+    default:
+        return AnswerLocked(SimStatusCommand);
+    }
+}
+
+SimulatedState SimulatedHidPlatform::GetState() {
+    std::lock_guard lock(m_mutex);
+    UpdateLocked();
+    return m_state;
+}
+
+std::uint16_t SimulatedHidPlatform::GetApplicationVersion() const {
+    std::lock_guard lock(m_mutex);
+    return m_applicationVersion;
+}
+
+std::vector<std::string> SimulatedHidPlatform::GetTranscript() const {
+    std::lock_guard lock(m_mutex);
+    return m_transcript;
+}
+
+int SimulatedHidPlatform::GetSwitchReportCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_switchCount;
+}
+
+int SimulatedHidPlatform::GetBootloaderCommandCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_commandCount;
+}
+
+int SimulatedHidPlatform::GetOpenCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_openCount;
+}
+
+std::map<SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>> SimulatedHidPlatform::GetFlash() const {
+    std::lock_guard lock(m_mutex);
+    return m_flash;
+}
+
+ORVRESULT SimulatedHidPlatform::WriteFlashOutput(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    return WriteFlashLocked(path);
+}
+
+ORVRESULT SimulatedHidPlatform::WriteFlashLocked(const std::string& path) const {
+    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    if (!out) return E_FAIL;
+    for (const auto& [key, bytes] : m_flash) {
+        out << unsigned{key.first} << ' ' << key.second << ' ' << HexBytes(bytes.data(), bytes.size(), "")
+            << '\n';
+    }
+    return out.good() ? S_OK : E_FAIL;
+}
+
+ORVRESULT CreateHidPlatformFromEnvironment(Orv::Platform::IClock& clock,
+                                           std::unique_ptr<Orv::Platform::IHidPlatform>& platform,
+                                           std::string& error) {
+    const auto lookup = [](const char* name) { return std::getenv(name); };
+    if (!IsSimulatorSelected(lookup)) {
+        platform = std::make_unique<Orv::Platform::HidApiPlatform>();
+        return S_OK;
+    }
+    SimulatorConfig config;
+    if (Orv::Failed(ReadSimulatorConfig(lookup, config, error))) return Orv::E_INVALIDARG;
+    platform = std::make_unique<SimulatedHidPlatform>(std::move(config), clock);
+    return S_OK;
+}
+
+}  // namespace Varnet

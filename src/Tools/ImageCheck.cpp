@@ -1,0 +1,185 @@
+#include "Tools/ImageCheck.h"
+
+#include <cstdio>
+#include <set>
+#include <utility>
+
+namespace Varnet {
+
+namespace {
+
+constexpr std::size_t MaxLineCharacters = ImageLineBufferSize - 2;  // the line feed needs a place
+
+std::string Format(const char* format, auto... values) {
+    char text[256];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The updater reads a stray character as a 0 digit without noticing; a checker should notice.
+bool CheckDigits(const char* text, std::size_t length, std::size_t column, std::size_t line,
+                 ImageReport& report) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (!IsHexDigit(text[i])) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            report.problems.push_back(
+                {line, c >= 0x20 && c < 0x7F
+                           ? Format("character '%c' at column %zu is not a hexadecimal digit", c, column + i)
+                           : Format("character 0x%02X at column %zu is not a hexadecimal digit", c, column + i)});
+            return false;
+        }
+    }
+    return true;
+}
+
+void CheckHeader(const char* text, std::size_t length, ImageReport& report) {
+    if (length == 0) {
+        report.problems.push_back({1, "the header line is empty"});
+        return;
+    }
+    if (text[0] == ':') {
+        report.problems.push_back({1, "the first line is a row line; the header (chip identity) is missing"});
+        return;
+    }
+    if (length % 2 != 0) {
+        report.problems.push_back({1, Format("the header has an odd number of hexadecimal digits (%zu)", length)});
+        return;
+    }
+    if (length < 10) {
+        report.problems.push_back({1, Format("the header holds %zu bytes; it needs at least 5", length / 2)});
+        return;
+    }
+    if (!CheckDigits(text, length, 1, 1, report)) return;
+    if (Orv::Failed(ParseHeaderLine(length, text, report.header))) {
+        report.problems.push_back({1, "the header cannot be read"});
+        return;
+    }
+    report.headerValid = true;
+    report.headerHasChecksumType = length >= 12;
+    if (report.header.checksumType > ImageChecksumCrc16) {
+        report.problems.push_back({1, Format("unknown checksum type %u (0 is summing, 1 is CRC-16)",
+                                             unsigned{report.header.checksumType})});
+    }
+}
+
+void CheckRow(const char* text, std::size_t length, std::size_t line, ImageReport& report,
+              std::map<std::pair<int, int>, std::size_t>& seen) {
+    if (length == 0) {
+        report.problems.push_back({line, "empty line"});
+        return;
+    }
+    if (text[0] != ':') {
+        report.problems.push_back({line, "a row line must begin with ':'"});
+        return;
+    }
+    const std::size_t digits = length - 1;
+    if (digits % 2 != 0) {
+        report.problems.push_back({line, Format("odd number of hexadecimal digits (%zu)", digits)});
+        return;
+    }
+    if (length < 7 || digits / 2 < 6) {
+        report.problems.push_back({line, Format("too short for a row: %zu bytes, at least 6 needed", digits / 2)});
+        return;
+    }
+    CheckDigits(text + 1, digits, 2, line, report);
+    std::uint8_t bytes[MaxLineBytes];
+    std::size_t count = 0;
+    if (Orv::Failed(HexToBytes(digits, text + 1, count, bytes, sizeof bytes))) {
+        report.problems.push_back({line, "the row cannot be decoded"});
+        return;
+    }
+    const std::size_t declared = bytes[3] * 256u + bytes[4];
+    if (declared + 6 != count) {
+        report.problems.push_back({line, Format("the length field says %zu data bytes, the line carries %zu",
+                                                declared, count - 6)});
+        return;
+    }
+    ImageRow row;
+    if (Orv::Failed(ParseRowLine(length, text, row))) {
+        report.problems.push_back({line, "the row cannot be read"});
+        return;
+    }
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum += bytes[i];
+    if ((sum & 0xFFu) != 0) {
+        const unsigned expected = (0x100u - ((sum - bytes[count - 1]) & 0xFFu)) & 0xFFu;
+        report.problems.push_back({line, Format("row checksum is 0x%02X, the row's bytes need 0x%02X",
+                                                unsigned{bytes[count - 1]}, expected)});
+    }
+    if (row.arrayId >= 4) {
+        report.problems.push_back({line, Format("flash array %u does not exist (0 to 3)", unsigned{row.arrayId})});
+    }
+    auto [where, added] = seen.emplace(std::make_pair(int{row.arrayId}, int{row.rowNumber}), line);
+    if (!added) {
+        report.problems.push_back({line, Format("row %u of array %u appears again (first on line %zu)",
+                                                unsigned{row.rowNumber}, unsigned{row.arrayId}, where->second)});
+    }
+    ArraySummary& summary = report.arrays[row.arrayId];
+    ++summary.rows;
+    summary.firstRow = std::min(summary.firstRow, row.rowNumber);
+    summary.lastRow = std::max(summary.lastRow, row.rowNumber);
+    summary.dataBytes += row.dataLength;
+}
+
+}  // namespace
+
+ImageReport CheckImage(const std::string& path) {
+    ImageReport report;
+    LImageFile file;
+    if (Orv::Failed(file.Open(path))) {
+        report.problems.push_back({0, "cannot open the file"});
+        return report;
+    }
+    report.opened = true;
+    std::map<std::pair<int, int>, std::size_t> seen;
+    char buffer[ImageLineBufferSize];
+    std::size_t length = 0;
+    for (;;) {
+        ImageLineResult result = file.ReadImageLine(length, buffer);
+        if (result == ImageLineResult::Failure) {
+            report.problems.push_back({report.lines + 1, "the file cannot be read"});
+            break;
+        }
+        if (result == ImageLineResult::NoMoreLines) break;
+        const std::size_t line = ++report.lines;
+        // A read that fills the buffer without a line feed has cut the line; the updater would
+        // take the rest for the next line.
+        auto ended = [&] {
+            std::size_t raw = length;
+            while (buffer[raw] == '\r') ++raw;
+            return buffer[raw] == '\n' || raw < ImageLineBufferSize - 1;
+        };
+        if (!ended()) {
+            const std::string first(buffer, ImageLineBufferSize);
+            const std::size_t firstLength = length;
+            bool more = false;
+            while (file.ReadImageLine(length, buffer) == ImageLineResult::LineRead) {
+                more = true;
+                if (ended()) break;
+            }
+            if (more) {
+                report.problems.push_back({line, Format("longer than %zu characters; the updater would "
+                                                        "read it as more than one line", MaxLineCharacters)});
+                continue;
+            }
+            // The file ended right there: the line was whole after all.
+            first.copy(buffer, ImageLineBufferSize);
+            length = firstLength;
+        }
+        if (line == 1) {
+            CheckHeader(buffer, length, report);
+        } else {
+            CheckRow(buffer, length, line, report, seen);
+        }
+    }
+    if (report.opened && report.lines == 0) report.problems.push_back({0, "the file is empty"});
+    else if (report.headerValid && report.arrays.empty() && report.problems.empty())
+        report.problems.push_back({0, "the image holds no rows"});
+    return report;
+}
+
+}  // namespace Varnet

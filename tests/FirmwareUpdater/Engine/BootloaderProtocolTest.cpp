@@ -1,0 +1,185 @@
+#include "FirmwareUpdater/Simulator/SimulatedVarnet.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace Varnet;
+using VarnetTest::ByteCount;
+using VarnetTest::SimulatedVarnet;
+
+TEST(PacketChecksum, SummingAndCrc16MatchTheWorkedExamples) {
+    const std::uint8_t enter[] = {0x01, 0x38, 0x00, 0x00};
+    EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Summing, enter, 4), 0xFFC7);
+    EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Crc16, enter, 4), 0x09A0);
+    EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Summing, enter, 0), 0);
+    EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Crc16, enter, 0), 0);
+    // The sum wraps in 16 bits: 258 bytes of 0xFF sum to 0x100FE -> 0x00FE -> 0xFF02.
+    std::vector<std::uint8_t> many(258, 0xFF);
+    EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Summing, many.data(), many.size()), 0xFF02);
+}
+
+TEST(PacketChecksum, ImageHeaderSelectsTheKind) {
+    EXPECT_EQ(ChecksumKindFromImage(0), ChecksumKind::Summing);
+    EXPECT_EQ(ChecksumKindFromImage(1), ChecksumKind::Crc16);
+    EXPECT_EQ(ChecksumKindFromImage(2), ChecksumKind::Summing);
+}
+
+TEST(BuildPacket, LaysOutHeaderDataChecksumAndEnd) {
+    std::uint8_t packet[MaxPacketSize];
+    const std::uint8_t array = 0;
+    ASSERT_EQ(BuildPacket(ChecksumKind::Summing, CmdGetFlashSize, &array, 1, packet), 8u);
+    const std::uint8_t expected[] = {0x01, 0x32, 0x01, 0x00, 0x00, 0xCC, 0xFF, 0x17};
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), packet));
+    ASSERT_EQ(BuildPacket(ChecksumKind::Crc16, CmdEnterBootloader, nullptr, 0, packet), 7u);
+    const std::uint8_t crc[] = {0x01, 0x38, 0x00, 0x00, 0xA0, 0x09, 0x17};
+    EXPECT_TRUE(std::equal(std::begin(crc), std::end(crc), packet));
+    std::uint8_t big[58] = {};
+    EXPECT_EQ(BuildPacket(ChecksumKind::Summing, CmdSendData, big, sizeof big, packet), 0u);
+}
+
+TEST(BootloaderProtocol, EveryCommandGoesOutByteForByte) {
+    SimulatedVarnet sim;
+    ASSERT_TRUE(sim.Detect());
+    ASSERT_TRUE(sim.Enter());
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.CheckRowRange(0, 5)));
+    const std::uint8_t row[2] = {0xAA, 0x55};
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 0x0021, row, 2)));
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.VerifyRow(0, 0x0021, 0x01)));
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ExitBootloader()));
+    const std::vector<std::string> expected = {
+        "01 38 00 00 C7 FF 17",
+        "01 32 01 00 00 CC FF 17",
+        "01 39 05 00 00 21 00 AA 55 A1 FE 17",
+        "01 3A 03 00 00 21 00 A1 FF 17",
+        "01 3B 01 00 00 C3 FF 17",
+    };
+    EXPECT_EQ(sim.Commands(), expected);
+    const auto transcript = sim.device.GetTranscript();
+    // Enter Bootloader answers the chip identity, least significant byte first.
+    EXPECT_EQ(transcript[1].substr(0, 38), "IN 01 00 08 00 69 10 16 2E 11 00 00 01");
+    EXPECT_EQ(transcript.back(), "IN -");
+}
+
+TEST(BootloaderProtocol, Crc16PacketsWhenSelected) {
+    auto config = VarnetTest::BootloaderConfig();
+    config.checksumKind = ChecksumKind::Crc16;
+    SimulatedVarnet sim(config);
+    ASSERT_TRUE(sim.Detect());
+    // The device rejects a summing checksum when it expects CRC-16...
+    EXPECT_FALSE(sim.Enter());
+    // ...and accepts the same command with CRC-16, as an image header with type 1 selects.
+    sim.protocol.SetChecksumKind(ChecksumKindFromImage(1));
+    EXPECT_TRUE(sim.Enter());
+    EXPECT_EQ(sim.Commands().back(), "01 38 00 00 A0 09 17");
+}
+
+TEST(BootloaderProtocol, RowsAreSplitInto53ByteSendData) {
+    struct Case {
+        std::size_t size;
+        int sendData;
+        std::size_t programRowBytes;
+    };
+    for (Case c : {Case{0, 0, 10}, Case{53, 0, 63}, Case{54, 1, 11}, Case{256, 4, 54}}) {
+        SCOPED_TRACE(c.size);
+        SimulatedVarnet sim;
+        ASSERT_TRUE(sim.Detect());
+        ASSERT_TRUE(sim.Enter());
+        std::vector<std::uint8_t> data(c.size);
+        std::iota(data.begin(), data.end(), std::uint8_t{1});
+        ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 7, data.data(), data.size())));
+        auto commands = sim.Commands();
+        ASSERT_EQ(commands.size(), 3u + c.sendData);  // Enter, Get Flash Size, ..., Program Row
+        for (int i = 0; i < c.sendData; ++i) {
+            EXPECT_EQ(commands[2 + i].substr(0, 11), "01 37 35 00");
+            EXPECT_EQ(ByteCount(commands[2 + i]), 60u);
+        }
+        EXPECT_EQ(commands.back().substr(0, 5), "01 39");
+        EXPECT_EQ(ByteCount(commands.back()), c.programRowBytes);
+        // The device holds exactly the bytes of the row.
+        EXPECT_EQ(sim.device.GetFlash().at({0, 7}), data);
+    }
+}
+
+TEST(BootloaderProtocol, FlashRangeIsAskedOncePerArrayAndEnterBootloader) {
+    auto config = VarnetTest::BootloaderConfig();
+    config.flash = {FlashRowRange{0, 255}, FlashRowRange{10, 63}};
+    SimulatedVarnet sim(config);
+    ASSERT_TRUE(sim.Detect());
+    ASSERT_TRUE(sim.Enter());
+    const std::uint8_t byte = 0x42;
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 1, &byte, 1)));
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 2, &byte, 1)));
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(1, 10, &byte, 1)));
+    auto count = [&](const char* prefix) {
+        int n = 0;
+        for (const auto& c : sim.Commands()) n += c.rfind(prefix, 0) == 0;
+        return n;
+    };
+    EXPECT_EQ(count("01 32"), 2);
+    EXPECT_EQ(sim.protocol.GetFlashRowRanges()[1].firstRow, 10);
+    EXPECT_EQ(sim.protocol.GetFlashRowRanges()[1].lastRow, 63);
+    ASSERT_TRUE(sim.Enter());
+    EXPECT_TRUE(sim.protocol.GetFlashRowRanges()[0].IsEmpty());
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 3, &byte, 1)));
+    EXPECT_EQ(count("01 32"), 3);
+
+    // One row above the last: fails before anything is sent for it.
+    const auto before = sim.device.GetBootloaderCommandCount();
+    EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(1, 64, &byte, 1)));
+    EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(1, 9, &byte, 1)));
+    EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(4, 0, &byte, 1)));
+    EXPECT_EQ(sim.device.GetBootloaderCommandCount(), before + 1);  // Get Flash Size for array 1
+}
+
+TEST(BootloaderProtocol, EnterBootloaderChecksChipAndBootloaderVersion) {
+    SimulatedVarnet sim;
+    ASSERT_TRUE(sim.Detect());
+    std::uint32_t version = 0;
+    EXPECT_TRUE(Orv::Failed(sim.protocol.EnterBootloader(SampleSiliconId + 1, SampleSiliconRevision, version)));
+    EXPECT_TRUE(Orv::Failed(sim.protocol.EnterBootloader(SampleSiliconId, SampleSiliconRevision + 1, version)));
+    EXPECT_TRUE(Orv::Succeeded(sim.protocol.EnterBootloader(SampleSiliconId, SampleSiliconRevision, version)));
+    EXPECT_EQ(version, 0x010000u);
+
+    auto config = VarnetTest::BootloaderConfig();
+    config.bootloaderVersion = 0x020000;
+    SimulatedVarnet newer(config);
+    ASSERT_TRUE(newer.Detect());
+    EXPECT_FALSE(newer.Enter());
+}
+
+TEST(BootloaderProtocol, AnswerWithWrongChecksumButGoodFrameIsAccepted) {
+    auto config = VarnetTest::BootloaderConfig();
+    config.faults.badChecksumAt = {1, 2};
+    SimulatedVarnet sim(config);
+    ASSERT_TRUE(sim.Detect());
+    EXPECT_TRUE(sim.Enter());
+    EXPECT_TRUE(Orv::Succeeded(sim.protocol.CheckRowRange(0, 0)));
+}
+
+TEST(BootloaderProtocol, NonZeroStatusFails) {
+    auto config = VarnetTest::BootloaderConfig();
+    config.faults.statusAt = {{3, 0x0A}};
+    SimulatedVarnet sim(config);
+    ASSERT_TRUE(sim.Detect());
+    ASSERT_TRUE(sim.Enter());
+    std::vector<std::uint8_t> row(60, 1);
+    // Command 3 is the first Send Data of the row (after Enter and Get Flash Size).
+    EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(0, 0, row.data(), row.size())));
+    EXPECT_EQ(sim.Commands().size(), 3u);  // the row stops at its first failure
+}
+
+TEST(BootloaderProtocol, VerifyRowComparesTheDevicesChecksum) {
+    auto config = VarnetTest::BootloaderConfig();
+    config.faults.corruptRow = {2};
+    SimulatedVarnet sim(config);
+    ASSERT_TRUE(sim.Detect());
+    ASSERT_TRUE(sim.Enter());
+    const std::uint8_t data[3] = {1, 2, 3};
+    const std::uint8_t expected = 0x100 - 6;
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 0, data, 3)));
+    EXPECT_TRUE(Orv::Succeeded(sim.protocol.VerifyRow(0, 0, expected)));
+    EXPECT_TRUE(Orv::Failed(sim.protocol.VerifyRow(0, 0, expected + 1)));
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 1, data, 3)));  // stored corrupted
+    EXPECT_TRUE(Orv::Failed(sim.protocol.VerifyRow(0, 1, expected)));
+}

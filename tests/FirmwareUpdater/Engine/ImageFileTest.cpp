@@ -1,0 +1,191 @@
+#include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+using namespace Varnet;
+
+namespace {
+
+class TempImage {
+public:
+    explicit TempImage(const std::string& contents) {
+        static int counter = 0;
+        m_path = (std::filesystem::temp_directory_path() /
+                  ("varnet-image-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".cyacd"))
+                     .string();
+        std::ofstream(m_path, std::ios::binary) << contents;
+    }
+    ~TempImage() { std::filesystem::remove(m_path); }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+bool ParseRow(const std::string& line, ImageRow& row) {
+    return Orv::Succeeded(ParseRowLine(line.size(), line.c_str(), row));
+}
+
+}  // namespace
+
+TEST(HexToBytes, DecodesPairsAndTreatsStrayCharactersAsZero) {
+    std::uint8_t bytes[4] = {};
+    std::size_t count = 99;
+    ASSERT_TRUE(Orv::Succeeded(HexToBytes(8, "aBcD0fG1", count, bytes, sizeof bytes)));
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(bytes[0], 0xAB);
+    EXPECT_EQ(bytes[1], 0xCD);
+    EXPECT_EQ(bytes[2], 0x0F);
+    EXPECT_EQ(bytes[3], 0x01);  // "G1": the G is a 0 nibble
+
+    EXPECT_TRUE(Orv::Failed(HexToBytes(3, "ABC", count, bytes, sizeof bytes)));
+    EXPECT_TRUE(Orv::Succeeded(HexToBytes(0, "", count, bytes, sizeof bytes)));
+    EXPECT_EQ(count, 0u);
+    // More bytes than the caller's buffer holds fail instead of overrunning it.
+    EXPECT_TRUE(Orv::Failed(HexToBytes(10, "0102030405", count, bytes, sizeof bytes)));
+}
+
+TEST(ParseHeaderLine, ReadsIdentityAndOptionalChecksumType) {
+    ImageHeader header;
+    ASSERT_TRUE(Orv::Succeeded(ParseHeaderLine(10, "1E9E1069AB", header)));
+    EXPECT_EQ(header.siliconId, 0x1E9E1069u);
+    EXPECT_EQ(header.siliconRevision, 0xAB);
+    EXPECT_EQ(header.checksumType, ImageChecksumSumming);
+
+    ASSERT_TRUE(Orv::Succeeded(ParseHeaderLine(14, "1E9E1069000155", header)));
+    EXPECT_EQ(header.checksumType, ImageChecksumCrc16);
+
+    EXPECT_TRUE(Orv::Failed(ParseHeaderLine(11, "1E9E1069AB0", header)));  // odd
+    EXPECT_TRUE(Orv::Failed(ParseHeaderLine(8, "1E9E1069", header)));      // 4 bytes
+    EXPECT_TRUE(Orv::Failed(ParseHeaderLine(0, "", header)));
+}
+
+TEST(ParseRowLine, AcceptsMatchingLengthAndRejectsTheRest) {
+    ImageRow row;
+    ASSERT_TRUE(ParseRow(":01002A0004DEADbeefC3", row));
+    EXPECT_EQ(row.arrayId, 1);
+    EXPECT_EQ(row.rowNumber, 0x2A);
+    EXPECT_EQ(row.dataLength, 4);
+    EXPECT_EQ(row.data[0], 0xDE);
+    EXPECT_EQ(row.data[3], 0xEF);
+    EXPECT_EQ(row.checksum, 0xC3);
+
+    EXPECT_FALSE(ParseRow(":000000", row));                // length 0 + 6 is not 3
+    EXPECT_FALSE(ParseRow("01002A0004DEADBEEFC3", row));   // no colon
+    EXPECT_FALSE(ParseRow(":01002A0004DEADBEEFC", row));   // odd digits
+    EXPECT_FALSE(ParseRow(":01002A0005DEADBEEFC3", row));  // declares one byte more
+    EXPECT_FALSE(ParseRow("", row));
+    // A zero-length row: array, row, length and checksum only.
+    ASSERT_TRUE(ParseRow(":000102000000", row));
+    EXPECT_EQ(row.dataLength, 0);
+    EXPECT_EQ(row.rowNumber, 0x0102);
+}
+
+TEST(ParseRowLine, LargestRowThatFitsTheBuffer) {
+    // ":" + 766 digits is the longest text one read can give (767 characters without line feed).
+    std::string line = ":000000" + std::string("0179") + std::string(377 * 2, 'A') + "00";
+    ImageRow row;
+    ASSERT_TRUE(ParseRow(line, row));
+    EXPECT_EQ(row.dataLength, 377);
+}
+
+TEST(ExpectedRowChecksum, IsTheTwosComplementOfTheDataSumForAWellFormedRow) {
+    ImageRow row;
+    // Every byte of the line, its checksum included, sums to 0 modulo 256.
+    ASSERT_TRUE(ParseRow(":0000200003010203D7", row));
+    EXPECT_EQ(ExpectedRowChecksum(row), static_cast<std::uint8_t>(0x100 - 6));
+}
+
+TEST(ImageFile, ReadsLinesWithOrWithoutCarriageReturns) {
+    TempImage lf("ABCD\n:00\n\nlast\n");
+    TempImage crlf("ABCD\r\n:00\r\n\r\nlast\r\n");
+    for (const TempImage* image : {&lf, &crlf}) {
+        LImageFile file;
+        ASSERT_TRUE(Orv::Succeeded(file.Open(image->Path())));
+        char buffer[ImageLineBufferSize];
+        std::size_t length = 0;
+        ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+        EXPECT_EQ(length, 4u);
+        ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+        EXPECT_EQ(length, 3u);
+        ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+        EXPECT_EQ(length, 0u);
+        ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+        EXPECT_EQ(std::string(buffer, length), "last");
+        EXPECT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::NoMoreLines);
+        EXPECT_EQ(length, 0u);
+    }
+}
+
+TEST(ImageFile, LastLineWithoutLineFeedEndsAsNoMoreLines) {
+    TempImage image("HEADER0000\n:00010000000000");
+    LImageFile file;
+    ASSERT_TRUE(Orv::Succeeded(file.Open(image.Path())));
+    char buffer[ImageLineBufferSize];
+    std::size_t length = 0;
+    ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+    ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+    EXPECT_EQ(length, 15u);
+    // A complete image must not turn into a failed upload because of its last line.
+    EXPECT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::NoMoreLines);
+    EXPECT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::NoMoreLines);
+}
+
+TEST(ImageFile, LongLineIsSplitAtTheBufferSize) {
+    TempImage image(std::string(1000, 'A') + "\n");
+    LImageFile file;
+    ASSERT_TRUE(Orv::Succeeded(file.Open(image.Path())));
+    char buffer[ImageLineBufferSize];
+    std::size_t length = 0;
+    ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+    EXPECT_EQ(length, ImageLineBufferSize - 1);
+    ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+    EXPECT_EQ(length, 1000 - (ImageLineBufferSize - 1));
+    EXPECT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::NoMoreLines);
+}
+
+TEST(ImageFile, ClosedFileFailsAndMissingFileDoesNotOpen) {
+    LImageFile file;
+    char buffer[ImageLineBufferSize];
+    std::size_t length = 7;
+    EXPECT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::Failure);
+    EXPECT_EQ(length, 0u);
+    EXPECT_TRUE(Orv::Failed(file.Open("/nonexistent/varnet/image.cyacd")));
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST(CountImageLines, CountsLineFeeds) {
+    TempImage three("HEADER\n:01\n:02\n");
+    TempImage crlf("HEADER\r\n:01\r\n:02");
+    EXPECT_EQ(CountImageLines(three.Path()), 3.0);
+    EXPECT_EQ(CountImageLines(crlf.Path()), 2.0);
+    EXPECT_EQ(CountImageLines("/nonexistent/varnet/image.cyacd"), 0.0);
+}
+
+TEST(SampleImage, EveryRowParsesAndHasACorrectChecksum) {
+    LImageFile file;
+    ASSERT_TRUE(Orv::Succeeded(file.Open(VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd")));
+    char buffer[ImageLineBufferSize];
+    std::size_t length = 0;
+    ASSERT_EQ(file.ReadImageLine(length, buffer), ImageLineResult::LineRead);
+    ImageHeader header;
+    ASSERT_TRUE(Orv::Succeeded(ParseHeaderLine(length, buffer, header)));
+    int rows = 0;
+    ImageRow row;
+    while (file.ReadImageLine(length, buffer) == ImageLineResult::LineRead) {
+        ASSERT_TRUE(Orv::Succeeded(ParseRowLine(length, buffer, row)));
+        unsigned sum = 0;
+        for (std::size_t i = 0; i < row.dataLength; ++i) sum += row.data[i];
+        EXPECT_EQ(ExpectedRowChecksum(row), static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
+        EXPECT_EQ(row.dataLength, 256);
+        ++rows;
+    }
+    EXPECT_GE(rows, 64);
+}
