@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include "OrvFramework/Notification/NotificationTestSupport.h"
+#include "OrvFramework/Notification/NotificationCenter.h"
+#include "OrvFramework/Notification/NotificationHandler.h"
+
+namespace Orv {
+namespace {
+
+using Test::Clients;
+using Test::Delivery;
+using Test::RecordingClient;
+
+TEST(NotificationIDTest, InterningByTextNotByBuffer) {
+    std::u16string a = u"NID_IDLE";
+    std::u16string b = u"NID_";
+    b += u"IDLE";
+    const NotificationID id = InternNotificationID(a);
+    EXPECT_NE(id, nullptr);
+    EXPECT_EQ(id, InternNotificationID(b));
+    EXPECT_EQ(id, InternNotificationID(id));  // an entry is its own identifier
+    EXPECT_EQ(id, IdleNotificationID());
+    EXPECT_NE(id, InternNotificationID(u"NID_idle"));  // case-sensitive
+    // A prefix of an entry that starts at the same address is a different identifier.
+    EXPECT_NE(id, InternNotificationID(std::u16string_view(id, 4)));
+    EXPECT_EQ(InternNotificationID(u""), nullptr);
+    EXPECT_EQ(InternNotificationID(static_cast<const char16_t*>(nullptr)), nullptr);
+    EXPECT_TRUE(LNotification::Create(u"").IsNull());
+}
+
+TEST(NotificationTest, QueuedNotificationCannotChange) {
+    auto center = MakeRC<LNotificationCenter>(String(u"t"));
+    auto n = LNotification::Create(u"NID_VALUE_CHANGE", MakeRC<LValueParam>(1.0));
+    EXPECT_EQ(center->Post(n.Get()), S_OK);
+    EXPECT_TRUE(n->IsQueued());
+    EXPECT_EQ(n->SetParameter(nullptr), E_INVALIDARG);
+    EXPECT_EQ(n->SetID(InternNotificationID(u"NID_OTHER")), E_INVALIDARG);
+    EXPECT_EQ(center->Post(n.Get()), E_INVALIDARG);  // posted twice
+    center->ProcessQueue(false);
+    EXPECT_FALSE(n->IsQueued());
+    EXPECT_EQ(n->SetParameter(nullptr), S_OK);
+}
+
+TEST(NotificationDistributorTest, ResultsAndReverseRegistrationOrder) {
+    std::vector<Delivery> log;
+    auto d = MakeRC<LNotificationDistributor>();
+    auto a = MakeRC<RecordingClient>("a", &log);
+    auto b = MakeRC<RecordingClient>("b", &log);
+    auto n = LNotification::Create(u"NID_LEFT_CLICK");
+    EXPECT_EQ(d->Distribute(nullptr), E_INVALIDARG);
+    EXPECT_EQ(d->Distribute(n.Get()), S_FALSE);
+    EXPECT_EQ(d->RegisterClient(nullptr, n->GetID(), 0), E_INVALIDARG);
+    EXPECT_EQ(d->RegisterClient(a.Get(), nullptr, 0), S_FALSE);
+    EXPECT_EQ(a->Register(d.Get(), u"NID_LEFT_CLICK"), n->GetID());
+    EXPECT_EQ(b->Register(d.Get(), u"NID_LEFT_CLICK"), n->GetID());
+    EXPECT_EQ(d->Distribute(n.Get()), S_OK);
+    EXPECT_EQ(Clients(log), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(a->Unregister(d.Get(), nullptr), E_INVALIDARG);
+    EXPECT_EQ(a->Unregister(d.Get(), n->GetID()), S_OK);
+    EXPECT_EQ(a->Unregister(d.Get(), n->GetID()), S_FALSE);  // holds none any more
+    EXPECT_EQ(b->Unregister(d.Get(), n->GetID()), S_OK);
+    EXPECT_EQ(d->Distribute(n.Get()), S_FALSE);  // the pool is empty
+}
+
+TEST(NotificationDistributorTest, RegisteringTwiceKeepsOneRegistrationAndReplacesFlags) {
+    std::vector<Delivery> log;
+    auto d = MakeRC<LNotificationDistributor>();
+    auto a = MakeRC<RecordingClient>("a", &log);
+    const NotificationID id = InternNotificationID(u"NID_VALUE_CHANGE");
+    EXPECT_EQ(d->RegisterClient(a.Get(), id, 0), S_OK);
+    EXPECT_EQ(d->RegisterClient(a.Get(), id, 0), S_FALSE);
+    EXPECT_EQ(d->GetRegistrationCount(id), 1u);
+    EXPECT_EQ(d->RegisterClient(a.Get(), id, kNotifyLatestOnly | 4), S_FALSE);
+    EXPECT_EQ(d->GetRegistrationCount(id), 1u);
+    EXPECT_EQ(d->GetCombinedFlags(id), kNotifyLatestOnly | 4);
+    EXPECT_EQ(a->GetRegistrationCount(), 1);
+    EXPECT_EQ(a->GetInternalReferenceCount(), 1);
+    // A direct send never reaches a latest-only registration.
+    EXPECT_EQ(d->Distribute(LNotification::Create(id).Get()), S_OK);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(NotificationDistributorTest, RegistrationChangesDuringASend) {
+    std::vector<Delivery> log;
+    auto d = MakeRC<LNotificationDistributor>();
+    auto c1 = MakeRC<RecordingClient>("c1", &log);
+    auto c2 = MakeRC<RecordingClient>("c2", &log);
+    auto c3 = MakeRC<RecordingClient>("c3", &log);
+    auto c4 = MakeRC<RecordingClient>("c4", &log);
+    auto late = MakeRC<RecordingClient>("late", &log);
+    const NotificationID id = c1->Register(d.Get(), u"NID_VALUE_CHANGE");
+    c2->Register(d.Get(), u"NID_VALUE_CHANGE");
+    c3->Register(d.Get(), u"NID_VALUE_CHANGE");
+    c4->Register(d.Get(), u"NID_VALUE_CHANGE");
+    // c4 (served first) removes itself and adds a newcomer; c3 removes c1, which was still to come.
+    c4->m_onReceive = [&](LNotificationDistributor* s, LNotification*) {
+        c4->Unregister(s, id);
+        late->Register(s, u"NID_VALUE_CHANGE");
+    };
+    c3->m_onReceive = [&](LNotificationDistributor* s, LNotification*) { c1->Unregister(s, id); };
+    d->Distribute(LNotification::Create(id).Get());
+    EXPECT_EQ(Clients(log), (std::vector<std::string>{"c4", "c3", "c2"}));
+    log.clear();
+    d->Distribute(LNotification::Create(id).Get());
+    EXPECT_EQ(Clients(log), (std::vector<std::string>{"late", "c3", "c2"}));
+}
+
+TEST(NotificationDistributorTest, NestedSendOfTheSameIdentifierDoesNotCutTheOuterOneShort) {
+    std::vector<Delivery> log;
+    auto d = MakeRC<LNotificationDistributor>();
+    auto a = MakeRC<RecordingClient>("a", &log);
+    auto b = MakeRC<RecordingClient>("b", &log);
+    const NotificationID id = a->Register(d.Get(), u"NID_VALUE_CHANGE");
+    b->Register(d.Get(), u"NID_VALUE_CHANGE");
+    bool nested = false;
+    b->m_onReceive = [&](LNotificationDistributor* s, LNotification*) {
+        if (nested) return;
+        nested = true;
+        s->Distribute(LNotification::Create(id).Get());
+    };
+    d->Distribute(LNotification::Create(id).Get());
+    EXPECT_EQ(Clients(log), (std::vector<std::string>{"b", "b", "a", "a"}));
+}
+
+TEST(NotificationClientTest, RegistrationsAreInternalReferences) {
+    std::vector<Delivery> log;
+    bool destroyed = false;
+    auto d1 = MakeRC<LNotificationDistributor>();
+    auto d2 = MakeRC<LNotificationDistributor>();
+    {
+        auto c = MakeRC<RecordingClient>("c", &log, &destroyed);
+        c->Register(d1.Get(), u"NID_MOUSE_MOVE");
+        c->Register(d1.Get(), u"NID_MOUSE_DOWN");
+        c->Register(d2.Get(), u"NID_MOUSE_UP");
+        EXPECT_EQ(c->GetRegistrationCount(), 3);
+        EXPECT_EQ(c->GetInternalReferenceCount(), 3);
+        EXPECT_EQ(c->GetReferenceCount(), 4);
+        EXPECT_EQ(c->GetDistributors().size(), 2u);
+        c->Unregister(d1.Get(), InternNotificationID(u"NID_MOUSE_MOVE"));
+        EXPECT_EQ(c->GetDistributors().size(), 2u);
+        c->Unregister(d1.Get(), InternNotificationID(u"NID_MOUSE_DOWN"));
+        EXPECT_EQ(c->GetDistributors().size(), 1u);
+        c->Register(d1.Get(), u"NID_MOUSE_MOVE");
+    }
+    // Nobody outside held the client any more: its registrations were ended and it was freed.
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(d1->HasRegistrations(InternNotificationID(u"NID_MOUSE_MOVE")));
+    EXPECT_FALSE(d2->HasRegistrations(InternNotificationID(u"NID_MOUSE_UP")));
+}
+
+TEST(NotificationClientTest, ADistributorThatGoesAwayReleasesItsClients) {
+    std::vector<Delivery> log;
+    auto c = MakeRC<RecordingClient>("c", &log);
+    {
+        auto d = MakeRC<LNotificationDistributor>();
+        c->Register(d.Get(), u"NID_MOUSE_MOVE");
+        EXPECT_EQ(c->GetReferenceCount(), 2);
+    }
+    EXPECT_EQ(c->GetReferenceCount(), 1);
+    EXPECT_EQ(c->GetInternalReferenceCount(), 0);
+    EXPECT_TRUE(c->GetDistributors().empty());
+}
+
+// A client with a handler table, as controls have.
+class HandlerOwner : public LNotificationClient {
+public:
+    HandlerOwner() : m_table(MakeRC<LNotificationHandler<HandlerOwner>>(this)) {}
+    ORVRESULT ReceiveNotification(LNotificationDistributor* s, LNotification* n) override {
+        return m_table->Dispatch(s, n);
+    }
+    LNotificationHandler<HandlerOwner>* GetNotificationHandler() { return m_table.Get(); }
+    ORVRESULT OnClick(LNotificationDistributor*, LNotification*) {
+        ++clicks;
+        return 7;
+    }
+    int clicks = 0;
+
+private:
+    RCPtr<LNotificationHandler<HandlerOwner>> m_table;
+};
+
+TEST(NotificationHandlerTest, DispatchAndDisabler) {
+    auto d = MakeRC<LNotificationDistributor>();
+    auto owner = MakeRC<HandlerOwner>();
+    auto& table = *owner->GetNotificationHandler();
+    EXPECT_EQ(table.AddHandler(&HandlerOwner::OnClick, nullptr, u"NID_LEFT_CLICK"), E_INVALIDARG);
+    EXPECT_EQ(table.AddHandler(&HandlerOwner::OnClick, d.Get(), u""), E_FAIL);
+    EXPECT_EQ(table.AddHandler(&HandlerOwner::OnClick, d.Get(), u"NID_LEFT_CLICK", 8), S_OK);
+    auto click = LNotification::Create(u"NID_LEFT_CLICK");
+    EXPECT_EQ(owner->ReceiveNotification(d.Get(), click.Get()), 7);
+    EXPECT_EQ(owner->ReceiveNotification(d.Get(), LNotification::Create(u"NID_RIGHT_CLICK").Get()), S_OK);
+    d->Distribute(click.Get());
+    EXPECT_EQ(owner->clicks, 2);
+    {
+        CAutoNotificationDisabler<HandlerOwner> off(owner.Get(), d.Get(), u"NID_LEFT_CLICK");
+        EXPECT_EQ(d->Distribute(click.Get()), S_FALSE);
+        EXPECT_EQ(owner->clicks, 2);
+    }
+    EXPECT_EQ(d->Distribute(click.Get()), S_OK);
+    EXPECT_EQ(owner->clicks, 3);
+    EXPECT_EQ(d->GetCombinedFlags(click->GetID()), 8u);  // restored with its flags
+    try {
+        CAutoNotificationDisabler<HandlerOwner> missing(owner.Get(), d.Get(), u"NID_MOUSE_UP");
+        FAIL() << "a missing handler cannot be disabled";
+    } catch (const FailedResultException& e) {
+        const std::string what = e.what();
+        EXPECT_NE(what.find("ORVRESULT = 80004005"), std::string::npos) << what;
+        EXPECT_NE(what.find("Line 249"), std::string::npos) << what;
+    }
+}
+
+}  // namespace
+}  // namespace Orv

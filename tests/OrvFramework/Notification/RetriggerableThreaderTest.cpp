@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "OrvFramework/Notification/NotificationCenter.h"
+#include "OrvFramework/Notification/NotificationClient.h"
+#include "OrvFramework/Notification/RetriggerableThreader.h"
+
+namespace Orv {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every wait of these tests is bounded; on success none of them runs out.
+constexpr Platform::ClockDuration kBound = 10s;
+
+class GatedWorker : public LThreadWorker {
+public:
+    ORVRESULT Run(const ConstRCPtr<LRefCountedObject>& parameters) override {
+        threadId = std::this_thread::get_id();
+        sawParameters = !parameters.IsNull();
+        runs.fetch_add(1);
+        started->Set();
+        if (gated) released->Wait(Platform::GetRealClock(), kBound);
+        return result;
+    }
+    RCPtr<LEvent> started = MakeRC<LEvent>();
+    RCPtr<LEvent> released = MakeRC<LEvent>();
+    bool gated = false;
+    ORVRESULT result = 5;
+    std::atomic<int> runs{0};
+    std::thread::id threadId;
+    bool sawParameters = false;
+};
+
+TEST(RetriggerableThreaderTest, RunsOnItsOwnThreadAndCanBeTriggeredAgain) {
+    RetriggerableThreader threader;
+    auto worker = MakeRC<GatedWorker>();
+    auto done = MakeRC<LEvent>();
+    ASSERT_EQ(threader.Trigger(worker, MakeRC<LEvent>(), 0, done), S_OK);
+    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_FALSE(threader.IsBusy());
+    EXPECT_EQ(threader.GetLastResult(), 5);
+    EXPECT_TRUE(worker->sawParameters);
+    const std::thread::id first = worker->threadId;
+    EXPECT_NE(first, std::this_thread::get_id());
+    EXPECT_EQ(first, threader.GetThreadId());
+
+    worker->result = 9;
+    ASSERT_EQ(threader.Trigger(worker, nullptr, 0, done), S_OK);
+    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_EQ(worker->runs.load(), 2);
+    EXPECT_EQ(worker->threadId, first);
+    EXPECT_EQ(threader.GetLastResult(), 9);
+    EXPECT_EQ(worker->GetReferenceCount(), 1);  // the threader let go of it after the run
+}
+
+TEST(RetriggerableThreaderTest, RefusesATriggerWhileBusy) {
+    RetriggerableThreader threader;
+    auto worker = MakeRC<GatedWorker>();
+    worker->gated = true;
+    auto other = MakeRC<GatedWorker>();
+    auto done = MakeRC<LEvent>();
+    ASSERT_EQ(threader.Trigger(worker, nullptr, 0, done), S_OK);
+    ASSERT_TRUE(worker->started->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_TRUE(threader.IsBusy());
+    EXPECT_EQ(threader.Trigger(other, nullptr, 0), E_FAIL);
+    worker->released->Set();
+    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_EQ(other->runs.load(), 0);
+    EXPECT_EQ(worker->runs.load(), 1);
+    EXPECT_EQ(threader.Trigger(other, nullptr, 0, done), S_OK);
+    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_EQ(other->runs.load(), 1);
+}
+
+TEST(RetriggerableThreaderTest, NullWorkerWakesAndGoesIdle) {
+    RetriggerableThreader threader;
+    auto done = MakeRC<LEvent>();
+    ASSERT_EQ(threader.Trigger(nullptr, nullptr, 0, done), S_OK);
+    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_FALSE(threader.IsBusy());
+}
+
+TEST(RetriggerableThreaderTest, DestroyingABusyThreaderWaitsSixtySecondsAtMost) {
+    Platform::VirtualClock clock;
+    auto worker = MakeRC<GatedWorker>();
+    worker->gated = true;
+    {
+        RetriggerableThreader threader(clock);
+        ASSERT_EQ(threader.Trigger(worker, nullptr, 0), S_OK);
+        ASSERT_TRUE(worker->started->Wait(Platform::GetRealClock(), kBound));
+    }
+    // The run never returned: destruction gave up after its 60 seconds (of virtual time).
+    EXPECT_GE(clock.Now(), Platform::ClockDuration(60s));
+    EXPECT_LT(clock.Now(), Platform::ClockDuration(61s));
+    // The abandoned thread still finishes its run safely.
+    worker->released->Set();
+    for (int i = 0; i < 1000 && worker->GetReferenceCount() > 1; ++i) std::this_thread::yield();
+}
+
+TEST(RetriggerableThreaderTest, DestroyingAnIdleThreaderEndsItAtOnce) {
+    Platform::VirtualClock clock;
+    { RetriggerableThreader threader(clock); }
+    EXPECT_EQ(clock.Now(), Platform::ClockDuration(0));
+}
+
+// The worker reports through posts into a center while the owner's thread processes the queue.
+class PostingWorker : public LThreadWorker {
+public:
+    explicit PostingWorker(RCPtr<LNotificationQueue> queue) : m_queue(std::move(queue)) {}
+    ORVRESULT Run(const ConstRCPtr<LRefCountedObject>&) override {
+        for (int i = 0; i < 200; ++i) m_queue->Post(LNotification::Create(u"NID_FIRMWARE_UPDATE_PROGRESS").Get());
+        m_queue->Post(LNotification::Create(u"NID_FIRMWARE_UPDATE_COMPLETE").Get());
+        return S_OK;
+    }
+
+private:
+    RCPtr<LNotificationQueue> m_queue;
+};
+
+class CountingClient : public LNotificationClient {
+public:
+    ORVRESULT ReceiveNotification(LNotificationDistributor*, LNotification* n) override {
+        if (n->GetID() == InternNotificationID(u"NID_FIRMWARE_UPDATE_COMPLETE"))
+            complete = true;
+        else
+            ++progress;
+        return S_OK;
+    }
+    int progress = 0;
+    bool complete = false;
+};
+
+TEST(RetriggerableThreaderTest, WorkerPostsAreDeliveredOnTheProcessingThread) {
+    auto center = MakeRC<LNotificationCenter>(String(u"worker-test"));
+    auto client = MakeRC<CountingClient>();
+    client->Register(center.Get(), u"NID_FIRMWARE_UPDATE_PROGRESS");
+    client->Register(center.Get(), u"NID_FIRMWARE_UPDATE_COMPLETE");
+    RetriggerableThreader threader;
+    auto done = MakeRC<LEvent>();
+    ASSERT_EQ(threader.Trigger(MakeRC<PostingWorker>(center->GetQueue()), nullptr, 0, done), S_OK);
+    for (int i = 0; i < 10000000 && !client->complete; ++i) center->ProcessQueue(false);
+    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
+    EXPECT_TRUE(client->complete);
+    EXPECT_EQ(client->progress, 200);
+}
+
+}  // namespace
+}  // namespace Orv

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "OrvFramework/System/IniFileManager.h"
+#include "OrvFramework/Utilities/Storage/PathServices.h"
+
+namespace Orv {
+namespace {
+
+const String kPlugin = W(VARNET_BINARY_DIR "/src/Plugins/IniFileManager/libIniFileManager.so");
+
+class IniFileManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/orvini-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+        m_file = W(m_dir + "/settings/UserSettings.ini");
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    // The plug-in is built by its own target (IniFileManager) next to the tests.
+    void LoadPlugin(LIniFileManager& manager) {
+        ASSERT_TRUE(PathServices::FileExists(kPlugin)) << "build the IniFileManager target first";
+        ASSERT_EQ(manager.LoadFromPath(kPlugin), S_OK);
+    }
+    std::string FileText() const {
+        std::ifstream in(Utf16ToUtf8(m_file));
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string m_dir;
+    String m_file;
+};
+
+TEST_F(IniFileManagerTest, WithoutThePluginEverythingFailsAndDefaultsApply) {
+    auto manager = MakeRC<LIniFileManager>();
+    EXPECT_EQ(manager->Load(W(m_dir)), E_FAIL);  // no plug-in in that folder
+    EXPECT_FALSE(manager->IsLoaded());
+    OrvIniHandle handle = reinterpret_cast<OrvIniHandle>(0x1);
+    EXPECT_EQ(manager->Open(m_file, W("1_0_0"), W("Product"), handle), E_FAIL);
+    EXPECT_EQ(handle, nullptr);
+    std::int32_t skin = 0;
+    EXPECT_EQ(manager->GetInt(handle, W("CurrentSkinIndex"), 3, skin), E_FAIL);
+    EXPECT_EQ(skin, 3);
+    EXPECT_EQ(manager->SetInt(handle, W("CurrentSkinIndex"), 1), E_FAIL);
+    EXPECT_EQ(manager->Write(handle), E_FAIL);
+    EXPECT_EQ(manager->Close(handle, true), E_FAIL);
+    EXPECT_FALSE(manager->DoesNodeExist(handle, W("Display")));
+    String text;
+    std::int32_t count = 0;
+    EXPECT_EQ(manager->GetString(handle, W("k"), text), E_FAIL);
+    EXPECT_EQ(manager->SetString(handle, W("k"), text), E_FAIL);
+    EXPECT_EQ(manager->GetKeyCount(handle, W("n"), count), E_FAIL);
+    EXPECT_EQ(manager->GetKeyNameAt(handle, W("n"), 0, text), E_FAIL);
+    EXPECT_EQ(manager->GetArrayCount(handle, W("n"), count), E_FAIL);
+    EXPECT_EQ(manager->SetArrayCount(handle, W("n"), 1), E_FAIL);
+    EXPECT_EQ(manager->GetArrayItemAt(handle, W("n"), 0, text), E_FAIL);
+    EXPECT_EQ(manager->SetArrayItemAt(handle, W("n"), 0, text), E_FAIL);
+    EXPECT_EQ(manager->RemoveArrayItemAt(handle, W("n"), 0), E_FAIL);
+    EXPECT_FALSE(PathServices::FileExists(m_file));  // nothing was written
+}
+
+TEST_F(IniFileManagerTest, SkinIndexSurvivesARestart) {
+    {
+        LIniFileManager manager;
+        LoadPlugin(manager);
+        EXPECT_EQ(manager.LoadFromPath(kPlugin), S_FALSE);
+        OrvIniHandle handle = nullptr;
+        ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("Varnet Firmware Updater"), handle), S_OK);
+        std::int32_t skin = -1;
+        EXPECT_EQ(manager.GetInt(handle, W("CurrentSkinIndex"), 0, skin), S_FALSE);
+        EXPECT_EQ(skin, 0);
+        EXPECT_EQ(manager.SetInt(handle, W("CurrentSkinIndex"), 2), S_OK);
+        EXPECT_EQ(manager.SetString(handle, W("Display\\Title"), W("Größe = \"x\"\nnext line")), S_OK);
+        EXPECT_EQ(manager.Close(handle, true), S_OK);
+        EXPECT_EQ(manager.Unload(), S_OK);
+    }
+    const std::string text = FileText();
+    EXPECT_NE(text.find("CurrentSkinIndex=2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Display]\n"), std::string::npos) << text;
+
+    LIniFileManager manager;
+    LoadPlugin(manager);
+    OrvIniHandle handle = nullptr;
+    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("Varnet Firmware Updater"), handle), S_OK);
+    std::int32_t skin = 0;
+    EXPECT_EQ(manager.GetInt(handle, W("CurrentSkinIndex"), 0, skin), S_OK);
+    EXPECT_EQ(skin, 2);
+    String title;
+    EXPECT_EQ(manager.GetString(handle, W("Display/Title"), title), S_OK);
+    EXPECT_EQ(title, W("Größe = \"x\"\nnext line"));
+    EXPECT_TRUE(manager.DoesNodeExist(handle, W("Display")));
+    EXPECT_FALSE(manager.DoesNodeExist(handle, W("Disp")));
+    EXPECT_EQ(manager.Close(handle, false), S_OK);
+    EXPECT_EQ(manager.Close(handle, false), E_INVALIDARG);  // a closed handle is refused, not used
+}
+
+TEST_F(IniFileManagerTest, KeysArraysAndLongTexts) {
+    LIniFileManager manager;
+    LoadPlugin(manager);
+    OrvIniHandle h = nullptr;
+    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
+    const String longText(300, u'x');
+    manager.SetString(h, W("Node/A"), longText);
+    manager.SetInt(h, W("Node/B"), -5);
+    std::int32_t count = 0;
+    String text;
+    EXPECT_EQ(manager.GetKeyCount(h, W("Node"), count), S_OK);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(manager.GetKeyNameAt(h, W("Node"), 1, text), S_OK);
+    EXPECT_EQ(text, W("B"));
+    EXPECT_EQ(manager.GetKeyNameAt(h, W("Node"), 2, text), E_INVALIDARG);
+    EXPECT_EQ(manager.GetString(h, W("Node/A"), text), S_OK);
+    EXPECT_EQ(text, longText);
+    std::int32_t v = 9;
+    EXPECT_EQ(manager.GetInt(h, W("Node/A"), 9, v), S_FALSE);  // not a number: the default stays
+    EXPECT_EQ(v, 9);
+
+    EXPECT_EQ(manager.SetArrayItemAt(h, W("Recent"), 0, W("one")), S_OK);
+    EXPECT_EQ(manager.SetArrayItemAt(h, W("Recent"), 1, W("[]=two")), S_OK);
+    EXPECT_EQ(manager.SetArrayItemAt(h, W("Recent"), 5, W("gap")), E_INVALIDARG);
+    EXPECT_EQ(manager.SetArrayCount(h, W("Recent"), 3), S_OK);
+    EXPECT_EQ(manager.RemoveArrayItemAt(h, W("Recent"), 0), S_OK);
+    EXPECT_EQ(manager.Write(h), S_OK);
+    EXPECT_EQ(manager.Close(h, false), S_OK);
+
+    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
+    EXPECT_EQ(manager.GetArrayCount(h, W("Recent"), count), S_OK);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(manager.GetArrayItemAt(h, W("Recent"), 0, text), S_OK);
+    EXPECT_EQ(text, W("[]=two"));
+    EXPECT_EQ(manager.GetArrayItemAt(h, W("Recent"), 1, text), S_OK);
+    EXPECT_EQ(text, W(""));
+    EXPECT_EQ(manager.Close(h, false), S_OK);
+}
+
+TEST_F(IniFileManagerTest, DamagedFileLoadsWhatMakesSense) {
+    std::filesystem::create_directories(m_dir + "/settings");
+    std::ofstream(Utf16ToUtf8(m_file)) << "garbage line\n[unterminated\n=novalue\nGood=1\n[S]\nK=\\x4\\q\n";
+    LIniFileManager manager;
+    LoadPlugin(manager);
+    OrvIniHandle h = nullptr;
+    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
+    std::int32_t v = 0;
+    EXPECT_EQ(manager.GetInt(h, W("Good"), 0, v), S_OK);
+    EXPECT_EQ(v, 1);
+    String text;
+    EXPECT_EQ(manager.GetString(h, W("S/K"), text), S_OK);
+    EXPECT_EQ(text, W("\\x4\\q"));
+    EXPECT_EQ(manager.Close(h, false), S_OK);
+}
+
+}  // namespace
+}  // namespace Orv
