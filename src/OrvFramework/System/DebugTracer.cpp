@@ -77,13 +77,13 @@ std::string FormatNarrow(const char* format, std::va_list args) {
 
 namespace {
 
-// snprintf for one conversion whose spec is already narrow.
+// snprintf for one conversion whose directive is already narrow.
 template <class T>
-std::string FormatOne(const std::string& spec, T value) {
-    const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string FormatOne(const std::string& directive, T value) {
+    const int needed = std::snprintf(nullptr, 0, directive.c_str(), value);
     if (needed <= 0) return {};
     std::string out(static_cast<std::size_t>(needed) + 1, '\0');
-    std::snprintf(out.data(), out.size(), spec.c_str(), value);
+    std::snprintf(out.data(), out.size(), directive.c_str(), value);
     out.resize(static_cast<std::size_t>(needed));
     return out;
 }
@@ -108,20 +108,20 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
             continue;
         }
         // flags, width, precision (each may be '*'), length, conversion
-        std::string spec = "%";
+        std::string directive = "%";
         auto takeDigitsOrStar = [&] {
             if (i < f.size() && f[i] == u'*') {
-                spec += std::to_string(va_arg(ap, int));
+                directive += std::to_string(va_arg(ap, int));
                 ++i;
                 return;
             }
-            while (i < f.size() && f[i] >= u'0' && f[i] <= u'9') spec += static_cast<char>(f[i++]);
+            while (i < f.size() && f[i] >= u'0' && f[i] <= u'9') directive += static_cast<char>(f[i++]);
         };
         while (i < f.size() && std::u16string_view(u"-+ #0").find(f[i]) != f.npos)
-            spec += static_cast<char>(f[i++]);
+            directive += static_cast<char>(f[i++]);
         takeDigitsOrStar();
         if (i < f.size() && f[i] == u'.') {
-            spec += '.';
+            directive += '.';
             ++i;
             takeDigitsOrStar();
         }
@@ -135,32 +135,32 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
                                                        length == "t";
         switch (conv) {
         case u'd': case u'i':
-            out += longLong ? FormatOne(spec + "lld", va_arg(ap, long long))
-                   : longArg ? FormatOne(spec + "ld", va_arg(ap, long))
-                             : FormatOne(spec + "d", va_arg(ap, int));
+            out += longLong ? FormatOne(directive + "lld", va_arg(ap, long long))
+                   : longArg ? FormatOne(directive + "ld", va_arg(ap, long))
+                             : FormatOne(directive + "d", va_arg(ap, int));
             break;
         case u'u': case u'x': case u'X': case u'o': {
             const char c = static_cast<char>(conv);
-            out += longLong ? FormatOne(spec + "ll" + c, va_arg(ap, unsigned long long))
-                   : longArg ? FormatOne(spec + "l" + c, va_arg(ap, unsigned long))
-                             : FormatOne(spec + c, va_arg(ap, unsigned));
+            out += longLong ? FormatOne(directive + "ll" + c, va_arg(ap, unsigned long long))
+                   : longArg ? FormatOne(directive + "l" + c, va_arg(ap, unsigned long))
+                             : FormatOne(directive + c, va_arg(ap, unsigned));
             break;
         }
         case u'f': case u'F': case u'e': case u'E': case u'g': case u'G': case u'a': case u'A': {
             const char c = static_cast<char>(conv);
-            out += length == "L" ? FormatOne(spec + "L" + c, va_arg(ap, long double))
-                                 : FormatOne(spec + c, va_arg(ap, double));
+            out += length == "L" ? FormatOne(directive + "L" + c, va_arg(ap, long double))
+                                 : FormatOne(directive + c, va_arg(ap, double));
             break;
         }
         case u'p':
-            out += FormatOne(spec + "p", va_arg(ap, void*));
+            out += FormatOne(directive + "p", va_arg(ap, void*));
             break;
         case u'c': case u'C': {
             const int c = va_arg(ap, int);
             const std::string text = (conv == u'C' || length == "h")
                                          ? std::string(1, static_cast<char>(c))
                                          : Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(c)));
-            out += FormatOne(spec + "s", text.c_str());
+            out += FormatOne(directive + "s", text.c_str());
             break;
         }
         case u's': case u'S': {
@@ -172,12 +172,12 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
                 const char16_t* s = va_arg(ap, const char16_t*);
                 text = s ? Utf16ToUtf8(std::u16string_view(s, Length16(s))) : "(null)";
             }
-            out += FormatOne(spec + "s", text.c_str());
+            out += FormatOne(directive + "s", text.c_str());
             break;
         }
         default:
             // Unknown conversion: written as it stands, no argument taken.
-            out += spec + length + Utf16ToUtf8(std::u16string(1, conv));
+            out += directive + length + Utf16ToUtf8(std::u16string(1, conv));
             break;
         }
     }
