@@ -1,0 +1,361 @@
+#include "OrvFramework/Platform/HostApp.h"
+
+#include <cstdio>
+
+#include "OrvFramework/Platform/KeyCodes.h"
+
+namespace Orv::Platform {
+
+namespace {
+
+// Codes of our user events (SDL_UserEvent::code).
+constexpr std::int32_t kUserQuit = 1;
+constexpr std::int32_t kUserWake = 2;   // posted functions are waiting
+constexpr std::int32_t kUserTimer = 3;  // data1 is the TimerState
+
+// How long the loop blocks at most before it looks again; only bounds the wait, it does not
+// restart idle processing.
+constexpr int kWaitSliceMs = 250;
+
+// One wheel notch in the classic unit.
+constexpr int kWheelNotch = 120;
+
+std::string g_commandLine;
+
+}  // namespace
+
+HostApp* HostApp::s_current = nullptr;
+
+unsigned ModifierFlagsFromSdl(std::uint16_t sdlMod) {
+    unsigned flags = 0;
+    if (sdlMod & KMOD_CTRL) flags |= kModifierControl;
+    if (sdlMod & KMOD_SHIFT) flags |= kModifierShift;
+    if (sdlMod & KMOD_ALT) flags |= kModifierAlt;
+    return flags;
+}
+
+unsigned CurrentModifierFlags() {
+    return ModifierFlagsFromSdl(static_cast<std::uint16_t>(SDL_GetModState()));
+}
+
+int CurrentMouseButtons() {
+    const std::uint32_t state = SDL_GetMouseState(nullptr, nullptr);
+    int buttons = 0;
+    if (state & SDL_BUTTON(SDL_BUTTON_LEFT)) buttons |= kMouseLeft;
+    if (state & SDL_BUTTON(SDL_BUTTON_MIDDLE)) buttons |= kMouseMiddle;
+    if (state & SDL_BUTTON(SDL_BUTTON_RIGHT)) buttons |= kMouseRight;
+    return buttons;
+}
+
+int MouseButtonFromSdl(std::uint8_t sdlButton) {
+    switch (sdlButton) {
+    case SDL_BUTTON_LEFT: return kMouseLeft;
+    case SDL_BUTTON_MIDDLE: return kMouseMiddle;
+    case SDL_BUTTON_RIGHT: return kMouseRight;
+    default: return 0;
+    }
+}
+
+HostApp::HostApp() {
+    if (!s_current) s_current = this;
+}
+
+HostApp::~HostApp() {
+    for (auto& timer : m_timers) {
+        if (timer->sdlTimer) SDL_RemoveTimer(timer->sdlTimer);
+    }
+    m_timers.clear();
+    if (s_current == this) s_current = nullptr;
+    // SDL itself stays up: other objects of the process (windows, the splash) may still use it,
+    // and SDL_Quit at exit is the process's business.
+}
+
+bool HostApp::EnsureEvents() {
+    if (m_eventsStarted) return true;
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+        std::fprintf(stderr, "SDL events: %s\n", SDL_GetError());
+        return false;
+    }
+    m_userEventType = SDL_RegisterEvents(1);
+    if (m_userEventType == static_cast<std::uint32_t>(-1)) {
+        std::fprintf(stderr, "SDL events: no user event type left\n");
+        return false;
+    }
+    m_eventsStarted = true;
+    return true;
+}
+
+bool HostApp::EnsureVideo(std::string* error) {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error) *error = SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+bool HostApp::PushUserEvent(std::int32_t code, std::uint32_t windowId, void* data) {
+    SDL_Event event{};
+    event.type = m_userEventType;
+    event.user.code = code;
+    event.user.windowID = windowId;
+    event.user.data1 = data;
+    return SDL_PushEvent(&event) == 1;
+}
+
+void HostApp::PostQuit(int code) {
+    if (!EnsureEvents()) return;
+    PushUserEvent(kUserQuit, 0, reinterpret_cast<void*>(static_cast<std::intptr_t>(code)));
+}
+
+bool HostApp::RunOnUiThread(std::function<void()> fn) {
+    if (!fn || !EnsureEvents()) return false;
+    bool wasEmpty;
+    {
+        std::lock_guard lock(m_postedLock);
+        wasEmpty = m_posted.empty();
+        m_posted.push_back(std::move(fn));
+    }
+    // One wake-up serves every function queued before the loop drains the list.
+    if (!wasEmpty) return true;
+    if (PushUserEvent(kUserWake, 0, nullptr)) return true;
+    std::lock_guard lock(m_postedLock);
+    m_posted.pop_back();
+    return false;
+}
+
+void HostApp::RunPostedFunctions() {
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard lock(m_postedLock);
+        batch.swap(m_posted);
+    }
+    for (auto& fn : batch) fn();
+}
+
+int HostApp::RunMessageLoop() {
+    if (!EnsureEvents()) return -1;
+    m_running = true;
+    m_quitRequested = false;
+    struct RunningReset {
+        std::atomic<bool>& flag;
+        ~RunningReset() { flag = false; }
+    } reset{m_running};
+
+    long idleCount = 0;
+    bool idleMore = true;
+    SDL_Event event;
+    while (!m_quitRequested) {
+        bool have = SDL_PollEvent(&event) == 1;
+        while (!have && idleMore) {
+            idleMore = OnIdle(idleCount++);
+            have = SDL_PollEvent(&event) == 1;
+        }
+        if (!have && SDL_WaitEventTimeout(&event, kWaitSliceMs) != 1) continue;
+        DispatchEvent(event);
+        idleCount = 0;
+        idleMore = true;
+    }
+    return m_quitCode;
+}
+
+IHostWindowEvents* HostApp::FindWindow(std::uint32_t windowId) const {
+    const auto it = m_windows.find(windowId);
+    return it == m_windows.end() ? nullptr : it->second;
+}
+
+void HostApp::RegisterWindow(std::uint32_t sdlWindowId, IHostWindowEvents* handler) {
+    if (handler) m_windows[sdlWindowId] = handler;
+}
+
+void HostApp::UnregisterWindow(std::uint32_t sdlWindowId) {
+    for (auto& timer : m_timers) {
+        if (timer->windowId == sdlWindowId) StopWindowTimer(sdlWindowId, timer->timerId);
+    }
+    m_windows.erase(sdlWindowId);
+}
+
+bool HostApp::IsWindowRegistered(std::uint32_t sdlWindowId) const {
+    return m_windows.count(sdlWindowId) != 0;
+}
+
+std::uint32_t HostApp::TimerCallback(std::uint32_t interval, void* param) {
+    auto* timer = static_cast<TimerState*>(param);
+    if (timer->stopped.load()) return 0;
+    if (!timer->pending.exchange(true)) {
+        if (!timer->app->PushUserEvent(kUserTimer, timer->windowId, timer)) timer->pending = false;
+    }
+    return interval;
+}
+
+bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint32_t periodMs) {
+    if (!EnsureEvents() || periodMs == 0) return false;
+    StopWindowTimer(sdlWindowId, timerId);
+    auto timer = std::make_unique<TimerState>();
+    timer->app = this;
+    timer->windowId = sdlWindowId;
+    timer->timerId = timerId;
+    timer->sdlTimer = SDL_AddTimer(periodMs, &HostApp::TimerCallback, timer.get());
+    if (!timer->sdlTimer) return false;
+    m_timers.push_back(std::move(timer));
+    return true;
+}
+
+void HostApp::StopWindowTimer(std::uint32_t sdlWindowId, int timerId) {
+    for (auto& timer : m_timers) {
+        if (timer->windowId == sdlWindowId && timer->timerId == timerId && !timer->stopped) {
+            timer->stopped = true;
+            SDL_RemoveTimer(timer->sdlTimer);
+            timer->sdlTimer = 0;
+        }
+    }
+}
+
+void HostApp::DispatchUserEvent(const SDL_UserEvent& event) {
+    switch (event.code) {
+    case kUserQuit:
+        m_quitRequested = true;
+        m_quitCode = static_cast<int>(reinterpret_cast<std::intptr_t>(event.data1));
+        break;
+    case kUserWake:
+        RunPostedFunctions();
+        break;
+    case kUserTimer: {
+        auto* timer = static_cast<TimerState*>(event.data1);
+        timer->pending = false;
+        if (timer->stopped) break;
+        if (IHostWindowEvents* window = FindWindow(timer->windowId)) window->OnHostTimer(timer->timerId);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void HostApp::DispatchWindowEvent(const SDL_WindowEvent& event) {
+    IHostWindowEvents* window = FindWindow(event.windowID);
+    if (!window) return;
+    switch (event.event) {
+    case SDL_WINDOWEVENT_EXPOSED: window->OnHostExpose(); break;
+    case SDL_WINDOWEVENT_MOVED: window->OnHostMove(event.data1, event.data2); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID);
+        const std::uint32_t flags = sdlWindow ? SDL_GetWindowFlags(sdlWindow) : 0;
+        const HostSizeKind kind = (flags & SDL_WINDOW_MINIMIZED)   ? HostSizeKind::Minimized
+                                  : (flags & SDL_WINDOW_MAXIMIZED) ? HostSizeKind::Maximized
+                                                                   : HostSizeKind::Restored;
+        window->OnHostSize(event.data1, event.data2, kind);
+        break;
+    }
+    case SDL_WINDOWEVENT_MINIMIZED: window->OnHostSize(0, 0, HostSizeKind::Minimized); break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED: {
+        int w = 0, h = 0;
+        if (SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID))
+            SDL_GetWindowSize(sdlWindow, &w, &h);
+        window->OnHostSize(w, h, event.event == SDL_WINDOWEVENT_MAXIMIZED ? HostSizeKind::Maximized
+                                                                         : HostSizeKind::Restored);
+        break;
+    }
+    case SDL_WINDOWEVENT_ENTER: window->OnHostMouseCrossing(true); break;
+    case SDL_WINDOWEVENT_LEAVE: window->OnHostMouseCrossing(false); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: window->OnHostFocus(true); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: window->OnHostFocus(false); break;
+    case SDL_WINDOWEVENT_CLOSE: window->OnHostClose(); break;
+    default: break;
+    }
+}
+
+void HostApp::DispatchEvent(const SDL_Event& event) {
+    if (m_eventsStarted && event.type == m_userEventType) {
+        DispatchUserEvent(event.user);
+        return;
+    }
+    switch (event.type) {
+    case SDL_QUIT:
+        OnSystemQuit();
+        break;
+    case SDL_WINDOWEVENT:
+        DispatchWindowEvent(event.window);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const SDL_MouseButtonEvent& b = event.button;
+        const int button = MouseButtonFromSdl(b.button);
+        IHostWindowEvents* window = FindWindow(b.windowID);
+        if (!window || button == 0) break;
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        window->OnHostMouseButton(button, down, down && b.clicks == 2, b.x, b.y,
+                                  CurrentModifierFlags());
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        if (IHostWindowEvents* window = FindWindow(event.motion.windowID))
+            window->OnHostMouseMove(event.motion.x, event.motion.y, CurrentModifierFlags());
+        break;
+    case SDL_MOUSEWHEEL:
+        if (IHostWindowEvents* window = FindWindow(event.wheel.windowID)) {
+            int dx = event.wheel.x, dy = event.wheel.y;
+            if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
+                dx = -dx;
+                dy = -dy;
+            }
+            window->OnHostMouseWheel(dx * kWheelNotch, dy * kWheelNotch, CurrentModifierFlags());
+        }
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        if (IHostWindowEvents* window = FindWindow(event.key.windowID)) {
+            HostKeyEvent key;
+            key.sdlKey = event.key.keysym.sym;
+            key.scancode = event.key.keysym.scancode;
+            key.virtualKey = VirtualKeyFromSdl(key.sdlKey);
+            key.modifiers = ModifierFlagsFromSdl(event.key.keysym.mod);
+            key.repeat = event.key.repeat != 0;
+            key.systemKeyHeld = (event.key.keysym.mod & KMOD_GUI) != 0;
+            window->OnHostKey(key, event.type == SDL_KEYDOWN);
+        }
+        break;
+    case SDL_TEXTINPUT:
+        if (IHostWindowEvents* window = FindWindow(event.text.windowID)) {
+            const SDL_Keymod mod = SDL_GetModState();
+            window->OnHostTextInput(event.text.text, ModifierFlagsFromSdl(mod),
+                                    (mod & KMOD_GUI) != 0);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+std::string JoinCommandLine(int argc, char** argv) {
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        if (!argv || !argv[i]) continue;
+        const std::string arg = argv[i];
+        if (!line.empty()) line += ' ';
+        if (arg.find(' ') == std::string::npos || arg.find('"') != std::string::npos) {
+            line += arg;
+            continue;
+        }
+        const auto eq = arg.find('=');
+        if (arg.size() > 1 && arg[0] == '-' && eq != std::string::npos &&
+            arg.find(' ') > eq) {
+            line += arg.substr(0, eq + 1) + '"' + arg.substr(eq + 1) + '"';
+        } else {
+            line += '"' + arg + '"';
+        }
+    }
+    return line;
+}
+
+const std::string& HostCommandLine() { return g_commandLine; }
+
+int RunHostApp(HostApp& app, int argc, char** argv) {
+    g_commandLine = JoinCommandLine(argc, argv);
+    if (!app.InitApplication()) return 0;
+    if (!app.InitInstance()) return 0;
+    return app.Run();
+}
+
+}  // namespace Orv::Platform

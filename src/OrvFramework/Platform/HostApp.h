@@ -1,0 +1,178 @@
+#pragma once
+// The host toolkit's application object on Linux: start-up hooks, the SDL event loop with idle
+// processing, per-window event routing and window timers.
+//
+// Threads: everything here runs on the thread that calls Run (the user-interface thread), except
+// PostQuit and RunOnUiThread, which any thread may call.
+//
+// SDL is started lazily: the event loop needs only SDL's event and timer subsystems, so a run
+// without a window (a silent update on a machine without a display) never touches the video
+// subsystem. Whoever creates a window calls EnsureVideo first.
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace Orv::Platform {
+
+// Framework modifier flags carried with mouse and keyboard events.
+inline constexpr unsigned kModifierControl = 1;
+inline constexpr unsigned kModifierShift = 8;
+inline constexpr unsigned kModifierAlt = 64;
+
+// Framework mouse button numbers; also the bits of CurrentMouseButtons().
+inline constexpr int kMouseLeft = 1;
+inline constexpr int kMouseMiddle = 2;
+inline constexpr int kMouseRight = 4;
+
+// The timer every host window runs for its root window.
+inline constexpr int kWindowTimerId = 1;
+inline constexpr std::uint32_t kWindowTimerPeriodMs = 33;
+
+// Modifier flags from SDL's keyboard state at the time of the call.
+unsigned CurrentModifierFlags();
+// Modifier flags from an SDL modifier mask.
+unsigned ModifierFlagsFromSdl(std::uint16_t sdlMod);
+// Which of the three buttons are held now (kMouseLeft | kMouseMiddle | kMouseRight).
+int CurrentMouseButtons();
+// The framework button number of an SDL button (0 for the extra buttons).
+int MouseButtonFromSdl(std::uint8_t sdlButton);
+
+enum class HostSizeKind { Restored, Minimized, Maximized };
+
+struct HostKeyEvent {
+    SDL_Keycode sdlKey = SDLK_UNKNOWN;
+    SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN;
+    int virtualKey = 0;         // the framework key code (see KeyCodes.h), 0 when unmapped
+    unsigned modifiers = 0;     // kModifier* flags
+    bool repeat = false;
+    bool systemKeyHeld = false; // either "Windows" (GUI) key is held
+};
+
+// What a host window receives from the loop. Every call is made on the user-interface thread.
+class IHostWindowEvents {
+public:
+    virtual ~IHostWindowEvents() = default;
+    // button: kMouseLeft/Middle/Right; doubleClick for the second press of a double click.
+    virtual void OnHostMouseButton(int button, bool down, bool doubleClick, int x, int y,
+                                   unsigned modifiers) {}
+    virtual void OnHostMouseMove(int x, int y, unsigned modifiers) {}
+    // The pointer entered (true) or left (false) the window.
+    virtual void OnHostMouseCrossing(bool entered) {}
+    // deltaY > 0 is away from the user; one notch is 120 like the classic wheel delta.
+    virtual void OnHostMouseWheel(int deltaX, int deltaY, unsigned modifiers) {}
+    virtual void OnHostKey(const HostKeyEvent& key, bool down) {}
+    // One or more characters typed, UTF-8.
+    virtual void OnHostTextInput(std::string_view utf8, unsigned modifiers, bool systemKeyHeld) {}
+    virtual void OnHostFocus(bool gained) {}
+    virtual void OnHostSize(int width, int height, HostSizeKind kind) {}
+    virtual void OnHostMove(int x, int y) {}
+    // The user asked the window to close (title-bar button, window manager).
+    virtual void OnHostClose() {}
+    virtual void OnHostExpose() {}
+    virtual void OnHostTimer(int timerId) {}
+};
+
+class HostApp {
+public:
+    HostApp();
+    virtual ~HostApp();
+    HostApp(const HostApp&) = delete;
+    HostApp& operator=(const HostApp&) = delete;
+
+    // The start-up hooks, called in this order by RunHostApp; false ends the program before Run.
+    virtual bool InitApplication() { return true; }
+    virtual bool InitInstance() { return true; }
+    // The default runs the event loop and answers the quit code.
+    virtual int Run() { return RunMessageLoop(); }
+    // Called when the event queue is empty, with a count that restarts at 0 after every event;
+    // answer true for another call before the loop blocks.
+    virtual bool OnIdle(long count) { return false; }
+    // The system asked the process to end (SIGINT, SIGTERM, session end). Default: quit with 0.
+    virtual void OnSystemQuit() { PostQuit(0); }
+
+    // Runs the loop until the quit request; answers its code. Starts SDL's events if needed.
+    int RunMessageLoop();
+    bool IsRunning() const { return m_running.load(); }
+
+    // Any thread: ends the loop once the events queued before it are handled.
+    void PostQuit(int code);
+    // Any thread: runs fn on the user-interface thread, in posting order, from the loop.
+    // Answers false when SDL's event queue refused the wake-up (fn is then dropped).
+    bool RunOnUiThread(std::function<void()> fn);
+
+    // Window routing, user-interface thread only. Unregistering also stops the window's timers.
+    void RegisterWindow(std::uint32_t sdlWindowId, IHostWindowEvents* handler);
+    void UnregisterWindow(std::uint32_t sdlWindowId);
+    bool IsWindowRegistered(std::uint32_t sdlWindowId) const;
+
+    // A periodic timer delivered to the window's OnHostTimer on the user-interface thread. At most
+    // one tick per timer is queued at a time, so a busy loop never piles ticks up.
+    bool StartWindowTimer(std::uint32_t sdlWindowId, int timerId,
+                          std::uint32_t periodMs = kWindowTimerPeriodMs);
+    void StopWindowTimer(std::uint32_t sdlWindowId, int timerId);
+
+    // SDL's event and timer subsystems (no display needed). Answers false with SDL's error text.
+    bool EnsureEvents();
+    // SDL's video subsystem, for whoever opens a window.
+    static bool EnsureVideo(std::string* error = nullptr);
+
+    // The one HostApp of the process, or null.
+    static HostApp* Current() { return s_current; }
+
+    // Handles one SDL event as the loop does (exposed for the loop's own tests and for modal loops).
+    void DispatchEvent(const SDL_Event& event);
+
+private:
+    struct TimerState {
+        HostApp* app = nullptr;
+        std::uint32_t windowId = 0;
+        int timerId = 0;
+        SDL_TimerID sdlTimer = 0;
+        std::atomic<bool> pending{false};
+        std::atomic<bool> stopped{false};
+    };
+    static std::uint32_t TimerCallback(std::uint32_t interval, void* param);
+    void DispatchWindowEvent(const SDL_WindowEvent& event);
+    void DispatchUserEvent(const SDL_UserEvent& event);
+    void RunPostedFunctions();
+    IHostWindowEvents* FindWindow(std::uint32_t windowId) const;
+    bool PushUserEvent(std::int32_t code, std::uint32_t windowId, void* data);
+
+    static HostApp* s_current;
+
+    bool m_eventsStarted = false;
+    std::uint32_t m_userEventType = 0;
+    std::atomic<bool> m_running{false};
+    bool m_quitRequested = false;
+    int m_quitCode = 0;
+
+    std::unordered_map<std::uint32_t, IHostWindowEvents*> m_windows;
+    // Timer states stay alive until the app ends: SDL may still be inside a callback when a timer
+    // is removed.
+    std::vector<std::unique_ptr<TimerState>> m_timers;
+
+    std::mutex m_postedLock;
+    std::deque<std::function<void()>> m_posted;
+};
+
+// The start-up driver: InitApplication, InitInstance, Run. Answers Run's value, or 0 when a start-up
+// hook failed (the hooks report their own failures).
+int RunHostApp(HostApp& app, int argc, char** argv);
+
+// The command line rebuilt from argv: program path first, arguments joined with blanks; an argument
+// -NAME=value whose value holds a blank is written -NAME="value" so that option reading finds it.
+std::string JoinCommandLine(int argc, char** argv);
+
+// The process's command line as RunHostApp saw it.
+const std::string& HostCommandLine();
+
+}  // namespace Orv::Platform

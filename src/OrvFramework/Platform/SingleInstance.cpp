@@ -1,0 +1,192 @@
+#include "OrvFramework/Platform/SingleInstance.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace Orv::Platform {
+
+namespace {
+
+struct HandOverHeader {
+    std::uint32_t magic;
+    std::uint32_t identifier;
+    std::uint32_t length;
+};
+
+// A client that connects and then stalls must not hold the listener up for long.
+constexpr int kServeTimeoutMs = 2000;
+
+bool IsFolder(const char* path) {
+    struct stat st {};
+    return path && *path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FillAddress(const std::string& path, sockaddr_un& addr) {
+    std::memset(&addr, 0, sizeof addr);
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) return false;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// Reads or writes exactly n bytes, each step bounded by poll.
+bool TransferAll(int fd, void* data, std::size_t n, bool reading, int timeoutMs) {
+    auto* p = static_cast<char*>(data);
+    while (n > 0) {
+        pollfd pfd{fd, static_cast<short>(reading ? POLLIN : POLLOUT), 0};
+        const int ready = poll(&pfd, 1, timeoutMs);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return false;
+        const ssize_t done = reading ? recv(fd, p, n, 0) : send(fd, p, n, MSG_NOSIGNAL);
+        if (done < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (done <= 0) return false;
+        p += done;
+        n -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string SingleInstanceRuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return IsFolder(runtime) ? std::string(runtime) : std::string("/tmp");
+}
+
+SingleInstance::SingleInstance(std::string instanceName, std::string runtimeFolder) {
+    const bool useDefault = runtimeFolder.empty();
+    if (useDefault) runtimeFolder = SingleInstanceRuntimeFolder();
+    std::string stem = runtimeFolder + "/" + instanceName;
+    // /tmp is shared by every user: the user id keeps one user's instance from blocking another's.
+    if (useDefault && runtimeFolder == "/tmp") stem += "-" + std::to_string(getuid());
+    m_lockPath = stem + ".lock";
+    m_socketPath = stem + ".sock";
+}
+
+SingleInstance::~SingleInstance() {
+    StopListening();
+    if (m_lockFd >= 0) close(m_lockFd);
+}
+
+bool SingleInstance::TryBecomeFirst() {
+    if (m_lockFd >= 0 || m_lockFailed) return true;
+    const int fd = open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        m_lockFailed = true;
+        return true;
+    }
+    // The lock goes with the process: a crashed first instance leaves the file but not the lock.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    m_lockFd = fd;
+    return true;
+}
+
+bool SingleInstance::StartListening(Handlers handlers, Poster poster) {
+    if (m_listenFd >= 0) return true;
+    if (m_lockFd < 0) return false;  // only the lock holder may replace the socket
+    sockaddr_un addr;
+    if (!FillAddress(m_socketPath, addr)) return false;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    // Holding the lock, any socket file there is a leftover of a crashed instance.
+    unlink(m_socketPath.c_str());
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0 ||
+        pipe2(m_wakeFds, O_CLOEXEC) != 0) {
+        close(fd);
+        return false;
+    }
+    chmod(m_socketPath.c_str(), 0600);
+    m_listenFd = fd;
+    m_handlers = std::move(handlers);
+    m_poster = poster ? std::move(poster) : Poster([](std::function<void()> fn) { fn(); });
+    m_listener = std::thread([this] { ListenLoop(); });
+    return true;
+}
+
+void SingleInstance::StopListening() {
+    if (m_listenFd < 0) return;
+    const char stop = 1;
+    (void)!write(m_wakeFds[1], &stop, 1);
+    if (m_listener.joinable()) m_listener.join();
+    close(m_listenFd);
+    close(m_wakeFds[0]);
+    close(m_wakeFds[1]);
+    m_listenFd = -1;
+    m_wakeFds[0] = m_wakeFds[1] = -1;
+    unlink(m_socketPath.c_str());
+}
+
+void SingleInstance::ListenLoop() {
+    for (;;) {
+        pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+        const int ready = poll(fds, 2, -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || (fds[1].revents & POLLIN)) return;
+        if (!(fds[0].revents & POLLIN)) continue;
+        const int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) continue;
+        ServeConnection(client);
+        close(client);
+    }
+}
+
+void SingleInstance::ServeConnection(int fd) {
+    HandOverHeader header{};
+    if (!TransferAll(fd, &header, sizeof header, true, kServeTimeoutMs)) return;
+    // Anything that is not a well-formed hand-over is dropped without an answer.
+    if (header.magic != kSecondInstanceMagic || header.identifier != kSecondInstanceCopyDataId ||
+        header.length > kSecondInstanceMaxLength)
+        return;
+    std::string text;
+    if (header.length > 0) {
+        std::vector<char> data(header.length);
+        if (!TransferAll(fd, data.data(), data.size(), true, kServeTimeoutMs)) return;
+        if (data.back() != '\0') return;
+        text.assign(data.data());  // up to the first zero, as a C string is read
+    }
+    Handlers handlers = m_handlers;
+    m_poster([handlers, text] {
+        if (handlers.activate) handlers.activate();
+        if (!text.empty() && handlers.commandLine) handlers.commandLine(text);
+    });
+    // The answer comes after the hand-over is queued, so the sender knows it will be handled.
+    char ack = 1;
+    TransferAll(fd, &ack, 1, false, kServeTimeoutMs);
+}
+
+bool SingleInstance::SendToFirst(const std::string& commandLine, int timeoutMs) const {
+    sockaddr_un addr;
+    if (!FillAddress(m_socketPath, addr)) return false;
+    if (commandLine.size() + 1 > kSecondInstanceMaxLength) return false;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    if (ok) {
+        // A zero-length record still asks the first instance to come to the front.
+        const std::uint32_t length =
+            commandLine.empty() ? 0 : static_cast<std::uint32_t>(commandLine.size() + 1);
+        HandOverHeader header{kSecondInstanceMagic, kSecondInstanceCopyDataId, length};
+        std::string record(reinterpret_cast<const char*>(&header), sizeof header);
+        if (length) record.append(commandLine.c_str(), length);
+        char ack = 0;
+        ok = TransferAll(fd, record.data(), record.size(), false, timeoutMs) &&
+             TransferAll(fd, &ack, 1, true, timeoutMs) && ack == 1;
+    }
+    close(fd);
+    return ok;
+}
+
+}  // namespace Orv::Platform

@@ -1,0 +1,113 @@
+#include "OrvFramework/Platform/Folders.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "OrvFramework/ObjectBase/Exception.h"
+
+using namespace Orv::Platform;
+using Orv::W;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Points HOME and the XDG variables into a temporary tree for one test.
+class FoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/orv-folders-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            const char* v = std::getenv(name);
+            m_saved.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+        }
+        setenv("HOME", m_dir.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
+        unsetenv("XDG_DATA_HOME");
+    }
+    void TearDown() override {
+        for (auto& [name, value] : m_saved) {
+            if (value) setenv(name.c_str(), value->c_str(), 1); else unsetenv(name.c_str());
+        }
+        fs::remove_all(m_dir);
+    }
+    std::string m_dir;
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+}  // namespace
+
+TEST_F(FoldersTest, LocalDataFollowsXdgDataHomeAndIsCreated) {
+    EXPECT_EQ(GetLocalDataFolder(), m_dir + "/.local/share");
+    EXPECT_TRUE(fs::is_directory(m_dir + "/.local/share"));
+    setenv("XDG_DATA_HOME", (m_dir + "/data/").c_str(), 1);
+    EXPECT_EQ(GetLocalDataFolder(), m_dir + "/data");
+    EXPECT_TRUE(fs::is_directory(m_dir + "/data"));
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    EXPECT_EQ(GetLocalDataFolder(), m_dir + "/.local/share");
+}
+
+TEST_F(FoldersTest, DocumentsFromTheDesktopSettingElseHomeDocuments) {
+    EXPECT_EQ(GetDocumentsFolder(), m_dir + "/Documents");
+    EXPECT_TRUE(fs::is_directory(m_dir + "/Documents"));
+    if (system("command -v xdg-user-dir >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xdg-user-dir is not installed";
+    fs::create_directories(m_dir + "/config");
+    std::ofstream(m_dir + "/config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n";
+    EXPECT_EQ(GetDocumentsFolder(), m_dir + "/Papers");
+    EXPECT_TRUE(fs::is_directory(m_dir + "/Papers"));
+}
+
+TEST_F(FoldersTest, ApplicationFolderTable) {
+    const FolderRoots roots{"/opt/varnet", m_dir + "/all", m_dir + "/local", m_dir + "/docs"};
+    EXPECT_EQ(GetApplicationFolder(0, u"Korvo", u"Updater", roots), W("/opt/varnet"));
+    EXPECT_EQ(GetApplicationFolder(1, u"Korvo", u"Updater", roots), W("::"));
+    // Company and product become folder levels, cleaned and created.
+    EXPECT_EQ(GetApplicationFolder(2, u"Korvo: A/B", u"Up(date)r", roots),
+              W(m_dir + "/all/Korvo_ A_B/Up_date_r"));
+    EXPECT_TRUE(fs::is_directory(m_dir + "/all/Korvo_ A_B/Up_date_r"));
+    EXPECT_EQ(GetApplicationFolder(3, u"Korvo", u"Varnet Firmware Updater", roots),
+              W(m_dir + "/local/Korvo/Varnet Firmware Updater"));
+    EXPECT_TRUE(fs::is_directory(m_dir + "/local/Korvo/Varnet Firmware Updater"));
+    EXPECT_EQ(GetApplicationFolder(4, u"Korvo", u"Updater", roots), W(m_dir + "/docs"));
+    EXPECT_TRUE(fs::is_directory(m_dir + "/docs"));
+}
+
+TEST_F(FoldersTest, UnknownPathIdThrowsOutOfRange) {
+    const FolderRoots roots{"/a", "/b", "/c", "/d"};
+    for (int id : {5, -1, 100}) {
+        try {
+            GetApplicationFolder(id, u"Korvo", u"Updater", roots);
+            ADD_FAILURE() << "no error for " << id;
+        } catch (const std::out_of_range& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Out of Range : Unknown Path ID. : "
+                                                  "Orv::MFCFrameworkApp<class LApplication>::GetFolder : ",
+                                                  0),
+                      0u)
+                << e.what();
+            EXPECT_NE(dynamic_cast<const Orv::ExceptionBase*>(&e), nullptr);
+        }
+    }
+    EXPECT_THROW(GetApplicationFolder(5, u"Korvo", u"Updater"), std::out_of_range);
+}
+
+TEST_F(FoldersTest, ModuleFolderHoldsThisProgram) {
+    const std::string folder = GetModuleFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '/');
+    EXPECT_TRUE(fs::exists(folder + "/platform_tests"));
+    EXPECT_EQ(GetApplicationFolder(0, u"K", u"P"), W(folder));
+}
+
+TEST(FolderNames, CleanerReplacesTheFifteenCharacters) {
+    EXPECT_EQ(CleanFolderNameForPath(u"a\\b/c:d*e?f\"g<h>i|j&k;l,m^n(o)p"),
+              W("a_b_c_d_e_f_g_h_i_j_k_l_m_n_o_p"));
+    EXPECT_EQ(CleanFolderNameForPath(u"Korvo Audio. \u00e9"), Orv::String(u"Korvo Audio. \u00e9"));
+    EXPECT_EQ(CleanFolderNameForPath(u""), Orv::String());
+}

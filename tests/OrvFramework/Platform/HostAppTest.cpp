@@ -1,0 +1,327 @@
+#include "OrvFramework/Platform/HostApp.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "OrvFramework/Platform/Clock.h"
+#include "OrvFramework/Platform/KeyCodes.h"
+
+using namespace Orv::Platform;
+
+namespace {
+
+// Ends a loop that a fault left running, so a broken test fails instead of hanging.
+class Watchdog {
+public:
+    explicit Watchdog(HostApp& app) : m_thread([this, &app] {
+        std::unique_lock lock(m_lock);
+        if (!GetRealClock().WaitFor(m_cv, lock, std::chrono::seconds(5), [this] { return m_done; }))
+            app.PostQuit(-99);
+    }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard lock(m_lock);
+            m_done = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_cv;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+class HeadlessEnv : public ::testing::Environment {
+public:
+    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+};
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new HeadlessEnv);
+
+// Records the idle counts; asks for more while the count is below 2, as the application does.
+class IdleRecorder : public HostApp {
+public:
+    std::vector<long> counts;
+    std::function<void(long)> onIdleEnd;
+    bool OnIdle(long count) override {
+        counts.push_back(count);
+        if (count < 2) return true;
+        if (onIdleEnd) onIdleEnd(count);
+        return false;
+    }
+};
+
+struct WindowRecorder : IHostWindowEvents {
+    std::vector<std::string> log;
+    std::thread::id timerThread;
+    int ticks = 0;
+    std::function<void()> onTick;
+    void OnHostMouseButton(int button, bool down, bool dbl, int x, int y, unsigned) override {
+        log.push_back("button " + std::to_string(button) + (down ? " down" : " up") +
+                      (dbl ? " double" : "") + " " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void OnHostMouseWheel(int dx, int dy, unsigned) override {
+        log.push_back("wheel " + std::to_string(dx) + "," + std::to_string(dy));
+    }
+    void OnHostKey(const HostKeyEvent& key, bool down) override {
+        log.push_back("key " + std::to_string(key.virtualKey) + (down ? " down" : " up") + " mods " +
+                      std::to_string(key.modifiers) + (key.systemKeyHeld ? " gui" : ""));
+    }
+    void OnHostTextInput(std::string_view text, unsigned, bool) override {
+        log.push_back("text " + std::string(text));
+    }
+    void OnHostClose() override { log.push_back("close"); }
+    void OnHostFocus(bool gained) override { log.push_back(gained ? "focus" : "blur"); }
+    void OnHostTimer(int id) override {
+        timerThread = std::this_thread::get_id();
+        ++ticks;
+        if (onTick) onTick();
+    }
+};
+
+}  // namespace
+
+TEST(HostAppLoop, IdleCountRestartsAfterEveryEventAndQuitCodeIsAnswered) {
+    IdleRecorder app;
+    Watchdog watchdog(app);
+    int rounds = 0;
+    std::thread poster;
+    app.onIdleEnd = [&](long) {
+        // First idle run over: an event from another thread must restart the count at 0.
+        if (++rounds == 1) {
+            poster = std::thread([&] { app.RunOnUiThread([] {}); });
+        } else {
+            app.PostQuit(7);
+        }
+    };
+    EXPECT_EQ(app.RunMessageLoop(), 7);
+    poster.join();
+    EXPECT_EQ(app.counts, (std::vector<long>{0, 1, 2, 0, 1, 2}));
+    EXPECT_FALSE(app.IsRunning());
+}
+
+TEST(HostAppLoop, QuitPostedFromAnotherThreadEndsABlockedLoop) {
+    IdleRecorder app;
+    Watchdog watchdog(app);
+    std::mutex lock;
+    std::condition_variable cv;
+    bool idle = false;
+    app.onIdleEnd = [&](long) {
+        std::lock_guard guard(lock);
+        idle = true;
+        cv.notify_all();
+    };
+    std::thread quitter([&] {
+        std::unique_lock guard(lock);
+        GetRealClock().WaitFor(cv, guard, std::chrono::seconds(5), [&] { return idle; });
+        app.PostQuit(3);
+    });
+    EXPECT_EQ(app.RunMessageLoop(), 3);
+    quitter.join();
+}
+
+TEST(HostAppLoop, FunctionsPostedFromThreadsRunOnTheLoopThreadInOrder) {
+    HostApp app;
+    Watchdog watchdog(app);
+    const auto uiThread = std::this_thread::get_id();
+    std::vector<int> fromA, fromB;
+    int wrongThread = 0;
+    auto poster = [&](std::vector<int>& sink) {
+        for (int i = 0; i < 200; ++i) {
+            ASSERT_TRUE(app.RunOnUiThread([&sink, &wrongThread, uiThread, i] {
+                if (std::this_thread::get_id() != uiThread) ++wrongThread;
+                sink.push_back(i);
+            }));
+        }
+    };
+    std::thread a(poster, std::ref(fromA)), b(poster, std::ref(fromB));
+    a.join();
+    b.join();
+    app.RunOnUiThread([&] { app.PostQuit(0); });
+    EXPECT_EQ(app.RunMessageLoop(), 0);
+    ASSERT_EQ(fromA.size(), 200u);
+    ASSERT_EQ(fromB.size(), 200u);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(fromA[i], i);
+        EXPECT_EQ(fromB[i], i);
+    }
+    EXPECT_EQ(wrongThread, 0);
+}
+
+TEST(HostAppLoop, WindowTimerTicksOnTheLoopThreadUntilStopped) {
+    HostApp app;
+    Watchdog watchdog(app);
+    WindowRecorder window;
+    constexpr std::uint32_t kWindow = 4242;
+    app.RegisterWindow(kWindow, &window);
+    window.onTick = [&] {
+        if (window.ticks == 3) {
+            app.StopWindowTimer(kWindow, kWindowTimerId);
+            // Anything still queued behind the stop must not reach the window.
+            app.RunOnUiThread([&] { app.PostQuit(window.ticks); });
+        }
+    };
+    ASSERT_TRUE(app.StartWindowTimer(kWindow, kWindowTimerId, 2));
+    EXPECT_EQ(app.RunMessageLoop(), 3);
+    EXPECT_EQ(window.ticks, 3);
+    EXPECT_EQ(window.timerThread, std::this_thread::get_id());
+}
+
+TEST(HostAppLoop, UnregisteredWindowGetsNoTicks) {
+    HostApp app;
+    Watchdog watchdog(app);
+    WindowRecorder gone, stays;
+    app.RegisterWindow(1, &gone);
+    app.RegisterWindow(2, &stays);
+    ASSERT_TRUE(app.StartWindowTimer(1, kWindowTimerId, 2));
+    ASSERT_TRUE(app.StartWindowTimer(2, kWindowTimerId, 2));
+    app.UnregisterWindow(1);
+    EXPECT_FALSE(app.IsWindowRegistered(1));
+    stays.onTick = [&] {
+        if (stays.ticks == 5) app.PostQuit(0);
+    };
+    EXPECT_EQ(app.RunMessageLoop(), 0);
+    EXPECT_EQ(gone.ticks, 0);
+    EXPECT_GE(stays.ticks, 5);
+}
+
+TEST(HostAppEvents, InputGoesToTheWindowItNames) {
+    HostApp app;
+    ASSERT_TRUE(app.EnsureEvents());
+    WindowRecorder window, other;
+    app.RegisterWindow(10, &window);
+    app.RegisterWindow(11, &other);
+
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.windowID = 10;
+    e.button.button = SDL_BUTTON_RIGHT;
+    e.button.clicks = 2;
+    e.button.x = 5;
+    e.button.y = 6;
+    app.DispatchEvent(e);
+    e.type = SDL_MOUSEBUTTONUP;
+    e.button.button = SDL_BUTTON_LEFT;
+    app.DispatchEvent(e);
+    e.button.button = SDL_BUTTON_X1;  // no framework button: dropped
+    app.DispatchEvent(e);
+
+    SDL_Event w{};
+    w.type = SDL_MOUSEWHEEL;
+    w.wheel.windowID = 10;
+    w.wheel.y = 1;
+    w.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    app.DispatchEvent(w);
+
+    SDL_Event k{};
+    k.type = SDL_KEYDOWN;
+    k.key.windowID = 10;
+    k.key.keysym.sym = SDLK_a;
+    k.key.keysym.mod = KMOD_LCTRL | KMOD_RSHIFT | KMOD_LALT | KMOD_LGUI;
+    app.DispatchEvent(k);
+
+    SDL_Event t{};
+    t.type = SDL_TEXTINPUT;
+    t.text.windowID = 10;
+    std::strcpy(t.text.text, "\xC3\xA9");
+    app.DispatchEvent(t);
+
+    SDL_Event c{};
+    c.type = SDL_WINDOWEVENT;
+    c.window.windowID = 11;
+    c.window.event = SDL_WINDOWEVENT_CLOSE;
+    app.DispatchEvent(c);
+    c.window.windowID = 99;  // nobody's window
+    app.DispatchEvent(c);
+    c.window.windowID = 10;
+    c.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    app.DispatchEvent(c);
+
+    EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6",
+                                                    "wheel 0,-120", "key 65 down mods 73 gui",
+                                                    "text \xC3\xA9", "blur"}));
+    EXPECT_EQ(other.log, (std::vector<std::string>{"close"}));
+}
+
+TEST(HostAppEvents, ModifierFlagsAndKeyCodes) {
+    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RCTRL), kModifierControl);
+    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_LSHIFT), kModifierShift);
+    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RALT), kModifierAlt);
+    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_NUM | KMOD_CAPS), 0u);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_z), 'Z');
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_7), '7');
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F12), 0x7B);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F13), 0x7C);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_0), 0x60);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_9), 0x69);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RSHIFT), 0x10);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_AUDIOPLAY), 0xB3);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RETURN), 0x0D);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_UNKNOWN), 0);
+}
+
+namespace {
+class OrderApp : public HostApp {
+public:
+    std::vector<std::string> calls;
+    bool failApplication = false;
+    bool failInstance = false;
+    bool InitApplication() override {
+        calls.push_back("InitApplication");
+        return !failApplication;
+    }
+    bool InitInstance() override {
+        calls.push_back("InitInstance");
+        return !failInstance;
+    }
+    int Run() override {
+        calls.push_back("Run");
+        return 1;
+    }
+};
+}  // namespace
+
+TEST(HostAppStartup, HooksRunInOrderAndAFailedHookEndsBeforeRun) {
+    char prog[] = "/opt/varnet/varnet-updater";
+    char opt[] = "-FIRMWARE_IMAGE_NAME=my image.cyacd";
+    char plain[] = "-SILENT";
+    char* argv[] = {prog, opt, plain, nullptr};
+    {
+        OrderApp app;
+        EXPECT_EQ(RunHostApp(app, 3, argv), 1);
+        EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication", "InitInstance", "Run"}));
+        EXPECT_EQ(HostCommandLine(),
+                  "/opt/varnet/varnet-updater -FIRMWARE_IMAGE_NAME=\"my image.cyacd\" -SILENT");
+    }
+    {
+        OrderApp app;
+        app.failApplication = true;
+        EXPECT_EQ(RunHostApp(app, 3, argv), 0);
+        EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication"}));
+    }
+    {
+        OrderApp app;
+        app.failInstance = true;
+        EXPECT_EQ(RunHostApp(app, 3, argv), 0);
+        EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication", "InitInstance"}));
+    }
+}
+
+TEST(HostAppStartup, CommandLineQuotesOnlyWhatHoldsABlank) {
+    char a0[] = "/home/a b/updater";
+    char a1[] = "-X=1";
+    char a2[] = "loose word";
+    char a3[] = "-P=\"already quoted\"";
+    char* argv[] = {a0, a1, a2, a3};
+    EXPECT_EQ(JoinCommandLine(4, argv),
+              "\"/home/a b/updater\" -X=1 \"loose word\" -P=\"already quoted\"");
+    EXPECT_EQ(JoinCommandLine(0, nullptr), "");
+}

@@ -1,0 +1,199 @@
+#include "OrvFramework/Platform/SingleInstance.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <thread>
+
+#include "OrvFramework/Platform/HostApp.h"
+
+using namespace Orv::Platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kName = "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater";
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/orv-si-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Stands in for the user-interface thread: hand-overs wait here until the test runs them.
+    SingleInstance::Poster QueuePoster() {
+        return [this](std::function<void()> fn) {
+            std::lock_guard lock(m_queueLock);
+            m_queue.push_back(std::move(fn));
+        };
+    }
+    void RunQueued() {
+        std::deque<std::function<void()>> batch;
+        {
+            std::lock_guard lock(m_queueLock);
+            batch.swap(m_queue);
+        }
+        for (auto& fn : batch) fn();
+    }
+    SingleInstance::Handlers Recording() {
+        return {[this] { ++m_activations; }, [this](const std::string& s) { m_lines.push_back(s); }};
+    }
+
+    std::string m_dir;
+    std::mutex m_queueLock;
+    std::deque<std::function<void()>> m_queue;
+    int m_activations = 0;
+    std::vector<std::string> m_lines;
+};
+
+}  // namespace
+
+TEST_F(SingleInstanceTest, OnlyOneHoldsTheLockAndItPassesOnWhenTheFirstEnds) {
+    auto first = std::make_unique<SingleInstance>(kName, m_dir);
+    SingleInstance second(kName, m_dir);
+    EXPECT_EQ(first->LockPath(), m_dir + "/" + kName + ".lock");
+    EXPECT_EQ(first->SocketPath(), m_dir + "/" + kName + ".sock");
+    EXPECT_TRUE(first->TryBecomeFirst());
+    EXPECT_FALSE(second.TryBecomeFirst());
+    EXPECT_FALSE(second.IsFirst());
+    // Another instance name is another program.
+    SingleInstance unrelated("OtherProgram", m_dir);
+    EXPECT_TRUE(unrelated.TryBecomeFirst());
+
+    first.reset();  // the lock file stays, the lock does not
+    EXPECT_TRUE(fs::exists(m_dir + "/" + kName + ".lock"));
+    EXPECT_TRUE(second.TryBecomeFirst());
+}
+
+TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
+    SingleInstance first(kName, m_dir), second(kName, m_dir);
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_FALSE(second.TryBecomeFirst());
+    // No window yet, nobody listens: the second instance is told so and runs on.
+    EXPECT_FALSE(second.SendToFirst("updater -SILENT"));
+
+    ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
+    EXPECT_FALSE(second.StartListening(Recording(), QueuePoster()));  // not the lock holder
+    EXPECT_TRUE(second.SendToFirst("updater -FIRMWARE_VERSION=1.0.2 \xC3\xA9"));
+    EXPECT_EQ(m_activations, 0);  // nothing runs off the user-interface thread
+    RunQueued();
+    EXPECT_EQ(m_activations, 1);
+    EXPECT_EQ(m_lines, (std::vector<std::string>{"updater -FIRMWARE_VERSION=1.0.2 \xC3\xA9"}));
+
+    // An empty command line still brings the first instance to the front.
+    EXPECT_TRUE(second.SendToFirst(""));
+    RunQueued();
+    EXPECT_EQ(m_activations, 2);
+    EXPECT_EQ(m_lines.size(), 1u);
+
+    first.StopListening();
+    EXPECT_FALSE(fs::exists(first.SocketPath()));
+    EXPECT_FALSE(second.SendToFirst("late"));
+}
+
+TEST_F(SingleInstanceTest, StaleSocketOfACrashedInstanceDoesNotBlock) {
+    SingleInstance probe(kName, m_dir);
+    // A socket file bound by a process that is gone: the file stays, nobody accepts.
+    {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strcpy(addr.sun_path, probe.SocketPath().c_str());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        close(fd);
+    }
+    ASSERT_TRUE(fs::exists(probe.SocketPath()));
+    SingleInstance later(kName, m_dir);
+    EXPECT_FALSE(later.SendToFirst("x"));  // refused, not hung
+
+    SingleInstance first(kName, m_dir);
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
+    EXPECT_TRUE(later.SendToFirst("after crash"));
+    RunQueued();
+    EXPECT_EQ(m_lines, (std::vector<std::string>{"after crash"}));
+}
+
+TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
+    SingleInstance first(kName, m_dir), second(kName, m_dir);
+    ASSERT_TRUE(first.TryBecomeFirst());
+    ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
+    auto sendRaw = [&](const std::string& bytes) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strcpy(addr.sun_path, first.SocketPath().c_str());
+        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+        shutdown(fd, SHUT_WR);  // a short record ends here instead of stalling the listener
+        char ack = 0;
+        const ssize_t got = recv(fd, &ack, 1, 0);
+        close(fd);
+        return got > 0;  // true only when the listener answered
+    };
+    auto header = [](std::uint32_t magic, std::uint32_t id, std::uint32_t length) {
+        const std::uint32_t h[3] = {magic, id, length};
+        return std::string(reinterpret_cast<const char*>(h), sizeof h);
+    };
+    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x466, 3) + "ab"));            // other id
+    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x465, 3) + "abc"));           // no zero
+    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x465, 0x7FFFFFFF)));          // too long
+    EXPECT_FALSE(sendRaw(header(0x12345678, 0x465, 3) + std::string("ab\0", 3)));    // not ours
+    EXPECT_FALSE(sendRaw("x"));                                                     // cut short
+    RunQueued();
+    EXPECT_EQ(m_activations, 0);
+    // The same path with a well-formed record is answered, so the checks above can fail.
+    EXPECT_TRUE(sendRaw(header(kSecondInstanceMagic, 0x465, 3) + std::string("ab\0", 3)));
+    RunQueued();
+    EXPECT_EQ(m_lines, (std::vector<std::string>{"ab"}));
+    m_lines.clear();
+
+    EXPECT_TRUE(second.SendToFirst("still here"));
+    RunQueued();
+    EXPECT_EQ(m_lines, (std::vector<std::string>{"still here"}));
+}
+
+TEST_F(SingleInstanceTest, HandOverArrivesOnTheHostLoopThread) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    HostApp app;
+    SingleInstance first(kName, m_dir), second(kName, m_dir);
+    ASSERT_TRUE(first.TryBecomeFirst());
+    const auto uiThread = std::this_thread::get_id();
+    std::string received;
+    bool onUiThread = false;
+    ASSERT_TRUE(first.StartListening(
+        {nullptr,
+         [&](const std::string& line) {
+             received = line;
+             onUiThread = std::this_thread::get_id() == uiThread;
+             app.PostQuit(5);
+         }},
+        [&app](std::function<void()> fn) { app.RunOnUiThread(std::move(fn)); }));
+    std::thread other([&] { EXPECT_TRUE(second.SendToFirst("-DEBUG_CONSOLE")); });
+    EXPECT_EQ(app.RunMessageLoop(), 5);
+    other.join();
+    EXPECT_EQ(received, "-DEBUG_CONSOLE");
+    EXPECT_TRUE(onUiThread);
+}
+
+TEST(SingleInstanceFolder, RuntimeFolderFallsBackToTmpWithTheUserId) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keep = saved ? saved : "";
+    setenv("XDG_RUNTIME_DIR", "/nonexistent/runtime", 1);
+    EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp");
+    SingleInstance si(kName);
+    EXPECT_EQ(si.LockPath(), std::string("/tmp/") + kName + "-" + std::to_string(getuid()) + ".lock");
+    setenv("XDG_RUNTIME_DIR", "/tmp", 1);
+    EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp");
+    if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1); else unsetenv("XDG_RUNTIME_DIR");
+}

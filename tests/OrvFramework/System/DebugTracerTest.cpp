@@ -1,0 +1,165 @@
+#include "OrvFramework/System/DebugTracer.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <vector>
+
+using namespace Orv;
+
+namespace {
+
+// Collects the debugger output for one test.
+class DebuggerCapture {
+public:
+    DebuggerCapture() : m_old(SetDebuggerOutput([this](std::string_view t) { text += t; })) {}
+    ~DebuggerCapture() { SetDebuggerOutput(m_old); }
+    std::string text;
+
+private:
+    DebuggerOutputFn m_old;
+};
+
+// A real UDP listener on the loopback address.
+class UdpListener {
+public:
+    UdpListener() {
+        m_fd = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        port = ntohs(addr.sin_port);
+    }
+    ~UdpListener() { close(m_fd); }
+    // The next datagram, or "<none>" when none comes within a bounded wait.
+    std::string Receive() {
+        pollfd pfd{m_fd, POLLIN, 0};
+        if (poll(&pfd, 1, 2000) != 1) return "<none>";
+        char buffer[2048];
+        const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
+        return n < 0 ? "<error>" : std::string(buffer, static_cast<std::size_t>(n));
+    }
+    bool Pending() {
+        pollfd pfd{m_fd, POLLIN, 0};
+        return poll(&pfd, 1, 0) == 1;
+    }
+    int port = 0;
+
+private:
+    int m_fd = -1;
+};
+
+}  // namespace
+
+TEST(DebugTracer, DefaultsSendTraceTextToTheDebuggerOutputWithoutASocket) {
+    DebuggerCapture capture;
+    DebugTracer tracer;
+    EXPECT_EQ(tracer.GetPort(), -1);
+    EXPECT_EQ(tracer.GetLevel(), 1);
+    EXPECT_EQ(tracer.GetHost(), "");
+    tracer.TraceLine(1, "row %d of %s", 7, "image");
+    tracer.Trace(0, u"wide %s %c%C|%5.1f|%-3d|%%", u"\u00e9t\u00e9", u'\u00df', 'x', 2.25, 4);
+    tracer.TraceLine(1, u"%ls %lld %x", u"long", 1234567890123LL, 255u);
+    EXPECT_EQ(capture.text, "row 7 of image\nwide \xC3\xA9t\xC3\xA9 \xC3\x9Fx|  2.2|4  |%long 1234567890123 ff\n");
+    EXPECT_FALSE(tracer.HasSocket());
+}
+
+TEST(DebugTracer, LevelsAboveTheTracersLevelAreDropped) {
+    DebuggerCapture capture;
+    DebugTracer tracer;
+    tracer.TraceLine(2, "hidden");
+    tracer.Trace(2, u"hidden");
+    tracer.SetLevel(3);
+    tracer.TraceLine(3, "shown %d", 3);
+    tracer.TraceLine(4, u"hidden");
+    EXPECT_EQ(capture.text, "shown 3\n");
+}
+
+TEST(DebugTracer, FirstNetworkSendSendsTheLaunchBannerThenTheText) {
+    DebuggerCapture capture;
+    UdpListener listener;
+    DebugTracer tracer;
+    tracer.SetNetworkTarget(std::string("127.0.0.1"), listener.port);
+    tracer.TraceLine(1, "hello %d", 5);
+    EXPECT_EQ(listener.Receive(), "*** APPLICATION Launched on ");
+    EXPECT_EQ(listener.Receive(), "127.0.0.1");
+    EXPECT_EQ(listener.Receive(), "***\n");
+    EXPECT_EQ(listener.Receive(), "hello 5\n");
+    tracer.Trace(1, u"wide \u00e9");  // converted to narrow, no second banner
+    EXPECT_EQ(listener.Receive(), "wide \xC3\xA9");
+    // Empty text is not sent.
+    EXPECT_EQ(tracer.SendToNetwork(""), 0);
+    EXPECT_FALSE(listener.Pending());
+    EXPECT_EQ(capture.text, "");
+    EXPECT_TRUE(tracer.HasSocket());
+
+    // An absent host keeps the stored one.
+    tracer.SetNetworkTarget(std::nullopt, listener.port);
+    EXPECT_EQ(tracer.GetHost(), "127.0.0.1");
+}
+
+TEST(DebugTracer, PortAbove65535StaysOnTheDebuggerOutput) {
+    DebuggerCapture capture;
+    DebugTracer tracer;
+    tracer.SetNetworkTarget(std::string("no-such-host.invalid"), 70000);
+    tracer.TraceLine(1, "local");
+    EXPECT_EQ(capture.text, "local\n");
+    EXPECT_FALSE(tracer.HasSocket());
+}
+
+TEST(DebugTracer, OpenConsoleWritesToStandardErrorInsteadOfTheNetwork) {
+    DebuggerCapture capture;
+    UdpListener listener;
+    DebugTracer tracer;
+    tracer.SetNetworkTarget(std::string("127.0.0.1"), listener.port);
+    tracer.OpenConsole();
+    EXPECT_TRUE(tracer.IsConsoleOpen());
+    testing::internal::CaptureStderr();
+    tracer.TraceLine(1, "to console");
+    tracer.Trace(1, u"wide");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "to console\nwide");
+    EXPECT_FALSE(listener.Pending());
+    EXPECT_EQ(capture.text, "");
+}
+
+TEST(DebugTracer, DebugConsoleOption) {
+    {
+        DebugTracer tracer;
+        EXPECT_EQ(ApplyDebugConsoleOption("updater -SILENT", tracer), DebugConsoleOption::None);
+        EXPECT_FALSE(tracer.IsConsoleOpen());
+    }
+    {
+        DebugTracer tracer;  // the option matches in any case
+        EXPECT_EQ(ApplyDebugConsoleOption("updater -debug_console -x", tracer),
+                  DebugConsoleOption::Console);
+        EXPECT_TRUE(tracer.IsConsoleOpen());
+    }
+    {
+        DebugTracer tracer;  // a one-character port does nothing at all
+        EXPECT_EQ(ApplyDebugConsoleOption("updater -DEBUG_CONSOLE:5", tracer),
+                  DebugConsoleOption::Ignored);
+        EXPECT_FALSE(tracer.IsConsoleOpen());
+        EXPECT_EQ(tracer.GetPort(), -1);
+    }
+    {
+        DebugTracer tracer;
+        EXPECT_EQ(ApplyDebugConsoleOption("updater -Debug_Console:9000:loghost -SILENT", tracer),
+                  DebugConsoleOption::Network);
+        EXPECT_EQ(tracer.GetPort(), 9000);
+        EXPECT_EQ(tracer.GetHost(), "LOGHOST");
+        EXPECT_FALSE(tracer.IsConsoleOpen());
+    }
+    {
+        DebugTracer tracer;  // port only: the host stays as it was
+        EXPECT_EQ(ApplyDebugConsoleOption("-DEBUG_CONSOLE:12", tracer), DebugConsoleOption::Network);
+        EXPECT_EQ(tracer.GetPort(), 12);
+        EXPECT_EQ(tracer.GetHost(), "");
+    }
+}

@@ -1,0 +1,148 @@
+#include "OrvFramework/System/SplashWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "OrvFramework/System/DebugTracer.h"
+
+using namespace Orv;
+using Orv::Platform::VirtualClock;
+
+namespace {
+
+SplashPicture Picture(int w, int h, std::uint32_t argb) {
+    return SplashPicture{w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, argb)};
+}
+
+class DebuggerCapture {
+public:
+    DebuggerCapture() : m_old(SetDebuggerOutput([this](std::string_view t) {
+        std::lock_guard lock(m_lock);
+        m_text += t;
+    })) {}
+    ~DebuggerCapture() { SetDebuggerOutput(m_old); }
+    std::string Text() {
+        std::lock_guard lock(m_lock);
+        return m_text;
+    }
+
+private:
+    std::mutex m_lock;
+    std::string m_text;
+    DebuggerOutputFn m_old;
+};
+
+}  // namespace
+
+TEST(SplashProgress, EightSecondRunAdvancesByThreeEveryTick) {
+    SplashProgress p;
+    p.StartRun(0, 100, 8);
+    EXPECT_EQ(p.Step(), 3);
+    EXPECT_EQ(p.StepsLeft(), 32);
+    EXPECT_TRUE(p.TimerRunning());
+    for (int i = 1; i <= 32; ++i) {
+        p.Tick();
+        EXPECT_EQ(p.Position(), 3 * i);
+    }
+    EXPECT_FALSE(p.TimerRunning());
+    p.Tick();  // a stopped run stays put
+    EXPECT_EQ(p.Position(), 96);
+}
+
+TEST(SplashProgress, PositionStopsARunAndEdgesStayInRange) {
+    SplashProgress p;
+    p.StartRun(10, 90, 2);
+    EXPECT_EQ(p.Step(), 10);
+    p.Tick();
+    p.SetPosition(50);
+    EXPECT_FALSE(p.TimerRunning());
+    p.Tick();
+    EXPECT_EQ(p.Position(), 50);
+    p.SetPosition(250);
+    EXPECT_EQ(p.Position(), 100);
+    p.SetPosition(-5);
+    EXPECT_EQ(p.Position(), 0);
+    // A run of no time jumps to its end instead of dividing by zero.
+    p.StartRun(0, 70, 0);
+    EXPECT_EQ(p.Position(), 70);
+    EXPECT_FALSE(p.TimerRunning());
+    // Backwards runs step down and never below 0.
+    p.StartRun(100, 0, 1);
+    EXPECT_EQ(p.Step(), -25);
+    for (int i = 0; i < 4; ++i) p.Tick();
+    EXPECT_EQ(p.Position(), 0);
+}
+
+TEST(SplashFrame, PictureOverWhiteWithTheStripAtTheBottom) {
+    SplashPicture picture = Picture(40, 30, 0xFF102030);
+    picture.pixels[0] = 0x00000000;  // transparent shows the background
+    picture.pixels[1] = 0x80FF0000;
+    const auto plain = ComposeSplashFrame(picture, false, 0, 0);
+    ASSERT_EQ(plain.size(), 1200u);
+    EXPECT_EQ(plain[0], 0xFFFFFFFFu);
+    EXPECT_EQ(plain[1], 0xFFFF7F7Fu);
+    EXPECT_EQ(plain[2], 0xFF102030u);
+    const auto framed = ComposeSplashFrame(picture, true, 50, 0x00FF00);
+    auto at = [&](int x, int y) { return framed[static_cast<std::size_t>(y) * 40 + x]; };
+    // strip at x 4..35, y 10..25; inner width 30, half filled = 15 columns
+    EXPECT_EQ(at(3, 15), 0xFF102030u);
+    EXPECT_EQ(at(4, 15), 0xFFBCBCBCu);
+    EXPECT_EQ(at(5, 15), 0xFF00FF00u);
+    EXPECT_EQ(at(19, 15), 0xFF00FF00u);
+    EXPECT_EQ(at(20, 15), 0xFFE6E6E6u);
+    EXPECT_EQ(at(10, 9), 0xFF102030u);
+    EXPECT_EQ(at(10, 10), 0xFFBCBCBCu);
+    EXPECT_EQ(at(10, 26), 0xFF102030u);
+    EXPECT_TRUE(ComposeSplashFrame(SplashPicture{2, 2, {1, 2, 3}}, true, 0, 0).empty());
+}
+
+TEST(SplashWindow, WithoutAPictureStartUpGoesOnAtOnce) {
+    DebuggerCapture capture;
+    VirtualClock clock(std::chrono::milliseconds(1));
+    SplashWindow splash(clock);
+    EXPECT_FALSE(splash.Start(std::nullopt));
+    EXPECT_LT(clock.NowMs(), kSplashStartTimeoutMs);
+    splash.SetProgress(10);  // nobody listens; nothing happens
+    splash.Close();
+    EXPECT_TRUE(splash.GetState().finished);
+    EXPECT_FALSE(splash.GetState().windowShown);
+    EXPECT_EQ(capture.Text(), "");
+}
+
+TEST(SplashWindow, ThreadHandlesItsMessagesAndClosesAtOneHundred) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // The thread's start is real work (SDL's video); the progress run itself goes on virtual time.
+    VirtualClock clock(std::chrono::milliseconds(2000));
+    SplashWindow splash(clock);
+    const auto within = std::chrono::seconds(2);
+    ASSERT_TRUE(splash.Start(Picture(60, 40, 0xFF336699), "Splash"));
+    EXPECT_FALSE(splash.GetState().stripCreated);
+    EXPECT_EQ(splash.LastFrame().size(), 2400u);
+
+    splash.RunProgress(0, 100, 8);
+    ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.timerRunning; }, within));
+    clock.Advance(std::chrono::seconds(8));
+    splash.PostMessage(0);  // wakes the thread, which finds all 32 ticks due
+    ASSERT_TRUE(splash.WaitForState(
+        [](const SplashState& s) { return s.stripCreated && !s.timerRunning && s.position == 96; },
+        within));
+    EXPECT_EQ(splash.GetState().step, 3);
+
+    splash.PostMessage(4711, 1, 2);  // not a splash message: ignored
+    splash.SetProgress(40);
+    ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.position == 40; }, within));
+
+    splash.SetBarColor(0x000000FF);  // COLORREF red
+    ASSERT_TRUE(
+        splash.WaitForState([](const SplashState& s) { return s.barColor == 0xFF0000u; }, within));
+    const auto frame = splash.LastFrame();
+    EXPECT_EQ(frame[static_cast<std::size_t>(40 - 12) * 60 + 5], 0xFFFF0000u);
+
+    splash.Close();
+    const SplashState end = splash.GetState();
+    EXPECT_TRUE(end.finished);
+    EXPECT_EQ(end.position, 100);
+    splash.SetProgress(5);  // after close: dropped
+    EXPECT_EQ(splash.GetState().position, 100);
+}
