@@ -34,7 +34,7 @@ struct UpdateEnvironment {
     Orv::String programFolder;
 };
 
-class LUpdateProcessor : protected Orv::LThreadWorker {
+class LUpdateProcessor : public Orv::LThreadWorker {
 public:
     explicit LUpdateProcessor(UpdateEnvironment environment);
     ~LUpdateProcessor() override;
@@ -51,10 +51,6 @@ public:
     bool WaitForRun(Orv::Platform::ClockDuration timeout);
 
     Orv::ORVRESULT Run(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameters) override;
-
-    // Reference counting is public even though the worker base is not.
-    using Orv::LRefCountedObject::AddRef;
-    using Orv::LRefCountedObject::Release;
 
 private:
     Orv::ORVRESULT Trigger();
