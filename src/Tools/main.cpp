@@ -1,11 +1,25 @@
 // varnet-image: look into a firmware image before it goes to a device.
 //   varnet-image info FILE     what the image holds
 //   varnet-image verify FILE   every problem, one line each; exit 0 only for a sound image
+//   varnet-image simulate FILE dry-run the upload against the simulated Varnet
+#include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
+#include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
+#include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
+#include "OrvFramework/Notification/NotificationCenterManager.h"
+#include "OrvFramework/Notification/NotificationClient.h"
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 #include "Tools/ImageCheck.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -20,7 +34,11 @@ void PrintUsage(std::FILE* out) {
                "  info FILE     show the chip identity, checksum type, line count and the rows per\n"
                "                flash array of a firmware image (.cyacd)\n"
                "  verify FILE   check every line of the image and list each problem with its line\n"
-               "                number; exits with 0 only when the image is sound\n",
+               "                number; exits with 0 only when the image is sound\n"
+               "  simulate FILE upload the image to the simulated Varnet (configured by the\n"
+               "                VARNET_SIM_* variables; chip identity, checksum type and flash\n"
+               "                ranges taken from the image unless given); exits with 0 only when\n"
+               "                the upload succeeded and the flash holds exactly the image's rows\n",
                out);
 }
 
@@ -81,6 +99,124 @@ int Verify(const char* path) {
     return ExitProblems;
 }
 
+using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>;
+
+// The rows the image should leave in the flash; a later row of the same place replaces an earlier.
+bool ReadImageRows(const std::string& path, Flash& rows) {
+    Varnet::LImageFile file;
+    if (Orv::Failed(file.Open(path))) return false;
+    char line[Varnet::ImageLineBufferSize];
+    std::size_t length = 0;
+    if (file.ReadImageLine(length, line) != Varnet::ImageLineResult::LineRead) return false;
+    Varnet::ImageRow row;
+    for (;;) {
+        const auto read = file.ReadImageLine(length, line);
+        if (read == Varnet::ImageLineResult::NoMoreLines) return true;
+        if (read == Varnet::ImageLineResult::Failure ||
+            Orv::Failed(Varnet::ParseRowLine(length, line, row)))
+            return false;
+        rows[{row.arrayId, row.rowNumber}].assign(row.data, row.data + row.dataLength);
+    }
+}
+
+// Prints the engine's notifications as the application center delivers them.
+class ProgressPrinter : public Orv::LNotificationClient {
+public:
+    Orv::ORVRESULT ReceiveNotification(Orv::LNotificationDistributor*, Orv::LNotification* n) override {
+        if (const auto* p = n->GetParameterAs<LFirmwareUpdateProgressNotificationData>()) {
+            std::printf("progress %5.1f%%, %d s remaining\n", p->GetFractionComplete() * 100.0,
+                        p->GetSecondsRemaining());
+        } else {
+            std::printf("%s\n", Orv::Utf16ToUtf8(n->GetID()).c_str());
+        }
+        return Orv::S_OK;
+    }
+};
+
+// Keeps the dry run away from the value the driver package reads, unless a store is chosen.
+class ScratchRegistry {
+public:
+    ScratchRegistry() {
+        if (std::getenv("VARNET_REGISTRY_DIR")) return;
+        std::error_code error;
+        m_dir = std::filesystem::temp_directory_path(error) /
+                ("varnet-image-registry-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir, error);
+        ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1);
+    }
+    ~ScratchRegistry() {
+        if (m_dir.empty()) return;
+        ::unsetenv("VARNET_REGISTRY_DIR");
+        std::error_code error;
+        std::filesystem::remove_all(m_dir, error);
+    }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+int Simulate(const char* path) {
+    const Varnet::ImageReport report = Varnet::CheckImage(path);
+    Flash expected;
+    if (!report.opened || !report.headerValid || !ReadImageRows(path, expected)) {
+        PrintProblems(path, report);
+        std::fprintf(stderr, "varnet-image: %s: not an image that can be uploaded\n", path);
+        return ExitProblems;
+    }
+
+    Varnet::SimulatorConfig config;
+    std::string error;
+    if (Orv::Failed(Varnet::ReadSimulatorConfigFromEnvironment(config, error))) {
+        std::fprintf(stderr, "varnet-image: %s\n", error.c_str());
+        return ExitUsage;
+    }
+    if (!std::getenv("VARNET_SIM_SILICON_ID")) config.siliconId = report.header.siliconId;
+    if (!std::getenv("VARNET_SIM_SILICON_REV")) config.siliconRevision = report.header.siliconRevision;
+    config.checksumKind = Varnet::ChecksumKindFromImage(report.header.checksumType);
+    if (!std::getenv("VARNET_SIM_FLASH")) {
+        config.flash = {};
+        for (const auto& [array, summary] : report.arrays) {
+            if (array < Varnet::FlashArrayCount)
+                config.flash[array] = Varnet::FlashRowRange{summary.firstRow, summary.lastRow};
+        }
+    }
+
+    ScratchRegistry registry;
+    // Virtual time: the fixed waits of the upload cost nothing in a dry run.
+    Orv::Platform::VirtualClock clock;
+    auto device = std::make_shared<Varnet::SimulatedHidPlatform>(config, clock);
+    auto engine = Orv::MakeRC<LUpdateEngine>(device, clock, Orv::String());
+    auto center = Orv::GetApplicationNotificationCenter();
+    auto printer = Orv::MakeRC<ProgressPrinter>();
+    for (const char16_t* id : {NID_FIRMWARE_UPDATE_PROGRESS, NID_FIRMWARE_UPDATE_COMPLETE, NID_FIRMWARE_UPDATE_FAILED})
+        printer->Register(center.Get(), id);
+
+    const std::string option = std::string("-ABSOLUTE_FIRMWARE_FILE_PATH=") + path;
+    const char* const arguments[] = {"varnet-image", "-ALWAYS_UPDATE", option.c_str()};
+    const EngineResult start = engine->Initialize(Orv::BuildCommandLine(3, arguments));
+    int exitCode = ExitProblems;
+    if (start != EngineResult::Ready) {
+        std::printf("%s: the simulated device is not ready (engine result %d)\n", path, static_cast<int>(start));
+    } else {
+        const Orv::ORVRESULT result = engine->UpdateFirmware();
+        while (center->ProcessQueue(false)) {
+        }
+        const Flash flash = device->GetFlash();
+        if (Orv::Failed(result)) {
+            std::printf("%s: upload failed after %d bootloader commands\n", path, device->GetBootloaderCommandCount());
+        } else if (flash != expected) {
+            std::printf("%s: upload reported success, but the flash holds %zu rows that differ from the "
+                        "image's %zu\n", path, flash.size(), expected.size());
+        } else {
+            std::printf("%s: upload succeeded, %zu rows in flash match the image\n", path, flash.size());
+            exitCode = ExitSound;
+        }
+    }
+    for (const char16_t* id : {NID_FIRMWARE_UPDATE_PROGRESS, NID_FIRMWARE_UPDATE_COMPLETE, NID_FIRMWARE_UPDATE_FAILED})
+        printer->Unregister(center.Get(), Orv::InternNotificationID(id));
+    return exitCode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,6 +232,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "info") return Info(argv[2]);
     if (command == "verify") return Verify(argv[2]);
+    if (command == "simulate") return Simulate(argv[2]);
     std::fprintf(stderr, "varnet-image: unknown command \"%s\"\n\n", argv[1]);
     PrintUsage(stderr);
     return ExitUsage;

@@ -54,6 +54,8 @@ public:
 
 private:
     Orv::ORVRESULT Trigger();
+    // The engine's upload with any error it raises contained: the outcome is then a failure.
+    Orv::ORVRESULT RunUpdate();
 
     UpdateEnvironment m_environment;
     Orv::String m_commandLine;

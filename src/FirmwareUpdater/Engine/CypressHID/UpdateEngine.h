@@ -1,0 +1,85 @@
+#pragma once
+// The engine that knows the Varnet: reads the launch options, finds the device, decides whether
+// an update is needed, and performs the upload (switch, identify, program and verify every row,
+// leave the bootloader), reporting progress and the outcome through notifications. It also keeps
+// the registry value that holds the driver package back from starting the updater by itself.
+#include <atomic>
+#include <memory>
+
+#include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
+#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
+#include "FirmwareUpdater/Engine/CypressHID/UpdateEngineInterface.h"
+#include "OrvFramework/Notification/NotificationClient.h"
+#include "OrvFramework/Platform/Clock.h"
+#include "OrvFramework/Platform/HidPlatform.h"
+
+inline constexpr char16_t DefaultFirmwareUpdateVersion[] = u"1.0.2";
+inline constexpr char16_t DefaultFirmwareImageName[] = u"Varnet1.0.2.cyacd";
+inline constexpr double DefaultUpdateTimeEstimate = 7.0;
+inline constexpr std::int64_t BootloaderSettleMs = 1500;
+inline constexpr char16_t SuppressAutoUpdatesKeyPath[] =
+    u"Software\\Korvo\\Audio\\Drivers\\{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}\\FirmwareUpdate";
+inline constexpr char16_t SuppressAutoUpdatesValueName[] = u"SuppressAutoUpdates";
+
+struct FirmwareVersion {
+    int major = 0;
+    int minor = 0;
+    int sub = 0;
+    auto operator<=>(const FirmwareVersion&) const = default;
+};
+
+// Splits "major.minor.sub": each part read like _wtoi, a run of dots is one separator, missing
+// parts are 0 and anything after the third number is ignored.
+FirmwareVersion ParseVersionText(std::u16string_view text);
+
+class LUpdateEngine : public Orv::LNotificationClient, public LUpdateEngineInterface {
+public:
+    LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform, Orv::Platform::IClock& clock,
+                  Orv::String programFolder);
+    ~LUpdateEngine() override;
+
+    EngineResult Initialize(const Orv::String& commandLine) override;
+    Orv::ORVRESULT GetFirmwareUpdateVersion(Orv::String& version) const override;
+    bool IsUpdateInProgress() override;
+    int CheckForUpdate() override { return 0; }
+    Orv::ORVRESULT UpdateFirmware() override;
+    int GetEngineKind() const override { return 2; }
+    bool IsUpdateNeeded() override;
+    Orv::ORVRESULT EnterBootloaderMode() override { return m_transport.EnterBootloaderMode(); }
+
+    // Fails like GetFirmwareUpdateVersion.
+    Orv::ORVRESULT ParseVersionText(int& major, int& minor, int& sub) const;
+    // Writes "SuppressAutoUpdates"; raises a runtime error when the key cannot be opened.
+    void SuppressAutomaticFirmwareUpdates(bool suppress);
+    void PostProgress();
+
+    const Orv::String& GetFirmwareFilePath() const { return m_firmwareFilePath; }
+    double GetUpdateTimeEstimate() const { return m_updateTimeEstimate; }
+    bool IsInBootloader() const { return m_transport.IsInBootloader(); }
+    bool IsDowngrade() const { return m_isDowngrade; }
+    const std::string& GetApplicationDevicePath() const { return m_transport.GetApplicationDevicePath(); }
+    const std::string& GetBootloaderDevicePath() const { return m_transport.GetBootloaderDevicePath(); }
+
+private:
+    Orv::ORVRESULT Upload();
+    Orv::ORVRESULT FailUpdate();
+
+    std::shared_ptr<Orv::Platform::IHidPlatform> m_platform;
+    Orv::Platform::IClock& m_clock;
+    Orv::String m_programFolder;
+    Varnet::LHidTransport m_transport;
+    Varnet::LBootloaderProtocol m_protocol;
+
+    Orv::String m_firmwareFilePath;
+    Orv::String m_commandLine;
+    double m_updateTimeEstimate = 8.0;
+    bool m_isUpdateNeeded = false;
+    bool m_isDowngrade = false;
+    // Written by the worker, read by the user-interface thread.
+    std::atomic<bool> m_isUpdateInProgress{false};
+    Varnet::LImageFile m_imageFile;
+    double m_remainingLines = 0;
+    double m_totalLines = 0;
+    double m_secondsPerLine = 0;
+};

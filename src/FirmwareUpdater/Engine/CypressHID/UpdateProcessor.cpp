@@ -1,0 +1,151 @@
+#include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
+
+#include <exception>
+
+#include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
+#include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
+
+using Orv::E_FAIL;
+using Orv::ORVRESULT;
+using Orv::S_OK;
+
+namespace {
+
+constexpr int ModeUpdate = 0;
+constexpr int ModeCheck = 1;
+
+bool HasFlag(const Orv::String& commandLine, std::u16string_view name) {
+    Orv::String ignored;
+    return Orv::GetCommandLineOption(commandLine, name, ignored);
+}
+
+}  // namespace
+
+LUpdateProcessor::LUpdateProcessor(UpdateEnvironment environment)
+    : m_environment(std::move(environment)),
+      m_thread(*m_environment.clock),
+      m_runDone(Orv::MakeRC<Orv::LEvent>()) {
+    // Nothing has run yet, so a caller waiting for "the current run" returns at once.
+    m_runDone->Set();
+}
+
+LUpdateProcessor::~LUpdateProcessor() = default;
+
+ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
+    m_commandLine = commandLine;
+    m_engine = Orv::MakeRC<LUpdateEngine>(m_environment.platform, *m_environment.clock,
+                                          m_environment.programFolder);
+    const int result = static_cast<int>(m_engine->Initialize(m_commandLine));
+
+    if (HasFlag(m_commandLine, u"-SILENT")) {
+        if (result >= 0) (void)RunUpdate();
+        return Orv::E_QUIET_EXIT;
+    }
+
+    switch (static_cast<EngineResult>(result)) {
+    case EngineResult::WaitingForDeviceArrivalPostInstall:
+        m_state = WaitingForDeviceArrivalPostInstall;
+        (void)StartCheck();
+        break;
+    case EngineResult::HidLibraryUnavailable: m_state = FirmwareUpdateFailed; break;
+    case EngineResult::NoCommandLineParams: m_state = NoCommandLineParams; break;
+    case EngineResult::DriverIsTooOld: m_state = DriverIsTooOld; break;
+    case EngineResult::FirmwareFileMissingOrCorrupt: m_state = FirmwareFileMissingOrCorrupt; break;
+    case EngineResult::DeviceNotFound: m_state = DeviceNotFound; break;
+    case EngineResult::UpdateNotNeeded:
+        if (HasFlag(m_commandLine, u"-SILENT_IF_UPDATE_NOT_NEEDED")) return Orv::E_QUIET_EXIT;
+        m_state = UpdateNotNeeded;
+        break;
+    case EngineResult::Ready:
+        if (HasFlag(m_commandLine, u"-START_UPDATE_AUTOMATICALLY")) {
+            m_state = UpdateInProcess;
+            (void)StartUpdate();
+        } else {
+            m_state = DeviceReady;
+        }
+        break;
+    default: break;  // an answer outside the contract leaves the state as it was
+    }
+    return S_OK;
+}
+
+ORVRESULT LUpdateProcessor::StartUpdate() {
+    m_mode = ModeUpdate;
+    return Trigger();
+}
+
+ORVRESULT LUpdateProcessor::StartCheck() {
+    m_mode = ModeCheck;
+    return Trigger();
+}
+
+ORVRESULT LUpdateProcessor::Trigger() {
+    return m_thread.Trigger(Orv::ConstRCPtr<Orv::LThreadWorker>(this), nullptr, 0, m_runDone);
+}
+
+bool LUpdateProcessor::GetFirmwareUpdateVersion(Orv::String& version) const {
+    if (!m_engine) return true;
+    return m_engine->GetFirmwareUpdateVersion(version) != S_OK;
+}
+
+bool LUpdateProcessor::IsIdle() const {
+    if (!m_engine) return true;
+    try {
+        return !m_engine->IsUpdateInProgress();
+    } catch (...) {
+        // Nothing runs; the registry value just could not be cleared, which must not keep the
+        // program from ending.
+        return true;
+    }
+}
+
+bool LUpdateProcessor::WaitForRun(Orv::Platform::ClockDuration timeout) {
+    Orv::Platform::IClock& clock = *m_environment.clock;
+    const auto deadline = clock.Now() + timeout;
+    // Short steps: on virtual time each unanswered step moves the clock on only by its own length.
+    constexpr Orv::Platform::ClockDuration step = std::chrono::milliseconds(1);
+    while (!m_runDone->IsSet()) {
+        if (clock.Now() >= deadline) return false;
+        (void)m_runDone->Wait(clock, step);
+    }
+    return true;
+}
+
+ORVRESULT LUpdateProcessor::RunUpdate() {
+    ORVRESULT result = E_FAIL;
+    try {
+        result = m_engine->UpdateFirmware();
+    } catch (...) {
+        // Only the registry write can raise here. The upload is over either way; try once more
+        // to leave the value cleared so the driver package is not held back for good.
+        try {
+            if (auto* engine = dynamic_cast<LUpdateEngine*>(m_engine.Get()))
+                engine->SuppressAutomaticFirmwareUpdates(false);
+        } catch (...) {
+        }
+        result = E_FAIL;
+    }
+    return result;
+}
+
+ORVRESULT LUpdateProcessor::Run(const Orv::ConstRCPtr<Orv::LRefCountedObject>& /*parameters*/) {
+    if (!m_engine) return E_FAIL;
+    if (m_mode == ModeUpdate) {
+        const ORVRESULT r = RunUpdate();
+        PostFirmwareNotification(r < 0 ? NID_FIRMWARE_UPDATE_FAILED : NID_FIRMWARE_UPDATE_COMPLETE);
+        return S_OK;
+    }
+    if (m_mode == ModeCheck) {
+        int r = -1;
+        try {
+            r = m_engine->CheckForUpdate();
+        } catch (...) {
+        }
+        PostFirmwareNotification(r == 0   ? NID_READY_TO_UPDATE
+                                 : r == 1 ? NID_FIRMWARE_UPDATE_NOT_NEEDED
+                                          : NID_FIRMWARE_UPDATE_FAILED);
+        return S_OK;
+    }
+    return E_FAIL;
+}
