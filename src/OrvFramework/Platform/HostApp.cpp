@@ -72,15 +72,18 @@ HostApp::~HostApp() {
 
 bool HostApp::EnsureEvents() {
     if (m_eventsStarted) return true;
+    std::lock_guard guard(m_eventsInitLock);
+    if (m_eventsStarted) return true;
     if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "SDL events: %s\n", SDL_GetError());
         return false;
     }
-    m_userEventType = SDL_RegisterEvents(1);
-    if (m_userEventType == static_cast<std::uint32_t>(-1)) {
+    const std::uint32_t type = SDL_RegisterEvents(1);
+    if (type == static_cast<std::uint32_t>(-1)) {
         std::fprintf(stderr, "SDL events: no user event type left\n");
         return false;
     }
+    m_userEventType = type;
     m_eventsStarted = true;
     return true;
 }

@@ -149,8 +149,11 @@ private:
 
     static HostApp* s_current;
 
-    bool m_eventsStarted = false;
-    std::uint32_t m_userEventType = 0;
+    // Any thread may be the first to post, so starting the event subsystem is serialised: two
+    // threads racing here would register two user event types and lose each other's events.
+    std::mutex m_eventsInitLock;
+    std::atomic<bool> m_eventsStarted{false};
+    std::atomic<std::uint32_t> m_userEventType{0};
     std::atomic<bool> m_running{false};
     bool m_quitRequested = false;
     int m_quitCode = 0;

@@ -1,0 +1,92 @@
+#include "Application/FrameworkApp.h"
+
+#include <cstdio>
+
+#include "Application/Version.h"
+#include "OrvFramework/Notification/Notification.h"
+#include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/Platform/Locale.h"
+#include "OrvFramework/Platform/MessageBox.h"
+#include "OrvFramework/System/DebugTracer.h"
+
+namespace Orv {
+
+RCPtr<LApplication>& TheApplication() {
+    static RCPtr<LApplication> application;
+    return application;
+}
+
+template <class App>
+bool MFCFrameworkApp<App>::InitApplication() {
+    try {
+        m_language = Platform::GetUserLanguageId();
+        m_factory = MakeRC<LControlFactory>(Version().GetProductName());
+        // The skins and string tables live in the program's own resources ("::").
+        const ORVRESULT loaded = m_factory->LoadDefinitions(W("::"), m_language);
+        if (Failed(loaded))
+            ThrowFailedResult(loaded, "Orv::MFCFrameworkApp<class LApplication>::InitApplication",
+                              __FILE__, 163);
+        m_frameworkStrings = m_factory->GetFrameworkStringTable();
+        return true;
+    } catch (const std::exception&) {
+        ShowStartupError();
+        return false;
+    }
+}
+
+template <class App>
+void MFCFrameworkApp<App>::ShowStartupError() {
+    String text = W("The application encountered problems during startup and will now close.");
+    String caption = W("Error");
+    if (m_frameworkStrings) {
+        m_frameworkStrings->GetString(W("STARTUP_ERROR"), text);
+        m_frameworkStrings->GetString(W("STARTUP_ERROR_CAPTION"), caption);
+    }
+    Platform::ShowStopMessageBox(Utf16ToUtf8(text), Utf16ToUtf8(caption));
+}
+
+template <class App>
+bool MFCFrameworkApp<App>::InitInstance() {
+    ApplyDebugConsoleOption(Platform::HostCommandLine(), DebugTracer::Instance());
+    return true;
+}
+
+template <class App>
+int MFCFrameworkApp<App>::Run() {
+    LNotification::SetPoolingEnabled(true);
+    const String commandLine(Utf8ToUtf16(Platform::HostCommandLine()));
+    RCPtr<App>& application = TheApplication();
+    application = MakeRC<App>(commandLine, m_environment);
+    application->SetExitHandler([this] { PostQuit(0); });
+
+    const ORVRESULT result = application->InitializeApplication();
+    if (!IsQuietExitCode(result)) {
+        if (Failed(result)) {
+            application->Shutdown();
+            application = nullptr;
+            ThrowFailedResult(result, "Orv::MFCFrameworkApp<class LApplication>::Run", __FILE__, 370);
+        }
+        // The window comes with the user-interface layer; until then a start that needs it ends
+        // here, saying why, without touching the device.
+        std::fprintf(stderr,
+                     "varnet-updater: this build has no update window yet, and this start needs one; "
+                     "start it with -SILENT to update without one.\n");
+    }
+
+    application->Shutdown();
+    application = nullptr;
+    LNotification::SetPoolingEnabled(false);
+    return 1;
+}
+
+template <class App>
+bool MFCFrameworkApp<App>::OnIdle(long count) {
+    RCPtr<App>& application = TheApplication();
+    if (!application || application->IsIdleSuspended()) return false;
+    const bool moreQueued = application->ProcessNotifications(count == 0);
+    return moreQueued && count < 2;
+}
+
+template class MFCFrameworkApp<LApplication>;
+
+}  // namespace Orv

@@ -1,0 +1,34 @@
+// varnet-updater: finds the Varnet, compares its firmware with the bundled image and updates it.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "Application/FrameworkApp.h"
+#include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
+#include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/Platform/Folders.h"
+
+int main(int argc, char** argv) {
+    using namespace Orv;
+    Platform::IClock& clock = Platform::GetRealClock();
+    std::unique_ptr<Platform::IHidPlatform> platform;
+    std::string error;
+    if (Failed(Varnet::CreateHidPlatformFromEnvironment(clock, platform, error))) {
+        std::fprintf(stderr, "varnet-updater: %s\n", error.c_str());
+        return 1;
+    }
+
+    UpdateEnvironment environment;
+    environment.platform = std::move(platform);
+    environment.clock = &clock;
+    environment.programFolder = String(Utf8ToUtf16(Platform::GetModuleFolder()));
+
+    MFCFrameworkApp<LApplication> app(std::move(environment));
+    try {
+        RunHostApp(app, argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "varnet-updater: %s\n", e.what());
+    }
+    // The process always answers 1 after its run, whatever happened.
+    return 1;
+}
