@@ -36,7 +36,7 @@ struct Expected {
 
 TEST(ShippedWindow, MainControlAndEveryChildArePlacedByTheSkin) {
     auto factory = ShippedFactory();
-    ::Orv::Test::TestHost host;
+    ControlTest::TestHost host;
     RCPtr<LControl> main = factory->CreateControl(W("mainControl"), &host);
     ASSERT_TRUE(main);
     EXPECT_EQ(main->GetName(), W("mainControl"));

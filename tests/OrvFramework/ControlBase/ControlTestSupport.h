@@ -5,7 +5,7 @@
 
 #include "OrvFramework/ControlBase/Control.h"
 
-namespace Orv::Test {
+namespace Orv::ControlTest {
 
 // Records the identifiers of the notifications it receives from the controls it listens to.
 class Listener : public LNotificationClient {
@@ -57,4 +57,4 @@ public:
     ITextMeasurer* measurer = nullptr;
 };
 
-}  // namespace Orv::Test
+}  // namespace Orv::ControlTest

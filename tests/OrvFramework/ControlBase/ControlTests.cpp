@@ -9,8 +9,8 @@
 namespace Orv {
 namespace {
 
-using Test::Listener;
-using Test::TestHost;
+using ControlTest::Listener;
+using ControlTest::TestHost;
 
 // A small tree built by hand: root with children a, b and a second "a"; a grandchild under b.
 class ControlTree : public ::testing::Test {
