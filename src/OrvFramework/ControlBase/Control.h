@@ -141,6 +141,9 @@ public:
     virtual void OnWindowChanged() {}
 
     // --- Notifications -----------------------------------------------------------------------
+    // Both counts by one name: the registrations this control made, and those made with it.
+    using LNotificationClient::GetRegistrationCount;
+    using LNotificationDistributor::GetRegistrationCount;
     ORVRESULT ReceiveNotification(LNotificationDistributor* sender, LNotification* notification) override;
     ORVRESULT ReleaseInternalReferences() override;
     LNotificationHandler<LControl>* GetNotificationHandler() { return m_handlers.get(); }

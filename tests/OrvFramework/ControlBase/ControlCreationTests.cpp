@@ -258,5 +258,34 @@ TEST_F(SmallSkin, ReapplyDescriptorAndDefaultFont) {
     EXPECT_EQ(empty->GetDefaultFont(name, size, style), S_FALSE);
 }
 
+
+TEST_F(SmallSkin, CreationParametersAndTheSiblingKeyRegistration) {
+    ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\"><SubControl Class=\"K\" Name=\"child\"><CreateParamList>"
+                    "<CreateParam ID=\"INITIAL_VALUE\">0.25</CreateParam>"
+                    "<CreateParam ID=\"NOT_FOCUSABLE\">true</CreateParam>"
+                    "<CreateParam ID=\"USE_PARENT_TOOLTIP\">True</CreateParam>"
+                    "<CreateParam ID=\"WANTS_TAB\">true</CreateParam>"
+                    "</CreateParamList></SubControl>"
+                    "<SubControl Class=\"K\" Name=\"bad\"><CreateParamList>"
+                    "<CreateParam ID=\"INITIAL_VALUE\">abc</CreateParam></CreateParamList></SubControl>"
+                    "</SubControl>"),
+              S_OK);
+    RCPtr<LControl> top = factory->CreateControl(W("top"), nullptr);
+    ASSERT_TRUE(top);
+    const RCPtr<LControl>& child = top->FindChild(W("child"));
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->GetValue(), 0.25);
+    EXPECT_FALSE(child->IsFocusable());
+    EXPECT_FALSE(child->UsesParentToolTip());  // only "true" counts
+    EXPECT_TRUE(child->WantsTab());
+    EXPECT_EQ(top->FindChild(W("bad"))->GetValue(), 0.0);
+    EXPECT_EQ(child->SetFocus(true), S_FALSE);  // not focusable
+    // Each child listens to its parent's sibling keys; the top-level control to nobody.
+    const NotificationID key = InternNotificationID(u"NID_SIBLING_KEY");
+    EXPECT_EQ(top->GetRegistrationCount(key), 2u);
+    EXPECT_EQ(child->GetRegistrationCount(), 1);
+    EXPECT_EQ(top->GetRegistrationCount(), 0);
+}
+
 }  // namespace
 }  // namespace Orv
