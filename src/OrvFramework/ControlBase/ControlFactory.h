@@ -15,6 +15,8 @@
 
 namespace Orv {
 
+class IControlHost;
+
 class LControlFactory : public LRefCountedObject {
 public:
     using AttributeMap = std::map<String, String>;
@@ -77,6 +79,27 @@ public:
     ConstRCPtr<LStringTable> GetApplicationStringTable() const;
     ConstRCPtr<LStringTable> GetFrameworkStringTable() const;
 
+    // --- Creating controls -----------------------------------------------------------------------
+    // The first registration of a class name stays; always 0.
+    ORVRESULT RegisterControlClass(const String& className, ControlCreateFunction createFunction);
+    // 0 and the function; an unregistered name raises a runtime error.
+    ORVRESULT GetControlCreateFunction(const String& className, ControlCreateFunction& createFunction) const;
+    bool IsControlClassRegistered(const String& className) const { return m_classes.count(className) != 0; }
+    // A top-level control of the current root by name, made visible and attached to window (which
+    // may be null). None when the root has no such control.
+    RCPtr<LControl> CreateControl(const String& controlName, IControlHost* window);
+    // The control of one descriptor under parent (children); visibility as the skin says.
+    RCPtr<LControl> CreateControl(const ConstRCPtr<LControlDescriptor>& descriptor, LControl* parent);
+    // Hands a top-level control the descriptor of its name in the current root again.
+    ORVRESULT ReapplyDescriptor(LControl* control);
+    // 0 when the current root's skin supplies at least one of the three values, else 1.
+    ORVRESULT GetDefaultFont(String& fontName, float& fontSize, int& fontStyle) const;
+    // The font name text layout falls back to when a skin names none.
+    static const String& GetFrameworkDefaultFontName();
+    // The factory whose create call is running on this thread; controls take their string table
+    // from it while they are constructed.
+    static LControlFactory* GetCreatingFactory();
+
 private:
     struct PendingFont {
         bool inheritsFromParent = false;
@@ -120,6 +143,8 @@ private:
     std::vector<RCPtr<LControlDescriptor>> m_roots;
     std::size_t m_currentRootIndex = 0;
     std::map<String, RCPtr<LStringTable>> m_stringTables;
+
+    std::map<String, ControlCreateFunction> m_classes;
 
     std::string m_lastError;
     int m_lastErrorLine = 0;

@@ -21,6 +21,7 @@ struct LSizeLimit {
     String controlName;
     float relative = 0.0f;
     double absolute = 0.0;
+    bool operator==(const LSizeLimit&) const = default;
 };
 
 // The rules of one axis.
@@ -40,6 +41,7 @@ struct LAxisLayout {
 
     LSizeLimit minimumSize;
     LSizeLimit maximumSize;
+    bool operator==(const LAxisLayout&) const = default;
 };
 
 class LLayoutDescriptor : public LRefCountedObject {

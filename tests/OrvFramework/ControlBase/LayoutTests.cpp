@@ -1,0 +1,208 @@
+// Layout rules: one axis at a time, snapping, siblings, limits and content fitting.
+#include <gtest/gtest.h>
+
+#include "ControlTestSupport.h"
+#include "OrvFramework/ControlBase/Layout.h"
+
+namespace Orv {
+namespace {
+
+LAxisLayout Axis(float anchor, PositionReference pos, float posRel, double posAbs, SizeReference size,
+                 float sizeRel, double sizeAbs) {
+    LAxisLayout a;
+    a.placementAnchor = anchor;
+    a.positionReference = pos;
+    a.positionRelative = posRel;
+    a.positionAbsolute = posAbs;
+    a.sizeReference = size;
+    a.sizeRelative = sizeRel;
+    a.sizeAbsolute = sizeAbs;
+    return a;
+}
+
+TEST(LayoutAxis, WorkedExamples) {
+    const Layout::Reference client{0, 432};
+    // Exit button: anchored at its right edge, 5 pixels in from the right.
+    auto r = Layout::ComputeAxis(Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 80), client, {},
+                                 true, 0);
+    EXPECT_EQ(r.position, 347);
+    EXPECT_EQ(r.size, 80);
+    // A label spanning the client area with 5 pixels on each side.
+    r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5), client, client,
+                            false, 0);
+    EXPECT_EQ(r.position, 5);
+    EXPECT_EQ(r.size, 422);
+    // The picture: centred, 83.5 before the snap.
+    r = Layout::ComputeAxis(Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), client, {},
+                            true, 0);
+    EXPECT_EQ(r.position, 83.5);
+    const LRect snapped = Layout::Snap({r.position, 0, r.size, 10});
+    EXPECT_EQ(snapped.x, 84);
+    EXPECT_EQ(snapped.width, 275);
+}
+
+TEST(LayoutAxis, SizeEdgeCases) {
+    const Layout::Reference client{0, 100};
+    // A negative self size is no size.
+    auto r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3), client, {},
+                                 true, 0);
+    EXPECT_EQ(r.size, 0);
+    // A missing sibling is origin 0, extent 0: the far edge is the absolute part alone.
+    r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 10, SizeReference::Control, 1, 30), client, {},
+                            false, 0);
+    EXPECT_EQ(r.position, 10);
+    EXPECT_EQ(r.size, 20);
+    // Anchor 1 with the far edge before the position: the control spans from the edge to it.
+    r = Layout::ComputeAxis(Axis(1, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), client, client,
+                            false, 0);
+    EXPECT_EQ(r.size, 40);
+    EXPECT_EQ(r.position, 20);
+    // Anchor 0 with the far edge before the position: nothing.
+    r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), client, client,
+                            false, 0);
+    EXPECT_EQ(r.size, 0);
+    EXPECT_EQ(r.position, 60);
+    // Anchor 0.5 and a far edge after: the size doubles so the right edge lands on e after the shift.
+    r = Layout::ComputeAxis(Axis(0.5f, PositionReference::Client, 0, 50, SizeReference::Client, 0, 70), client,
+                            client, false, 0);
+    EXPECT_EQ(r.size, 40);
+    EXPECT_EQ(r.position + r.size, 70);
+    // A docked axis keeps its place against the parent's scroll.
+    LAxisLayout docked = Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, 5);
+    docked.docked = true;
+    EXPECT_EQ(Layout::ComputeAxis(docked, client, {}, true, 25).position, 35);
+}
+
+TEST(LayoutSnap, HalvesRoundAwayFromZero) {
+    EXPECT_EQ(Layout::Snap({83.5, -0.5, 275, 10}), (LRect{84, -1, 275, 11}));
+    EXPECT_EQ(Layout::Snap({-1.5, 2.4, 3.0, 0.2}), (LRect{-2, 2, 4, 1}));
+    EXPECT_EQ(Layout::RoundPixel(-0.5), -1);
+    EXPECT_EQ(Layout::RoundPixel(0.49999999999999994), 0);
+}
+
+class LayoutTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent = MakeRC<LControl>(nullptr, W("parent"));
+        parent->SetHostWindow(&host);
+        LLayoutDescriptor p;
+        p.x = Axis(0, PositionReference::Parent, 0, 0, SizeReference::Self, 0, 300);
+        p.y = Axis(0, PositionReference::Parent, 0, 0, SizeReference::Self, 0, 200);
+        parent->SetLayout(p);
+    }
+    RCPtr<LControl> Child(const char* name, const LLayoutDescriptor& rules) {
+        RCPtr<LControl> c(MakeRC<LControl>(parent.Get(), W(name)));
+        parent->AddChild(c);
+        c->SetLayout(rules);
+        return c;
+    }
+    static LLayoutDescriptor Fixed(double x, double y, double w, double h) {
+        LLayoutDescriptor d;
+        d.x = Axis(0, PositionReference::Client, 0, x, SizeReference::Self, 0, w);
+        d.y = Axis(0, PositionReference::Client, 0, y, SizeReference::Self, 0, h);
+        return d;
+    }
+    ControlTest::TestHost host;
+    RCPtr<LControl> parent;
+};
+
+TEST_F(LayoutTree, TopLevelControlsMeasureAgainstTheHostAreas) {
+    EXPECT_EQ(parent->GetRect(), (LRect{0, 0, 300, 200}));
+    LLayoutDescriptor rules = parent->GetLayout();
+    rules.x = Axis(0.5f, PositionReference::Parent, 0.5f, 0, SizeReference::Client, 0.5f, 0);
+    parent->SetLayout(rules);
+    // Anchor point at the middle of the 1920-wide screen, far edge at half the 800-wide active
+    // window (before it): the control reaches from 400 to 1520.
+    EXPECT_EQ(parent->GetRect().x, 400);
+    EXPECT_EQ(parent->GetRect().width, 1120);
+}
+
+TEST_F(LayoutTree, SiblingsAreFollowedWhenTheyMove) {
+    auto anchor = Child("anchor", Fixed(10, 20, 50, 30));
+    LLayoutDescriptor right;
+    right.x = Axis(0, PositionReference::Control, 1, 5, SizeReference::Self, 0, 40);
+    right.x.positionControlName = W("anchor");
+    right.y = Axis(0, PositionReference::Control, 0, 0, SizeReference::Control, 1, 0);
+    right.y.positionControlName = W("anchor");
+    right.y.sizeControlName = W("anchor");
+    auto follower = Child("follower", right);
+    EXPECT_EQ(follower->GetRect(), (LRect{65, 20, 40, 30}));
+
+    anchor->SetLayout(Fixed(100, 50, 20, 60));
+    EXPECT_EQ(follower->GetRect(), (LRect{125, 50, 40, 60}));
+
+    // A reference to a sibling that is not there measures from 0 with no extent.
+    LLayoutDescriptor lost = right;
+    lost.x.positionControlName = W("ghost");
+    lost.y.positionControlName = W("ghost");
+    lost.y.sizeControlName = W("ghost");
+    lost.y.sizeAbsolute = 7;
+    auto orphan = Child("orphan", lost);
+    EXPECT_EQ(orphan->GetRect(), (LRect{5, 0, 40, 7}));
+}
+
+TEST_F(LayoutTree, ChildrenFollowTheParentsRectangle) {
+    LLayoutDescriptor fill;
+    fill.x = Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5);
+    fill.y = Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 15);
+    auto child = Child("fill", fill);
+    EXPECT_EQ(child->GetRect(), (LRect{5, 180, 290, 15}));
+    LLayoutDescriptor bigger = parent->GetLayout();
+    bigger.x.sizeAbsolute = 400;
+    bigger.y.sizeAbsolute = 100;
+    parent->SetLayout(bigger);
+    EXPECT_EQ(child->GetRect(), (LRect{5, 80, 390, 15}));
+}
+
+TEST_F(LayoutTree, SizeLimitsAndTheChildrenReference) {
+    LLayoutDescriptor rules = Fixed(0, 0, 10, 10);
+    rules.x.minimumSize.absolute = 30;
+    rules.y.maximumSize.absolute = 4;
+    auto limited = Child("limited", rules);
+    EXPECT_EQ(limited->GetRect(), (LRect{0, 0, 30, 4}));
+
+    // A panel at most as wide as its children's bounding box.
+    rules = Fixed(0, 0, 200, 10);
+    rules.x.maximumSize.reference = LimitReference::Control;
+    rules.x.maximumSize.controlName = W("Children");
+    rules.x.maximumSize.relative = 1;
+    auto panel = Child("panel", rules);
+    RCPtr<LControl> inner(MakeRC<LControl>(panel.Get(), W("inner")));
+    panel->AddChild(inner);
+    inner->SetLayout(Fixed(10, 0, 60, 5));
+    panel->Relayout();
+    EXPECT_EQ(panel->GetRect().width, 60);
+}
+
+class FixedMeasurer : public ITextMeasurer {
+public:
+    LSize MeasureText(const LControl&, const String& text, double wrapWidth) override {
+        lastWrap = wrapWidth;
+        return {7.0 * static_cast<double>(text.size()), 12.0};
+    }
+    double lastWrap = -1;
+};
+
+TEST_F(LayoutTree, ExpandingTextFitsTheControlToItsContent) {
+    FixedMeasurer measurer;
+    host.measurer = &measurer;
+    LLayoutDescriptor rules = Fixed(0, 0, 10, 10);
+    rules.x.placementAnchor = 1;
+    rules.x.positionAbsolute = 100;
+    rules.textOverflowX = TextOverflowX::Expand;
+    rules.textOverflowY = TextOverflowY::Expand;
+    auto label = Child("label", rules);
+    EXPECT_EQ(label->GetRect(), (LRect{90, 0, 10, 10}));  // no text: the rules alone
+    label->SetText(W("abcd"));
+    // 28 wide, still ending at its right-edge anchor; one line high.
+    EXPECT_EQ(label->GetRect(), (LRect{72, 0, 28, 12}));
+    EXPECT_EQ(measurer.lastWrap, 0);
+
+    rules.textOverflowX = TextOverflowX::Wrap;
+    label->SetLayout(rules);
+    EXPECT_EQ(measurer.lastWrap, 10);
+    EXPECT_EQ(label->GetRect().height, 12);
+}
+
+}  // namespace
+}  // namespace Orv
