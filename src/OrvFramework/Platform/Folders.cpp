@@ -1,5 +1,7 @@
 #include "OrvFramework/Platform/Folders.h"
 
+#include "OrvFramework/Utilities/Storage/PathServices.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -94,15 +96,6 @@ std::string GetDocumentsFolder() {
     return EnsureFolder(folder);
 }
 
-Orv::String CleanFolderNameForPath(std::u16string_view name) {
-    static constexpr std::u16string_view kUnsafe = u"\\/:*?\"<>|&;,^()";
-    Orv::String cleaned{std::u16string(name)};
-    for (auto& c : cleaned) {
-        if (kUnsafe.find(c) != std::u16string_view::npos) c = u'_';
-    }
-    return cleaned;
-}
-
 namespace {
 
 template <class RootOf>
@@ -110,8 +103,8 @@ Orv::String ApplicationFolder(int pathId, std::u16string_view companyName,
                               std::u16string_view productName, RootOf rootOf) {
     auto underData = [&](const std::string& base) {
         const std::string folder = base + "/" +
-                                   Utf16ToUtf8(CleanFolderNameForPath(companyName)) + "/" +
-                                   Utf16ToUtf8(CleanFolderNameForPath(productName));
+                                   Utf16ToUtf8(PathServices::CleanFileName(Orv::String(std::u16string(companyName)))) + "/" +
+                                   Utf16ToUtf8(PathServices::CleanFileName(Orv::String(std::u16string(productName))));
         CreateFolderLevels(folder);
         return folder;
     };

@@ -22,9 +22,6 @@ std::string GetAllUsersDataFolder();
 std::string GetLocalDataFolder();
 std::string GetDocumentsFolder();
 
-// Replaces each of \ / : * ? " < > | & ; , ^ ( ) with '_' so that a name can be one folder level.
-// Kept here for the folder table below; the storage utilities hold the framework's own cleaner.
-Orv::String CleanFolderNameForPath(std::u16string_view name);
 
 // The application's folder table, path IDs 0 to 4:
 //   0 module folder, 1 "::" (the resource folder), 2 all-users data + "/" + company + "/" + product,

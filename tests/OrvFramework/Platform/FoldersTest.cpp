@@ -1,4 +1,5 @@
 #include "OrvFramework/Platform/Folders.h"
+#include "OrvFramework/Utilities/Storage/PathServices.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -106,8 +107,8 @@ TEST_F(FoldersTest, ModuleFolderHoldsThisProgram) {
 }
 
 TEST(FolderNames, CleanerReplacesTheFifteenCharacters) {
-    EXPECT_EQ(CleanFolderNameForPath(u"a\\b/c:d*e?f\"g<h>i|j&k;l,m^n(o)p"),
+    EXPECT_EQ(Orv::PathServices::CleanFileName(u"a\\b/c:d*e?f\"g<h>i|j&k;l,m^n(o)p"),
               W("a_b_c_d_e_f_g_h_i_j_k_l_m_n_o_p"));
-    EXPECT_EQ(CleanFolderNameForPath(u"Korvo Audio. \u00e9"), Orv::String(u"Korvo Audio. \u00e9"));
-    EXPECT_EQ(CleanFolderNameForPath(u""), Orv::String());
+    EXPECT_EQ(Orv::PathServices::CleanFileName(u"Korvo Audio. \u00e9"), Orv::String(u"Korvo Audio. \u00e9"));
+    EXPECT_EQ(Orv::PathServices::CleanFileName(u""), Orv::String());
 }
