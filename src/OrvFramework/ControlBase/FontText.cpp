@@ -64,4 +64,11 @@ void LFontText::Draw(LRenderer& renderer, const LRect& box, const LColor& color)
     renderer.DrawText(m_text, m_font, color, box, LTextFormat{m_wrap, m_hAlign, m_vAlign});
 }
 
+LSize LFontTextMeasurer::MeasureText(const LControl& control, const String& text, double wrapWidth) {
+    const bool wrap = wrapWidth > 0.0;
+    LFontText layout(text, LFontText::ResolveFont(control), wrap);
+    layout.SetBoxSize({wrap ? wrapWidth : 0.0, 0.0});
+    return layout.GetLayoutSize(m_renderer);
+}
+
 }  // namespace Orv

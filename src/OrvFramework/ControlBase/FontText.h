@@ -4,6 +4,7 @@
 // draws only through the renderer, so the same layout serves every renderer.
 #include <optional>
 
+#include "OrvFramework/ControlBase/Layout.h"
 #include "OrvFramework/ControlBase/SkinDescriptor.h"
 #include "OrvFramework/Renderer/Renderer.h"
 
@@ -46,6 +47,17 @@ private:
     double m_vAlign = 0.0;
     LSize m_box;
     std::optional<LTextMeasurement> m_measured;
+};
+
+// Lets layout size controls to their text: measures as LFontText would lay the text out in the
+// control's font, through a renderer.
+class LFontTextMeasurer : public ITextMeasurer {
+public:
+    explicit LFontTextMeasurer(LMeasurementRenderer& renderer) : m_renderer(renderer) {}
+    LSize MeasureText(const LControl& control, const String& text, double wrapWidth) override;
+
+private:
+    LMeasurementRenderer& m_renderer;
 };
 
 }  // namespace Orv

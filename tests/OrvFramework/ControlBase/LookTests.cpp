@@ -259,6 +259,20 @@ TEST(FontText, WrapsAtTheBoxWidthOnlyWhenWrapping) {
     EXPECT_LT(wrapping.GetLineCount(*renderer), narrowLines);
 }
 
+TEST(FontText, MeasurerWrapsOnlyWithAWidth) {
+    auto factory = ShippedFactory();
+    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
+    ASSERT_TRUE(main);
+    auto renderer = LRenderer::Create(LRenderer::TypeCairo, {}, nullptr);
+    LFontTextMeasurer measurer(*renderer);
+    const String text = W("A sentence long enough to need several lines at eighty pixels.");
+    const LSize oneLine = measurer.MeasureText(*main, text, 0.0);
+    const LSize wrapped = measurer.MeasureText(*main, text, 80.0);
+    EXPECT_GT(oneLine.width, 80.0);
+    EXPECT_LE(wrapped.width, 80.0);
+    EXPECT_GE(wrapped.height, 2.0 * oneLine.height);
+}
+
 TEST(FontText, SkinFontResolvesAgainstTheParent) {
     auto factory = ShippedFactory();
     RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
@@ -274,12 +288,21 @@ TEST(FontText, SkinFontResolvesAgainstTheParent) {
 
 TEST(PaintControlTree, ShippedMainControlOffscreen) {
     auto factory = ShippedFactory();
+    Canvas canvas(432, 295);
+    // Labels that size to their text are measured as they will be drawn.
+    LFontTextMeasurer measurer(*canvas.renderer);
     ControlTest::TestHost host;
+    host.measurer = &measurer;
     RCPtr<LControl> main = factory->CreateControl(W("mainControl"), &host);
     ASSERT_TRUE(main);
     ASSERT_EQ(main->GetRect(), (LRect{0, 0, 432, 295}));
+    // The host is attached once the tree exists; lay out again so the measurer is used.
+    main->LayoutChildren();
+    const LControl* readyLabel = main->FindChild(W("labelDeviceReady")).Get();
+    ASSERT_TRUE(readyLabel);
+    const LRect ready = readyLabel->GetRect();
+    ASSERT_GT(ready.height, 20.0);  // several wrapped lines
 
-    Canvas canvas(432, 295);
     canvas.renderer->BeginPaint(canvas.surface);
     PaintControlTree(*canvas.renderer, *main);
     EXPECT_EQ(canvas.renderer->GetStateDepth(), 0u);
@@ -294,6 +317,12 @@ TEST(PaintControlTree, ShippedMainControlOffscreen) {
     for (int y = 55; y < 158; ++y)
         for (int x = 84; x < 359; ++x) pictureInk += canvas.Pixel(x, y) != background;
     EXPECT_GT(pictureInk, 275 * 103 / 10);
+    // The wrapped instructions are written in light text inside the label only.
+    int textInk = 0;
+    for (int y = int(ready.y); y < int(ready.Bottom()); ++y)
+        for (int x = int(ready.x); x < int(ready.Right()); ++x) textInk += canvas.Pixel(x, y) != background;
+    EXPECT_GT(textInk, 200);
+    for (int x = 0; x < 432; ++x) EXPECT_EQ(canvas.Pixel(x, int(ready.Bottom()) + 2), background) << x;
 
     // The Exit button: its caps are the skin's cap images over the background.
     const LControl* exitButton = main->FindChild(W("buttonExit")).Get();
