@@ -148,9 +148,15 @@ std::uint32_t LLook::GetColorAtPoint(LPoint point) const {
     return 0x00FFFFFFu;
 }
 
-namespace {
+LLook& LControlTreePainter::GetLook(const ConstRCPtr<LLookDescriptor>& descriptor, std::int32_t width,
+                                    std::int32_t height) {
+    auto& entry = m_looks[descriptor.Get()];
+    if (!entry.second) entry = {descriptor, MakeRC<LLook>(descriptor)};
+    entry.second->SetSize(width, height);
+    return *entry.second;
+}
 
-void PaintControl(LRenderer& renderer, LControl& control, const LRegion& updateRegion) {
+void LControlTreePainter::PaintControl(LRenderer& renderer, LControl& control, const LRegion& updateRegion) {
     if (!control.IsVisibleFlag()) return;
     const LRect& rect = control.GetRect();
     renderer.PushTranslation({rect.x, rect.y});
@@ -162,8 +168,7 @@ void PaintControl(LRenderer& renderer, LControl& control, const LRegion& updateR
         if (descriptor && descriptor->skin && descriptor->skin->lookList)
             lookDescriptor = descriptor->skin->lookList->GetLook(control.GetLookIndex());
         if (lookDescriptor && !renderer.GetClipRect().IsEmpty()) {
-            LLook look(lookDescriptor);
-            look.SetSize(RoundToInt(rect.width), RoundToInt(rect.height));
+            LLook& look = GetLook(lookDescriptor, RoundToInt(rect.width), RoundToInt(rect.height));
             look.Draw(renderer, updateRegion);
             look.DrawNonClient(renderer, updateRegion);
             if (look.HasTextBox() && !control.GetText().empty()) {
@@ -187,10 +192,13 @@ void PaintControl(LRenderer& renderer, LControl& control, const LRegion& updateR
     renderer.PopState();
 }
 
-}  // namespace
+void LControlTreePainter::Paint(LRenderer& renderer, LControl& control, const LRegion& updateRegion) {
+    PaintControl(renderer, control, updateRegion);
+}
 
 void PaintControlTree(LRenderer& renderer, LControl& control, const LRegion& updateRegion) {
-    PaintControl(renderer, control, updateRegion);
+    LControlTreePainter painter;
+    painter.Paint(renderer, control, updateRegion);
 }
 
 void PaintControlTree(LRenderer& renderer, LControl& control) {
@@ -198,7 +206,7 @@ void PaintControlTree(LRenderer& renderer, LControl& control) {
     const LRect clip = renderer.GetClipRect();
     const LPoint origin = renderer.GetOrigin();
     const LRegion all({{clip.x + origin.x, clip.y + origin.y, clip.width, clip.height}});
-    PaintControl(renderer, control, all);
+    PaintControlTree(renderer, control, all);
 }
 
 }  // namespace Orv

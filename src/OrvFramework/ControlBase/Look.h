@@ -2,6 +2,8 @@
 // The runtime form of a look for one control: its parts laid out against the control's edges for
 // the current size, the text box, the region the parts cover, drawing and hit testing.
 #include <cstdint>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "OrvFramework/ControlBase/FontText.h"
@@ -66,6 +68,21 @@ private:
     LRect m_textBox;
     ConstRCPtr<LVisualPart> m_textForeground;
     ConstRCPtr<LRegion> m_bounds = MakeRC<LRegion>();
+};
+
+// Paints control trees, keeping the runtime looks (and their colorized bitmaps) from one paint to
+// the next so that the renderer's bitmap cache keeps hitting. A window holds one.
+class LControlTreePainter {
+public:
+    void Paint(LRenderer& renderer, LControl& control, const LRegion& updateRegion);
+    // The runtime look of a descriptor, laid out for width x height.
+    LLook& GetLook(const ConstRCPtr<LLookDescriptor>& descriptor, std::int32_t width, std::int32_t height);
+    std::size_t GetCachedLookCount() const { return m_looks.size(); }
+    void Clear() { m_looks.clear(); }
+
+private:
+    void PaintControl(LRenderer& renderer, LControl& control, const LRegion& updateRegion);
+    std::map<const LLookDescriptor*, std::pair<ConstRCPtr<LLookDescriptor>, RCPtr<LLook>>> m_looks;
 };
 
 // Paints a control and its visible descendants (children in Z order, later over earlier): each

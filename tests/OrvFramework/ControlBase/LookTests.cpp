@@ -336,6 +336,26 @@ TEST(PaintControlTree, ShippedMainControlOffscreen) {
         if ((cap >> 24) == 0xFF) EXPECT_EQ(shown, cap);
         else EXPECT_NE(shown, background);
     }
+
+    // A painter that keeps its looks repaints only the update region, with the same pixels.
+    LControlTreePainter painter;
+    Canvas first(432, 295);
+    first.renderer->BeginPaint(first.surface);
+    painter.Paint(*first.renderer, *main, LRegion({{0, 0, 432, 295}}));
+    first.renderer->EndPaint(first.surface);
+    const std::size_t looks = painter.GetCachedLookCount();
+    EXPECT_GE(looks, 4u);
+    Canvas partial(432, 295);
+    partial.renderer->BeginPaint(partial.surface);
+    painter.Paint(*partial.renderer, *main, LRegion({r}));
+    partial.renderer->EndPaint(partial.surface);
+    EXPECT_EQ(painter.GetCachedLookCount(), looks);
+    for (int y = 0; y < 295; y += 3)
+        for (int x = 0; x < 432; x += 3) {
+            const bool inside = x >= r.x && x < r.Right() && y >= r.y && y < r.Bottom();
+            ASSERT_EQ(first.Pixel(x, y), canvas.Pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(partial.Pixel(x, y), inside ? canvas.Pixel(x, y) : 0u) << x << "," << y;
+        }
 }
 
 }  // namespace
