@@ -4,6 +4,7 @@
 
 #include <cairo.h>
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -156,6 +157,29 @@ TEST_F(Looks, ColorAtPointFollowsTheResizeType) {
     EXPECT_EQ(half.GetColorAtPoint({1, 1}, {2, 2}), 0x80102030u);  // shrunk: filtered
 }
 
+TEST(VisualPartColor, ShrunkStretchedBitmapAveragesTheCoveredPixels) {
+    LVisualPartDescriptor descriptor;
+    descriptor.width = 20;
+    descriptor.height = 15;
+    descriptor.resizeType = ResizeStretch;
+    descriptor.image = LImageReference{W("::VarnetUpdater.png"), 489, 31, 20, 15};
+    const LVisualPart part(descriptor);
+    ASSERT_TRUE(part.GetBitmap());
+    for (int y : {2, 7, 12}) {
+        // Half as wide: area column 3 covers image columns 6 and 7.
+        const std::uint32_t a = part.GetBitmap()->GetPixel(6, y);
+        const std::uint32_t b = part.GetBitmap()->GetPixel(7, y);
+        std::uint32_t expected = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const double mean = (((a >> shift) & 0xFFu) + ((b >> shift) & 0xFFu)) / 2.0;
+            expected |= static_cast<std::uint32_t>(std::lround(mean)) << shift;
+        }
+        EXPECT_EQ(part.GetColorAtPoint({3, double(y)}, {10, 15}), expected) << y;
+    }
+    // Enlarged: the nearest image pixel, truncated.
+    EXPECT_EQ(part.GetColorAtPoint({13, 7}, {40, 15}), part.GetBitmap()->GetPixel(6, 7));
+}
+
 TEST(VisualPartDraw, CentredSolidFillAndTransparentPart) {
     Canvas canvas(300, 103);
     canvas.renderer->BeginPaint(canvas.surface);
@@ -271,6 +295,44 @@ TEST(FontText, MeasurerWrapsOnlyWithAWidth) {
     EXPECT_GT(oneLine.width, 80.0);
     EXPECT_LE(wrapped.width, 80.0);
     EXPECT_GE(wrapped.height, 2.0 * oneLine.height);
+}
+
+TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
+    auto skinned = [](const char16_t* name, float size, bool relative, bool inherits, int style) {
+        auto descriptor = MakeRC<LControlDescriptor>(W("C"), W("c"), nullptr);
+        descriptor->skin = MakeRC<LSkinDescriptor>();
+        descriptor->skin->fontName = name;
+        descriptor->skin->fontSize = size;
+        descriptor->skin->fontSizeIsRelative = relative;
+        descriptor->skin->fontInheritsFromParent = inherits;
+        descriptor->skin->fontStyle = style;
+        return descriptor;
+    };
+    auto parent = MakeRC<LControl>(nullptr, W("parent"));
+    parent->ApplyDescriptor(skinned(u"Verdana", 10.0f, false, false, FontStyleBold));
+    auto relative = MakeRC<LControl>(parent.Get(), W("relative"));
+    relative->ApplyDescriptor(skinned(u"", 2.0f, true, false, -1));
+    auto inherits = MakeRC<LControl>(parent.Get(), W("inherits"));
+    inherits->ApplyDescriptor(skinned(u"Courier", 20.0f, false, true, FontStyleItalic));
+    auto shrunk = MakeRC<LControl>(parent.Get(), W("shrunk"));
+    shrunk->ApplyDescriptor(skinned(u"Courier", -30.0f, true, false, FontStyleItalic));
+
+    const LFontDescription p = LFontText::ResolveFont(*parent);
+    EXPECT_EQ(p.name, W("Verdana"));
+    EXPECT_EQ(p.size, 10.0);
+    EXPECT_EQ(p.style, FontStyleBold);
+    const LFontDescription r = LFontText::ResolveFont(*relative);
+    EXPECT_EQ(r.name, W("Verdana"));
+    EXPECT_EQ(r.size, 12.0);
+    EXPECT_EQ(r.style, FontStyleBold);
+    const LFontDescription i = LFontText::ResolveFont(*inherits);
+    EXPECT_EQ(i.name, W("Verdana"));
+    EXPECT_EQ(i.size, 10.0);
+    // A relative size that would leave nothing keeps the parent's size.
+    const LFontDescription s = LFontText::ResolveFont(*shrunk);
+    EXPECT_EQ(s.name, W("Courier"));
+    EXPECT_EQ(s.size, 10.0);
+    EXPECT_EQ(s.style, FontStyleItalic);
 }
 
 TEST(FontText, SkinFontResolvesAgainstTheParent) {
