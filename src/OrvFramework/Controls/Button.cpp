@@ -41,7 +41,8 @@ void LButton::UpdateLook() {
     const std::uint32_t c = GetConditions();
     const bool over = (c & Condition::PointerOver) != 0;
     const bool capture = (c & Condition::Capture) != 0;
-    const bool drag = (c & Condition::LeftDragging) != 0;
+    // The left button held on the button counts whether or not the pointer has moved yet.
+    const bool drag = (c & (Condition::LeftPressed | Condition::LeftDragging)) != 0;
     std::int32_t state = 0;  // normal
     if (capture && drag) state = over ? 2 : 1;
     else if (over && !capture) state = 1;
