@@ -1,5 +1,6 @@
 #pragma once
-// LLabel: shows a text or a picture through its look. For now it adds nothing to the control base.
+// LLabel: shows a text or a picture through its look. When its text does not fit, the text itself
+// is the tooltip.
 #include "OrvFramework/ControlBase/Control.h"
 
 namespace Orv {
@@ -7,6 +8,10 @@ namespace Orv {
 class LLabel : public LControl {
 public:
     using LControl::LControl;
+
+    // Lays the label out again and redraws it.
+    virtual ORVRESULT ResetDisplay();
+    String GetToolTipText() const override;
 };
 
 }  // namespace Orv

@@ -1,5 +1,5 @@
 #pragma once
-// LPanel: a container of other controls. For now it adds nothing to the control base.
+// LPanel: a container of other controls. Keys it does not use go up the tree.
 #include "OrvFramework/ControlBase/Control.h"
 
 namespace Orv {
@@ -7,6 +7,9 @@ namespace Orv {
 class LPanel : public LControl {
 public:
     using LControl::LControl;
+
+    ORVRESULT OnKeyDown(const LKeyParam* param) override;
+    ORVRESULT OnKeyUp(const LKeyParam* param) override;
 };
 
 }  // namespace Orv

@@ -1,0 +1,133 @@
+// The progress bar of the shipped skin: fill width, percentage and the worded time left.
+#include <gtest/gtest.h>
+
+#include "../ControlBase/ControlTestSupport.h"
+#include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/CreateControl.h"
+#include "OrvFramework/Controls/FrameworkControls.h"
+#include "OrvFramework/Controls/Label.h"
+#include "OrvFramework/Controls/Panel.h"
+#include "OrvFramework/Controls/ProgressBar.h"
+
+namespace Orv {
+namespace {
+
+class ShippedProgressBar : public ::testing::Test {
+protected:
+    void SetUp() override {
+        factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
+        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK) << factory->GetLastParseError();
+        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+        factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LPanel>);
+        main = factory->CreateControl(W("mainControl"), &host);
+        ASSERT_TRUE(main);
+        bar = dynamic_cast<LProgressBar*>(main->FindChild(W("progressBar")).Get());
+        ASSERT_NE(bar, nullptr);
+        ASSERT_NE(bar->GetActiveOverlay(), nullptr);
+        ASSERT_NE(bar->GetPercentCompleteLabel(), nullptr);
+        ASSERT_NE(bar->GetTimeRemainingLabel(), nullptr);
+    }
+    String TimeText(std::int32_t seconds) {
+        bar->SetTimeRemaining(seconds);
+        return bar->GetTimeRemainingLabel()->GetText();
+    }
+
+    ControlTest::TestHost host;
+    RCPtr<LControlFactory> factory;
+    RCPtr<LControl> main;
+    LProgressBar* bar = nullptr;
+};
+
+TEST_F(ShippedProgressBar, HalfFillsHalfTheBarAndReadsFifty) {
+    ASSERT_EQ(bar->GetRect().width, 422.0);
+    EXPECT_EQ(bar->SetValue(0.5), S_OK);
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 211.0);
+    EXPECT_TRUE(bar->GetActiveOverlay()->IsVisibleFlag());
+    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("50"));
+    // The fill keeps its place and height.
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect(), (LRect{1, 1, 211, 14}));
+
+    bar->SetValue(1.0);
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 422.0);
+    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("100"));
+}
+
+TEST_F(ShippedProgressBar, ZeroAndSubPixelValuesHideTheFill) {
+    bar->SetValue(0.5);
+    bar->SetValue(0.0);
+    EXPECT_FALSE(bar->GetActiveOverlay()->IsVisibleFlag());
+    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("0"));
+
+    bar->SetValue(0.001);  // 0.422 pixel
+    EXPECT_FALSE(bar->GetActiveOverlay()->IsVisibleFlag());
+    bar->SetValue(0.0012);  // 0.506 pixel rounds to 1
+    EXPECT_TRUE(bar->GetActiveOverlay()->IsVisibleFlag());
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 1.0);
+}
+
+TEST_F(ShippedProgressBar, DisplayValueDoesNotStoreAndResetShowsTheStoredValue) {
+    bar->SetValue(0.25);
+    bar->DisplayValue(0.75);
+    EXPECT_EQ(bar->GetValue(), 0.25);
+    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("75"));
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 317.0);  // 316.5 rounds up
+    EXPECT_EQ(bar->ResetDisplay(), S_OK);
+    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("25"));
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 106.0);  // 105.5 rounds up
+
+    // Values outside the range are limited; a value that is not a number is refused.
+    bar->SetValue(7.0);
+    EXPECT_EQ(bar->GetValue(), 1.0);
+    EXPECT_EQ(bar->SetValue(std::nan("")), E_INVALIDARG);
+    bar->DisplayValue(std::nan(""));
+    EXPECT_FALSE(bar->GetActiveOverlay()->IsVisibleFlag());
+}
+
+TEST_F(ShippedProgressBar, TimeRemainingInEnglishWords) {
+    EXPECT_EQ(TimeText(0), W("0 Seconds Remaining"));
+    EXPECT_EQ(TimeText(1), W("1 Second Remaining"));
+    EXPECT_EQ(TimeText(59), W("59 Seconds Remaining"));
+    EXPECT_EQ(TimeText(60), W("1 Minute 0 Seconds Remaining"));
+    EXPECT_EQ(TimeText(61), W("1 Minute 1 Second Remaining"));
+    EXPECT_EQ(TimeText(125), W("2 Minutes 5 Seconds Remaining"));
+    EXPECT_EQ(TimeText(3600), W("1 Hour 0 Minutes 0 Seconds Remaining"));
+    EXPECT_EQ(TimeText(3661), W("1 Hour 1 Minute 1 Second Remaining"));
+    EXPECT_EQ(TimeText(7322), W("2 Hours 2 Minutes 2 Seconds Remaining"));
+    EXPECT_EQ(TimeText(-5), W("0 Seconds Remaining"));
+    EXPECT_EQ(TimeText(INT32_MIN), W("0 Seconds Remaining"));
+}
+
+TEST_F(ShippedProgressBar, SettingTheTimeShowsAHiddenLabel) {
+    bar->GetTimeRemainingLabel()->SetVisible(false);
+    bar->SetTimeRemaining(45);
+    EXPECT_TRUE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
+    EXPECT_EQ(bar->GetTimeRemainingLabel()->GetText(), W("45 Seconds Remaining"));
+}
+
+TEST(ProgressBarLanguage, GermanWordsComeFromTheStringTables) {
+    auto factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
+    ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0407), S_OK) << factory->GetLastParseError();
+    ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LPanel>);
+    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
+    ASSERT_TRUE(main);
+    auto* bar = dynamic_cast<LProgressBar*>(main->FindChild(W("progressBar")).Get());
+    ASSERT_NE(bar, nullptr);
+    bar->SetTimeRemaining(3661);
+    const String text = bar->GetTimeRemainingLabel()->GetText();
+    EXPECT_NE(text.find(W("1 Stunde 1 ")), String::npos) << Utf16ToUtf8(text);
+    EXPECT_EQ(text.find(W("Hour")), String::npos);
+}
+
+TEST(ProgressBarWithoutChildren, StoresValuesAndWritesNothing) {
+    auto bar = MakeRC<LProgressBar>(nullptr, W("bare"));
+    bar->Initialize();
+    EXPECT_EQ(bar->SetValue(0.5), S_OK);
+    bar->SetTimeRemaining(10);
+    bar->DisplayValue(0.3);
+    EXPECT_EQ(bar->GetValue(), 0.5);
+    EXPECT_EQ(bar->GetActiveOverlay(), nullptr);
+}
+
+}  // namespace
+}  // namespace Orv
