@@ -1,5 +1,6 @@
 // The updater's main control over the shipped skin: the page of every processor state, the
 // firmware notifications, Next and Exit, and the errors for a skin that lacks a control.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +12,8 @@
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/UI/MainControl.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/FontText.h"
+#include "OrvFramework/ControlBase/Look.h"
 #include "OrvFramework/Controls/FrameworkControls.h"
 #include "OrvFramework/Controls/Panel.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
@@ -195,6 +198,46 @@ TEST_F(MainControlTest, ExitPostsTheExitRequestToTheApplication) {
     GetApplicationNotificationCenter()->ProcessQueue(false);
     EXPECT_EQ(listener.exits, 1);
     listener.ReleaseInternalReferences();
+}
+
+// Paints the window offscreen: the ready page shows the Next button, the progress page half a bar.
+TEST_F(MainControlTest, PagesPaintOffscreen) {
+    constexpr int kWidth = 432, kHeight = 295;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+    RCPtr<LRenderer> renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, double(kWidth), double(kHeight)}, nullptr);
+    LFontTextMeasurer measurer(*renderer);
+    host.measurer = &measurer;
+    Create();
+    main->LayoutChildren();
+    auto paint = [&](const char* file) {
+        renderer->BeginPaint(surface);
+        PaintControlTree(*renderer, *main);
+        renderer->EndPaint(surface);
+        cairo_surface_flush(surface);
+        cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
+    };
+    auto pixel = [&](double x, double y) {
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        return *reinterpret_cast<const std::uint32_t*>(data + int(y) * cairo_image_surface_get_stride(surface) + int(x) * 4);
+    };
+    auto ink = [&](const LRect& r) {
+        int count = 0;
+        for (int y = int(r.y); y < int(r.Bottom()); ++y)
+            for (int x = int(r.x); x < int(r.Right()); ++x) count += pixel(x, y) != pixel(1, 1);
+        return count;
+    };
+    const LRect next = Child("buttonNext")->GetRect();
+    paint("mainControl_ready.png");
+    EXPECT_GT(ink(next), 100);
+
+    Child("buttonNext")->Send(u"NID_LEFT_CLICK");
+    Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
+    paint("mainControl_progress.png");
+    EXPECT_EQ(ink(next), 0);
+    const LRect bar = Child("progressBar")->GetRect();
+    // Filled and empty parts of the bar, away from the centred percentage.
+    EXPECT_NE(pixel(bar.x + 20, bar.y + 4), pixel(bar.x + bar.width - 20, bar.y + 4));
+    cairo_surface_destroy(surface);
 }
 
 // The shipped skin with one edit, loaded from a file beside the shipped string tables.
