@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "ControlTestSupport.h"
+#include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/CreateControl.h"
+#include "OrvFramework/ControlBase/RootWindow.h"
+#include "OrvFramework/Controls/Button.h"
+#include "OrvFramework/Controls/FrameworkControls.h"
+#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
+
+namespace Orv {
+namespace {
+
+using namespace std::chrono_literals;
+using ControlTest::Listener;
+
+class RootWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        factory = MakeRC<LControlFactory>(W("Test"));
+        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
+        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+        // The updater's own main control belongs to the application; a plain control stands in.
+        factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
+        root.SetSize(432, 295);
+        main = root.CreateContent(*factory, W("mainControl"));
+        ASSERT_TRUE(main);
+        exitButton = dynamic_cast<LButton*>(main->FindChild(W("buttonExit")).Get());
+        nextButton = dynamic_cast<LButton*>(main->FindChild(W("buttonNext")).Get());
+        ASSERT_NE(exitButton, nullptr);
+        ASSERT_NE(nextButton, nullptr);
+        exitButton->SetClock(&clock);
+        nextButton->SetClock(&clock);
+    }
+    void TearDown() override { root.SetContent(nullptr); }
+
+    static LPoint Centre(const LControl& control) {
+        const LPoint o = LRootWindow::GetWindowOrigin(control);
+        return {o.x + std::floor(control.GetRect().width / 2), o.y + std::floor(control.GetRect().height / 2)};
+    }
+
+    Platform::VirtualClock clock;
+    LCairoRenderer renderer{clock};
+    LRootWindow root{&renderer, clock};
+    RCPtr<LControlFactory> factory;
+    RCPtr<LControl> main;
+    LButton* exitButton = nullptr;
+    LButton* nextButton = nullptr;
+};
+
+TEST_F(RootWindowTest, ContentFillsTheWindowAndButtonsSitInside) {
+    EXPECT_EQ(main->GetRect(), (LRect{0, 0, 432, 295}));
+    EXPECT_EQ(main->GetHost(), &root);
+    const LRect r = exitButton->GetRect();
+    EXPECT_GT(r.width, 0);
+    EXPECT_LE(r.Right(), 432);
+    EXPECT_LE(r.Bottom(), 295);
+    LPoint local;
+    EXPECT_EQ(root.HitTest(Centre(*exitButton), &local), exitButton);
+    EXPECT_EQ(local, (LPoint{std::floor(r.width / 2), std::floor(r.height / 2)}));
+    EXPECT_EQ(root.HitTest({-1, 10}), nullptr);
+    EXPECT_EQ(root.HitTest({432, 10}), nullptr);
+    // Hidden controls take no part.
+    exitButton->SetVisible(false);
+    EXPECT_NE(root.HitTest(Centre(*exitButton)), exitButton);
+}
+
+TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    auto pixel = [&](int x, int y) {
+        cairo_surface_flush(surface);
+        const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+        return reinterpret_cast<const std::uint32_t*>(row)[x];
+    };
+    ASSERT_TRUE(root.NeedsPaint());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_FALSE(root.NeedsPaint());
+    // The background look covers the window: opaque and not the black of uncovered areas.
+    EXPECT_EQ(pixel(20, 20) >> 24, 0xFFu);
+    EXPECT_NE(pixel(20, 20), 0xFF000000u);
+    const LPoint c = Centre(*exitButton);
+    const std::uint32_t buttonPixel = pixel(static_cast<int>(c.x), static_cast<int>(c.y));
+    EXPECT_EQ(buttonPixel >> 24, 0xFFu);
+
+    // Scribble over everything, then repaint only the Exit button.
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    root.Invalidate(exitButton);
+    ASSERT_TRUE(root.NeedsPaint());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
+    EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
+    cairo_surface_destroy(surface);
+}
+
+TEST_F(RootWindowTest, PressAndReleaseOnExitClicksIt) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    auto other = MakeRC<Listener>();
+    other->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    const LPoint c = Centre(*exitButton);
+    root.OnButtonDown(kLeftButton, c, 0);
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    EXPECT_TRUE(exitButton->GetConditions() & Condition::LeftPressed);
+    root.OnButtonUp(kLeftButton, c, 0);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+    EXPECT_TRUE(other->ids.empty());
+    EXPECT_EQ(root.GetCaptureControl(), nullptr);
+    // The press gave the button the keyboard focus.
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);
+}
+
+TEST_F(RootWindowTest, ReleaseOutsideTheWindowReachesThePressedControlWithoutClicking) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK", u"NID_MOUSE_UP"});
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    root.OnPointerMove({600, 400}, 0);
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    root.OnButtonUp(kLeftButton, {600, 400}, 0);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_MOUSE_UP"});
+    EXPECT_EQ(root.GetCaptureControl(), nullptr);
+    // Without a capture a release goes nowhere.
+    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
+    EXPECT_EQ(listener->ids.size(), 1u);
+}
+
+TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
+    auto exitListener = MakeRC<Listener>();
+    auto nextListener = MakeRC<Listener>();
+    exitListener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);
+    EXPECT_TRUE(exitButton->GetConditions() & Condition::HasFocus);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::HasFocus);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);  // wraps around
+    root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);
+
+    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
+    EXPECT_TRUE(nextButton->IsSimulatedPressShowing());
+    EXPECT_EQ(root.GetTimerCount(), 1u);
+    // The press shows until the button's timer sees it has lasted long enough.
+    EXPECT_EQ(root.ProcessTimers(), 0u);
+    EXPECT_TRUE(nextListener->ids.empty());
+    clock.Advance(1s);
+    EXPECT_GE(root.ProcessTimers(), 1u);
+    EXPECT_EQ(nextListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+    EXPECT_TRUE(exitListener->ids.empty());
+    EXPECT_EQ(root.GetTimerCount(), 0u);
+
+    // A disabled button is skipped.
+    exitButton->SetEnabled(false);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);
+}
+
+TEST_F(RootWindowTest, HoverFollowsThePointerInAndOut) {
+    const LPoint c = Centre(*exitButton);
+    root.OnPointerMove(c, 0);
+    EXPECT_EQ(root.GetHoverControl(), exitButton);
+    EXPECT_TRUE(exitButton->GetConditions() & Condition::PointerOver);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
+    root.OnPointerMove({20, 20}, 0);
+    EXPECT_NE(root.GetHoverControl(), exitButton);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::NormalOff);
+    root.OnPointerMove(c, 0);
+    root.OnPointerLeaveWindow();
+    EXPECT_EQ(root.GetHoverControl(), nullptr);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+}
+
+TEST_F(RootWindowTest, DisabledInputAndRemovedContentAreIgnored) {
+    root.SetInputEnabled(false);
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    EXPECT_EQ(root.GetCaptureControl(), nullptr);
+    EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
+    root.SetInputEnabled(true);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    root.OnKeyDown(LButton::kEnterKey, 0);
+    ASSERT_EQ(root.GetTimerCount(), 1u);
+    root.SetContent(nullptr);
+    EXPECT_EQ(root.GetTimerCount(), 0u);
+    EXPECT_EQ(root.GetFocusedControl(), nullptr);
+    EXPECT_EQ(root.HitTest({20, 20}), nullptr);
+    EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
+}
+
+}  // namespace
+}  // namespace Orv
