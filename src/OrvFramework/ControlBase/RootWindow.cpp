@@ -291,29 +291,30 @@ bool LRootWindow::MoveFocus(bool backward) {
 }
 
 bool LRootWindow::OnKeyDown(std::uint32_t key, std::uint32_t modifiers) {
-    if (!m_inputEnabled || !m_content) return false;
-    if (m_focus != nullptr && !IsInTree(m_focus)) m_focus = nullptr;
+    LControl* target = GetKeyTarget();
+    if (target == nullptr) return false;
     if (key == kFrameworkKeyTab && (m_focus == nullptr || !m_focus->WantsTab()))
         return MoveFocus((modifiers & kModifierFlagShift) != 0);
-    LControl* target = m_focus != nullptr ? m_focus : m_content.Get();
     const RCPtr<LKeyParam> param = MakeRC<LKeyParam>(key, modifiers);
     return target->OnKeyDown(param.Get()) != S_FALSE;
 }
 
-bool LRootWindow::OnKeyUp(std::uint32_t key, std::uint32_t modifiers) {
-    if (!m_inputEnabled || !m_content) return false;
+LControl* LRootWindow::GetKeyTarget() {
+    if (!m_inputEnabled || !m_content) return nullptr;
     if (m_focus != nullptr && !IsInTree(m_focus)) m_focus = nullptr;
-    LControl* target = m_focus != nullptr ? m_focus : m_content.Get();
+    return m_focus != nullptr ? m_focus : m_content.Get();
+}
+
+bool LRootWindow::OnKeyUp(std::uint32_t key, std::uint32_t modifiers) {
+    LControl* target = GetKeyTarget();
     const RCPtr<LKeyParam> param = MakeRC<LKeyParam>(key, modifiers);
-    return target->OnKeyUp(param.Get()) != S_FALSE;
+    return target != nullptr && target->OnKeyUp(param.Get()) != S_FALSE;
 }
 
 bool LRootWindow::OnCharacter(std::uint32_t character, std::uint32_t modifiers) {
-    if (!m_inputEnabled || !m_content) return false;
-    if (m_focus != nullptr && !IsInTree(m_focus)) m_focus = nullptr;
-    LControl* target = m_focus != nullptr ? m_focus : m_content.Get();
+    LControl* target = GetKeyTarget();
     const RCPtr<LKeyParam> param = MakeRC<LKeyParam>(character, modifiers);
-    return target->OnCharacter(param.Get()) != S_FALSE;
+    return target != nullptr && target->OnCharacter(param.Get()) != S_FALSE;
 }
 
 void LRootWindow::OnWindowFocus(bool gained) {

@@ -135,6 +135,8 @@ private:
     void SetHover(LControl* control, LPoint windowPoint, std::uint32_t modifiers);
     void CollectTabStops(LControl& control, std::vector<LControl*>& stops) const;
     bool IsInTree(const LControl* control) const;
+    // The focused control, else the content; null while input is off or there is no content.
+    LControl* GetKeyTarget();
     void ForgetTree();
 
     Platform::IClock& m_clock;

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "ControlTestSupport.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/CreateControl.h"
+#include "OrvFramework/ControlBase/OSWindow.h"
 #include "OrvFramework/ControlBase/RootWindow.h"
+#include "OrvFramework/Notification/NotificationCenter.h"
+#include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Controls/Button.h"
 #include "OrvFramework/Controls/FrameworkControls.h"
 #include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
@@ -19,14 +23,25 @@ namespace {
 using namespace std::chrono_literals;
 using ControlTest::Listener;
 
+// The shipped skin with the framework's classes.
+RCPtr<LControlFactory> MakeSkinFactory() {
+    auto factory = MakeRC<LControlFactory>(W("Test"));
+    EXPECT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
+    EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+    // The updater's own main control belongs to the application; a plain control stands in.
+    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
+    return factory;
+}
+
+LPoint Centre(const LControl& control) {
+    const LPoint o = LRootWindow::GetWindowOrigin(control);
+    return {o.x + std::floor(control.GetRect().width / 2), o.y + std::floor(control.GetRect().height / 2)};
+}
+
 class RootWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        factory = MakeRC<LControlFactory>(W("Test"));
-        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
-        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
-        // The updater's own main control belongs to the application; a plain control stands in.
-        factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
+        factory = MakeSkinFactory();
         root.SetSize(432, 295);
         main = root.CreateContent(*factory, W("mainControl"));
         ASSERT_TRUE(main);
@@ -38,11 +53,6 @@ protected:
         nextButton->SetClock(&clock);
     }
     void TearDown() override { root.SetContent(nullptr); }
-
-    static LPoint Centre(const LControl& control) {
-        const LPoint o = LRootWindow::GetWindowOrigin(control);
-        return {o.x + std::floor(control.GetRect().width / 2), o.y + std::floor(control.GetRect().height / 2)};
-    }
 
     Platform::VirtualClock clock;
     LCairoRenderer renderer{clock};
@@ -195,6 +205,107 @@ TEST_F(RootWindowTest, DisabledInputAndRemovedContentAreIgnored) {
     EXPECT_EQ(root.GetFocusedControl(), nullptr);
     EXPECT_EQ(root.HitTest({20, 20}), nullptr);
     EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
+}
+
+// The host window under SDL's dummy video driver: no display needed.
+class OSWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        factory = MakeSkinFactory();
+        std::string error;
+        main = window.CreateWithContent(*factory, W("mainControl"), W("Varnet"), &error);
+        ASSERT_TRUE(main) << error;
+        exitButton = dynamic_cast<LButton*>(main->FindChild(W("buttonExit")).Get());
+        ASSERT_NE(exitButton, nullptr);
+    }
+    void TearDown() override { window.Destroy(); }
+
+    Platform::VirtualClock clock;
+    OSWindow window{clock};
+    RCPtr<LControlFactory> factory;
+    RCPtr<LControl> main;
+    LButton* exitButton = nullptr;
+};
+
+TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
+    EXPECT_FALSE(window.IsResizable());  // minimum == maximum in the skin
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.GetSdlWindow(), &w, &h);
+    EXPECT_EQ(w, 432);
+    EXPECT_EQ(h, 295);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
+    window.Show();
+    EXPECT_FALSE(window.GetRootWindow()->NeedsPaint());
+
+    // The same tree painted offscreen gives the pixels the window shows.
+    cairo_surface_t* expected = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    window.GetRootWindow()->Paint(*window.GetRenderer(), expected, LRegion({{0, 0, 432, 295}}));
+    cairo_surface_flush(expected);
+    SDL_Surface* shown = SDL_GetWindowSurface(window.GetSdlWindow());
+    ASSERT_NE(shown, nullptr);
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_NE(argb, nullptr);
+    for (LPoint p : {LPoint{20, 20}, Centre(*exitButton)}) {
+        const int x = static_cast<int>(p.x), y = static_cast<int>(p.y);
+        const auto* want = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(expected) +
+                                                                  y * cairo_image_surface_get_stride(expected));
+        const auto* got = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
+                                                                 y * argb->pitch);
+        EXPECT_EQ(got[x] & 0xFFFFFFu, want[x] & 0xFFFFFFu) << x << "," << y;
+    }
+    EXPECT_NE(*reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
+                                                      20 * argb->pitch + 20 * 4) & 0xFFFFFFu, 0u);
+    SDL_FreeSurface(argb);
+    cairo_surface_destroy(expected);
+}
+
+TEST_F(OSWindowTest, CaptureStaysWhileAnyButtonIsHeldAndClicksReachTheButton) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    const LPoint c = Centre(*exitButton);
+    const int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
+    window.OnHostMouseButton(Platform::kMouseLeft, true, false, x, y, 0);
+    EXPECT_TRUE(window.HasCaptureFlag());
+    window.OnHostMouseButton(Platform::kMouseRight, true, false, x, y, 0);
+    window.OnHostMouseButton(Platform::kMouseLeft, false, false, x, y, 0);
+    EXPECT_TRUE(window.HasCaptureFlag());  // the right button is still held
+    window.OnHostMouseButton(Platform::kMouseRight, false, false, x, y, 0);
+    EXPECT_FALSE(window.HasCaptureFlag());
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+}
+
+TEST_F(OSWindowTest, KeysAndWindowFocusReachTheRootWindow) {
+    Platform::HostKeyEvent tab;
+    tab.virtualKey = 0x09;
+    window.OnHostKey(tab, true);
+    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), exitButton);
+    window.OnHostFocus(true);
+    EXPECT_TRUE(window.GetRootWindow()->HasWindowFocus());
+    window.OnHostMouseButton(Platform::kMouseLeft, true, false, 20, 20, 0);
+    window.OnHostFocus(false);
+    EXPECT_FALSE(window.HasCaptureFlag());
+    EXPECT_FALSE(window.GetRootWindow()->HasWindowFocus());
+}
+
+TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
+    auto listener = MakeRC<Listener>();
+    RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
+    ASSERT_TRUE(center);
+    listener->Listen(center.Get(), {u"NID_APP_EXIT_REQ"});
+    window.OnHostClose();
+    center->ProcessQueue(false);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_APP_EXIT_REQ"});
+    EXPECT_TRUE(window.IsCreated());
+    EXPECT_FALSE(window.IsClosed());
+    EXPECT_EQ(window.GetRootWindow()->GetContent(), main);
+}
+
+TEST_F(OSWindowTest, MinimizingKeepsTheRootWindowSize) {
+    window.OnHostSize(0, 0, Platform::HostSizeKind::Minimized);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
+    window.OnHostSize(500, 320, Platform::HostSizeKind::Restored);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{500, 320}));
 }
 
 }  // namespace
