@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "ControlTestSupport.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
@@ -23,13 +24,29 @@ namespace {
 using namespace std::chrono_literals;
 using ControlTest::Listener;
 
+// Stands in for the updater's main control and records the input that reaches it.
+class RecordingControl : public LControl {
+public:
+    using LControl::LControl;
+    ORVRESULT OnCharacter(const LKeyParam* param) override {
+        characters.emplace_back(param->m_key, param->m_modifiers);
+        return S_OK;
+    }
+    ORVRESULT OnMouseWheel(const LMouseWheelParam* param) override {
+        wheel.push_back(param->m_delta);
+        return S_OK;
+    }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> characters;
+    std::vector<double> wheel;
+};
+
 // The shipped skin with the framework's classes.
 RCPtr<LControlFactory> MakeSkinFactory() {
     auto factory = MakeRC<LControlFactory>(W("Test"));
     EXPECT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
     EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
     // The updater's own main control belongs to the application; a plain control stands in.
-    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
+    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<RecordingControl>);
     return factory;
 }
 
@@ -288,6 +305,25 @@ TEST_F(OSWindowTest, KeysAndWindowFocusReachTheRootWindow) {
     EXPECT_FALSE(window.GetRootWindow()->HasWindowFocus());
 }
 
+TEST_F(OSWindowTest, CharactersGoToTheFocusTargetUnlessTheSystemKeyIsHeld) {
+    auto* recorder = dynamic_cast<RecordingControl*>(main.Get());
+    ASSERT_NE(recorder, nullptr);
+    window.OnHostTextInput("a\xC3\xA9", Platform::kModifierShift | Platform::kModifierAlt, false);
+    window.OnHostTextInput("b", 0, true);
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{{u'a', 8u}, {u'\u00E9', 8u}};
+    EXPECT_EQ(recorder->characters, expected);
+}
+
+TEST_F(OSWindowTest, WheelGoesUpFromTheControlUnderThePointerUntilOneUsesIt) {
+    auto* recorder = dynamic_cast<RecordingControl*>(main.Get());
+    ASSERT_NE(recorder, nullptr);
+    const LPoint c = Centre(*exitButton);
+    window.OnHostMouseMove(static_cast<int>(c.x), static_cast<int>(c.y), 0);
+    window.OnHostMouseWheel(0, -120, 0);
+    window.OnHostMouseWheel(30, 0, 0);  // sideways: nothing scrolls sideways
+    EXPECT_EQ(recorder->wheel, std::vector<double>{-120.0});
+}
+
 TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
     auto listener = MakeRC<Listener>();
     RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
@@ -299,6 +335,25 @@ TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
     EXPECT_TRUE(window.IsCreated());
     EXPECT_FALSE(window.IsClosed());
     EXPECT_EQ(window.GetRootWindow()->GetContent(), main);
+}
+
+TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Platform::VirtualClock clock;
+    OSWindow window(clock);
+    std::string error;
+    EXPECT_FALSE(window.Create({W("bad"), 0, 100}, &error));
+    EXPECT_FALSE(error.empty());
+    OSWindow::CreateParams params{W("Second"), 300, 200, 100, 100, 0, 0, false};
+    ASSERT_TRUE(window.Create(params, &error)) << error;
+    EXPECT_TRUE(window.IsResizable());
+    auto factory = MakeSkinFactory();
+    ASSERT_TRUE(window.GetRootWindow()->CreateContent(*factory, W("mainControl")));
+    EXPECT_FALSE(window.GetRootWindow()->CreateContent(*factory, W("noSuchControl")));
+    EXPECT_TRUE(window.GetRootWindow()->GetContent());
+    window.OnHostClose();
+    EXPECT_TRUE(window.IsClosed());
+    EXPECT_FALSE(window.GetRootWindow()->GetContent());
 }
 
 TEST_F(OSWindowTest, MinimizingKeepsTheRootWindowSize) {
