@@ -6,6 +6,7 @@
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/LookList.h"
 #include "OrvFramework/ControlBase/SkinDescriptor.h"
+#include "OrvFramework/Controls/ToolTip.h"
 
 namespace Orv {
 
@@ -53,7 +54,10 @@ bool ContainsInTree(const LControl& root, const LControl* wanted) {
 LRootWindow::LRootWindow(LMeasurementRenderer* measurer, Platform::IClock& clock)
     : m_clock(clock), m_measurer(measurer ? std::make_unique<LFontTextMeasurer>(*measurer) : nullptr) {}
 
-LRootWindow::~LRootWindow() { SetContent(nullptr); }
+LRootWindow::~LRootWindow() {
+    SetToolTipControl(nullptr);
+    SetContent(nullptr);
+}
 
 // --- Content ------------------------------------------------------------------------------------
 
@@ -61,8 +65,41 @@ void LRootWindow::ForgetTree() {
     m_hover = nullptr;
     m_capture = nullptr;
     m_focus = nullptr;
-    m_timers.clear();
+    m_toolTipOwner = nullptr;
+    // The tooltip's own timers outlive a change of content.
+    std::erase_if(m_timers, [this](const Timer& t) { return !m_toolTip || !ContainsInTree(*m_toolTip, t.control); });
     m_doubleClickMark = {};
+}
+
+void LRootWindow::SetToolTipControl(const RCPtr<LControl>& toolTip) {
+    if (m_toolTip == toolTip) return;
+    RCPtr<LControl> previous = m_toolTip;
+    m_toolTip = toolTip;
+    m_toolTipOwner = nullptr;
+    if (previous) {
+        std::erase_if(m_timers, [&](const Timer& t) { return ContainsInTree(*previous, t.control); });
+        previous->SetHostWindow(nullptr);
+    }
+    if (m_toolTip) {
+        m_toolTip->SetHostWindow(this);
+        m_toolTip->SetVisible(false);
+    }
+    InvalidateAll();
+}
+
+ORVRESULT LRootWindow::ShowToolTip(LControl* control, const String& text) {
+    auto* toolTip = dynamic_cast<LToolTip*>(m_toolTip.Get());
+    if (toolTip == nullptr) return S_FALSE;
+    if (text.empty()) {
+        if (m_toolTipOwner == control || control == nullptr) {
+            toolTip->Hide();
+            m_toolTipOwner = nullptr;
+        }
+        return S_OK;
+    }
+    m_toolTipOwner = control;
+    toolTip->Show(m_lastPointer, text);
+    return S_OK;
 }
 
 void LRootWindow::SetContent(const RCPtr<LControl>& control) {
@@ -99,7 +136,8 @@ void LRootWindow::Refresh() {
 }
 
 bool LRootWindow::IsInTree(const LControl* control) const {
-    return control != nullptr && m_content && ContainsInTree(*m_content, control);
+    if (control == nullptr) return false;
+    return (m_content && ContainsInTree(*m_content, control)) || (m_toolTip && ContainsInTree(*m_toolTip, control));
 }
 
 // --- Hit testing --------------------------------------------------------------------------------
@@ -204,6 +242,8 @@ void LRootWindow::OnButtonDown(std::int32_t button, LPoint point, std::uint32_t 
     if (slot < 0) return;
     if (point.x != m_lastPointer.x || point.y != m_lastPointer.y) OnPointerMove(point, modifiers);
     if (m_capture != nullptr && !IsInTree(m_capture)) m_capture = nullptr;
+    // A press hides the tooltip that is showing.
+    if (m_toolTipOwner != nullptr) ShowToolTip(m_toolTipOwner, String());
     LControl* target = m_capture;
     if (target == nullptr) target = HitTest(point);
     if (target == nullptr) return;
@@ -414,6 +454,7 @@ void LRootWindow::Paint(LRenderer& renderer, void* target, const LRegion& region
             // What no control covers shows as opaque black rather than stale pixels.
             renderer.FillRect(rect, LColor{0.0f, 0.0f, 0.0f, 1.0f});
             if (m_content) m_painter.Paint(renderer, *m_content, LRegion({rect}));
+            if (m_toolTip) m_painter.Paint(renderer, *m_toolTip, LRegion({rect}));
             renderer.PopState();
         }
     } catch (...) {

@@ -44,6 +44,11 @@ public:
     // null (and the content unchanged) when the skin has no such control.
     RCPtr<LControl> CreateContent(LControlFactory& factory, const String& controlName);
 
+    // The window's tooltip (the skin's top-level tooltip control); it is painted over the content
+    // and never takes pointer input. Null removes it.
+    void SetToolTipControl(const RCPtr<LControl>& toolTip);
+    const RCPtr<LControl>& GetToolTipControl() const { return m_toolTip; }
+
     // The client size; the content is laid out to it and the whole window becomes invalid.
     void SetSize(double width, double height);
     LSize GetSize() const { return m_size; }
@@ -121,6 +126,8 @@ public:
     LRect GetScreenArea() const override { return m_screenArea; }
     LRect GetActiveWindowArea() const override { return {0.0, 0.0, m_size.width, m_size.height}; }
     ITextMeasurer* GetTextMeasurer() override { return m_measurer.get(); }
+    // Shows text by the pointer for control (an empty text hides it); 1 without a tooltip control.
+    ORVRESULT ShowToolTip(LControl* control, const String& text) override;
     void SetScreenArea(const LRect& area) { m_screenArea = area; }
 
 private:
@@ -142,6 +149,8 @@ private:
     Platform::IClock& m_clock;
     std::unique_ptr<LFontTextMeasurer> m_measurer;
     RCPtr<LControl> m_content;
+    RCPtr<LControl> m_toolTip;
+    LControl* m_toolTipOwner = nullptr;
     LSize m_size;
     LRect m_screenArea{0.0, 0.0, 1920.0, 1080.0};
     bool m_inputEnabled = true;

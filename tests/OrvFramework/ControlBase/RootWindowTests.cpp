@@ -16,6 +16,7 @@
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Controls/Button.h"
 #include "OrvFramework/Controls/FrameworkControls.h"
+#include "OrvFramework/Controls/ToolTip.h"
 #include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
 
 namespace Orv {
@@ -206,6 +207,32 @@ TEST_F(RootWindowTest, HoverFollowsThePointerInAndOut) {
     root.OnPointerLeaveWindow();
     EXPECT_EQ(root.GetHoverControl(), nullptr);
     EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+}
+
+TEST_F(RootWindowTest, ToolTipShowsAfterItsDelayAndAPressHidesIt) {
+    EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_FALSE);  // no tooltip control yet
+    RCPtr<LControl> created = factory->CreateControl(W("toolTip"), nullptr);
+    auto* toolTip = dynamic_cast<LToolTip*>(created.Get());
+    ASSERT_NE(toolTip, nullptr);
+    LToolTip::ResetLastHideTime();
+    toolTip->SetClock(&clock);
+    root.SetToolTipControl(created);
+    EXPECT_FALSE(toolTip->IsVisibleFlag());
+    root.OnPointerMove(Centre(*exitButton), 0);
+    EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_OK);
+    EXPECT_EQ(toolTip->GetState(), LToolTip::Waiting);
+    clock.Advance(std::chrono::milliseconds(LToolTip::kShowDelayMs + 40));
+    root.ProcessTimers();
+    EXPECT_EQ(toolTip->GetState(), LToolTip::Shown);
+    EXPECT_TRUE(toolTip->IsVisibleFlag());
+    EXPECT_EQ(toolTip->GetText(), W("Leave"));
+    // The tooltip never takes the pointer: the press still reaches the button under it.
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    EXPECT_EQ(toolTip->GetState(), LToolTip::Idle);
+    EXPECT_FALSE(toolTip->IsVisibleFlag());
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
+    root.SetToolTipControl(nullptr);
 }
 
 TEST_F(RootWindowTest, DisabledInputAndRemovedContentAreIgnored) {
