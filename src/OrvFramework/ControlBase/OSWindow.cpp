@@ -8,6 +8,7 @@
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/Notification/NotificationCenter.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
+#include "OrvFramework/Platform/Cursors.h"
 #include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
 
 namespace Orv {
@@ -118,6 +119,14 @@ void OSWindow::Hide() {
 
 void OSWindow::SetTitle(const String& title) {
     if (m_window) SDL_SetWindowTitle(m_window, Utf16ToUtf8(title).c_str());
+}
+
+bool OSWindow::SetCursor(const String& cursorName) {
+    if (!Platform::SystemCursorForName(std::u16string_view(cursorName))) return false;
+    m_cursor = cursorName;
+    // Without a display the name is still kept, to be shown once the pointer can show it.
+    Platform::SetCursorByName(Utf16ToUtf8(cursorName));
+    return true;
 }
 
 bool OSWindow::IsResizable() const {

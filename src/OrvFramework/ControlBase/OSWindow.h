@@ -47,6 +47,10 @@ public:
     void Show();
     void Hide();
     void SetTitle(const String& title);
+    // The window's cursor by framework name ("UI_CURSOR_ARROW", ...); false for an unknown name,
+    // which leaves the cursor as it was.
+    bool SetCursor(const String& cursorName);
+    const String& GetCursor() const { return m_cursor; }
     // Paints what is invalid now instead of waiting for the next tick.
     void PaintNow();
     // Paints the whole window.
@@ -86,6 +90,7 @@ private:
     bool m_captureFlag = false;
     int m_buttonsHeld = 0;
     bool m_closed = false;
+    String m_cursor = String(u"UI_CURSOR_ARROW");
 };
 
 }  // namespace Orv

@@ -383,6 +383,14 @@ TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
     EXPECT_FALSE(window.GetRootWindow()->GetContent());
 }
 
+TEST_F(OSWindowTest, CursorTakesOnlyFrameworkNames) {
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_ARROW"));
+    EXPECT_TRUE(window.SetCursor(W("UI_CURSOR_HAND")));
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
+    EXPECT_FALSE(window.SetCursor(W("ui_cursor_wait")));
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
+}
+
 TEST_F(OSWindowTest, MinimizingKeepsTheRootWindowSize) {
     window.OnHostSize(0, 0, Platform::HostSizeKind::Minimized);
     EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
