@@ -1,0 +1,402 @@
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+
+#include "ControlTestSupport.h"
+#include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/CreateControl.h"
+#include "OrvFramework/ControlBase/OSWindow.h"
+#include "OrvFramework/ControlBase/RootWindow.h"
+#include "OrvFramework/Notification/NotificationCenter.h"
+#include "OrvFramework/Notification/NotificationCenterManager.h"
+#include "OrvFramework/Controls/Button.h"
+#include "OrvFramework/Controls/FrameworkControls.h"
+#include "OrvFramework/Controls/ToolTip.h"
+#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
+
+namespace Orv {
+namespace {
+
+using namespace std::chrono_literals;
+using ControlTest::Listener;
+
+// Stands in for the updater's main control and records the input that reaches it.
+class RecordingControl : public LControl {
+public:
+    using LControl::LControl;
+    ORVRESULT OnCharacter(const LKeyParam* param) override {
+        characters.emplace_back(param->m_key, param->m_modifiers);
+        return S_OK;
+    }
+    ORVRESULT OnMouseWheel(const LMouseWheelParam* param) override {
+        wheel.push_back(param->m_delta);
+        return S_OK;
+    }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> characters;
+    std::vector<double> wheel;
+};
+
+// The shipped skin with the framework's classes.
+RCPtr<LControlFactory> MakeSkinFactory() {
+    auto factory = MakeRC<LControlFactory>(W("Test"));
+    EXPECT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
+    EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+    // The updater's own main control belongs to the application; a plain control stands in.
+    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<RecordingControl>);
+    return factory;
+}
+
+LPoint Centre(const LControl& control) {
+    const LPoint o = LRootWindow::GetWindowOrigin(control);
+    return {o.x + std::floor(control.GetRect().width / 2), o.y + std::floor(control.GetRect().height / 2)};
+}
+
+class RootWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        factory = MakeSkinFactory();
+        root.SetSize(432, 295);
+        main = root.CreateContent(*factory, W("mainControl"));
+        ASSERT_TRUE(main);
+        exitButton = dynamic_cast<LButton*>(main->FindChild(W("buttonExit")).Get());
+        nextButton = dynamic_cast<LButton*>(main->FindChild(W("buttonNext")).Get());
+        ASSERT_NE(exitButton, nullptr);
+        ASSERT_NE(nextButton, nullptr);
+        exitButton->SetClock(&clock);
+        nextButton->SetClock(&clock);
+    }
+    void TearDown() override { root.SetContent(nullptr); }
+
+    Platform::VirtualClock clock;
+    LCairoRenderer renderer{clock};
+    LRootWindow root{&renderer, clock};
+    RCPtr<LControlFactory> factory;
+    RCPtr<LControl> main;
+    LButton* exitButton = nullptr;
+    LButton* nextButton = nullptr;
+};
+
+TEST_F(RootWindowTest, ContentFillsTheWindowAndButtonsSitInside) {
+    EXPECT_EQ(main->GetRect(), (LRect{0, 0, 432, 295}));
+    EXPECT_EQ(main->GetHost(), &root);
+    const LRect r = exitButton->GetRect();
+    EXPECT_GT(r.width, 0);
+    EXPECT_LE(r.Right(), 432);
+    EXPECT_LE(r.Bottom(), 295);
+    LPoint local;
+    EXPECT_EQ(root.HitTest(Centre(*exitButton), &local), exitButton);
+    EXPECT_EQ(local, (LPoint{std::floor(r.width / 2), std::floor(r.height / 2)}));
+    EXPECT_EQ(root.HitTest({-1, 10}), nullptr);
+    EXPECT_EQ(root.HitTest({432, 10}), nullptr);
+    // Hidden controls take no part.
+    exitButton->SetVisible(false);
+    EXPECT_NE(root.HitTest(Centre(*exitButton)), exitButton);
+}
+
+TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    auto pixel = [&](int x, int y) {
+        cairo_surface_flush(surface);
+        const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+        return reinterpret_cast<const std::uint32_t*>(row)[x];
+    };
+    ASSERT_TRUE(root.NeedsPaint());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_FALSE(root.NeedsPaint());
+    // The background look covers the window: opaque and not the black of uncovered areas.
+    EXPECT_EQ(pixel(20, 20) >> 24, 0xFFu);
+    EXPECT_NE(pixel(20, 20), 0xFF000000u);
+    const LPoint c = Centre(*exitButton);
+    const std::uint32_t buttonPixel = pixel(static_cast<int>(c.x), static_cast<int>(c.y));
+    EXPECT_EQ(buttonPixel >> 24, 0xFFu);
+
+    // Scribble over everything, then repaint only the Exit button.
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    root.Invalidate(exitButton);
+    ASSERT_TRUE(root.NeedsPaint());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
+    EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
+    cairo_surface_destroy(surface);
+}
+
+TEST_F(RootWindowTest, PressAndReleaseOnExitClicksIt) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    auto other = MakeRC<Listener>();
+    other->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    const LPoint c = Centre(*exitButton);
+    root.OnButtonDown(kLeftButton, c, 0);
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    EXPECT_TRUE(exitButton->GetConditions() & Condition::LeftPressed);
+    root.OnButtonUp(kLeftButton, c, 0);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+    EXPECT_TRUE(other->ids.empty());
+    EXPECT_EQ(root.GetCaptureControl(), nullptr);
+    // The press gave the button the keyboard focus.
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);
+}
+
+TEST_F(RootWindowTest, ReleaseOutsideTheWindowReachesThePressedControlWithoutClicking) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK", u"NID_MOUSE_UP"});
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    root.OnPointerMove({600, 400}, 0);
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    root.OnButtonUp(kLeftButton, {600, 400}, 0);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_MOUSE_UP"});
+    EXPECT_EQ(root.GetCaptureControl(), nullptr);
+    // Without a capture a release goes nowhere.
+    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
+    EXPECT_EQ(listener->ids.size(), 1u);
+}
+
+TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
+    auto exitListener = MakeRC<Listener>();
+    auto nextListener = MakeRC<Listener>();
+    exitListener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);
+    EXPECT_TRUE(exitButton->GetConditions() & Condition::HasFocus);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::HasFocus);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);  // wraps around
+    root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);
+
+    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
+    EXPECT_TRUE(nextButton->IsSimulatedPressShowing());
+    EXPECT_EQ(root.GetTimerCount(), 1u);
+    // The press shows until the button's timer sees it has lasted long enough.
+    EXPECT_EQ(root.ProcessTimers(), 0u);
+    EXPECT_TRUE(nextListener->ids.empty());
+    clock.Advance(1s);
+    EXPECT_GE(root.ProcessTimers(), 1u);
+    EXPECT_EQ(nextListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+    EXPECT_TRUE(exitListener->ids.empty());
+    EXPECT_EQ(root.GetTimerCount(), 0u);
+
+    // A disabled button is skipped.
+    exitButton->SetEnabled(false);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);
+}
+
+TEST_F(RootWindowTest, HoverFollowsThePointerInAndOut) {
+    const LPoint c = Centre(*exitButton);
+    root.OnPointerMove(c, 0);
+    EXPECT_EQ(root.GetHoverControl(), exitButton);
+    EXPECT_TRUE(exitButton->GetConditions() & Condition::PointerOver);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
+    root.OnPointerMove({20, 20}, 0);
+    EXPECT_NE(root.GetHoverControl(), exitButton);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::NormalOff);
+    root.OnPointerMove(c, 0);
+    root.OnPointerLeaveWindow();
+    EXPECT_EQ(root.GetHoverControl(), nullptr);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+}
+
+TEST_F(RootWindowTest, ToolTipShowsAfterItsDelayAndAPressHidesIt) {
+    EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_FALSE);  // no tooltip control yet
+    RCPtr<LControl> created = factory->CreateControl(W("toolTip"), nullptr);
+    auto* toolTip = dynamic_cast<LToolTip*>(created.Get());
+    ASSERT_NE(toolTip, nullptr);
+    LToolTip::ResetLastHideTime();
+    toolTip->SetClock(&clock);
+    root.SetToolTipControl(created);
+    EXPECT_FALSE(toolTip->IsVisibleFlag());
+    root.OnPointerMove(Centre(*exitButton), 0);
+    EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_OK);
+    EXPECT_EQ(toolTip->GetState(), LToolTip::Waiting);
+    clock.Advance(std::chrono::milliseconds(LToolTip::kShowDelayMs + 40));
+    root.ProcessTimers();
+    EXPECT_EQ(toolTip->GetState(), LToolTip::Shown);
+    EXPECT_TRUE(toolTip->IsVisibleFlag());
+    EXPECT_EQ(toolTip->GetText(), W("Leave"));
+    // The tooltip never takes the pointer: the press still reaches the button under it.
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    EXPECT_EQ(toolTip->GetState(), LToolTip::Idle);
+    EXPECT_FALSE(toolTip->IsVisibleFlag());
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
+    root.SetToolTipControl(nullptr);
+}
+
+TEST_F(RootWindowTest, DisabledInputAndRemovedContentAreIgnored) {
+    root.SetInputEnabled(false);
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    EXPECT_EQ(root.GetCaptureControl(), nullptr);
+    EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
+    root.SetInputEnabled(true);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    root.OnKeyDown(LButton::kEnterKey, 0);
+    ASSERT_EQ(root.GetTimerCount(), 1u);
+    root.SetContent(nullptr);
+    EXPECT_EQ(root.GetTimerCount(), 0u);
+    EXPECT_EQ(root.GetFocusedControl(), nullptr);
+    EXPECT_EQ(root.HitTest({20, 20}), nullptr);
+    EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
+}
+
+// The host window under SDL's dummy video driver: no display needed.
+class OSWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        factory = MakeSkinFactory();
+        std::string error;
+        main = window.CreateWithContent(*factory, W("mainControl"), W("Varnet"), &error);
+        ASSERT_TRUE(main) << error;
+        exitButton = dynamic_cast<LButton*>(main->FindChild(W("buttonExit")).Get());
+        ASSERT_NE(exitButton, nullptr);
+    }
+    void TearDown() override { window.Destroy(); }
+
+    Platform::VirtualClock clock;
+    OSWindow window{clock};
+    RCPtr<LControlFactory> factory;
+    RCPtr<LControl> main;
+    LButton* exitButton = nullptr;
+};
+
+TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
+    EXPECT_FALSE(window.IsResizable());  // minimum == maximum in the skin
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.GetSdlWindow(), &w, &h);
+    EXPECT_EQ(w, 432);
+    EXPECT_EQ(h, 295);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
+    window.Show();
+    EXPECT_FALSE(window.GetRootWindow()->NeedsPaint());
+
+    // The same tree painted offscreen gives the pixels the window shows.
+    cairo_surface_t* expected = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    window.GetRootWindow()->Paint(*window.GetRenderer(), expected, LRegion({{0, 0, 432, 295}}));
+    cairo_surface_flush(expected);
+    SDL_Surface* shown = SDL_GetWindowSurface(window.GetSdlWindow());
+    ASSERT_NE(shown, nullptr);
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_NE(argb, nullptr);
+    for (LPoint p : {LPoint{20, 20}, Centre(*exitButton)}) {
+        const int x = static_cast<int>(p.x), y = static_cast<int>(p.y);
+        const auto* want = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(expected) +
+                                                                  y * cairo_image_surface_get_stride(expected));
+        const auto* got = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
+                                                                 y * argb->pitch);
+        EXPECT_EQ(got[x] & 0xFFFFFFu, want[x] & 0xFFFFFFu) << x << "," << y;
+    }
+    EXPECT_NE(*reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
+                                                      20 * argb->pitch + 20 * 4) & 0xFFFFFFu, 0u);
+    SDL_FreeSurface(argb);
+    cairo_surface_destroy(expected);
+}
+
+TEST_F(OSWindowTest, CaptureStaysWhileAnyButtonIsHeldAndClicksReachTheButton) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    const LPoint c = Centre(*exitButton);
+    const int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
+    window.OnHostMouseButton(Platform::kMouseLeft, true, false, x, y, 0);
+    EXPECT_TRUE(window.HasCaptureFlag());
+    window.OnHostMouseButton(Platform::kMouseRight, true, false, x, y, 0);
+    window.OnHostMouseButton(Platform::kMouseLeft, false, false, x, y, 0);
+    EXPECT_TRUE(window.HasCaptureFlag());  // the right button is still held
+    window.OnHostMouseButton(Platform::kMouseRight, false, false, x, y, 0);
+    EXPECT_FALSE(window.HasCaptureFlag());
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+}
+
+TEST_F(OSWindowTest, KeysAndWindowFocusReachTheRootWindow) {
+    Platform::HostKeyEvent tab;
+    tab.virtualKey = 0x09;
+    window.OnHostKey(tab, true);
+    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), exitButton);
+    window.OnHostFocus(true);
+    EXPECT_TRUE(window.GetRootWindow()->HasWindowFocus());
+    window.OnHostMouseButton(Platform::kMouseLeft, true, false, 20, 20, 0);
+    window.OnHostFocus(false);
+    EXPECT_FALSE(window.HasCaptureFlag());
+    EXPECT_FALSE(window.GetRootWindow()->HasWindowFocus());
+}
+
+TEST_F(OSWindowTest, CharactersGoToTheFocusTargetUnlessTheSystemKeyIsHeld) {
+    auto* recorder = dynamic_cast<RecordingControl*>(main.Get());
+    ASSERT_NE(recorder, nullptr);
+    window.OnHostTextInput("a\xC3\xA9", Platform::kModifierShift | Platform::kModifierAlt, false);
+    window.OnHostTextInput("b", 0, true);
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{{u'a', 8u}, {u'\u00E9', 8u}};
+    EXPECT_EQ(recorder->characters, expected);
+}
+
+TEST_F(OSWindowTest, WheelGoesUpFromTheControlUnderThePointerUntilOneUsesIt) {
+    auto* recorder = dynamic_cast<RecordingControl*>(main.Get());
+    ASSERT_NE(recorder, nullptr);
+    const LPoint c = Centre(*exitButton);
+    window.OnHostMouseMove(static_cast<int>(c.x), static_cast<int>(c.y), 0);
+    window.OnHostMouseWheel(0, -120, 0);
+    window.OnHostMouseWheel(30, 0, 0);  // sideways: nothing scrolls sideways
+    EXPECT_EQ(recorder->wheel, std::vector<double>{-120.0});
+}
+
+TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
+    auto listener = MakeRC<Listener>();
+    RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
+    ASSERT_TRUE(center);
+    listener->Listen(center.Get(), {u"NID_APP_EXIT_REQ"});
+    window.OnHostClose();
+    center->ProcessQueue(false);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_APP_EXIT_REQ"});
+    EXPECT_TRUE(window.IsCreated());
+    EXPECT_FALSE(window.IsClosed());
+    EXPECT_EQ(window.GetRootWindow()->GetContent(), main);
+}
+
+TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Platform::VirtualClock clock;
+    OSWindow window(clock);
+    std::string error;
+    EXPECT_FALSE(window.Create({W("bad"), 0, 100}, &error));
+    EXPECT_FALSE(error.empty());
+    OSWindow::CreateParams params{W("Second"), 300, 200, 100, 100, 0, 0, false};
+    ASSERT_TRUE(window.Create(params, &error)) << error;
+    EXPECT_TRUE(window.IsResizable());
+    auto factory = MakeSkinFactory();
+    ASSERT_TRUE(window.GetRootWindow()->CreateContent(*factory, W("mainControl")));
+    EXPECT_FALSE(window.GetRootWindow()->CreateContent(*factory, W("noSuchControl")));
+    EXPECT_TRUE(window.GetRootWindow()->GetContent());
+    window.OnHostClose();
+    EXPECT_TRUE(window.IsClosed());
+    EXPECT_FALSE(window.GetRootWindow()->GetContent());
+}
+
+TEST_F(OSWindowTest, CursorTakesOnlyFrameworkNames) {
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_ARROW"));
+    EXPECT_TRUE(window.SetCursor(W("UI_CURSOR_HAND")));
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
+    EXPECT_FALSE(window.SetCursor(W("ui_cursor_wait")));
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
+}
+
+TEST_F(OSWindowTest, MinimizingKeepsTheRootWindowSize) {
+    window.OnHostSize(0, 0, Platform::HostSizeKind::Minimized);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
+    window.OnHostSize(500, 320, Platform::HostSizeKind::Restored);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{500, 320}));
+}
+
+}  // namespace
+}  // namespace Orv
