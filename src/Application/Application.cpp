@@ -1,6 +1,8 @@
 #include "Application/Application.h"
 
 #include "Application/Version.h"
+#include "FirmwareUpdater/UI/MainControl.h"
+#include "OrvFramework/Controls/FrameworkControls.h"
 #include "OrvFramework/Notification/Notification.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Platform/Folders.h"
@@ -25,16 +27,27 @@ void LFrameworkApp::Shutdown() {
 
 using namespace Orv;
 
-LApplication::LApplication(String commandLine, UpdateEnvironment environment)
-    : m_commandLine(std::move(commandLine)), m_environment(std::move(environment)) {}
+LApplication::LApplication(String commandLine, UpdateEnvironment environment,
+                           RCPtr<LControlFactory> factory)
+    : m_commandLine(std::move(commandLine)),
+      m_environment(std::move(environment)),
+      m_factory(std::move(factory)) {}
 
 LApplication::~LApplication() = default;
 
 ORVRESULT LApplication::InitializeApplication() {
     if (!m_center) return E_FAIL;
+    if (m_factory) {
+        // The framework's control classes, then the updater's own main control.
+        if (Failed(RegisterFrameworkControlClasses(*m_factory))) return E_FAIL;
+        RegisterMainControlClass(*m_factory);
+    }
     Register(m_center.Get(), u"NID_APP_EXIT_REQ");
     m_processor = MakeRC<LUpdateProcessor>(m_environment);
-    return m_processor->Initialize(m_commandLine);
+    const ORVRESULT result = m_processor->Initialize(m_commandLine);
+    m_processorAccess = std::make_unique<LUpdateProcessorAdapter>(m_processor);
+    SetMainControlProcessor(m_processorAccess.get());
+    return result;
 }
 
 ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender,
@@ -52,6 +65,8 @@ ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender,
 bool LApplication::CanExit() const { return !m_processor || m_processor->IsIdle(); }
 
 void LApplication::Shutdown() {
+    SetMainControlProcessor(nullptr);
+    m_processorAccess.reset();
     m_processor = nullptr;  // ends the worker thread and closes the engine's handles
     for (auto& manager : m_iniManagers) manager = nullptr;
     LFrameworkApp::Shutdown();

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
+#include "FirmwareUpdater/UI/UpdateProcessorAdapter.h"
+#include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/Notification/NotificationClient.h"
 #include "OrvFramework/Notification/NotificationCenter.h"
 #include "OrvFramework/ObjectBase/RCPtr.h"
@@ -37,7 +39,8 @@ protected:
 
 class LApplication : public Orv::LFrameworkApp {
 public:
-    LApplication(Orv::String commandLine, UpdateEnvironment environment);
+    LApplication(Orv::String commandLine, UpdateEnvironment environment,
+                 Orv::RCPtr<Orv::LControlFactory> factory = nullptr);
     ~LApplication() override;
 
     Orv::ORVRESULT InitializeApplication();
@@ -65,6 +68,8 @@ private:
     Orv::String m_commandLine;
     UpdateEnvironment m_environment;
     Orv::RCPtr<LUpdateProcessor> m_processor;
+    Orv::RCPtr<Orv::LControlFactory> m_factory;
+    std::unique_ptr<Orv::LUpdateProcessorAdapter> m_processorAccess;
     Orv::RCPtr<Orv::LIniFileManager> m_iniManagers[2];
     std::function<void()> m_onExit;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Application/Version.h"
+#include "OrvFramework/ControlBase/OSWindow.h"
 #include "OrvFramework/Notification/Notification.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/Platform/Locale.h"
@@ -56,7 +57,7 @@ int MFCFrameworkApp<App>::Run() {
     LNotification::SetPoolingEnabled(true);
     const String commandLine(Utf8ToUtf16(Platform::HostCommandLine()));
     RCPtr<App>& application = TheApplication();
-    application = MakeRC<App>(commandLine, m_environment);
+    application = MakeRC<App>(commandLine, m_environment, m_factory);
     application->SetExitHandler([this] { PostQuit(0); });
 
     const ORVRESULT result = application->InitializeApplication();
@@ -66,11 +67,25 @@ int MFCFrameworkApp<App>::Run() {
             application = nullptr;
             ThrowFailedResult(result, "Orv::MFCFrameworkApp<class LApplication>::Run", __FILE__, 370);
         }
-        // The window comes with the user-interface layer; until then a start that needs it ends
-        // here, saying why, without touching the device.
-        std::fprintf(stderr,
-                     "varnet-updater: this build has no update window yet, and this start needs one; "
-                     "start it with -SILENT to update without one.\n");
+        // The main window with its main control, shown centred and painted at once.
+        OSWindow window(*m_environment.clock);
+        std::string error;
+        RCPtr<LControl> content = window.CreateWithContent(
+            *m_factory, application->GetMainControlName(), application->GetCompanyName(), &error);
+        if (!content) {
+            std::fprintf(stderr, "varnet-updater: %s\n", error.c_str());
+            application->Shutdown();
+            application = nullptr;
+            ThrowFailedResult(E_FAIL, "Orv::MFCFrameworkApp<class LApplication>::Run", __FILE__,
+                              window.IsCreated() ? 352 : 351);
+        }
+        // Labels that size to their text are laid out again now that the window can measure it.
+        content->LayoutChildren();
+        window.Show();
+        window.PaintNow();
+        RunMessageLoop();
+        content = nullptr;
+        window.Destroy();
     }
 
     application->Shutdown();
