@@ -1,5 +1,7 @@
 #include "Application/FrameworkApp.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 
 #include "Application/Version.h"
@@ -28,6 +30,13 @@ bool MFCFrameworkApp<App>::InitApplication() {
             ThrowFailedResult(loaded, "Orv::MFCFrameworkApp<class LApplication>::InitApplication",
                               __FILE__, 163);
         m_frameworkStrings = m_factory->GetFrameworkStringTable();
+
+        // One updater at a time: a second start hands its command line to the first, which comes
+        // to the front, and ends quietly. Without a listening first instance it runs on.
+        m_instance = std::make_unique<Platform::SingleInstance>(
+            "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater");
+        if (!m_instance->TryBecomeFirst() && m_instance->SendToFirst(Platform::HostCommandLine()))
+            return false;
         return true;
     } catch (const std::exception&) {
         ShowStartupError();
@@ -81,9 +90,21 @@ int MFCFrameworkApp<App>::Run() {
         }
         // Labels that size to their text are laid out again now that the window can measure it.
         content->LayoutChildren();
+        window.GetRootWindow()->SetToolTipControl(m_factory->CreateControl(W("toolTip"), nullptr));
         window.Show();
         window.PaintNow();
+        if (m_instance && m_instance->IsFirst()) {
+            SDL_Window* sdlWindow = window.GetSdlWindow();
+            m_instance->StartListening(
+                {[sdlWindow] {
+                     SDL_RestoreWindow(sdlWindow);
+                     SDL_RaiseWindow(sdlWindow);
+                 },
+                 [](const std::string&) {}},
+                [this](std::function<void()> fn) { RunOnUiThread(std::move(fn)); });
+        }
         RunMessageLoop();
+        if (m_instance) m_instance->StopListening();
         content = nullptr;
         window.Destroy();
     }

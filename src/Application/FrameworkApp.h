@@ -1,10 +1,12 @@
 #pragma once
 // The host side of the application: start-up hooks and the run cycle with its quiet exits.
+#include <memory>
 #include <string>
 
 #include "Application/Application.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/Platform/HostApp.h"
+#include "OrvFramework/Platform/SingleInstance.h"
 
 namespace Orv {
 
@@ -30,6 +32,7 @@ private:
     RCPtr<LControlFactory> m_factory;
     ConstRCPtr<LStringTable> m_frameworkStrings;
     std::uint32_t m_language = 0x0409;
+    std::unique_ptr<Platform::SingleInstance> m_instance;
 };
 
 extern template class MFCFrameworkApp<LApplication>;
