@@ -23,13 +23,15 @@ namespace {
 // Staging larger than any flash row: the simulated bootloader refuses more rather than grow.
 constexpr std::size_t MaxStagedBytes = 4096;
 
+// Every report passes through here for the transcript, so it avoids printf.
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count, const char* separator) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
-    char digits[3];
+    text.reserve(count * 3);
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) text += separator;
-        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-        text += digits;
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 0x0F];
     }
     return text;
 }
