@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "Application/Version.h"
 #include "OrvFramework/ControlBase/OSWindow.h"
@@ -93,6 +94,11 @@ int MFCFrameworkApp<App>::Run() {
         window.GetRootWindow()->SetToolTipControl(m_factory->CreateControl(W("toolTip"), nullptr));
         window.Show();
         window.PaintNow();
+        // Start-up measurements wait for this line: the first frame is on the screen.
+        if (std::getenv("VARNET_REPORT_FIRST_FRAME") != nullptr) {
+            std::fputs("varnet-updater: first frame painted\n", stdout);
+            std::fflush(stdout);
+        }
         if (m_instance && m_instance->IsFirst()) {
             SDL_Window* sdlWindow = window.GetSdlWindow();
             m_instance->StartListening(
