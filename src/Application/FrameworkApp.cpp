@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "Application/Version.h"
 #include "OrvFramework/ControlBase/OSWindow.h"
@@ -12,6 +13,7 @@
 #include "OrvFramework/Platform/Locale.h"
 #include "OrvFramework/Platform/MessageBox.h"
 #include "OrvFramework/System/DebugTracer.h"
+#include "OrvFramework/Utilities/Graphics/BitmapData.h"
 
 namespace Orv {
 
@@ -20,9 +22,38 @@ RCPtr<LApplication>& TheApplication() {
     return application;
 }
 
+std::optional<std::string> GetSplashImagePath(const String& folder) {
+    const std::string path = Utf16ToUtf8(folder) + "/Splash.png";
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
+        return std::nullopt;
+    return path;
+}
+
+template <class App>
+void MFCFrameworkApp<App>::ShowSplash() {
+    // The resource folder holds no such file, so the shipped program starts without a splash.
+    const std::optional<std::string> path = GetSplashImagePath(W("::"));
+    if (!path) return;
+    const RCPtr<LBitmapData> image = MakeRC<LBitmapData>(String(Utf8ToUtf16(*path)));
+    if (!image->HasImage()) return;
+    SplashPicture picture{image->GetWidth(), image->GetHeight(), image->GetPixels()};
+    m_splash = std::make_unique<SplashWindow>(*m_environment.clock);
+    m_splash->Start(std::move(picture), Utf16ToUtf8(Version().GetProductName()));
+}
+
+template <class App>
+void MFCFrameworkApp<App>::CloseSplash() {
+    if (!m_splash) return;
+    m_splash->Close();
+    m_splash.reset();
+}
+
 template <class App>
 bool MFCFrameworkApp<App>::InitApplication() {
     try {
+        ShowSplash();
         m_language = Platform::GetUserLanguageId();
         m_factory = MakeRC<LControlFactory>(Version().GetProductName());
         // The skins and string tables live in the program's own resources ("::").
@@ -39,7 +70,9 @@ bool MFCFrameworkApp<App>::InitApplication() {
         if (!m_instance->TryBecomeFirst() && m_instance->SendToFirst(Platform::HostCommandLine()))
             return false;
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        CloseSplash();
+        DebugTracer::Instance().TraceLine(0, "%s", e.what());
         ShowStartupError();
         return false;
     }
@@ -70,19 +103,24 @@ int MFCFrameworkApp<App>::Run() {
     application = MakeRC<App>(commandLine, m_environment, m_factory);
     application->SetExitHandler([this] { PostQuit(0); });
 
+    application->OnCommandLineBeforeInit(commandLine);
     const ORVRESULT result = application->InitializeApplication();
+    if (IsQuietExitCode(result)) CloseSplash();
     if (!IsQuietExitCode(result)) {
         if (Failed(result)) {
+            CloseSplash();
             application->Shutdown();
             application = nullptr;
             ThrowFailedResult(result, "Orv::MFCFrameworkApp<class LApplication>::Run", __FILE__, 370);
         }
+        application->OnCommandLineAfterInit(commandLine);
         // The main window with its main control, shown centred and painted at once.
         OSWindow window(*m_environment.clock);
         std::string error;
         RCPtr<LControl> content = window.CreateWithContent(
             *m_factory, application->GetMainControlName(), application->GetCompanyName(), &error);
         if (!content) {
+            CloseSplash();
             std::fprintf(stderr, "varnet-updater: %s\n", error.c_str());
             application->Shutdown();
             application = nullptr;
@@ -94,6 +132,7 @@ int MFCFrameworkApp<App>::Run() {
         window.GetRootWindow()->SetToolTipControl(m_factory->CreateControl(W("toolTip"), nullptr));
         window.Show();
         window.PaintNow();
+        CloseSplash();
         // Start-up measurements wait for this line: the first frame is on the screen.
         if (std::getenv("VARNET_REPORT_FIRST_FRAME") != nullptr) {
             std::fputs("varnet-updater: first frame painted\n", stdout);
@@ -106,7 +145,10 @@ int MFCFrameworkApp<App>::Run() {
                      SDL_RestoreWindow(sdlWindow);
                      SDL_RaiseWindow(sdlWindow);
                  },
-                 [](const std::string&) {}},
+                 [](const std::string& forwarded) {
+                     if (RCPtr<App>& running = TheApplication())
+                         running->OnSecondInstanceCommandLine(String(Utf8ToUtf16(forwarded)));
+                 }},
                 [this](std::function<void()> fn) { RunOnUiThread(std::move(fn)); });
         }
         RunMessageLoop();
@@ -117,6 +159,7 @@ int MFCFrameworkApp<App>::Run() {
 
     application->Shutdown();
     application = nullptr;
+    CloseSplash();
     LNotification::SetPoolingEnabled(false);
     return 1;
 }

@@ -429,6 +429,12 @@ void LRootWindow::OnFocusLost(LControl* control) {
 
 // --- Painting -------------------------------------------------------------------------------------
 
+void LRootWindow::SetBusyText(const String& text) {
+    if (text == m_busyText) return;
+    m_busyText = text;
+    InvalidateAll();
+}
+
 void LRootWindow::InvalidateRect(const LRect& rect) {
     const LRect clipped = rect.Intersect({0.0, 0.0, m_size.width, m_size.height});
     if (clipped.IsEmpty()) return;
@@ -455,6 +461,12 @@ void LRootWindow::Paint(LRenderer& renderer, void* target, const LRegion& region
             renderer.FillRect(rect, LColor{0.0f, 0.0f, 0.0f, 1.0f});
             if (m_content) m_painter.Paint(renderer, *m_content, LRegion({rect}));
             if (m_toolTip) m_painter.Paint(renderer, *m_toolTip, LRegion({rect}));
+            if (!m_busyText.empty()) {
+                const LRect whole{0.0, 0.0, m_size.width, m_size.height};
+                renderer.FillRect(rect, LColor{0.0f, 0.0f, 0.0f, 0.6f});
+                renderer.DrawText(m_busyText, LFontDescription{String(), 12.0, -1},
+                                  LColor{1.0f, 1.0f, 1.0f, 1.0f}, whole, LTextFormat{true, 0.5, 0.5});
+            }
             renderer.PopState();
         }
     } catch (...) {

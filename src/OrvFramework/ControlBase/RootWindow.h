@@ -55,6 +55,11 @@ public:
     // Lays the content out again and invalidates everything.
     void Refresh();
 
+    // A busy text ("Loading Skin...") painted centred over the dimmed window while it is set. An
+    // empty text removes it. Both invalidate the whole window.
+    void SetBusyText(const String& text);
+    const String& GetBusyText() const { return m_busyText; }
+
     // While false, every pointer, wheel and key input is ignored.
     void SetInputEnabled(bool enabled) { m_inputEnabled = enabled; }
     bool IsInputEnabled() const { return m_inputEnabled; }
@@ -154,6 +159,7 @@ private:
     LSize m_size;
     LRect m_screenArea{0.0, 0.0, 1920.0, 1080.0};
     bool m_inputEnabled = true;
+    String m_busyText;
     bool m_windowFocus = false;
 
     LControl* m_hover = nullptr;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "ControlTestSupport.h"
@@ -125,6 +126,41 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
     root.PaintInvalid(renderer, surface);
     EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
     EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
+    cairo_surface_destroy(surface);
+}
+
+TEST_F(RootWindowTest, BusyTextDimsTheWindowAndIsDrawnInItsMiddle) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    auto pixels = [&] {
+        cairo_surface_flush(surface);
+        std::vector<std::uint32_t> out(432 * 295);
+        const auto* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; y < 295; ++y)
+            std::memcpy(&out[static_cast<std::size_t>(y) * 432], data + y * stride, 432 * 4);
+        return out;
+    };
+    auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
+    root.PaintInvalid(renderer, surface);
+    const auto before = pixels();
+
+    root.SetBusyText(W("Loading Skin..."));
+    ASSERT_TRUE(root.NeedsPaint());
+    root.PaintInvalid(renderer, surface);
+    const auto busy = pixels();
+    // The corner is darker than before; somewhere in the middle band white text shows.
+    EXPECT_LT(brightness(busy[20 * 432 + 20]), brightness(before[20 * 432 + 20]));
+    int whiteInMiddle = 0;
+    for (int y = 130; y < 165; ++y)
+        for (int x = 150; x < 282; ++x)
+            if (brightness(busy[static_cast<std::size_t>(y) * 432 + x]) > 600) ++whiteInMiddle;
+    EXPECT_GT(whiteInMiddle, 20);
+
+    // Taking the text away restores the window exactly.
+    root.SetBusyText(String());
+    ASSERT_TRUE(root.NeedsPaint());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_EQ(pixels(), before);
     cairo_surface_destroy(surface);
 }
 

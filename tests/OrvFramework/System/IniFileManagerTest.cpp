@@ -11,7 +11,7 @@
 namespace Orv {
 namespace {
 
-const String kPlugin = W(VARNET_BINARY_DIR "/src/Plugins/IniFileManager/libIniFileManager.so");
+const String kPlugin = W(VARNET_BINARY_DIR "/src/libIniFileManager.so");
 
 class IniFileManagerTest : public ::testing::Test {
 protected:

@@ -1,0 +1,193 @@
+// Start-up of the application object: the framework's classes, the stored skin and the settings
+// plug-in, over a skin document that carries two skins.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Application/Application.h"
+#include "Application/FrameworkApp.h"
+#include "Application/Version.h"
+#include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
+#include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/RootWindow.h"
+#include "OrvFramework/ObjectBase/Exception.h"
+
+using namespace Orv;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("varnet-startup-test-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "skins");
+        fs::create_directories(m_dir / "data");
+        ::setenv("VARNET_REGISTRY_DIR", (m_dir / "registry").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
+
+        // The shipped documents, the skin document with a copy of its skin as a second one.
+        const fs::path resources = VARNET_SOURCE_DIR "/resources";
+        fs::copy_file(resources / "FrameworkStrings.xml", m_dir / "skins/FrameworkStrings.xml");
+        fs::copy_file(resources / "StringTables.xml", m_dir / "skins/StringTables.xml");
+        std::string skins = ReadFile(resources / "Skins.xml");
+        const auto begin = skins.find("<Skin Name=\"Skin1\"");
+        const auto end = skins.find("</Skin>", begin);
+        ASSERT_NE(begin, std::string::npos);
+        ASSERT_NE(end, std::string::npos);
+        std::string second = skins.substr(begin, end + 7 - begin);
+        second.replace(0, std::string("<Skin Name=\"Skin1\"").size(), "<Skin Name=\"Skin2\"");
+        skins.insert(end + 7, "\n    " + second);
+        std::ofstream(m_dir / "skins/Skins.xml", std::ios::binary) << skins;
+    }
+    void TearDown() override {
+        if (m_app) m_app->Shutdown();
+        m_app = nullptr;
+        ::unsetenv("VARNET_REGISTRY_DIR");
+        ::unsetenv("XDG_DATA_HOME");
+        fs::remove_all(m_dir);
+    }
+
+    RCPtr<LControlFactory> MakeFactory() {
+        auto factory = MakeRC<LControlFactory>(W("Sluice"));
+        EXPECT_EQ(factory->LoadDefinitions(String(Utf8ToUtf16((m_dir / "skins").string())), 0x0409), S_OK);
+        EXPECT_EQ(factory->GetRootCount(), 2u);
+        return factory;
+    }
+
+    // A fresh application over an up-to-date simulated Varnet (no upload starts).
+    RCPtr<LApplication> MakeApp(const RCPtr<LControlFactory>& factory,
+                                const char* pluginFolder = VARNET_BINARY_DIR "/src") {
+        if (m_app) m_app->Shutdown();
+        Varnet::SimulatorConfig config;
+        config.latencyMs = 0;
+        config.applicationVersion = 0x0102;
+        UpdateEnvironment environment;
+        environment.platform = std::make_shared<Varnet::SimulatedHidPlatform>(config, m_clock);
+        environment.clock = &m_clock;
+        environment.programFolder = W(VARNET_SOURCE_DIR "/resources");
+        m_app = MakeRC<LApplication>(W("varnet-updater"), environment, factory);
+        m_app->SetIniFileManagerFolder(W(pluginFolder));
+        return m_app;
+    }
+
+    // Stores index as the skin index through a separate application, as a previous run would.
+    void StoreSkinIndex(std::int32_t index) {
+        auto app = MakeApp(nullptr);
+        ASSERT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), index), S_OK);
+        app->Shutdown();
+        m_app = nullptr;
+    }
+
+    std::int32_t StoredSkinIndex() {
+        auto app = MakeApp(nullptr);
+        const std::int32_t value = app->ReadUserSettingInt(W("CurrentSkinIndex"), -100);
+        app->Shutdown();
+        m_app = nullptr;
+        return value;
+    }
+
+    fs::path UserSettingsFile() const {
+        return m_dir / "data" / Utf16ToUtf8(Version().GetCompanyName()) /
+               Utf16ToUtf8(Version().GetProductName()) / "UserSettings.ini";
+    }
+
+    Platform::VirtualClock m_clock;
+    fs::path m_dir;
+    RCPtr<LApplication> m_app;
+};
+
+TEST_F(StartupTest, StoredSkinIsSelectedClampedAndWrittenBack) {
+    struct Case {
+        std::int32_t stored;
+        std::size_t selected;
+    };
+    for (const Case c : {Case{1, 1}, Case{9, 1}, Case{-4, 0}, Case{0, 0}}) {
+        SCOPED_TRACE(c.stored);
+        StoreSkinIndex(c.stored);
+        auto factory = MakeFactory();
+        ASSERT_EQ(MakeApp(factory)->InitializeApplication(), S_OK);
+        EXPECT_EQ(factory->GetCurrentRootIndex(), c.selected);
+        // Every framework class and the main control can be created from the selected skin.
+        EXPECT_TRUE(factory->CreateControl(W("mainControl"), nullptr));
+        m_app->Shutdown();
+        m_app = nullptr;
+        EXPECT_EQ(StoredSkinIndex(), static_cast<std::int32_t>(c.selected));
+    }
+    EXPECT_NE(ReadFile(UserSettingsFile()).find("CurrentSkinIndex"), std::string::npos);
+}
+
+TEST_F(StartupTest, WithoutThePluginTheFirstSkinIsUsedAndNothingIsWritten) {
+    auto factory = MakeFactory();
+    auto app = MakeApp(factory, "/nonexistent-folder");
+    ASSERT_EQ(app->InitializeApplication(), S_OK);
+    EXPECT_EQ(factory->GetCurrentRootIndex(), 0u);
+    EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), 7), 7);
+    EXPECT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), 1), E_FAIL);
+    EXPECT_FALSE(fs::exists(UserSettingsFile()));
+}
+
+TEST_F(StartupTest, SwitchingSkinsReappliesTheLiveTreeAndRefusesUnknownSkins) {
+    auto factory = MakeFactory();
+    auto app = MakeApp(factory);
+    ASSERT_EQ(app->InitializeApplication(), S_OK);
+    LRootWindow root;
+    root.SetSize(432, 295);
+    RCPtr<LControl> content = root.CreateContent(*factory, W("mainControl"));
+    ASSERT_TRUE(content);
+    const auto firstDescriptor = content->GetDescriptor();
+
+    app->SetSkin(*factory, 1, &root);
+    EXPECT_EQ(factory->GetCurrentRootIndex(), 1u);
+    EXPECT_NE(content->GetDescriptor(), firstDescriptor);
+    EXPECT_EQ(content->GetDescriptor(), factory->FindControlDescriptor(W("mainControl")));
+    EXPECT_TRUE(root.GetBusyText().empty());
+    EXPECT_TRUE(root.NeedsPaint());
+    EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), -1), 1);
+
+    try {
+        app->SetSkin(*factory, 2, &root);
+        FAIL() << "a third skin does not exist";
+    } catch (const FailedResultException& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("Orv::LFrameworkApp::SetSkin"), std::string::npos) << message;
+        EXPECT_NE(message.find("223"), std::string::npos) << message;
+    }
+    // The refused switch changed nothing, and the busy text is gone again.
+    EXPECT_EQ(factory->GetCurrentRootIndex(), 1u);
+    EXPECT_TRUE(root.GetBusyText().empty());
+    EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), -1), 1);
+}
+
+TEST(SplashImagePath, OnlyAnExistingFileThatIsNotAFolderCounts) {
+    const fs::path dir = fs::temp_directory_path() / ("varnet-splash-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const String folder(Utf8ToUtf16(dir.string()));
+    EXPECT_FALSE(GetSplashImagePath(W("::")));
+    EXPECT_FALSE(GetSplashImagePath(folder));
+    fs::create_directories(dir / "Splash.png");
+    EXPECT_FALSE(GetSplashImagePath(folder));
+    fs::remove(dir / "Splash.png");
+    std::ofstream(dir / "Splash.png") << "x";
+    ASSERT_TRUE(GetSplashImagePath(folder));
+    EXPECT_EQ(*GetSplashImagePath(folder), (dir / "Splash.png").string());
+    fs::remove_all(dir);
+}
+
+}  // namespace
