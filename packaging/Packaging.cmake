@@ -8,6 +8,7 @@
 #   bin/varnet-image, bin/varnet-updater-suppressed
 #   share/applications/varnet-updater.desktop, share/icons/hicolor/256x256/apps/varnet-updater.png
 #   lib/udev/rules.d/70-varnet.rules           seat access to the device's hidraw nodes
+#   share/man/man1/varnet-updater.1.gz
 set(VARNET_PRIVATE_DIR lib/varnet-updater)
 set(VARNET_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 
@@ -39,7 +40,14 @@ add_custom_command(
   COMMAND varnet-make-icon ${PROJECT_SOURCE_DIR}/resources/VarnetUpdater.png ${VARNET_ICON} 256
   DEPENDS varnet-make-icon ${PROJECT_SOURCE_DIR}/resources/VarnetUpdater.png
   COMMENT "Drawing the menu icon")
-add_custom_target(VarnetIcon ALL DEPENDS ${VARNET_ICON})
+# Debian keeps manual pages compressed; -n leaves out the time stamp so builds repeat exactly.
+set(VARNET_MANPAGE ${CMAKE_BINARY_DIR}/packaging/varnet-updater.1.gz)
+add_custom_command(
+  OUTPUT ${VARNET_MANPAGE}
+  COMMAND gzip -9n -c ${VARNET_PACKAGING_DIR}/varnet-updater.1 > ${VARNET_MANPAGE}
+  DEPENDS ${VARNET_PACKAGING_DIR}/varnet-updater.1
+  COMMENT "Compressing the manual page")
+add_custom_target(VarnetPackageFiles ALL DEPENDS ${VARNET_ICON} ${VARNET_MANPAGE})
 
 install(TARGETS varnet-updater RUNTIME DESTINATION ${VARNET_PRIVATE_DIR})
 if(TARGET IniFileManager)
@@ -59,6 +67,7 @@ install(CODE "
 ")
 install(FILES ${VARNET_PACKAGING_DIR}/varnet-updater.desktop DESTINATION share/applications)
 install(FILES ${VARNET_ICON} DESTINATION share/icons/hicolor/256x256/apps)
+install(FILES ${VARNET_MANPAGE} DESTINATION share/man/man1)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/70-varnet.rules DESTINATION lib/udev/rules.d)
 
 # cpack --config <build>/CPackConfig.cmake -G DEB

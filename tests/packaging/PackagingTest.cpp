@@ -168,6 +168,7 @@ TEST_F(Packaging, PutsEveryFileWhereTheProgramAndTheDesktopLookForIt) {
 
     EXPECT_TRUE(IsExecutableFile(s_prefix / "bin/varnet-image"));
     EXPECT_TRUE(IsExecutableFile(s_prefix / "bin/varnet-updater-suppressed"));
+    EXPECT_EQ(ReadText(s_prefix / "share/man/man1/varnet-updater.1.gz").substr(0, 2), "\x1f\x8b");
     EXPECT_TRUE(fs::is_regular_file(s_prefix / "lib/varnet-updater/libIniFileManager.so"));
     EXPECT_EQ(ReadText(s_prefix / "lib/varnet-updater/Varnet1.0.2.cyacd"),
               ReadText(fs::path(VARNET_SOURCE_DIR) / "resources/Varnet1.0.2.cyacd"));
