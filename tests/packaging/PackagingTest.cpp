@@ -132,7 +132,7 @@ protected:
     RunResult RunUpdater(const std::string& simVersion, const std::string& options) const {
         return Shell(Environment() + "VARNET_DEVICE=simulated VARNET_SIM_LATENCY_MS=0 VARNET_SIM_VERSION=" +
                    simVersion + " VARNET_SIM_TRANSCRIPT=" + Quote((m_work / "transcript.txt").string()) +
-                   " VARNET_SIM_FLASH_OUT=" + Quote((m_work / "flash.txt").string()) + " timeout 120 " +
+                   " VARNET_SIM_FLASH_OUT=" + Quote((m_work / "flash.txt").string()) + " timeout 60 " +
                    Quote((s_prefix / "bin/varnet-updater").string()) + " " + options);
     }
 
@@ -360,7 +360,7 @@ TEST_F(Packaging, RegistryScriptFallsBackLikeTheUpdater) {
 TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
     if (!HaveTool("dpkg-deb")) GTEST_SKIP() << "dpkg-deb is not installed";
     const fs::path out = m_work / "deb";
-    const RunResult pack = Shell("timeout 300 " + Quote(VARNET_CPACK_COMMAND) + " --config " +
+    const RunResult pack = Shell("timeout 100 " + Quote(VARNET_CPACK_COMMAND) + " --config " +
                                Quote(std::string(VARNET_BINARY_DIR) + "/CPackConfig.cmake") + " -G DEB -B " +
                                Quote(out.string()));
     ASSERT_EQ(pack.status, 0) << pack.output;
