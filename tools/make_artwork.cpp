@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "CairoShapes.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using VarnetArt::kPi;
+using VarnetArt::RoundedRect;
 
 struct Rgb {
     double r, g, b;
@@ -18,15 +21,6 @@ struct Rgb {
 constexpr Rgb Hex(unsigned v) { return {((v >> 16) & 0xFF) / 255.0, ((v >> 8) & 0xFF) / 255.0, (v & 0xFF) / 255.0}; }
 
 void Source(cairo_t* cr, Rgb c, double a = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, a); }
-
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
-    cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
-    cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
-}
 
 void VerticalGradient(cairo_t* cr, double y0, double y1, Rgb top, Rgb bottom, double alpha = 1.0) {
     cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);

@@ -1,0 +1,407 @@
+// Installs the build into a temporary DESTDIR (prefix /usr) and checks what a user of the
+// installed program gets: the files, the device rule, the desktop entry, the updater running from
+// its installed place against the simulated Varnet, the registry script and the Debian package.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "FirmwareUpdater/Simulator/SimulatorConfig.h"
+#include "OrvFramework/System/IniFileManager.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    int status = -1;  // exit status of the shell command, -1 when it did not end normally
+    std::string output;
+};
+
+std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Runs a shell command with standard error folded into the output. Every command that starts
+// the updater is wrapped in `timeout`, so a hang fails the test instead of stalling it.
+RunResult Shell(const std::string& command) {
+    RunResult r;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return r;
+    std::array<char, 4096> buf{};
+    std::size_t n = 0;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) r.output.append(buf.data(), n);
+    const int raw = ::pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
+bool HaveTool(const std::string& name) { return Shell("command -v " + Quote(name) + " >/dev/null").status == 0; }
+
+std::string ReadText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteBytes(const fs::path& p, const std::vector<unsigned char>& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Hex4(std::uint16_t v) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", v);
+    return text;
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "varnet-pkg-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        if (!m_path.empty()) fs::remove_all(m_path, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+// One installation per test process, shared by its tests.
+class Packaging : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_temp = new TempFolder();
+        s_destDir = s_temp->Path() / "root";
+        s_prefix = s_destDir / "usr";
+        s_install = Shell("DESTDIR=" + Quote(s_destDir.string()) + " " + Quote(VARNET_CMAKE_COMMAND) +
+                        " --install " + Quote(VARNET_BINARY_DIR) + " --prefix /usr");
+    }
+    static void TearDownTestSuite() {
+        delete s_temp;
+        s_temp = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_FALSE(s_temp->Path().empty());
+        ASSERT_EQ(s_install.status, 0) << s_install.output;
+        m_work = s_temp->Path() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::create_directories(m_work);
+    }
+
+    // The environment of one run of an installed program: everything it writes stays in the
+    // test's own folder.
+    std::string Environment() const {
+        return "env -u VARNET_SIM_FAULTS -u VARNET_SIM_STATE -u VARNET_SIM_FLASH"
+               " VARNET_REGISTRY_DIR=" + Quote((m_work / "registry").string()) +
+               " XDG_RUNTIME_DIR=" + Quote(m_work.string()) + " HOME=" + Quote(m_work.string()) +
+               " XDG_DATA_HOME=" + Quote((m_work / "data").string()) + " ";
+    }
+
+    RunResult RunUpdater(const std::string& simVersion, const std::string& options) const {
+        return Shell(Environment() + "VARNET_DEVICE=simulated VARNET_SIM_LATENCY_MS=0 VARNET_SIM_VERSION=" +
+                   simVersion + " VARNET_SIM_TRANSCRIPT=" + Quote((m_work / "transcript.txt").string()) +
+                   " VARNET_SIM_FLASH_OUT=" + Quote((m_work / "flash.txt").string()) + " timeout 60 " +
+                   Quote((s_prefix / "bin/varnet-updater").string()) + " " + options);
+    }
+
+    RunResult Suppressed(const std::string& extraEnvironment = {}) const {
+        return Shell(Environment() + extraEnvironment + " " +
+                   Quote((s_prefix / "bin/varnet-updater-suppressed").string()));
+    }
+
+    fs::path ValueFile(const std::string& extension = ".bin") const {
+        return m_work / "registry/HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers" /
+               "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate" / ("SuppressAutoUpdates" + extension);
+    }
+
+    static inline TempFolder* s_temp = nullptr;
+    static inline fs::path s_destDir;
+    static inline fs::path s_prefix;
+    static inline RunResult s_install;
+    fs::path m_work;
+};
+
+bool IsExecutableFile(const fs::path& p) {
+    return fs::is_regular_file(p) && ::access(p.c_str(), X_OK) == 0;
+}
+
+TEST_F(Packaging, PutsEveryFileWhereTheProgramAndTheDesktopLookForIt) {
+    const fs::path exe = s_prefix / "lib/varnet-updater/varnet-updater";
+    EXPECT_TRUE(IsExecutableFile(exe));
+    // The command users type is a relative link to the program, so the installed tree can move.
+    const fs::path link = s_prefix / "bin/varnet-updater";
+    ASSERT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), fs::path("../lib/varnet-updater/varnet-updater"));
+    EXPECT_EQ(fs::canonical(link), fs::canonical(exe));
+
+    EXPECT_TRUE(IsExecutableFile(s_prefix / "bin/varnet-image"));
+    EXPECT_TRUE(IsExecutableFile(s_prefix / "bin/varnet-updater-suppressed"));
+    EXPECT_EQ(ReadText(s_prefix / "share/man/man1/varnet-updater.1.gz").substr(0, 2), "\x1f\x8b");
+    EXPECT_TRUE(fs::is_regular_file(s_prefix / "lib/varnet-updater/libIniFileManager.so"));
+    EXPECT_EQ(ReadText(s_prefix / "lib/varnet-updater/Varnet1.0.2.cyacd"),
+              ReadText(fs::path(VARNET_SOURCE_DIR) / "resources/Varnet1.0.2.cyacd"));
+
+    // A 256 x 256 PNG: the signature, then the IHDR chunk with width and height big-endian.
+    const std::string icon = ReadText(s_prefix / "share/icons/hicolor/256x256/apps/varnet-updater.png");
+    ASSERT_GE(icon.size(), 24u);
+    EXPECT_EQ(icon.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(icon.substr(12, 4), "IHDR");
+    EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\1\0\0\0\1\0", 8));
+}
+
+TEST_F(Packaging, DeviceRuleGivesTheSeatUserBothModesOfTheVarnetOnly) {
+    const std::string rules = ReadText(s_prefix / "lib/udev/rules.d/70-varnet.rules");
+    ASSERT_FALSE(rules.empty());
+    std::set<std::string> products;
+    for (const std::string& line : Lines(rules)) {
+        if (line.empty() || line[0] == '#') continue;
+        EXPECT_NE(line.find("SUBSYSTEM==\"hidraw\""), std::string::npos) << line;
+        EXPECT_NE(line.find("TAG+=\"uaccess\""), std::string::npos) << line;
+        EXPECT_NE(line.find("ATTRS{idVendor}==\"" + Hex4(Varnet::SimulatedVendorId) + "\""), std::string::npos)
+            << line;
+        const std::string marker = "ATTRS{idProduct}==\"";
+        const std::size_t at = line.find(marker);
+        ASSERT_NE(at, std::string::npos) << line;
+        products.insert(line.substr(at + marker.size(), 4));
+        // No permission wider than the seat's user.
+        EXPECT_EQ(line.find("MODE"), std::string::npos) << line;
+    }
+    EXPECT_EQ(products, (std::set<std::string>{Hex4(Varnet::ApplicationProductId), Hex4(Varnet::BootloaderProductId)}));
+}
+
+TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdater) {
+    const fs::path entry = s_prefix / "share/applications/varnet-updater.desktop";
+    const std::string text = ReadText(entry);
+    std::map<std::string, std::string> keys;
+    for (const std::string& line : Lines(text))
+        if (auto eq = line.find('='); eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
+    EXPECT_EQ(keys["Type"], "Application");
+    EXPECT_EQ(keys["Name"], "Varnet Firmware Updater");
+    EXPECT_TRUE(IsExecutableFile(fs::canonical(s_prefix / "bin" / keys["Exec"])));
+    EXPECT_EQ(keys["Icon"] + ".png", "varnet-updater.png");
+    if (!HaveTool("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
+    const RunResult check = Shell("desktop-file-validate " + Quote(entry.string()));
+    EXPECT_EQ(check.status, 0) << check.output;
+    EXPECT_EQ(check.output, "");
+}
+
+TEST_F(Packaging, UpdaterFindsItsPluginBesideItself) {
+    // The updater loads the plug-in from its module folder, which is where /proc/self/exe points:
+    // the link target, not bin/. Load it from there with the updater's own loader and use it.
+    const fs::path moduleFolder = fs::canonical(s_prefix / "bin/varnet-updater").parent_path();
+    auto manager = Orv::MakeRC<Orv::LIniFileManager>();
+    ASSERT_EQ(manager->Load(Orv::W(moduleFolder.string())), Orv::S_OK);
+    OrvIniHandle handle = nullptr;
+    const fs::path settings = m_work / "UserSettings.ini";
+    ASSERT_EQ(manager->Open(Orv::W(settings.string()), Orv::W("1_0_0"), Orv::W("Varnet Firmware Updater"), handle),
+              Orv::S_OK);
+    EXPECT_EQ(manager->SetInt(handle, Orv::W("CurrentSkinIndex"), 2), Orv::S_OK);
+    EXPECT_EQ(manager->Close(handle, true), Orv::S_OK);
+    EXPECT_NE(ReadText(settings).find("CurrentSkinIndex=2"), std::string::npos) << ReadText(settings);
+}
+
+TEST_F(Packaging, UpdaterEndsQuietlyForACurrentDevice) {
+    const RunResult run = RunUpdater("1.0.2", "-SILENT_IF_UPDATE_NOT_NEEDED");
+    EXPECT_NE(run.status, 124) << "the updater did not end";
+    EXPECT_EQ(run.output, "");
+    const std::string transcript = ReadText(m_work / "transcript.txt");
+    EXPECT_EQ(transcript.find("SWITCH"), std::string::npos) << transcript;
+    EXPECT_EQ(transcript.find("OUT"), std::string::npos) << transcript;
+    EXPECT_EQ(ReadText(m_work / "flash.txt"), "");
+    // Nothing was updated, so automatic updates are not held back.
+    const std::string value = Suppressed().output;
+    EXPECT_TRUE(value == "unset\n" || value == "0\n") << value;
+}
+
+// The rows of an image: "array row" -> data bytes in upper-case hexadecimal.
+std::map<std::string, std::string> ImageRows(const std::string& image) {
+    std::map<std::string, std::string> rows;
+    const std::vector<std::string> lines = Lines(image);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        if (l.size() < 13 || l[0] != ':') continue;
+        const unsigned array = static_cast<unsigned>(std::stoul(l.substr(1, 2), nullptr, 16));
+        const unsigned row = static_cast<unsigned>(std::stoul(l.substr(3, 4), nullptr, 16));
+        const std::size_t length = std::stoul(l.substr(7, 4), nullptr, 16);
+        std::string data = l.substr(11, 2 * length);
+        std::transform(data.begin(), data.end(), data.begin(), [](unsigned char c) { return std::toupper(c); });
+        rows[std::to_string(array) + " " + std::to_string(row)] = data;
+    }
+    return rows;
+}
+
+TEST_F(Packaging, SilentUpdateProgramsTheInstalledImage) {
+    const RunResult run = RunUpdater("1.0.1", "-SILENT");
+    EXPECT_NE(run.status, 124) << "the updater did not end";
+    const std::string transcript = ReadText(m_work / "transcript.txt");
+    EXPECT_NE(transcript.find("SWITCH 00 12 34 00"), std::string::npos) << run.output;
+
+    std::map<std::string, std::string> flashed;
+    for (const std::string& line : Lines(ReadText(m_work / "flash.txt"))) {
+        const std::size_t last = line.rfind(' ');
+        ASSERT_NE(last, std::string::npos) << line;
+        flashed[line.substr(0, last)] = line.substr(last + 1);
+    }
+    const auto rows = ImageRows(ReadText(s_prefix / "lib/varnet-updater/Varnet1.0.2.cyacd"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(flashed, rows) << run.output;
+    // The update is over: automatic updates are no longer held back.
+    const RunResult value = Suppressed();
+    EXPECT_EQ(value.status, 0);
+    EXPECT_EQ(value.output, "0\n");
+}
+
+TEST_F(Packaging, ForcedDowngradeLeavesAutomaticUpdatesHeldBack) {
+    // The value as the installed updater writes it, read back by the installed script.
+    const RunResult run = RunUpdater("1.0.3", "-SILENT -ALWAYS_UPDATE");
+    EXPECT_NE(run.status, 124) << "the updater did not end";
+    EXPECT_NE(ReadText(m_work / "flash.txt"), "") << run.output;
+    const RunResult value = Suppressed();
+    EXPECT_EQ(value.status, 0);
+    EXPECT_EQ(value.output, "1\n");
+}
+
+TEST_F(Packaging, RegistryScriptReadsTheStoredValue) {
+    RunResult r = Suppressed();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "unset\n");
+
+    const std::vector<unsigned char> header = {0x0D, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    auto boolean = [&](unsigned char b) {
+        std::vector<unsigned char> v = header;
+        v.push_back(b);
+        return v;
+    };
+    WriteBytes(ValueFile(), boolean(1));
+    r = Suppressed();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "1\n");
+    WriteBytes(ValueFile(), boolean(0));
+    EXPECT_EQ(Suppressed().output, "0\n");
+
+    // A text value takes precedence, read as a number.
+    WriteBytes(ValueFile(".sz"), {'1', 0, 0, 0});
+    EXPECT_EQ(Suppressed().output, "1\n");
+    WriteBytes(ValueFile(".sz"), {'0', 0, 0, 0});
+    EXPECT_EQ(Suppressed().output, "0\n");
+    fs::remove(ValueFile(".sz"));
+
+    // The folder it reads is the one given to the updater.
+    r = Shell(Environment() + Quote((s_prefix / "bin/varnet-updater-suppressed").string()) + " --path");
+    EXPECT_EQ(r.output, ValueFile().parent_path().string() + "\n");
+}
+
+TEST_F(Packaging, RegistryScriptReportsADamagedValue) {
+    const std::vector<std::vector<unsigned char>> damaged = {
+        {},                                              // empty
+        {0x0D, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0},         // cut short
+        {0x0D, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 1},      // another kind
+        {0x0E, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0},   // too long
+    };
+    for (const auto& bytes : damaged) {
+        WriteBytes(ValueFile(), bytes);
+        const RunResult r = Suppressed();
+        EXPECT_EQ(r.status, 2) << bytes.size();
+        EXPECT_EQ(r.output.substr(0, 8), "invalid\n") << r.output;
+    }
+    WriteBytes(ValueFile(".sz"), {'y', 0, 'e', 0, 's', 0, 0, 0});
+    EXPECT_EQ(Suppressed().status, 2);
+}
+
+TEST_F(Packaging, RegistryScriptFallsBackLikeTheUpdater) {
+    // Without VARNET_REGISTRY_DIR the machine folder is used when it is (or can be made) writable,
+    // else the user's data folder.
+    const std::string script = Quote((s_prefix / "bin/varnet-updater-suppressed").string());
+    const RunResult r = Shell(Environment() + "VARNET_REGISTRY_DIR= " + script + " --path");
+    const bool machineUsable = ::access("/var/lib/varnet-updater/registry", W_OK) == 0 ||
+                               (!fs::exists("/var/lib/varnet-updater") && ::access("/var/lib", W_OK) == 0);
+    const std::string key = "/HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate\n";
+    if (machineUsable) {
+        EXPECT_EQ(r.output, "/var/lib/varnet-updater/registry" + key);
+    } else {
+        EXPECT_EQ(r.output, (m_work / "data/varnet-updater/registry").string() + key);
+        const RunResult noData = Shell(Environment() + "VARNET_REGISTRY_DIR= XDG_DATA_HOME= " + script + " --path");
+        EXPECT_EQ(noData.output, (m_work / ".local/share/varnet-updater/registry").string() + key);
+    }
+}
+
+TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
+    if (!HaveTool("dpkg-deb")) GTEST_SKIP() << "dpkg-deb is not installed";
+    const fs::path out = m_work / "deb";
+    const RunResult pack = Shell("timeout 100 " + Quote(VARNET_CPACK_COMMAND) + " --config " +
+                               Quote(std::string(VARNET_BINARY_DIR) + "/CPackConfig.cmake") + " -G DEB -B " +
+                               Quote(out.string()));
+    ASSERT_EQ(pack.status, 0) << pack.output;
+    std::string arch = Shell("dpkg --print-architecture").output;
+    if (!arch.empty() && arch.back() == '\n') arch.pop_back();
+    const fs::path deb = out / ("varnet-updater_1.0.2_" + arch + ".deb");
+    ASSERT_TRUE(fs::is_regular_file(deb)) << pack.output;
+
+    const std::string q = Quote(deb.string());
+    EXPECT_EQ(Shell("dpkg-deb -f " + q + " Package").output, "varnet-updater\n");
+    EXPECT_EQ(Shell("dpkg-deb -f " + q + " Version").output, "1.0.2\n");
+    EXPECT_NE(Shell("dpkg-deb -f " + q + " Maintainer").output, "\n");
+    const std::string depends = Shell("dpkg-deb -f " + q + " Depends").output;
+    for (const char* lib : {"libsdl2-2.0-0", "libcairo2", "libpango-1.0-0", "libpangocairo-1.0-0",
+                            "libhidapi-hidraw0", "libexpat1"})
+        EXPECT_NE(depends.find(lib), std::string::npos) << lib << " missing from: " << depends;
+
+    const std::string contents = Shell("dpkg-deb -c " + q).output;
+    for (const char* path : {"./usr/lib/varnet-updater/varnet-updater", "./usr/lib/varnet-updater/libIniFileManager.so",
+                             "./usr/lib/varnet-updater/Varnet1.0.2.cyacd", "./usr/bin/varnet-image",
+                             "./usr/bin/varnet-updater-suppressed", "./usr/lib/udev/rules.d/70-varnet.rules",
+                             "./usr/share/applications/varnet-updater.desktop",
+                             "./usr/share/icons/hicolor/256x256/apps/varnet-updater.png"})
+        EXPECT_NE(contents.find(path), std::string::npos) << path;
+    EXPECT_NE(contents.find("./usr/bin/varnet-updater -> ../lib/varnet-updater/varnet-updater"), std::string::npos)
+        << contents;
+
+    // The maintainer scripts never fail: neither without udevadm nor when udevadm itself fails.
+    const fs::path control = m_work / "control";
+    ASSERT_EQ(Shell("dpkg-deb -e " + q + " " + Quote(control.string())).status, 0);
+    const fs::path fakeBin = m_work / "fakebin";
+    fs::create_directories(fakeBin);
+    { std::ofstream(fakeBin / "udevadm") << "#!/bin/sh\necho udevadm \"$@\" >> " << Quote((m_work / "calls").string()) << "\nexit 1\n"; }
+    fs::permissions(fakeBin / "udevadm", fs::perms::owner_all);
+    for (const char* script : {"postinst", "postrm"}) {
+        const std::string path = Quote((control / script).string());
+        ASSERT_TRUE(IsExecutableFile(control / script)) << script;
+        EXPECT_EQ(Shell("PATH=/nonexistent /bin/sh " + path + " configure").status, 0) << script;
+        EXPECT_EQ(Shell("PATH=" + Quote(fakeBin.string()) + ":/usr/bin:/bin " + path + " configure").status, 0) << script;
+    }
+    EXPECT_NE(ReadText(m_work / "calls").find("udevadm control --reload-rules"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+#pragma once
+// Shapes shared by the artwork generator and the icon maker.
+#include <cairo.h>
+
+namespace VarnetArt {
+
+inline constexpr double kPi = 3.14159265358979323846;
+
+inline void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
+    cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
+    cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
+    cairo_close_path(cr);
+}
+
+}  // namespace VarnetArt
