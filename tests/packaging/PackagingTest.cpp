@@ -218,18 +218,13 @@ TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdater) {
 }
 
 TEST_F(Packaging, UpdaterFindsItsPluginBesideItself) {
-    // The updater loads the plug-in from its module folder, which is where /proc/self/exe points:
-    // the link target, not bin/. Load it from there with the updater's own loader and use it.
-    const fs::path moduleFolder = fs::canonical(s_prefix / "bin/varnet-updater").parent_path();
-    auto manager = Orv::MakeRC<Orv::LIniFileManager>();
-    ASSERT_EQ(manager->Load(Orv::W(moduleFolder.string())), Orv::S_OK);
-    OrvIniHandle handle = nullptr;
-    const fs::path settings = m_work / "UserSettings.ini";
-    ASSERT_EQ(manager->Open(Orv::W(settings.string()), Orv::W("1_0_0"), Orv::W("Varnet Firmware Updater"), handle),
-              Orv::S_OK);
-    EXPECT_EQ(manager->SetInt(handle, Orv::W("CurrentSkinIndex"), 2), Orv::S_OK);
-    EXPECT_EQ(manager->Close(handle, true), Orv::S_OK);
-    EXPECT_NE(ReadText(settings).find("CurrentSkinIndex=2"), std::string::npos) << ReadText(settings);
+    // The plug-in lies beside the real program (the link's target, not bin/); the updater loads it
+    // from there at start-up and stores the skin it selected in the user settings.
+    const RunResult run = RunUpdater("1.0.2", "-SILENT_IF_UPDATE_NOT_NEEDED");
+    EXPECT_NE(run.status, 124) << "the updater did not end";
+    const fs::path settings = m_work / "data/Korvo/Varnet Firmware Updater/UserSettings.ini";
+    const std::string text = ReadText(settings);
+    EXPECT_NE(text.find("CurrentSkinIndex=0"), std::string::npos) << settings << ": " << text;
 }
 
 TEST_F(Packaging, UpdaterEndsQuietlyForACurrentDevice) {
