@@ -2,7 +2,7 @@
 # e2e_setup starts a private Xvfb and a scratch folder; the program runs against the simulated Varnet
 # with its registry, runtime folder and home inside that folder. Cleanup ends only the processes
 # started here (by their ids) and removes the folder.
-# Every wait is bounded: e2e_wait polls a condition a given number of tenths of a second.
+# Every wait is bounded: e2e_wait polls a condition for a given number of tenths of a second.
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -20,12 +20,14 @@ e2e_cleanup() {
   [ -n "${work:-}" ] && rm -rf "$work"
 }
 
-# e2e_wait TENTHS COMMAND...: true once COMMAND succeeds, false after TENTHS tenths of a second.
+# e2e_wait TENTHS COMMAND...: true once COMMAND succeeds, false after TENTHS tenths of a second
+# (measured on the wall clock, so a slow condition does not stretch the bound).
 e2e_wait() {
-  local n=$1; shift
-  local _
-  for _ in $(seq 1 "$n"); do "$@" && return 0; sleep 0.1; done
-  "$@"
+  local end=$(( $(date +%s%N) + $1 * 100000000 )); shift
+  until "$@"; do
+    [ "$(date +%s%N)" -lt "$end" ] || return 1
+    sleep 0.1
+  done
 }
 
 # e2e_setup SHOTDIR: Xvfb on a free display (DISPLAY exported), scratch folder $work, simulator env.
