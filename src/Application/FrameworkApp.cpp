@@ -165,6 +165,18 @@ int MFCFrameworkApp<App>::Run() {
 }
 
 template <class App>
+void MFCFrameworkApp<App>::OnSystemQuit() {
+    RCPtr<App>& application = TheApplication();
+    RCPtr<LNotificationCenter> center = application ? application->GetApplicationCenter() : nullptr;
+    RCPtr<LNotification> request = center ? LNotification::Create(u"NID_APP_EXIT_REQ") : nullptr;
+    if (!request) {
+        PostQuit(0);
+        return;
+    }
+    center->Post(request.Get());
+}
+
+template <class App>
 bool MFCFrameworkApp<App>::OnIdle(long count) {
     RCPtr<App>& application = TheApplication();
     if (!application || application->IsIdleSuspended()) return false;

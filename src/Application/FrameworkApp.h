@@ -28,6 +28,9 @@ public:
     bool InitInstance() override;
     int Run() override;
     bool OnIdle(long count) override;
+    // A quit from the system (an interrupt or terminate signal) is an exit request like any other:
+    // refused while the device is being programmed.
+    void OnSystemQuit() override;
 
     RCPtr<LControlFactory> GetControlFactory() const { return m_factory; }
 

@@ -90,6 +90,9 @@ bool HostApp::EnsureEvents() {
 
 bool HostApp::EnsureVideo(std::string* error) {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    // Closing the last window is the window's own close request, which the application may refuse
+    // (an upload running); it must not also turn into a quit behind the application's back.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error) *error = SDL_GetError();
         return false;

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 using namespace Varnet;
 using namespace VarnetTest;
@@ -176,4 +180,76 @@ TEST(UpdateProcessor, CheckPostsReadyToUpdate) {
     ASSERT_EQ(rig.processor->StartCheck(), Orv::S_OK);
     ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
     EXPECT_EQ(rig.recorder->Outcomes(), std::vector<std::u16string>{NID_READY_TO_UPDATE});
+}
+
+namespace {
+
+// Virtual time whose first wait of one given length holds its thread until the test lets it go,
+// so a test can look at the program while the worker stands at that point of the upload.
+class GateClock final : public Orv::Platform::IClock {
+public:
+    explicit GateClock(Orv::Platform::ClockDuration gate) : m_gate(gate) {}
+    Orv::Platform::ClockDuration Now() const override { return Orv::Platform::ClockDuration(m_now.load()); }
+    void Sleep(Orv::Platform::ClockDuration duration) override {
+        if (duration == m_gate) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (!m_reached) {
+                m_reached = true;
+                m_cv.notify_all();
+                m_cv.wait_for(lock, std::chrono::seconds(10), [this] { return m_released; });
+            }
+        }
+        m_now += duration.count();
+    }
+    bool WaitUntilReached() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, std::chrono::seconds(10), [this] { return m_reached; });
+    }
+    void Release() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_released = true;
+        m_cv.notify_all();
+    }
+
+protected:
+    std::chrono::nanoseconds RealWaitBudget(Orv::Platform::ClockDuration timeout) const override {
+        return std::min<std::chrono::nanoseconds>(timeout, std::chrono::milliseconds(50));
+    }
+    void NoteTimedOut(Orv::Platform::ClockDuration timeout) override { m_now += timeout.count(); }
+
+private:
+    const Orv::Platform::ClockDuration m_gate;
+    std::atomic<std::int64_t> m_now{0};
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_reached = false;
+    bool m_released = false;
+};
+
+}  // namespace
+
+TEST(UpdateProcessor, BusyFromTheSwitchOnSoTheProgramCannotEndWhileTheDeviceChangesMode) {
+    TestImage image(20);
+    RegistrySandbox registry;
+    GateClock clock(std::chrono::milliseconds(1500));  // the settling wait after the switch
+    auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
+    auto processor =
+        Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, Orv::String(u"/opt/varnet")});
+    ASSERT_EQ(processor->Initialize(Orv::W("updater " + image.Option())), Orv::S_OK);
+    ASSERT_EQ(processor->GetState(), DeviceReady);
+    EXPECT_TRUE(processor->IsIdle());
+
+    ASSERT_EQ(processor->StartUpdate(), Orv::S_OK);
+    ASSERT_TRUE(clock.WaitUntilReached());
+    // The device has left its application mode, no row is written yet: an exit now would strand
+    // it in its bootloader, and asking must not clear the value that holds the driver back.
+    EXPECT_EQ(device->GetState(), SimulatedState::Bootloader);
+    EXPECT_FALSE(processor->IsIdle());
+    EXPECT_EQ(registry.SuppressAutoUpdates(), true);
+
+    clock.Release();
+    ASSERT_TRUE(processor->WaitForRun(kRunTimeout));
+    EXPECT_TRUE(processor->IsIdle());
+    EXPECT_EQ(device->GetFlash(), image.rows);
+    EXPECT_EQ(registry.SuppressAutoUpdates(), false);
 }

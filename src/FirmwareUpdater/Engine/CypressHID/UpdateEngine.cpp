@@ -161,13 +161,15 @@ ORVRESULT LUpdateEngine::UpdateFirmware() {
 }
 
 ORVRESULT LUpdateEngine::Upload() {
+    // Running from the switch on: ending the program while the device changes into its
+    // bootloader would strand it there just as surely as ending it half-way through the rows.
+    m_isUpdateInProgress = true;
     if (!m_transport.IsInBootloader()) {
         SuppressAutomaticFirmwareUpdates(true);
         if (Orv::Failed(EnterBootloaderMode())) return FailUpdate();
     }
     m_clock.SleepMs(BootloaderSettleMs);
     SuppressAutomaticFirmwareUpdates(m_isDowngrade);
-    m_isUpdateInProgress = true;
 
     const std::string path = Orv::Utf16ToUtf8(m_firmwareFilePath);
     if (Orv::Failed(m_imageFile.Open(path))) return FailUpdate();

@@ -91,6 +91,8 @@ bool LUpdateProcessor::GetFirmwareUpdateVersion(Orv::String& version) const {
 
 bool LUpdateProcessor::IsIdle() const {
     if (!m_engine) return true;
+    // An upload is busy from the moment it is triggered, before the engine marks it running.
+    if (m_mode == ModeUpdate && !m_runDone->IsSet()) return false;
     try {
         return !m_engine->IsUpdateInProgress();
     } catch (...) {
