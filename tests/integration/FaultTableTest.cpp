@@ -161,6 +161,9 @@ TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
             EXPECT_FALSE(session.Shown("buttonNext"));
         }
         EXPECT_TRUE(session.App().CanExit());
+        if (mode == Mode::Window) {
+            EXPECT_TRUE(session.RequestExit());
+        }
     }
     EXPECT_EQ(m_registry.SuppressAutoUpdates(), false);
     const auto codes = CommandCodes(device->GetTranscript());

@@ -12,6 +12,7 @@
 #include "Application/Application.h"
 #include "FirmwareUpdater/UI/MainControl.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/Notification/Notification.h"
 
 namespace VarnetIntegration {
 
@@ -90,6 +91,17 @@ public:
     bool Shown(const char* child) const {
         auto control = m_main ? m_main->FindChild(Orv::Utf8ToUtf16(child)) : nullptr;
         return control && control->IsVisibleFlag();
+    }
+
+    // Asks the application to end, as the Exit button and the window's close box do; true when
+    // it accepted and ended.
+    bool RequestExit() {
+        int exits = 0;
+        m_app->SetExitHandler([&] { ++exits; });
+        Orv::GetApplicationNotificationCenter()->Post(Orv::LNotification::Create(u"NID_APP_EXIT_REQ").Get());
+        (void)m_app->ProcessNotifications(true);
+        m_app->SetExitHandler(nullptr);
+        return exits == 1;
     }
 
     std::vector<std::u16string> Outcomes() { return m_recorder->Outcomes(); }
