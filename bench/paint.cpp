@@ -1,6 +1,7 @@
 // Painting a window-sized scene through the Cairo renderer: the background, the device picture,
 // the progress bar, two buttons made of caps and a few label texts, as the updater's window
-// draws them. The whole control tree's paint joins this program once the controls exist.
+// draws them, without the control tree: the renderer's share of a frame. The main control's own
+// full paint is BM_PaintMainControl in tree_creation.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 

@@ -21,6 +21,19 @@ void BM_LoadDefinitionsFromFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadDefinitionsFromFolder)->Unit(benchmark::kMicrosecond);
 
+// The same from the program's embedded resources ("::"), which is what the updater's start-up does.
+void BM_LoadDefinitionsFromResources(benchmark::State& state) {
+    for (auto _ : state) {
+        auto factory = Orv::MakeRC<Orv::LControlFactory>();
+        if (Orv::Failed(factory->LoadDefinitions(Orv::W("::"), 0x0409))) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        benchmark::DoNotOptimize(factory->FindControlDescriptor(Orv::W("mainControl")));
+    }
+}
+BENCHMARK(BM_LoadDefinitionsFromResources)->Unit(benchmark::kMicrosecond);
+
 // The skin document alone, already in memory: the parser and the descriptors.
 void BM_ParseSkin(benchmark::State& state) {
     std::ifstream file(VARNET_SOURCE_DIR "/resources/Skins.xml", std::ios::binary);
