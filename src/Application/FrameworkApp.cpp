@@ -9,6 +9,7 @@
 #include "Application/Version.h"
 #include "OrvFramework/ControlBase/OSWindow.h"
 #include "OrvFramework/Notification/Notification.h"
+#include "OrvFramework/Notification/NotificationQueue.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/Platform/Locale.h"
 #include "OrvFramework/Platform/MessageBox.h"
@@ -151,7 +152,10 @@ int MFCFrameworkApp<App>::Run() {
                  }},
                 [this](std::function<void()> fn) { RunOnUiThread(std::move(fn)); });
         }
+        // The loop sleeps while nothing happens; a queued notification wakes it for delivery.
+        LNotificationQueue::SetPostHook([](void* app) { static_cast<MFCFrameworkApp*>(app)->WakeForIdle(); }, this);
         RunMessageLoop();
+        LNotificationQueue::SetPostHook(nullptr, nullptr);
         if (m_instance) m_instance->StopListening();
         content = nullptr;
         window.Destroy();

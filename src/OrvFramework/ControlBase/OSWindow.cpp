@@ -68,7 +68,8 @@ bool OSWindow::Create(const CreateParams& params, std::string* error) {
     m_root->SetSize(params.width, params.height);
     if (Platform::HostApp* app = Platform::HostApp::Current()) {
         app->RegisterWindow(m_windowId, this);
-        app->StartWindowTimer(m_windowId, Platform::kWindowTimerId, Platform::kWindowTimerPeriodMs);
+        m_root->SetWorkHandler([this] { EnsureTicking(); });
+        EnsureTicking();
     }
     return true;
 }
@@ -265,10 +266,21 @@ void OSWindow::OnHostClose() {
 
 void OSWindow::OnHostExpose() { Repaint(); }
 
+void OSWindow::EnsureTicking() {
+    if (m_ticking) return;
+    if (Platform::HostApp* app = Platform::HostApp::Current())
+        m_ticking = app->StartWindowTimer(m_windowId, Platform::kWindowTimerId, Platform::kWindowTimerPeriodMs);
+}
+
 void OSWindow::OnHostTimer(int timerId) {
     if (!m_root || timerId != Platform::kWindowTimerId) return;
     m_root->ProcessTimers();
     PaintNow();
+    // Nothing left to tick or paint: stop waking up until a timer starts or a control invalidates.
+    if (!m_root->HasPendingWork() && m_ticking) {
+        if (Platform::HostApp* app = Platform::HostApp::Current()) app->StopWindowTimer(m_windowId, Platform::kWindowTimerId);
+        m_ticking = false;
+    }
 }
 
 }  // namespace Orv

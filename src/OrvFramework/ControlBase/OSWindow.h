@@ -90,6 +90,8 @@ private:
     bool m_captureFlag = false;
     int m_buttonsHeld = 0;
     bool m_closed = false;
+    bool m_ticking = false;  // the host's periodic timer runs
+    void EnsureTicking();
     String m_cursor = String(u"UI_CURSOR_ARROW");
 };
 

@@ -374,6 +374,7 @@ std::uint32_t LRootWindow::StartTimer(LControl* control, std::uint32_t intervalM
     const std::uint32_t id = m_nextTimerId++;
     if (m_nextTimerId == 0) m_nextTimerId = 1;
     m_timers.push_back({id, control, std::max<std::uint32_t>(intervalMs, 1), m_clock.NowMs() + std::max<std::uint32_t>(intervalMs, 1)});
+    if (m_workHandler) m_workHandler();
     return id;
 }
 
@@ -442,6 +443,7 @@ void LRootWindow::InvalidateRect(const LRect& rect) {
         if (r.Intersect(clipped) == clipped) return;
     std::erase_if(m_invalid, [&](const LRect& r) { return clipped.Intersect(r) == r; });
     m_invalid.push_back(clipped);
+    if (m_workHandler) m_workHandler();
 }
 
 void LRootWindow::PaintInvalid(LRenderer& renderer, void* target) {

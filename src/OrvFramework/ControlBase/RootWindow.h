@@ -6,6 +6,7 @@
 // drive it directly and paint it into an offscreen Cairo surface.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -107,6 +108,10 @@ public:
     // periodic tick. Answers the number of calls made.
     std::size_t ProcessTimers();
     std::size_t GetTimerCount() const { return m_timers.size(); }
+    // Called when a timer starts or something is invalidated: the host ticks only while there is
+    // work (timers or paint), so that an idle window costs nothing.
+    void SetWorkHandler(std::function<void()> handler) { m_workHandler = std::move(handler); }
+    bool HasPendingWork() const { return !m_timers.empty() || NeedsPaint(); }
 
     // --- Painting ---------------------------------------------------------------------------------
     // Adds a rectangle (window coordinates) to the update region.
@@ -173,6 +178,7 @@ private:
 
     std::vector<LRect> m_invalid;
     LControlTreePainter m_painter;
+    std::function<void()> m_workHandler;
 };
 
 }  // namespace Orv

@@ -36,15 +36,29 @@ LNotificationDistributor* LNotificationQueue::GetDistributor() const {
     return m_distributor;
 }
 
+namespace {
+std::atomic<LNotificationQueue::PostHook> s_postHook{nullptr};
+std::atomic<void*> s_postHookContext{nullptr};
+}  // namespace
+
+void LNotificationQueue::SetPostHook(PostHook hook, void* context) {
+    s_postHook.store(nullptr);
+    s_postHookContext.store(context);
+    s_postHook.store(hook);
+}
+
 ORVRESULT LNotificationQueue::Post(LNotification* notification) {
     if (notification == nullptr) return E_INVALIDARG;
-    std::lock_guard<std::recursive_mutex> guard(RingLock());
-    // Checked and set under the lock, so that two threads cannot both post one notification.
-    if (notification->IsQueued()) return E_INVALIDARG;
-    if (m_distributor == nullptr) return E_FAIL;
-    m_distributor->MarkPending(notification);
-    notification->SetQueued(true);
-    m_ring.Enqueue(ConstRCPtr<LNotification>(notification));
+    {
+        std::lock_guard<std::recursive_mutex> guard(RingLock());
+        // Checked and set under the lock, so that two threads cannot both post one notification.
+        if (notification->IsQueued()) return E_INVALIDARG;
+        if (m_distributor == nullptr) return E_FAIL;
+        m_distributor->MarkPending(notification);
+        notification->SetQueued(true);
+        m_ring.Enqueue(ConstRCPtr<LNotification>(notification));
+    }
+    if (PostHook hook = s_postHook.load()) hook(s_postHookContext.load());
     return S_OK;
 }
 

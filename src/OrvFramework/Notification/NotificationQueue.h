@@ -53,6 +53,11 @@ public:
     // The one lock that every ring shares.
     static std::recursive_mutex& RingLock();
 
+    // Called after every successful post, from the posting thread: the application wakes its
+    // event loop with it. Null for none.
+    using PostHook = void (*)(void* context);
+    static void SetPostHook(PostHook hook, void* context);
+
 private:
     std::atomic<bool> m_busy{false};
     Ring m_ring;

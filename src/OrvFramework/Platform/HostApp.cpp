@@ -93,6 +93,11 @@ bool HostApp::EnsureVideo(std::string* error) {
     // Closing the last window is the window's own close request, which the application may refuse
     // (an upload running); it must not also turn into a quit behind the application's back.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The window is painted by Cairo into SDL's window surface. Left to itself, SDL probes OpenGL
+    // to decide how to back that surface (loading the whole GL driver stack, most of the start-up
+    // time) only to settle on the plain X11 image with a software driver. The native surface is
+    // what we want; a user's own SDL_FRAMEBUFFER_ACCELERATION still wins over this default.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error) *error = SDL_GetError();
         return false;
@@ -128,6 +133,11 @@ bool HostApp::RunOnUiThread(std::function<void()> fn) {
     std::lock_guard lock(m_postedLock);
     m_posted.pop_back();
     return false;
+}
+
+void HostApp::WakeForIdle() {
+    if (!EnsureEvents() || m_idleWakePending.exchange(true)) return;
+    if (!PushUserEvent(kUserWake, 0, nullptr)) m_idleWakePending = false;
 }
 
 void HostApp::RunPostedFunctions() {
@@ -197,6 +207,13 @@ std::uint32_t HostApp::TimerCallback(std::uint32_t interval, void* param) {
 bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint32_t periodMs) {
     if (!EnsureEvents() || periodMs == 0) return false;
     StopWindowTimer(sdlWindowId, timerId);
+    for (auto& stopped : m_timers) {
+        if (stopped->windowId != sdlWindowId || stopped->timerId != timerId || stopped->sdlTimer) continue;
+        stopped->stopped = false;
+        stopped->sdlTimer = SDL_AddTimer(periodMs, &HostApp::TimerCallback, stopped.get());
+        if (!stopped->sdlTimer) stopped->stopped = true;
+        return stopped->sdlTimer != 0;
+    }
     auto timer = std::make_unique<TimerState>();
     timer->app = this;
     timer->windowId = sdlWindowId;
@@ -224,6 +241,7 @@ void HostApp::DispatchUserEvent(const SDL_UserEvent& event) {
         m_quitCode = static_cast<int>(reinterpret_cast<std::intptr_t>(event.data1));
         break;
     case kUserWake:
+        m_idleWakePending = false;
         RunPostedFunctions();
         break;
     case kUserTimer: {

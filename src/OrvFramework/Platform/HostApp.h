@@ -108,6 +108,9 @@ public:
     // Any thread: runs fn on the user-interface thread, in posting order, from the loop.
     // Answers false when SDL's event queue refused the wake-up (fn is then dropped).
     bool RunOnUiThread(std::function<void()> fn);
+    // Any thread: one more turn of the loop, so that idle processing runs (a notification was
+    // queued). Wake-ups asked for before the loop turns are one.
+    void WakeForIdle();
 
     // Window routing, user-interface thread only. Unregistering also stops the window's timers.
     void RegisterWindow(std::uint32_t sdlWindowId, IHostWindowEvents* handler);
@@ -165,6 +168,7 @@ private:
 
     std::mutex m_postedLock;
     std::deque<std::function<void()>> m_posted;
+    std::atomic<bool> m_idleWakePending{false};
 };
 
 // The start-up driver: InitApplication, InitInstance, Run. Answers Run's value, or 0 when a start-up

@@ -68,7 +68,10 @@ SingleInstance::SingleInstance(std::string instanceName, std::string runtimeFold
     if (useDefault) runtimeFolder = SingleInstanceRuntimeFolder();
     std::string stem = runtimeFolder + "/" + instanceName;
     // /tmp is shared by every user: the user id keeps one user's instance from blocking another's.
-    if (useDefault && runtimeFolder == "/tmp") stem += "-" + std::to_string(getuid());
+    if (useDefault && runtimeFolder == "/tmp") {
+        stem += '-';
+        stem += std::to_string(getuid());
+    }
     m_lockPath = stem + ".lock";
     m_socketPath = stem + ".sock";
 }

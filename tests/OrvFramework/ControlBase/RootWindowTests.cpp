@@ -245,6 +245,31 @@ TEST_F(RootWindowTest, HoverFollowsThePointerInAndOut) {
     EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
 }
 
+// The host ticks only while the root window has work: it hears of every timer and invalidation,
+// and once painted with no timer left there is nothing to tick for.
+TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    root.PaintInvalid(renderer, target);
+    ASSERT_FALSE(root.HasPendingWork());
+    int calls = 0;
+    root.SetWorkHandler([&] { ++calls; });
+    root.InvalidateRect({10, 10, 5, 5});
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(root.HasPendingWork());
+    root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
+    EXPECT_EQ(calls, 1);
+    root.PaintInvalid(renderer, target);
+    EXPECT_FALSE(root.HasPendingWork());
+
+    const std::uint32_t timer = root.StartTimer(exitButton, 100);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(root.HasPendingWork());
+    root.StopTimer(timer);
+    EXPECT_FALSE(root.HasPendingWork());
+    root.SetWorkHandler(nullptr);
+    cairo_surface_destroy(target);
+}
+
 TEST_F(RootWindowTest, ToolTipShowsAfterItsDelayAndAPressHidesIt) {
     EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_FALSE);  // no tooltip control yet
     RCPtr<LControl> created = factory->CreateControl(W("toolTip"), nullptr);

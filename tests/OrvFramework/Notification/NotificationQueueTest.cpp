@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "OrvFramework/Notification/NotificationTestSupport.h"
@@ -28,6 +29,36 @@ TEST(NotificationQueueTest, PostRules) {
     EXPECT_EQ(queue->Post(n.Get()), S_OK);
     EXPECT_EQ(queue->Post(n.Get()), E_INVALIDARG);
     EXPECT_EQ(queue->GetCount(), 1u);
+    queue->SetDistributor(nullptr);
+}
+
+// The event loop sleeps until told: every accepted post, from any thread, calls the hook; a refused
+// post does not, and a cleared hook is not called.
+TEST(NotificationQueueTest, PostHookHearsEveryAcceptedPost) {
+    static std::atomic<int> calls{0};
+    int context = 0;
+    static std::atomic<void*> seen{nullptr};
+    LNotificationQueue::SetPostHook([](void* c) { ++calls; seen = c; }, &context);
+    auto queue = MakeRC<LNotificationQueue>();
+    auto d = MakeRC<LNotificationDistributor>();
+    auto n = LNotification::Create(u"NID_VALUE_CHANGE");
+    EXPECT_EQ(queue->Post(n.Get()), E_FAIL);  // no distributor
+    EXPECT_EQ(calls, 0);
+    queue->SetDistributor(d.Get());
+    EXPECT_EQ(queue->Post(n.Get()), S_OK);
+    EXPECT_EQ(queue->Post(n.Get()), E_INVALIDARG);  // already queued
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(seen.load(), &context);
+    std::thread worker([&] {
+        for (int i = 0; i < 50; ++i) queue->Post(LNotification::Create(u"NID_VALUE_CHANGE").Get());
+    });
+    worker.join();
+    EXPECT_EQ(calls, 51);
+    LNotificationQueue::SetPostHook(nullptr, nullptr);
+    queue->ProcessQueue(false);
+    EXPECT_EQ(queue->Post(n.Get()), S_OK);
+    EXPECT_EQ(calls, 51);
+    queue->Discard();
     queue->SetDistributor(nullptr);
 }
 
