@@ -2,6 +2,10 @@
 
 #include <hidapi/hidapi.h>
 
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -99,7 +103,17 @@ std::unique_ptr<IHidDevice> HidApiPlatform::Open(const std::string& path) {
     if (!Initialize()) return nullptr;
     std::string node = path.substr(0, path.rfind(PathSeparator));
     hid_device* device = hid_open_path(node.c_str());
-    if (!device) return nullptr;
+    if (!device) {
+        // The usual reason on Linux: the device node belongs to root. Say so once, with the cure,
+        // instead of leaving the user with "device not found" alone.
+        static std::atomic<bool> told{false};
+        if (::access(node.c_str(), R_OK | W_OK) != 0 && errno == EACCES && !told.exchange(true))
+            std::fprintf(stderr,
+                         "varnet-updater: no permission to open %s; install the package's udev rule "
+                         "(70-varnet.rules), then unplug and replug the device\n",
+                         node.c_str());
+        return nullptr;
+    }
     return std::make_unique<HidApiDevice>(device);
 }
 
