@@ -3,17 +3,17 @@
 // transport and bootloader protocol run a discovery, a mode switch and a short upload against it.
 // Whatever it answers, no command may read or write outside its buffers, every wait must end, and
 // a row reported programmed and verified must lie in the range the device itself gave.
-#include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
-#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
-#include "OrvFramework/Platform/Clock.h"
-#include "OrvFramework/Platform/HidPlatform.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
+#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "OrvFramework/Platform/Clock.h"
+#include "OrvFramework/Platform/HidPlatform.h"
 
 namespace {
 
@@ -115,8 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!transport.DetectDevice()) return 0;
     int major = 0, minor = 0, sub = 0;
     if (!transport.IsInBootloader()) {
+        // Packed decimal digits: each of the four nibbles may still hold up to 15.
         if (Orv::Succeeded(transport.ReadDeviceVersion(major, minor, sub)) &&
-            (major < 0 || major > 159 || minor < 0 || minor > 15 || sub < 0 || sub > 15))
+            (major < 0 || major > 165 || minor < 0 || minor > 15 || sub < 0 || sub > 15))
             __builtin_trap();
         if (Orv::Failed(transport.EnterBootloaderMode())) return 0;
     }
@@ -124,7 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (clock.NowMs() > 60000) __builtin_trap();
 
     Varnet::LBootloaderProtocol protocol(transport);
-    protocol.SetChecksumKind((input.Byte() & 1) ? Varnet::ChecksumKind::Crc16 : Varnet::ChecksumKind::Summing);
+    protocol.SetChecksumKind((input.Byte() & 1) ? Varnet::ChecksumKind::Crc16
+                                                : Varnet::ChecksumKind::Summing);
     std::uint32_t bootloaderVersion = 0;
     const std::uint32_t siliconId = input.U32();
     (void)protocol.EnterBootloader(siliconId, input.Byte(), bootloaderVersion);
@@ -138,8 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t length = input.U16() % (sizeof row + 1);
         std::memset(row, 0xA5, length);
         if (Orv::Failed(protocol.ProgramFlashRow(arrayId, rowNumber, row, length))) continue;
-        if (Orv::Failed(protocol.VerifyRow(arrayId, rowNumber, input.Byte())))
-            continue;
+        if (Orv::Failed(protocol.VerifyRow(arrayId, rowNumber, input.Byte()))) continue;
         // Programmed and verified: the device's own range must have admitted the row.
         if (arrayId >= Varnet::FlashArrayCount) __builtin_trap();
         const Varnet::FlashRowRange& range = protocol.GetFlashRowRanges()[arrayId];

@@ -2,7 +2,7 @@
 // real line reader (with the upload's line buffer) handing the first line to the header parser and
 // every further line to the row parser. The reader works on files, so the input is written to this
 // process's temporary file first.
-#include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -11,18 +11,19 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
+#include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("image_lines_fuzz_" + std::to_string(::getpid()) + ".cyacd"))
-            .string();
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("image_lines_fuzz_" + std::to_string(::getpid()) + ".cyacd"))
+                                        .string();
     {
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     const double lineFeeds = Varnet::CountImageLines(path);
-    if (lineFeeds != static_cast<double>(std::count(data, data + size, std::uint8_t{'\n'}))) __builtin_trap();
+    if (lineFeeds != static_cast<double>(std::count(data, data + size, std::uint8_t{'\n'})))
+        __builtin_trap();
 
     Varnet::LImageFile image;
     if (Orv::Failed(image.Open(path))) __builtin_trap();
@@ -41,8 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     // A readable file always ends in "no more lines", and every line feed ended one read.
-    if (result != Varnet::ImageLineResult::NoMoreLines || static_cast<double>(reads) < lineFeeds) __builtin_trap();
-    if (image.ReadImageLine(length, buffer) != Varnet::ImageLineResult::NoMoreLines || length != 0) __builtin_trap();
+    if (result != Varnet::ImageLineResult::NoMoreLines || static_cast<double>(reads) < lineFeeds)
+        __builtin_trap();
+    if (image.ReadImageLine(length, buffer) != Varnet::ImageLineResult::NoMoreLines || length != 0)
+        __builtin_trap();
 
     std::uint8_t bytes[Varnet::MaxLineBytes];
     std::size_t count = 0;

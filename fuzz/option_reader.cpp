@@ -10,10 +10,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static constexpr std::u16string_view kNames[] = {
-        u"-FIRMWARE_UPDATE_VERSION=", u"-ALWAYS_UPDATE", u"-UPDATE_TIME_ESTIMATE=",
-        u"-ABSOLUTE_FIRMWARE_FILE_PATH=", u"-FIRMWARE_IMAGE_NAME=", u"-SILENT",
-        u"-SILENT_IF_UPDATE_NOT_NEEDED", u"-START_UPDATE_AUTOMATICALLY", u"-DEBUG_CONSOLE",
-        u"-DEVICE_VID=", u"-DEVICE_PID=", u"-DEVICE_BOOTLOADER_PID=",
+        u"-FIRMWARE_UPDATE_VERSION=",
+        u"-ALWAYS_UPDATE",
+        u"-UPDATE_TIME_ESTIMATE=",
+        u"-ABSOLUTE_FIRMWARE_FILE_PATH=",
+        u"-FIRMWARE_IMAGE_NAME=",
+        u"-SILENT",
+        u"-SILENT_IF_UPDATE_NOT_NEEDED",
+        u"-START_UPDATE_AUTOMATICALLY",
+        u"-DEBUG_CONSOLE",
+        u"-DEVICE_VID=",
+        u"-DEVICE_PID=",
+        u"-DEVICE_BOOTLOADER_PID=",
     };
     const Orv::String line = Orv::W(std::string_view(reinterpret_cast<const char*>(data), size));
     for (std::u16string_view name : kNames) {
@@ -31,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A path without quotes of its own, blanks or not, is read back whole from the rebuilt line (an
     // empty one is followed by a blank, which reads as "not given").
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (!text.empty() && text.find('"') == std::string_view::npos && text.find('\0') == std::string_view::npos) {
+    if (!text.empty() && text.find('"') == std::string_view::npos &&
+        text.find('\0') == std::string_view::npos) {
         const std::string argument = "-ABSOLUTE_FIRMWARE_FILE_PATH=" + std::string(text);
         const char* argv[] = {"/usr/lib/varnet/varnet-updater", argument.c_str(), "-SILENT"};
         const Orv::String rebuilt = Orv::BuildCommandLine(3, argv);
