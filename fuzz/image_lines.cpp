@@ -1,37 +1,55 @@
-// Feeds arbitrary text to the image-line parsers the way the updater does: the first line as the
-// header, every further line as a row, with the updater's line buffer.
-#include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
+// Arbitrary bytes as a firmware image, read the way the upload reads it: the line counter, then the
+// real line reader (with the upload's line buffer) handing the first line to the header parser and
+// every further line to the row parser. The reader works on files, so the input is written to this
+// process's temporary file first.
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("image_lines_fuzz_" + std::to_string(::getpid()) + ".cyacd"))
+                                        .string();
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    const double lineFeeds = Varnet::CountImageLines(path);
+    if (lineFeeds != static_cast<double>(std::count(data, data + size, std::uint8_t{'\n'})))
+        __builtin_trap();
+
+    Varnet::LImageFile image;
+    if (Orv::Failed(image.Open(path))) __builtin_trap();
     char buffer[Varnet::ImageLineBufferSize];
     Varnet::ImageHeader header;
     Varnet::ImageRow row;
-    std::size_t start = 0;
-    bool first = true;
-    while (start < size) {
-        // One read of at most 767 characters, up to and including a line feed.
-        std::size_t n = 0;
-        while (start + n < size && n < Varnet::ImageLineBufferSize - 1) {
-            if (data[start + n++] == '\n') break;
-        }
-        std::memcpy(buffer, data + start, n);
-        buffer[n] = '\0';
-        start += n;
-        while (n > 0 && (buffer[n - 1] == '\n' || buffer[n - 1] == '\r')) --n;
-        if (first) {
-            (void)Varnet::ParseHeaderLine(n, buffer, header);
-            first = false;
-        } else if (Orv::Succeeded(Varnet::ParseRowLine(n, buffer, row))) {
+    std::size_t length = 0, reads = 0;
+    Varnet::ImageLineResult result;
+    while ((result = image.ReadImageLine(length, buffer)) == Varnet::ImageLineResult::LineRead) {
+        if (length >= Varnet::ImageLineBufferSize) __builtin_trap();
+        if (reads++ == 0) {
+            (void)Varnet::ParseHeaderLine(length, buffer, header);
+        } else if (Orv::Succeeded(Varnet::ParseRowLine(length, buffer, row))) {
             if (row.dataLength > Varnet::MaxRowDataSize) __builtin_trap();
             (void)Varnet::ExpectedRowChecksum(row);
         }
     }
+    // A readable file always ends in "no more lines", and every line feed ended one read.
+    if (result != Varnet::ImageLineResult::NoMoreLines || static_cast<double>(reads) < lineFeeds)
+        __builtin_trap();
+    if (image.ReadImageLine(length, buffer) != Varnet::ImageLineResult::NoMoreLines || length != 0)
+        __builtin_trap();
+
     std::uint8_t bytes[Varnet::MaxLineBytes];
     std::size_t count = 0;
     (void)Varnet::HexToBytes(size, reinterpret_cast<const char*>(data), count, bytes, sizeof bytes);
+    if (count > sizeof bytes) __builtin_trap();
     return 0;
 }

@@ -1,12 +1,12 @@
 // libFuzzer target: any bytes as a skin document and as a string-table document. The reader must
 // neither crash nor leak, whatever the document holds.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "OrvFramework/ControlBase/ControlFactory.h"
 
@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     skins->FindControlDescriptor(Orv::W("mainControl"));
 
     // String mode goes through the loader, which reads files: one per process is enough.
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("skin_reader_fuzz_" + std::to_string(::getpid()) + ".xml")).string();
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("skin_reader_fuzz_" + std::to_string(::getpid()) + ".xml"))
+                                        .string();
     {
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(bytes, static_cast<std::streamsize>(size));

@@ -93,7 +93,8 @@ private:
     int m_handle = -1;  // the key directory's descriptor
     int m_root;
     String m_subKey;
-    bool m_use64BitView;
+    // Chooses the registry view on Windows; the file-backed store has only one.
+    [[maybe_unused]] bool m_use64BitView;
     mutable std::recursive_mutex m_lock;
     int m_useCount = 0;
 };

@@ -102,13 +102,12 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             ++i;
             continue;
         }
-        if (i + static_cast<std::size_t>(extra) >= text.size()) {
-            // A sequence cut off by the end of the text.
-            AppendUtf16(out, kReplacement);
-            break;
-        }
-        bool valid = true;
+        bool valid = true, cutOff = false;
         for (int k = 1; k <= extra; ++k) {
+            if (i + static_cast<std::size_t>(k) >= text.size()) {
+                cutOff = true;
+                break;
+            }
             const unsigned char c = static_cast<unsigned char>(text[i + k]);
             if ((c & 0xC0) != 0x80) {
                 valid = false;
@@ -116,7 +115,15 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             }
             cp = (cp << 6) | (c & 0x3F);
         }
-        if (!valid) {
+        if (cutOff) {
+            // A sequence cut off by the end of the text.
+            AppendUtf16(out, kReplacement);
+            break;
+        }
+        // An overlong form is refused like any malformed sequence: decoding C0 A0 as a blank or
+        // C0 A2 as a quote would let a text smuggle separators past whoever checked its bytes.
+        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || cp < kSmallest[extra]) {
             AppendUtf16(out, kReplacement);
             ++i;
             continue;

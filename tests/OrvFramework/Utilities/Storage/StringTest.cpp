@@ -32,6 +32,20 @@ TEST(StringConversion, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("ab\xE2\x82"), u"ab\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xF0"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16(""), u"");
+    // A started sequence interrupted just before the end keeps the character that interrupts it.
+    EXPECT_EQ(Utf8ToUtf16("\xE2" "A"), u"\uFFFDA");
+    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F" "A"), u"\uFFFD\uFFFDA");
+}
+
+TEST(StringConversion, OverlongFormsNeverBecomeTheirAsciiCharacters) {
+    // C0 A0 would be a blank, C0 A2 a quote, E0 80 AF and F0 80 80 AF a slash: each byte of
+    // such a form is malformed on its own, so none of them can split an option value or a path.
+    EXPECT_EQ(Utf8ToUtf16("a\xC0\xA0" "b"), u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xC1\xA2"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xF0\x80\x80\xAF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+    // The smallest well-formed value of each length still decodes.
+    EXPECT_EQ(Utf8ToUtf16("\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80"), u"\u0080\u0800\U00010000");
 }
 
 TEST(StringConversion, EveryByteSequenceConvertsWithoutFault) {
