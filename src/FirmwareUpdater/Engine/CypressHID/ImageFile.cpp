@@ -46,6 +46,8 @@ ORVRESULT ParseRowLine(std::size_t length, const char* text, ImageRow& row) {
     std::uint8_t bytes[MaxLineBytes];
     std::size_t count = 0;
     if (Orv::Failed(HexToBytes(length - 1, text + 1, count, bytes, sizeof bytes))) return E_FAIL;
+    // Array, row, length and checksum take six bytes; fewer cannot be a row.
+    if (count < 6) return E_FAIL;
     const std::size_t dataLength = bytes[3] * 256u + bytes[4];
     if (dataLength + 6 != count) return E_FAIL;
     row.arrayId = bytes[0];
