@@ -1,6 +1,8 @@
 #include "OrvFramework/Platform/HostApp.h"
 
 #include <cstdio>
+#include <mutex>
+#include <unordered_set>
 
 #include "OrvFramework/Platform/KeyCodes.h"
 
@@ -56,11 +58,31 @@ int MouseButtonFromSdl(std::uint8_t sdlButton) {
     }
 }
 
+namespace {
+
+// SDL's timer thread may be inside a timer's callback while the timer is removed, and a timer
+// event may still sit in SDL's queue when its host is gone. Timer states are therefore only
+// touched after checking, under this lock, that they are still alive.
+std::mutex& TimerLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::unordered_set<const void*>& LiveTimers() {
+    static std::unordered_set<const void*> live;
+    return live;
+}
+
+}  // namespace
+
 HostApp::HostApp() {
     if (!s_current) s_current = this;
 }
 
 HostApp::~HostApp() {
+    {
+        std::lock_guard guard(TimerLock());
+        for (auto& timer : m_timers) LiveTimers().erase(timer.get());
+    }
     for (auto& timer : m_timers) {
         if (timer->sdlTimer) SDL_RemoveTimer(timer->sdlTimer);
     }
@@ -196,6 +218,8 @@ bool HostApp::IsWindowRegistered(std::uint32_t sdlWindowId) const {
 }
 
 std::uint32_t HostApp::TimerCallback(std::uint32_t interval, void* param) {
+    std::lock_guard guard(TimerLock());
+    if (LiveTimers().count(param) == 0) return 0;
     auto* timer = static_cast<TimerState*>(param);
     if (timer->stopped.load()) return 0;
     if (!timer->pending.exchange(true)) {
@@ -218,8 +242,16 @@ bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint
     timer->app = this;
     timer->windowId = sdlWindowId;
     timer->timerId = timerId;
+    {
+        std::lock_guard guard(TimerLock());
+        LiveTimers().insert(timer.get());
+    }
     timer->sdlTimer = SDL_AddTimer(periodMs, &HostApp::TimerCallback, timer.get());
-    if (!timer->sdlTimer) return false;
+    if (!timer->sdlTimer) {
+        std::lock_guard guard(TimerLock());
+        LiveTimers().erase(timer.get());
+        return false;
+    }
     m_timers.push_back(std::move(timer));
     return true;
 }
@@ -245,10 +277,20 @@ void HostApp::DispatchUserEvent(const SDL_UserEvent& event) {
         RunPostedFunctions();
         break;
     case kUserTimer: {
-        auto* timer = static_cast<TimerState*>(event.data1);
-        timer->pending = false;
-        if (timer->stopped) break;
-        if (IHostWindowEvents* window = FindWindow(timer->windowId)) window->OnHostTimer(timer->timerId);
+        std::uint32_t windowId = 0;
+        int timerId = 0;
+        {
+            std::lock_guard guard(TimerLock());
+            // A tick of a host that is gone (or of another host's timer) is dropped.
+            if (LiveTimers().count(event.data1) == 0) break;
+            auto* timer = static_cast<TimerState*>(event.data1);
+            if (timer->app != this) break;
+            timer->pending = false;
+            if (timer->stopped) break;
+            windowId = timer->windowId;
+            timerId = timer->timerId;
+        }
+        if (IHostWindowEvents* window = FindWindow(windowId)) window->OnHostTimer(timerId);
         break;
     }
     default:
