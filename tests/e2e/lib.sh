@@ -104,6 +104,19 @@ e2e_region_diff() {
   compare -metric AE "$work/region-a.png" "$work/region-b.png" null: 2>&1 | cut -d' ' -f1
 }
 
+# e2e_progress_fill SHOT: how many pixels of the progress bar's middle row are filled (orange).
+e2e_progress_fill() {
+  convert "$1" -crop 420x1+6+266 +repage txt:- 2>/dev/null |
+    grep -cE 'srgb\((1[89][0-9]|2[0-5][0-9]),(1[1-7][0-9]),([0-6]?[0-9])\)'
+}
+
+# e2e_wait_commands N TENTHS: waits until the device has received at least N output reports.
+e2e_wait_commands() {
+  local n=$1
+  _e2e_commands_reached() { [ "$(grep -c '^OUT' "$work/transcript.txt" 2>/dev/null)" -ge "$n" ]; }
+  e2e_wait "$2" _e2e_commands_reached || fail "fewer than $n reports reached the device in time"
+}
+
 # The message sits between the device picture and the buttons.
 E2E_MESSAGE_AREA=432x90+0+168
 # The Next button; pages other than the welcome page do not show it.

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # update_through_window.sh EXE SHOTDIR IMAGE
 # Runs the updater against the simulated Varnet on a private X display, checks the welcome page,
-# clicks Next, waits for the upload to finish, clicks Exit and checks what the device holds.
+# clicks Next, watches the progress bar fill, waits for the upload to finish, clicks Exit and checks
+# what the device holds.
 set -u
 exe=$1 image=$3
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$2"
 
-e2e_start "$exe"
+# A device slow enough (a few seconds for the image) that the progress page can be watched.
+VARNET_SIM_LATENCY_MS=4 e2e_start "$exe"
 e2e_window 100
 sleep 0.5
 e2e_shot welcome
@@ -17,6 +19,15 @@ corner=$(e2e_pixel "$shots/welcome.png" 2 2)
 case "$corner" in *48,48,48*|*303030*) ;; *) fail "unexpected background colour $corner";; esac
 
 e2e_click_next
+e2e_wait_commands 120 300
+e2e_shot progress-early
+e2e_wait_commands 330 300
+e2e_shot progress-late
+early=$(e2e_progress_fill "$shots/progress-early.png")
+late=$(e2e_progress_fill "$shots/progress-late.png")
+[ "$early" -gt 0 ] || fail "no progress bar fill on the upload page"
+[ "$late" -gt "$early" ] || fail "the progress bar did not fill further ($early then $late pixels)"
+e2e_expect_no_next "$shots/progress-late.png" "$shots/welcome.png"
 e2e_wait_upload 600
 e2e_wait_exit_button 100
 e2e_shot success
@@ -26,4 +37,4 @@ e2e_expect_no_next "$shots/success.png" "$shots/welcome.png"
 e2e_click_exit
 e2e_expect_exit 100
 e2e_expect_flash "$image"
-echo "PASS: $(wc -l < "$work/flash.txt") rows uploaded through the window; screenshots in $shots"
+echo "PASS: $(wc -l < "$work/flash.txt") rows uploaded through the window (bar $early then $late pixels); screenshots in $shots"
