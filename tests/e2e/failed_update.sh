@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_setup_with_reference "$exe" "$2"
 
 VARNET_SIM_FAULTS=unplug-after:20 e2e_start "$exe"
-e2e_window 100
+e2e_window 200
 sleep 0.5
 e2e_click_next
 e2e_wait_exit_button 600

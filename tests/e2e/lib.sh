@@ -141,7 +141,7 @@ e2e_expect_no_next() {
 e2e_welcome_reference() {
   VARNET_SIM_STATE=application VARNET_SIM_VERSION=1.0.1 VARNET_SIM_FAULTS= \
     e2e_start "$1"
-  e2e_window 100
+  e2e_window 200
   sleep 0.5
   e2e_shot welcome-reference
   e2e_click_exit

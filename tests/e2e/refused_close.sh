@@ -11,7 +11,7 @@ wm_close=${E2E_WM_CLOSE:?the wm_close helper is needed}
 
 # A slow device: the upload takes several seconds.
 VARNET_SIM_LATENCY_MS=10 e2e_start "$exe"
-e2e_window 100
+e2e_window 200
 sleep 0.5
 e2e_shot welcome-reference
 

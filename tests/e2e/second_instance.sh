@@ -9,7 +9,7 @@ e2e_setup "$2"
 
 e2e_start "$exe"
 first=$apid
-e2e_window 100
+e2e_window 200
 first_wid=$wid
 sleep 0.5
 

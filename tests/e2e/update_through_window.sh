@@ -10,7 +10,7 @@ e2e_setup "$2"
 
 # A device slow enough (a few seconds for the image) that the progress page can be watched.
 VARNET_SIM_LATENCY_MS=4 e2e_start "$exe"
-e2e_window 100
+e2e_window 200
 sleep 0.5
 e2e_shot welcome
 cp "$shots/welcome.png" "$shots/welcome-reference.png"
