@@ -12,15 +12,12 @@
 #include <string>
 
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
+#include "ScratchFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = (std::filesystem::temp_directory_path() /
-                                     ("image_lines_fuzz_" + std::to_string(::getpid()) + ".cyacd"))
-                                        .string();
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    static const ScratchFile scratch("image_lines_fuzz", ".cyacd");
+    const std::string& path = scratch.Path();
+    scratch.Write(std::string_view(reinterpret_cast<const char*>(data), size));
     const double lineFeeds = Varnet::CountImageLines(path);
     if (lineFeeds != static_cast<double>(std::count(data, data + size, std::uint8_t{'\n'})))
         __builtin_trap();

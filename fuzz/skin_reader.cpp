@@ -9,6 +9,7 @@
 #include <string>
 
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "ScratchFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -19,13 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     skins->FindControlDescriptor(Orv::W("mainControl"));
 
     // String mode goes through the loader, which reads files: one per process is enough.
-    static const std::string path = (std::filesystem::temp_directory_path() /
-                                     ("skin_reader_fuzz_" + std::to_string(::getpid()) + ".xml"))
-                                        .string();
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(bytes, static_cast<std::streamsize>(size));
-    }
+    static const ScratchFile scratch("skin_reader_fuzz", ".xml");
+    const std::string& path = scratch.Path();
+    scratch.Write(std::string_view(bytes, size));
     auto strings = Orv::MakeRC<Orv::LControlFactory>();
     const Orv::String file(Orv::Utf8ToUtf16(path));
     strings->LoadStringTables(file, file, static_cast<std::uint32_t>(data[0]) * 0x101u);

@@ -13,23 +13,13 @@
 #include <string_view>
 
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "ScratchFile.h"
 
 namespace {
 
 // The languages the fallback rules treat differently: exact, primary-language, Chinese variants.
 constexpr std::uint32_t kLanguages[] = {0x0009, 0x0409, 0x0407, 0x0411, 0x0404, 0x0C04,
                                         0x1404, 0x0804, 0x7C04, 0x0004, 0x040C, 0x0000};
-
-std::string TemporaryPath(const char* role) {
-    return (std::filesystem::temp_directory_path() /
-            ("string_tables_fuzz_" + std::to_string(::getpid()) + "_" + role + ".xml"))
-        .string();
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 void CheckTable(const Orv::ConstRCPtr<Orv::LStringTable>& table) {
     if (!table) return;
@@ -58,10 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         framework = rest.substr(at + kSeparator.size());
     }
 
-    static const std::string applicationPath = TemporaryPath("application");
-    static const std::string frameworkPath = TemporaryPath("framework");
-    WriteFile(applicationPath, application);
-    WriteFile(frameworkPath, framework);
+    static const ScratchFile applicationFile("string_tables_fuzz_application", ".xml");
+    static const ScratchFile frameworkFile("string_tables_fuzz_framework", ".xml");
+    const std::string& applicationPath = applicationFile.Path();
+    const std::string& frameworkPath = frameworkFile.Path();
+    applicationFile.Write(application);
+    frameworkFile.Write(framework);
 
     auto factory = Orv::MakeRC<Orv::LControlFactory>();
     const Orv::ORVRESULT result = factory->LoadStringTables(
