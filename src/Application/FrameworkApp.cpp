@@ -106,8 +106,10 @@ int MFCFrameworkApp<App>::Run() {
 
     application->OnCommandLineBeforeInit(commandLine);
     const ORVRESULT result = application->InitializeApplication();
-    if (IsQuietExitCode(result)) CloseSplash();
-    if (!IsQuietExitCode(result)) {
+    if (IsQuietExitCode(result)) {
+        // Done (or nothing to do) without a window: end without a word.
+        CloseSplash();
+    } else {
         if (Failed(result)) {
             CloseSplash();
             application->Shutdown();
