@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # refused_close.sh EXE SHOTDIR IMAGE
-# A close request from the window manager (WM_DELETE_WINDOW) or an interrupt signal while the upload
+# A close request from the window manager (WM_DELETE_WINDOW) or a terminate signal while the upload
 # runs is refused: the program keeps running and finishes the upload. On the success page the same
 # close request ends it.
 set -u
@@ -22,10 +22,10 @@ before=$(grep -c '^OUT' "$work/transcript.txt")
 e2e_close
 sleep 1
 e2e_running || fail "the close request ended the program during the upload"
-# An interrupt (Ctrl+C in the terminal that started it) is an exit request too, refused alike.
-kill -INT "$apid"
+# A terminate signal (or Ctrl+C's interrupt in a terminal) is an exit request too, refused alike.
+kill -TERM "$apid"
 sleep 0.5
-e2e_running || fail "an interrupt ended the program during the upload"
+e2e_running || fail "a terminate signal ended the program during the upload"
 [ -s "$work/flash.txt" ] && fail "the upload ended before the close request was checked; make it slower"
 after=$(grep -c '^OUT' "$work/transcript.txt")
 [ "$after" -gt "$before" ] || fail "the upload stopped after the close request ($before commands)"
