@@ -149,7 +149,7 @@ private:
         std::vector<std::string> environment;
         for (char** e = environ; *e; ++e) environment.emplace_back(*e);
         m_pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                       "-nolisten", "tcp"},
+                       "-nolisten", "tcp", "-noreset"},
                       environment, -1, fds[1]);
         close(fds[1]);
         std::string number;

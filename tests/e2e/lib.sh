@@ -37,7 +37,9 @@ e2e_setup() {
   work=$(mktemp -d)
   trap e2e_cleanup EXIT
   exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & xpid=$!
+  # -noreset: by default the server resets whenever its last client leaves, and a program that
+  # connects just then (after the previous run or an xdotool call) loses its window.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 & xpid=$!
   exec 3>&-
   e2e_wait 100 test -s "$work/display" || fail "Xvfb did not start"
   export DISPLAY=:$(head -n1 "$work/display")
@@ -63,12 +65,27 @@ e2e_windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
 
 _e2e_has_window() {
   wid=$(e2e_windows_of "$apid" | head -n1)
-  [ -n "$wid" ]
+  [ -n "$wid" ] && return 0
+  e2e_running || { wait "$apid"; fail "the program ended with status $? before showing a window"; }
+  return 1
 }
 
 # e2e_window TENTHS: waits for the program's window; sets wid, X, Y, WIDTH, HEIGHT.
 e2e_window() {
-  e2e_wait "$1" _e2e_has_window || fail "no window within $(( $1 / 10 )) s"
+  if ! e2e_wait "$1" _e2e_has_window; then
+    # Say what the program was doing, for a failure that does not repeat.
+    local w
+    echo "display $DISPLAY; the program's: $(tr '\0' '\n' < "/proc/$apid/environ" 2>/dev/null | grep '^DISPLAY=')" >&2
+    echo "root children: $(xwininfo -root -children 2>/dev/null | grep -cE '^ +0x')" >&2
+    xwininfo -root -children 2>/dev/null | grep -E '^ +0x' | head -5 >&2
+    for w in $(xdotool search --name '' 2>/dev/null); do
+      echo "window $w: $(xwininfo -id "$w" 2>/dev/null | grep -E 'Map State|geometry' | tr -s ' \n' ' ')" \
+           "$(xprop -id "$w" _NET_WM_PID WM_NAME 2>/dev/null | tr '\n' ' ')" >&2
+    done
+    command -v gdb >/dev/null && timeout 20 gdb -p "$apid" -batch -ex 'thread apply all bt 12' 2>/dev/null |
+      grep -E '^(Thread|#)' >&2
+    fail "no window within $(( $1 / 10 )) s"
+  fi
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   [ "$WIDTH" = 432 ] && [ "$HEIGHT" = 295 ] || fail "window is ${WIDTH}x${HEIGHT}, not 432x295"
 }
