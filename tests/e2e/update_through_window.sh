@@ -8,8 +8,8 @@ exe=$1 image=$3
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$2"
 
-# A device slow enough (a few seconds for the image) that the progress page can be watched.
-VARNET_SIM_LATENCY_MS=4 e2e_start "$exe"
+# A device slow enough (six seconds or so for the image, so that a loaded machine still takes its second picture before the end) that the progress page can be watched.
+VARNET_SIM_LATENCY_MS=8 e2e_start "$exe"
 e2e_window 200
 sleep 0.5
 e2e_shot welcome
@@ -19,9 +19,9 @@ corner=$(e2e_pixel "$shots/welcome.png" 2 2)
 case "$corner" in *48,48,48*|*303030*) ;; *) fail "unexpected background colour $corner";; esac
 
 e2e_click_next
-e2e_wait_commands 120 300
+e2e_wait_commands 100 300
 e2e_shot progress-early
-e2e_wait_commands 330 300
+e2e_wait_commands 220 300
 e2e_shot progress-late
 early=$(e2e_progress_fill "$shots/progress-early.png")
 late=$(e2e_progress_fill "$shots/progress-late.png")
