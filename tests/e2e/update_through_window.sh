@@ -8,7 +8,8 @@ exe=$1 image=$3
 source "$(dirname "$0")/lib.sh"
 e2e_setup "$2"
 
-# A device slow enough (six seconds or so for the image, so that a loaded machine still takes its second picture before the end) that the progress page can be watched.
+# A device slow enough (six seconds or so for the image) that the progress page can be watched,
+# and a loaded machine still takes its second picture before the upload ends.
 VARNET_SIM_LATENCY_MS=8 e2e_start "$exe"
 e2e_window 200
 sleep 0.5
