@@ -4,12 +4,19 @@
 #include <string>
 
 #include "Application/FrameworkApp.h"
+#include "Application/InformationOptions.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/Platform/Folders.h"
 
 int main(int argc, char** argv) {
     using namespace Orv;
+    // Answered before anything else: no lock, no device, no window.
+    if (const InformationRequest request = FindInformationRequest(argc, argv);
+        request != InformationRequest::None) {
+        std::fputs(InformationText(request).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     Platform::IClock& clock = Platform::GetRealClock();
     std::unique_ptr<Platform::IHidPlatform> platform;
     std::string error;
