@@ -254,6 +254,8 @@ void LControl::SetRect(const LRect& rect) {
                         ClampCoordinate(rect.height)};
     if (clamped == m_rect) return;
     const LRect previous = m_rect;
+    // The area it leaves must be painted again too, or a moving control leaves a trail.
+    if (m_parent != nullptr && m_layout.visible) m_parent->Redraw();
     m_rect = clamped;
     OnRectChanged(previous);
     Redraw();

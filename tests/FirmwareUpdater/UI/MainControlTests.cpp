@@ -317,6 +317,7 @@ protected:
         RCPtr<LControl> created = root.CreateContent(*factory, W("mainControl"));
         main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(created.Get()));
         ASSERT_TRUE(main);
+        root.Refresh();  // the labels measure their texts now that there is a window
         bar = dynamic_cast<LProgressBar*>(Child("progressBar"));
         ASSERT_NE(bar, nullptr);
     }
