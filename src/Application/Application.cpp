@@ -114,7 +114,11 @@ ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender,
                                             LNotification* notification) {
     if (notification && notification->GetID() == InternNotificationID(u"NID_APP_EXIT_REQ")) {
         // An exit while the device is being programmed would leave it half-written: refuse it.
-        if (!CanExit()) return S_OK;
+        if (!CanExit()) {
+            // The window says why nothing happened.
+            if (RCPtr<LNotification> refused = LNotification::Create(NID_APP_EXIT_REFUSED)) m_center->Post(refused.Get());
+            return S_OK;
+        }
         LFrameworkApp::ReceiveNotification(sender, notification);
         if (m_onExit) m_onExit();
         return S_OK;

@@ -30,6 +30,9 @@ e2e_running || fail "a terminate signal ended the program during the upload"
 after=$(grep -c '^OUT' "$work/transcript.txt")
 [ "$after" -gt "$before" ] || fail "the upload stopped after the close request ($before commands)"
 e2e_shot close-refused
+# The refusal is answered on the window: a notice dims it (the corner is no longer the background).
+corner=$(e2e_pixel "$shots/close-refused.png" 2 2)
+case "$corner" in *48,48,48*|*303030*) fail "the refused close is not answered on the window (corner $corner)";; esac
 e2e_expect_no_next "$shots/close-refused.png" "$shots/welcome-reference.png"
 _e2e_exit_button_shown && fail "a page with Exit is shown while the upload runs"
 

@@ -34,6 +34,8 @@ enum : unsigned {
     kWaitingForArrival = 1u << 14,
     kWaitingForPrep = 1u << 15,
     kProgressBar = 1u << 16,
+    // Not a control: the progress bar shows work going on without a known share.
+    kActivity = 1u << 17,
 };
 
 }  // namespace
@@ -66,6 +68,7 @@ void LMainControl::Initialize() {
     add(&LMainControl::OnUpdateProgress, app, NID_FIRMWARE_UPDATE_PROGRESS, 39);
     add(&LMainControl::OnImageUploadComplete, app, NID_FIRMWARE_IMAGE_UPLOAD_COMPLETE, 40);
     add(&LMainControl::OnReadyToUpdate, app, NID_READY_TO_UPDATE, 41);
+    add(&LMainControl::OnExitRefused, app, NID_APP_EXIT_REFUSED, 42);
 
     m_buttonExit = FindRequired<LButton>("buttonExit", 44);
     add(&LMainControl::OnButtonClick, m_buttonExit.Get(), u"NID_LEFT_CLICK", 45);
@@ -143,11 +146,31 @@ void LMainControl::ShowPage(unsigned mask) {
         {m_progressBar.Get(), kProgressBar},
     };
     for (const auto& [control, bit] : controls) control->SetVisible((mask & bit) != 0);
+    m_progressBar->SetIndeterminate((mask & kActivity) != 0);
+    m_page = mask;
+    OnWindowChanged();
+}
+
+void LMainControl::OnWindowChanged() {
+    IControlHost* host = GetHost();
+    if (host == nullptr || m_page == 0) return;
+    // Pages without Exit belong to a running update, which refuses to close.
+    host->SetCloseAllowed((m_page & kButtonExit) != 0);
+    // The bar's animation runs on the timers of the window it is in now.
+    if (m_page & kActivity) {
+        m_progressBar->SetIndeterminate(false);
+        m_progressBar->SetIndeterminate(true);
+    }
+    // The welcome page waits for Next: Enter takes it without the pointer.
+    if ((m_page & kButtonNext) && m_buttonNext) m_buttonNext->TakeFocus();
 }
 
 void LMainControl::ShowWaitingForDeviceArrival() { ShowPage(kButtonExit | kWaitingForArrival | kRelaunchWin); }
-void LMainControl::ShowDeviceReady() { ShowPage(kButtonNext | kButtonExit | kDeviceReady | kRelaunchWin); }
-void LMainControl::ShowWaitingForDevicePrep() { ShowPage(kWaitingForPrep | kRelaunchWin); }
+void LMainControl::ShowDeviceReady() {
+    ShowPage(kButtonNext | kButtonExit | kDeviceReady | kRelaunchWin);
+}
+// The device may take many seconds to come back in its bootloader: the bar shows that work goes on.
+void LMainControl::ShowWaitingForDevicePrep() { ShowPage(kWaitingForPrep | kRelaunchWin | kProgressBar | kActivity); }
 void LMainControl::ShowDeviceNotFound() { ShowPage(kButtonExit | kDeviceNotFound | kRelaunchWin); }
 void LMainControl::ShowUpdateNotNeeded() { ShowPage(kButtonExit | kUpdateNotNeeded); }
 void LMainControl::ShowFirmwareFileMissingOrCorrupt() { ShowPage(kButtonExit | kFileMissingOrCorrupt | kRelaunchWin); }
@@ -165,7 +188,8 @@ void LMainControl::ShowPageForStatus(int state) {
         case DeviceNotFound: ShowDeviceNotFound(); break;
         case UpdateNotNeeded: ShowUpdateNotNeeded(); break;
         case FirmwareFileMissingOrCorrupt: ShowFirmwareFileMissingOrCorrupt(); break;
-        case UpdateInProcess: ShowUpdateInProcess(); break;
+        // Started automatically: nothing is known of the upload until its first progress.
+        case UpdateInProcess: ShowWaitingForDevicePrep(); break;
         case DriverIsTooOld: ShowDriverIsTooOld(); break;
         case NoCommandLineParams: ShowNoCommandLineParams(); break;
         case FirmwareUpdateFailed: ShowFirmwareUpdateFailed(); break;
@@ -217,6 +241,24 @@ ORVRESULT LMainControl::OnButtonClick(LNotificationDistributor* sender, LNotific
             if (exit) center->Post(exit.Get());
         }
     }
+    return S_OK;
+}
+
+ORVRESULT LMainControl::OnKeyDown(const LKeyParam* param) {
+    if (param == nullptr || param->m_key != kEscapeKey) return S_FALSE;
+    if (!m_buttonExit || !m_buttonExit->IsVisibleInTree() || !m_buttonExit->IsEnabledInTree()) return S_FALSE;
+    m_buttonExit->SimulateClick();
+    return S_OK;
+}
+
+ORVRESULT LMainControl::OnExitRefused(LNotificationDistributor*, LNotification*) {
+    String text;
+    LControlFactory* factory = GetFactory() ? GetFactory() : LControlFactory::GetCreatingFactory();
+    if (factory)
+        if (ConstRCPtr<LStringTable> table = factory->GetApplicationStringTable())
+            table->GetString(W("WAIT_UNTIL_UPDATE_FINISHED"), text);
+    if (text.empty()) text = W("Please wait until the update has finished.");
+    if (IControlHost* host = GetHost()) host->ShowNotice(text, kExitRefusedNoticeMs);
     return S_OK;
 }
 

@@ -33,6 +33,10 @@ public:
     using LControl::LControl;
 
     void Initialize() override;
+    // Escape acts as Exit wherever Exit is on show.
+    ORVRESULT OnKeyDown(const LKeyParam* param) override;
+    // Attached to a window: it learns the page's focus and whether it may close.
+    void OnWindowChanged() override;
     ORVRESULT ReceiveNotification(LNotificationDistributor* sender, LNotification* notification) override;
 
     void ShowPageForStatus(int state);
@@ -57,6 +61,7 @@ private:
     ORVRESULT OnImageUploadComplete(LNotificationDistributor* sender, LNotification* notification);
     ORVRESULT OnReadyToUpdate(LNotificationDistributor* sender, LNotification* notification);
     ORVRESULT OnButtonClick(LNotificationDistributor* sender, LNotification* notification);
+    ORVRESULT OnExitRefused(LNotificationDistributor* sender, LNotification* notification);
 
     template <class T>
     RCPtr<T> FindRequired(const char* name, int line);
@@ -83,7 +88,16 @@ private:
     RCPtr<LLabel> m_labelWaitingForDevicePrep;
     RCPtr<LProgressBar> m_progressBar;
     IMainControlProcessor* m_processor = nullptr;
+    unsigned m_page = 0;  // the visibility mask of the page on show; 0 before the first
 };
+
+// Posted to the application notification center when an exit request was refused because an
+// update is running; the main control answers it on the window.
+inline constexpr std::u16string_view NID_APP_EXIT_REFUSED = u"NID_APP_EXIT_REFUSED";
+// How long that answer stays on the window.
+inline constexpr std::uint32_t kExitRefusedNoticeMs = 4000;
+// The Escape key as the root window passes it.
+inline constexpr std::uint32_t kEscapeKey = 0x201B0000;
 
 // Registers LMainControl under "FirmwareUpdater.MainControl".
 ORVRESULT RegisterMainControlClass(LControlFactory& factory);

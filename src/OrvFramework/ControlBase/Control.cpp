@@ -254,6 +254,8 @@ void LControl::SetRect(const LRect& rect) {
                         ClampCoordinate(rect.height)};
     if (clamped == m_rect) return;
     const LRect previous = m_rect;
+    // The area it leaves must be painted again too, or a moving control leaves a trail.
+    if (m_parent != nullptr && m_layout.visible) m_parent->Redraw();
     m_rect = clamped;
     OnRectChanged(previous);
     Redraw();
@@ -352,18 +354,16 @@ ORVRESULT LControl::SetVisible(bool visible) {
     m_layout.visible = visible;
     if (m_parent != nullptr) m_parent->Redraw();
     Redraw();
+    if (!visible) GiveUpFocusInSubtree();
     UpdateConditionsInSubtree();
+    if (IControlHost* host = GetHost()) host->OnVisibilityChanged(this);
     return S_OK;
 }
 
 ORVRESULT LControl::SetEnabled(bool enabled) {
     if (m_layout.enabled == enabled) return S_FALSE;
     m_layout.enabled = enabled;
-    if (!enabled && m_hasFocus) {
-        // A disabled control gives the focus back.
-        m_hasFocus = false;
-        if (IControlHost* host = GetHost()) host->OnFocusLost(this);
-    }
+    if (!enabled) GiveUpFocusInSubtree();
     UpdateConditionsInSubtree();
     if (m_parent != nullptr) m_parent->RefreshDescendantHover();
     return S_OK;
@@ -376,6 +376,22 @@ ORVRESULT LControl::SetFocus(bool focus) {
     UpdateConditions();
     RefreshDescendantHover();
     return S_OK;
+}
+
+bool LControl::TakeFocus() {
+    IControlHost* host = GetHost();
+    return host != nullptr && host->RequestFocus(this);
+}
+
+void LControl::GiveUpFocusInSubtree() {
+    if (m_hasFocus) {
+        m_hasFocus = false;
+        UpdateConditions();
+        if (IControlHost* host = GetHost()) host->OnFocusLost(this);
+        if (m_parent != nullptr) m_parent->RefreshDescendantHover();
+    }
+    for (const auto& child : m_children)
+        if (child) child->GiveUpFocusInSubtree();
 }
 
 std::uint32_t LControl::ComputeConditions() const {
@@ -566,7 +582,11 @@ ORVRESULT LControl::OnButtonUp(const LMouseButtonParam* param) {
         default: OnRightButtonReleased(param); break;
     }
     Send(u"NID_MOUSE_UP", ConstRCPtr<LRefCountedObject>(param));
-    if (m_capture && param->m_modifiers == 0)
+    // The capture ends with the last button released on the control; keyboard keys held meanwhile
+    // (Shift, Control, Alt) do not keep it, or the next click would go to this control.
+    const bool buttonStillHeld = std::find(m_pressed.begin(), m_pressed.end(), true) != m_pressed.end() ||
+                                 std::find(m_dragging.begin(), m_dragging.end(), true) != m_dragging.end();
+    if (m_capture && !buttonStillHeld)
         EndCapture();
     else
         UpdateConditions();

@@ -13,6 +13,7 @@
 #include "OrvFramework/Notification/NotificationDistributor.h"
 #include "OrvFramework/Notification/NotificationHandler.h"
 #include "OrvFramework/Notification/NotificationParams.h"
+#include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Utilities/Graphics/Geometry.h"
 
 namespace Orv {
@@ -62,6 +63,16 @@ public:
     virtual LRect GetActiveWindowArea() const { return {}; }
     // Measures content for controls that size to their text; may be null.
     virtual ITextMeasurer* GetTextMeasurer() { return nullptr; }
+    // Gives control the keyboard focus of the window; false when it cannot take it.
+    virtual bool RequestFocus(LControl* /*control*/) { return false; }
+    // control was shown or hidden: what lies under the pointer may have changed.
+    virtual void OnVisibilityChanged(LControl* /*control*/) {}
+    // The clock of the window's timers; null for the real clock.
+    virtual Platform::IClock* GetClock() { return nullptr; }
+    // Shows text over the window for durationMs, then removes it; a new notice replaces the last.
+    virtual void ShowNotice(const String& /*text*/, std::uint32_t /*durationMs*/) {}
+    // Whether the window offers its close button (a running update refuses to close).
+    virtual void SetCloseAllowed(bool /*allowed*/) {}
 };
 
 // Input operations the root window calls with host input translated into parameter objects.
@@ -211,6 +222,8 @@ public:
     virtual ORVRESULT SetVisible(bool visible);
     virtual ORVRESULT SetEnabled(bool enabled);
     ORVRESULT SetFocus(bool focus);
+    // Asks the window for the keyboard focus; false when the control cannot take it.
+    bool TakeFocus();
     std::uint32_t GetConditions() const { return m_conditions; }
     const LConditionsParam& GetConditionsParam() const { return *m_conditionsParam; }
     // Recomputes the bits and announces a change (see the .cpp for the order).
@@ -271,6 +284,8 @@ protected:
 private:
     std::uint32_t ComputeConditions() const;
     void UpdateConditionsInSubtree();
+    // A hidden or disabled control keeps no focus: neither it nor a descendant can use keys.
+    void GiveUpFocusInSubtree();
     void RefreshDescendantHover();
     void RelayoutDependentsOf(const String& siblingName);
     void StopHoverTimer();

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/WindowCloseHint.h"
 #include "OrvFramework/Notification/NotificationCenter.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Platform/Cursors.h"
@@ -66,6 +67,9 @@ bool OSWindow::Create(const CreateParams& params, std::string* error) {
     if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(m_window)), &screen) == 0)
         m_root->SetScreenArea({double(screen.x), double(screen.y), double(screen.w), double(screen.h)});
     m_root->SetSize(params.width, params.height);
+    m_root->SetCloseAllowedHandler([this](bool allowed) {
+        if (m_window) Platform::SetWindowCloseOffered(m_window, allowed);
+    });
     if (Platform::HostApp* app = Platform::HostApp::Current()) {
         app->RegisterWindow(m_windowId, this);
         m_root->SetWorkHandler([this] { EnsureTicking(); });

@@ -213,9 +213,22 @@ void LRootWindow::SetHover(LControl* control, LPoint windowPoint, std::uint32_t 
     }
 }
 
+void LRootWindow::RefreshHover() {
+    if (!m_pointerInWindow || !m_inputEnabled || m_refreshingHover) return;
+    m_refreshingHover = true;
+    SetHover(HitTest(m_lastPointer), m_lastPointer, 0);
+    m_refreshingHover = false;
+}
+
+void LRootWindow::OnVisibilityChanged(LControl* control) {
+    if (control == nullptr || !IsInTree(control)) return;
+    RefreshHover();
+}
+
 void LRootWindow::OnPointerMove(LPoint point, std::uint32_t modifiers) {
     if (!m_inputEnabled) return;
     m_lastPointer = point;
+    m_pointerInWindow = true;
     LPoint local;
     LControl* under = HitTest(point, &local);
     SetHover(under, point, modifiers);
@@ -233,6 +246,7 @@ void LRootWindow::OnPointerLeaveWindow() {
     if (!m_inputEnabled) return;
     // While a control holds the capture it keeps following the pointer outside the window.
     if (m_capture != nullptr && IsInTree(m_capture)) return;
+    m_pointerInWindow = false;
     SetHover(nullptr, m_lastPointer, 0);
 }
 
@@ -240,7 +254,8 @@ void LRootWindow::OnButtonDown(std::int32_t button, LPoint point, std::uint32_t 
     if (!m_inputEnabled) return;
     const int slot = ButtonSlot(button);
     if (slot < 0) return;
-    if (point.x != m_lastPointer.x || point.y != m_lastPointer.y) OnPointerMove(point, modifiers);
+    if (point.x != m_lastPointer.x || point.y != m_lastPointer.y || !m_pointerInWindow) OnPointerMove(point, modifiers);
+    else SetHover(HitTest(point), point, modifiers);  // the tree may have changed under a still pointer
     if (m_capture != nullptr && !IsInTree(m_capture)) m_capture = nullptr;
     // A press hides the tooltip that is showing.
     if (m_toolTipOwner != nullptr) ShowToolTip(m_toolTipOwner, String());
@@ -336,12 +351,17 @@ bool LRootWindow::OnKeyDown(std::uint32_t key, std::uint32_t modifiers) {
     if (key == kFrameworkKeyTab && (m_focus == nullptr || !m_focus->WantsTab()))
         return MoveFocus((modifiers & kModifierFlagShift) != 0);
     const RCPtr<LKeyParam> param = MakeRC<LKeyParam>(key, modifiers);
-    return target->OnKeyDown(param.Get()) != S_FALSE;
+    for (LControl* c = target; c != nullptr; c = c->GetParent())
+        if (c->OnKeyDown(param.Get()) != S_FALSE) return true;
+    return false;
 }
 
 LControl* LRootWindow::GetKeyTarget() {
     if (!m_inputEnabled || !m_content) return nullptr;
     if (m_focus != nullptr && !IsInTree(m_focus)) m_focus = nullptr;
+    // A key must never reach a control the user cannot see or use (a hidden Next button would
+    // start its work again).
+    if (m_focus != nullptr && (!m_focus->IsVisibleInTree() || !m_focus->IsEnabledInTree())) SetFocusedControl(nullptr);
     return m_focus != nullptr ? m_focus : m_content.Get();
 }
 
@@ -384,6 +404,7 @@ void LRootWindow::StopTimer(std::uint32_t timerId) {
 
 std::size_t LRootWindow::ProcessTimers() {
     const std::int64_t now = m_clock.NowMs();
+    if (!m_noticeText.empty() && now >= m_noticeEndMs) ShowNotice(String(), 0);
     // A snapshot: handlers start and stop timers while we go.
     std::vector<std::uint32_t> due;
     for (const Timer& t : m_timers)
@@ -436,6 +457,20 @@ void LRootWindow::SetBusyText(const String& text) {
     InvalidateAll();
 }
 
+void LRootWindow::ShowNotice(const String& text, std::uint32_t durationMs) {
+    m_noticeEndMs = m_clock.NowMs() + durationMs;
+    if (text == m_noticeText) return;
+    m_noticeText = text;
+    InvalidateAll();
+    if (m_workHandler) m_workHandler();
+}
+
+void LRootWindow::SetCloseAllowed(bool allowed) {
+    if (allowed == m_closeAllowed) return;
+    m_closeAllowed = allowed;
+    if (m_closeAllowedHandler) m_closeAllowedHandler(allowed);
+}
+
 void LRootWindow::InvalidateRect(const LRect& rect) {
     const LRect clipped = rect.Intersect({0.0, 0.0, m_size.width, m_size.height});
     if (clipped.IsEmpty()) return;
@@ -463,11 +498,15 @@ void LRootWindow::Paint(LRenderer& renderer, void* target, const LRegion& region
             renderer.FillRect(rect, LColor{0.0f, 0.0f, 0.0f, 1.0f});
             if (m_content) m_painter.Paint(renderer, *m_content, LRegion({rect}));
             if (m_toolTip) m_painter.Paint(renderer, *m_toolTip, LRegion({rect}));
-            if (!m_busyText.empty()) {
+            // The busy text wins over a notice; either dims the window under it.
+            const String& overlay = !m_busyText.empty() ? m_busyText : m_noticeText;
+            if (!overlay.empty()) {
                 const LRect whole{0.0, 0.0, m_size.width, m_size.height};
                 renderer.FillRect(rect, LColor{0.0f, 0.0f, 0.0f, 0.6f});
-                renderer.DrawText(m_busyText, LFontDescription{String(), 12.0, -1},
-                                  LColor{1.0f, 1.0f, 1.0f, 1.0f}, whole, LTextFormat{true, 0.5, 0.5});
+                // Kept off the window's edges so that a long translation wraps inside it.
+                const LRect textArea{16.0, 0.0, std::max(0.0, m_size.width - 32.0), m_size.height};
+                renderer.DrawText(overlay, LFontDescription{String(), 12.0, -1}, LColor{1.0f, 1.0f, 1.0f, 1.0f},
+                                  m_busyText.empty() ? textArea : whole, LTextFormat{true, 0.5, 0.5});
             }
             renderer.PopState();
         }

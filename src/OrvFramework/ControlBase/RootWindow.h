@@ -61,6 +61,16 @@ public:
     void SetBusyText(const String& text);
     const String& GetBusyText() const { return m_busyText; }
 
+    // A notice (text over the dimmed window, like the busy text) that removes itself after
+    // durationMs on the window's clock. An empty text removes it at once.
+    void ShowNotice(const String& text, std::uint32_t durationMs) override;
+    const String& GetNoticeText() const { return m_noticeText; }
+
+    // Whether the window offers its close button; the host window follows through the handler.
+    void SetCloseAllowed(bool allowed) override;
+    bool IsCloseAllowed() const { return m_closeAllowed; }
+    void SetCloseAllowedHandler(std::function<void(bool)> handler) { m_closeAllowedHandler = std::move(handler); }
+
     // While false, every pointer, wheel and key input is ignored.
     void SetInputEnabled(bool enabled) { m_inputEnabled = enabled; }
     bool IsInputEnabled() const { return m_inputEnabled; }
@@ -88,7 +98,8 @@ public:
 
     // --- Keyboard and focus --------------------------------------------------------------------
     // Tab and Shift+Tab move the focus unless the focused control wants Tab; other keys go to the
-    // focused control (or the content). True when a control used the key.
+    // focused control (or the content) and up its parents until one uses it. A control that is
+    // hidden or disabled is never the target. True when a control used the key.
     bool OnKeyDown(std::uint32_t key, std::uint32_t modifiers);
     bool OnKeyUp(std::uint32_t key, std::uint32_t modifiers);
     bool OnCharacter(std::uint32_t character, std::uint32_t modifiers);
@@ -111,7 +122,7 @@ public:
     // Called when a timer starts or something is invalidated: the host ticks only while there is
     // work (timers or paint), so that an idle window costs nothing.
     void SetWorkHandler(std::function<void()> handler) { m_workHandler = std::move(handler); }
-    bool HasPendingWork() const { return !m_timers.empty() || NeedsPaint(); }
+    bool HasPendingWork() const { return !m_timers.empty() || NeedsPaint() || !m_noticeText.empty(); }
 
     // --- Painting ---------------------------------------------------------------------------------
     // Adds a rectangle (window coordinates) to the update region.
@@ -136,6 +147,9 @@ public:
     LRect GetScreenArea() const override { return m_screenArea; }
     LRect GetActiveWindowArea() const override { return {0.0, 0.0, m_size.width, m_size.height}; }
     ITextMeasurer* GetTextMeasurer() override { return m_measurer.get(); }
+    bool RequestFocus(LControl* control) override { return SetFocusedControl(control); }
+    void OnVisibilityChanged(LControl* control) override;
+    Platform::IClock* GetClock() override { return &m_clock; }
     // Shows text by the pointer for control (an empty text hides it); 1 without a tooltip control.
     ORVRESULT ShowToolTip(LControl* control, const String& text) override;
     void SetScreenArea(const LRect& area) { m_screenArea = area; }
@@ -150,6 +164,9 @@ private:
     LControl* HitTestControl(LControl& control, LPoint point, LPoint* local);
     bool HitsOwnLook(LControl& control, LPoint point);
     void SetHover(LControl* control, LPoint windowPoint, std::uint32_t modifiers);
+    // Finds the control under the last pointer position again: controls shown or hidden under a
+    // pointer that has not moved must know it is over them, or their first click is lost.
+    void RefreshHover();
     void CollectTabStops(LControl& control, std::vector<LControl*>& stops) const;
     bool IsInTree(const LControl* control) const;
     // The focused control, else the content; null while input is off or there is no content.
@@ -165,6 +182,12 @@ private:
     LRect m_screenArea{0.0, 0.0, 1920.0, 1080.0};
     bool m_inputEnabled = true;
     String m_busyText;
+    String m_noticeText;
+    std::int64_t m_noticeEndMs = 0;
+    bool m_closeAllowed = true;
+    std::function<void(bool)> m_closeAllowedHandler;
+    bool m_pointerInWindow = false;
+    bool m_refreshingHover = false;
     bool m_windowFocus = false;
 
     LControl* m_hover = nullptr;

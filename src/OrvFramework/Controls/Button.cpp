@@ -58,12 +58,14 @@ ORVRESULT LButton::OnBeforeLeftClick(const LMouseButtonParam*) {
 
 ORVRESULT LButton::OnKeyDown(const LKeyParam* param) {
     if (param == nullptr || param->m_key != kEnterKey) return S_FALSE;
+    // A button the user cannot see or use does not answer keys, whoever routed them here.
+    if (!IsVisibleInTree() || !IsEnabledInTree()) return S_FALSE;
     SimulateClick();
     return S_OK;
 }
 
 ORVRESULT LButton::OnSimulateClick(LNotificationDistributor*, LNotification*) {
-    if (IsEnabledInTree()) SimulateClick();
+    if (IsEnabledInTree() && IsVisibleInTree()) SimulateClick();
     return S_OK;
 }
 
@@ -94,7 +96,8 @@ void LButton::OnTick() {
     StopTicks();
     m_simulatedPressStart = 0.0;
     UpdateLook();
-    ClickNow();
+    // Hidden or disabled while the press showed (the page changed): the click is void.
+    if (IsVisibleInTree() && IsEnabledInTree()) ClickNow();
 }
 
 void LButton::ClickNow() {
@@ -109,7 +112,11 @@ void LButton::StopTicks() {
 }
 
 double LButton::NowSeconds() const {
-    return std::chrono::duration<double>(m_clock->Now()).count();
+    const Platform::IClock* clock = m_clock;
+    if (!m_clockSet)
+        if (IControlHost* host = const_cast<LButton*>(this)->GetHost())
+            if (Platform::IClock* windowClock = host->GetClock()) clock = windowClock;
+    return std::chrono::duration<double>(clock->Now()).count();
 }
 
 }  // namespace Orv

@@ -33,8 +33,11 @@ public:
     bool IsSimulatedPressShowing() const { return m_simulatedPress; }
     // Shows the pressed look for a moment, then clicks; a press already showing clicks at once.
     void SimulateClick();
-    // The running clock of the simulated press (the real clock unless set).
-    void SetClock(Platform::IClock* clock) { m_clock = clock ? clock : &Platform::GetRealClock(); }
+    // The running clock of the simulated press (the window's clock, or the real clock, unless set).
+    void SetClock(Platform::IClock* clock) {
+        m_clock = clock ? clock : &Platform::GetRealClock();
+        m_clockSet = clock != nullptr;
+    }
 
 protected:
     virtual void OnValueChanged() { UpdateLook(); }
@@ -57,6 +60,7 @@ private:
     bool m_simulatedPress = false;
     std::uint32_t m_tickTimer = 0;
     Platform::IClock* m_clock = &Platform::GetRealClock();
+    bool m_clockSet = false;
 };
 
 }  // namespace Orv

@@ -1,5 +1,6 @@
 #include "OrvFramework/Controls/ProgressBar.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -27,6 +28,7 @@ void LProgressBar::Initialize() {
     m_activeOverlay = FindChildAs<LPanel>(*this, "activeOverlay");
     m_timeRemainingLabel = FindChildAs<LLabel>(*this, "timeRemainingLabel");
     m_percentCompleteLabel = FindChildAs<LLabel>(*this, "percentCompleteLabel");
+    m_percentSignLabel = FindChildAs<LLabel>(*this, "labelPercentComplete");
 
     // The words of the current language; the English ones stay when a table lacks one.
     ConstRCPtr<LStringTable> table = GetFactory() ? GetFactory()->GetFrameworkStringTable() : nullptr;
@@ -60,6 +62,7 @@ ORVRESULT LProgressBar::ResetDisplay() {
 }
 
 void LProgressBar::DisplayValue(double fraction) {
+    if (m_indeterminate) SetIndeterminate(false);
     // A fraction that is not a number shows as nothing done rather than an undefined width.
     if (std::isnan(fraction)) fraction = 0.0;
     const double product = GetRect().width * fraction;
@@ -86,6 +89,7 @@ void LProgressBar::DisplayValue(double fraction) {
 }
 
 void LProgressBar::SetTimeRemaining(std::int32_t seconds) {
+    if (m_indeterminate) SetIndeterminate(false);
     if (!m_timeRemainingLabel) return;
     m_timeRemainingLabel->SetVisible(true);
     const std::int32_t s = seconds > 0 ? seconds : 0;
@@ -99,6 +103,69 @@ void LProgressBar::SetTimeRemaining(std::int32_t seconds) {
         text += Number(minutes) + W(" ") + (minutes == 1 ? m_minuteSingular : m_minutePlural) + W(" ");
     text += Number(secs) + W(" ") + (secs == 1 ? m_secondSingular : m_secondPlural) + W(" ") + m_remaining;
     m_timeRemainingLabel->SetText(text);
+}
+
+Platform::IClock& LProgressBar::Clock() {
+    IControlHost* host = GetHost();
+    Platform::IClock* clock = host ? host->GetClock() : nullptr;
+    return clock ? *clock : Platform::GetRealClock();
+}
+
+void LProgressBar::SetIndeterminate(bool indeterminate) {
+    if (indeterminate == m_indeterminate) return;
+    m_indeterminate = indeterminate;
+    LLabel* const numbers[] = {m_percentCompleteLabel.Get(), m_percentSignLabel.Get()};
+    if (indeterminate) {
+        if (m_activeOverlay) {
+            m_overlayLayout = m_activeOverlay->GetLayout();
+            m_overlayWasVisible = m_activeOverlay->IsVisibleFlag();
+        }
+        m_timeWasVisible = m_timeRemainingLabel && m_timeRemainingLabel->IsVisibleFlag();
+        if (m_timeRemainingLabel) m_timeRemainingLabel->SetVisible(false);
+        for (LLabel* label : numbers)
+            if (label) label->SetVisible(false);
+        m_indeterminateStartMs = Clock().NowMs();
+        if (IControlHost* host = GetHost()) m_animationTimer = host->StartTimer(this, kAnimationIntervalMs);
+        PlaceSlidingBlock();
+        return;
+    }
+    if (m_animationTimer != 0) {
+        if (IControlHost* host = GetHost()) host->StopTimer(m_animationTimer);
+        m_animationTimer = 0;
+    }
+    if (m_activeOverlay) {
+        m_activeOverlay->SetLayout(m_overlayLayout);
+        m_activeOverlay->SetVisible(m_overlayWasVisible);
+    }
+    if (m_timeRemainingLabel) m_timeRemainingLabel->SetVisible(m_timeWasVisible);
+    for (LLabel* label : numbers)
+        if (label) label->SetVisible(true);
+}
+
+void LProgressBar::OnTimer(std::uint32_t timerId) {
+    if (timerId != 0 && timerId == m_animationTimer) PlaceSlidingBlock();
+    else LControl::OnTimer(timerId);
+}
+
+void LProgressBar::PlaceSlidingBlock() {
+    if (!m_indeterminate || !m_activeOverlay) return;
+    // A fifth of the track, moving to the far end and back: a triangle wave over two sweeps.
+    const double left = m_overlayLayout.x.positionAbsolute;
+    const double track = std::max(0.0, GetRect().width - 2.0 * left);
+    const double block = std::round(track / 5.0);
+    const std::int64_t elapsed = std::max<std::int64_t>(0, Clock().NowMs() - m_indeterminateStartMs);
+    const double phase = static_cast<double>(elapsed % (2 * kSweepMs)) / static_cast<double>(kSweepMs);
+    const double along = phase <= 1.0 ? phase : 2.0 - phase;
+    LLayoutDescriptor layout = m_overlayLayout;
+    layout.x.positionReference = PositionReference::Client;
+    layout.x.positionRelative = 0.0f;
+    layout.x.placementAnchor = 0.0f;
+    layout.x.positionAbsolute = left + std::round((track - block) * along);
+    layout.x.sizeReference = SizeReference::Self;
+    layout.x.sizeRelative = 0.0f;
+    layout.x.sizeAbsolute = block;
+    m_activeOverlay->SetLayout(layout);
+    m_activeOverlay->SetVisible(block >= 1.0);
 }
 
 }  // namespace Orv

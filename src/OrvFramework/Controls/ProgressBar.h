@@ -23,6 +23,15 @@ public:
     virtual void DisplayValue(double fraction);
     // Writes the worded time left; negative seconds read as none left.
     void SetTimeRemaining(std::int32_t seconds);
+    // Indeterminate: work goes on but its share is not known. A block of the fill slides to and
+    // fro (one way in kSweepMs, on the window's clock) and the percentage and time texts are
+    // hidden; switching it off puts the fill back where the skin has it and shows the percentage
+    // again. A value displayed meanwhile ends it.
+    void SetIndeterminate(bool indeterminate);
+    bool IsIndeterminate() const { return m_indeterminate; }
+    static constexpr std::int64_t kSweepMs = 1200;
+    static constexpr std::uint32_t kAnimationIntervalMs = 40;
+    void OnTimer(std::uint32_t timerId) override;
 
     LPanel* GetActiveOverlay() const { return m_activeOverlay.Get(); }
     LLabel* GetTimeRemainingLabel() const { return m_timeRemainingLabel.Get(); }
@@ -32,10 +41,21 @@ protected:
     virtual void OnValueChanged();
 
 private:
+    void PlaceSlidingBlock();
+    Platform::IClock& Clock();
+
+    bool m_indeterminate = false;
+    std::uint32_t m_animationTimer = 0;
+    std::int64_t m_indeterminateStartMs = 0;
+    LLayoutDescriptor m_overlayLayout;  // the fill's own placement, while the block slides
+    bool m_overlayWasVisible = false;
+    bool m_timeWasVisible = false;
+
     // The children the bar writes to; a skin that lacks one leaves that part undisplayed.
     RCPtr<LPanel> m_activeOverlay;
     RCPtr<LLabel> m_timeRemainingLabel;
     RCPtr<LLabel> m_percentCompleteLabel;
+    RCPtr<LLabel> m_percentSignLabel;  // "%" beside the number; optional
     String m_hourSingular = W("Hour");
     String m_hourPlural = W("Hours");
     String m_minuteSingular = W("Minute");

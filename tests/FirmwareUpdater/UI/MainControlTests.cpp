@@ -18,6 +18,9 @@
 #include "OrvFramework/Controls/Panel.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Platform/Resources.h"
+#include "OrvFramework/ControlBase/RootWindow.h"
+#include "OrvFramework/Controls/Label.h"
+#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
 
 namespace Orv {
 namespace {
@@ -106,7 +109,8 @@ TEST_F(MainControlTest, EachStateShowsItsPage) {
         {UpdateNotNeeded, {"buttonExit", "labelUpdateNotNeeded"}},
         {FirmwareFileMissingOrCorrupt,
          {"buttonExit", "labelFirmwareFileMissingOrCorrupt", "labelRelaunchInstructionsWin"}},
-        {UpdateInProcess, {"labelUpdateInProcess", "progressBar"}},
+        // Started automatically: the switching page until the first progress.
+        {UpdateInProcess, {"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep", "progressBar"}},
         {DriverIsTooOld, {"buttonExit", "labelDriverIsTooOld"}},
         {NoCommandLineParams, {"buttonExit", "labelNoCommandLineParams"}},
         {FirmwareUpdateFailed, {"buttonExit", "labelFirmwareUpdateFailed", "labelRelaunchInstructionsWin"}},
@@ -146,7 +150,7 @@ TEST_F(MainControlTest, NextStartsTheUpdateAndProgressFillsTheBar) {
     Create();
     Child("buttonNext")->Send(u"NID_LEFT_CLICK");
     EXPECT_EQ(processor.startCount, 1);
-    EXPECT_EQ(Visible(), (Names{"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep"}));
+    EXPECT_EQ(Visible(), (Names{"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep", "progressBar"}));
 
     Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
     EXPECT_EQ(Visible(), (Names{"labelUpdateInProcess", "progressBar"}));
@@ -198,46 +202,6 @@ TEST_F(MainControlTest, ExitPostsTheExitRequestToTheApplication) {
     GetApplicationNotificationCenter()->ProcessQueue(false);
     EXPECT_EQ(listener.exits, 1);
     listener.ReleaseInternalReferences();
-}
-
-// Paints the window offscreen: the ready page shows the Next button, the progress page half a bar.
-TEST_F(MainControlTest, PagesPaintOffscreen) {
-    constexpr int kWidth = 432, kHeight = 295;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
-    RCPtr<LRenderer> renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, double(kWidth), double(kHeight)}, nullptr);
-    LFontTextMeasurer measurer(*renderer);
-    host.measurer = &measurer;
-    Create();
-    main->LayoutChildren();
-    auto paint = [&](const char* file) {
-        renderer->BeginPaint(surface);
-        PaintControlTree(*renderer, *main);
-        renderer->EndPaint(surface);
-        cairo_surface_flush(surface);
-        cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
-    };
-    auto pixel = [&](double x, double y) {
-        const unsigned char* data = cairo_image_surface_get_data(surface);
-        return *reinterpret_cast<const std::uint32_t*>(data + int(y) * cairo_image_surface_get_stride(surface) + int(x) * 4);
-    };
-    auto ink = [&](const LRect& r) {
-        int count = 0;
-        for (int y = int(r.y); y < int(r.Bottom()); ++y)
-            for (int x = int(r.x); x < int(r.Right()); ++x) count += pixel(x, y) != pixel(1, 1);
-        return count;
-    };
-    const LRect next = Child("buttonNext")->GetRect();
-    paint("mainControl_ready.png");
-    EXPECT_GT(ink(next), 100);
-
-    Child("buttonNext")->Send(u"NID_LEFT_CLICK");
-    Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
-    paint("mainControl_progress.png");
-    EXPECT_EQ(ink(next), 0);
-    const LRect bar = Child("progressBar")->GetRect();
-    // Filled and empty parts of the bar, away from the centred percentage.
-    EXPECT_NE(pixel(bar.x + 20, bar.y + 4), pixel(bar.x + bar.width - 20, bar.y + 4));
-    cairo_surface_destroy(surface);
 }
 
 // The shipped skin with one edit, loaded from a file beside the shipped string tables.
@@ -328,6 +292,253 @@ TEST_F(MainControlTest, EveryPagePaintsItsMessage) {
         EXPECT_EQ(messages, state == WaitingForDeviceArrivalPostInstall ? 0 : 1);
         main->ReleaseInternalReferences();
     }
+    cairo_surface_destroy(surface);
+}
+
+}  // namespace
+}  // namespace Orv
+
+namespace Orv {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kSpaceKey = 0x20200000;
+
+// The main control in a real root window on virtual time: focus, keys, timers and notices.
+class MainControlInWindow : public MainControlTest {
+protected:
+    void CreateInWindow() {
+        factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
+        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK) << factory->GetLastParseError();
+        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+        ASSERT_EQ(RegisterMainControlClass(*factory), S_OK);
+        root.SetSize(432, 295);
+        RCPtr<LControl> created = root.CreateContent(*factory, W("mainControl"));
+        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(created.Get()));
+        ASSERT_TRUE(main);
+        root.Refresh();  // the labels measure their texts now that there is a window
+        bar = dynamic_cast<LProgressBar*>(Child("progressBar"));
+        ASSERT_NE(bar, nullptr);
+    }
+    void TearDown() override {
+        root.SetContent(nullptr);
+        if (exitListener) exitListener->ReleaseInternalReferences();
+        MainControlTest::TearDown();
+    }
+    LPoint Centre(const char* name) {
+        LControl* c = Child(name);
+        const LPoint o = LRootWindow::GetWindowOrigin(*c);
+        return {o.x + std::floor(c->GetRect().width / 2), o.y + std::floor(c->GetRect().height / 2)};
+    }
+    void ClickWithPointer(const char* name) {
+        root.OnPointerMove(Centre(name), 0);
+        root.OnButtonDown(kLeftButton, Centre(name), 0);
+        root.OnButtonUp(kLeftButton, Centre(name), 0);
+    }
+    // Long enough for a simulated press to end; then the queued notifications are delivered.
+    void Settle() {
+        clock.Advance(1s);
+        root.ProcessTimers();
+        GetApplicationNotificationCenter()->ProcessQueue(false);
+    }
+    void ListenForExit() {
+        exitListener = MakeRC<ExitListener>();
+        ASSERT_NE(exitListener->Register(GetApplicationNotificationCenter().Get(), u"NID_APP_EXIT_REQ"), nullptr);
+    }
+    void Paint(cairo_surface_t* surface, const char* file) {
+        root.InvalidateAll();
+        root.PaintInvalid(renderer, surface);
+        cairo_surface_flush(surface);
+        cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
+    }
+
+    Platform::VirtualClock clock;
+    LCairoRenderer renderer{clock};
+    LRootWindow root{&renderer, clock};
+    LProgressBar* bar = nullptr;
+    RCPtr<ExitListener> exitListener;
+};
+
+TEST_F(MainControlInWindow, WelcomePageFocusesNextAndTabGoesToExit) {
+    CreateInWindow();
+    EXPECT_EQ(root.GetFocusedControl(), Child("buttonNext"));
+    EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
+    EXPECT_EQ(root.GetFocusedControl(), Child("buttonExit"));
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), Child("buttonNext"));
+    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
+    Settle();
+    EXPECT_EQ(processor.startCount, 1);
+    // Next is gone with its page, and the focus with it.
+    EXPECT_EQ(root.GetFocusedControl(), nullptr);
+}
+
+// Enter or Space after "successfully updated" must not start a second update: the Next button
+// that was clicked (and so took the focus) is hidden.
+TEST_F(MainControlInWindow, KeysAfterSuccessStartNothing) {
+    for (const bool byPointer : {true, false}) {
+        SCOPED_TRACE(byPointer ? "Next clicked" : "Next by Enter");
+        processor.startCount = 0;
+        CreateInWindow();
+        if (byPointer) ClickWithPointer("buttonNext");
+        else root.OnKeyDown(LButton::kEnterKey, 0);
+        Settle();
+        ASSERT_EQ(processor.startCount, 1);
+        Post(NID_FIRMWARE_UPDATE_COMPLETE);
+        for (std::uint32_t key : {LButton::kEnterKey, kSpaceKey}) {
+            root.OnKeyDown(key, 0);
+            root.OnCharacter(key == kSpaceKey ? u' ' : u'\r', 0);
+            Settle();
+        }
+        EXPECT_EQ(processor.startCount, 1);
+        EXPECT_EQ(Visible(), (Names{"buttonExit", "labelFirmwareUpdateSucceed"}));
+        root.SetContent(nullptr);
+        main->ReleaseInternalReferences();
+    }
+}
+
+TEST_F(MainControlInWindow, EscapeActsAsExitWhereverExitShows) {
+    CreateInWindow();
+    ListenForExit();
+    // The welcome page: the focus is on Next, which passes Escape on.
+    EXPECT_TRUE(root.OnKeyDown(kEscapeKey, 0));
+    Settle();
+    EXPECT_EQ(exitListener->exits, 1);
+    // The switching page has no Exit: Escape does nothing.
+    ClickWithPointer("buttonNext");
+    EXPECT_FALSE(root.OnKeyDown(kEscapeKey, 0));
+    Settle();
+    EXPECT_EQ(exitListener->exits, 1);
+    Post(NID_FIRMWARE_UPDATE_FAILED);
+    EXPECT_TRUE(root.OnKeyDown(kEscapeKey, 0));
+    Settle();
+    EXPECT_EQ(exitListener->exits, 2);
+    EXPECT_EQ(processor.startCount, 1);
+}
+
+// Between Next and the first progress the bar slides a block to show that work goes on; the
+// first progress shows the real share. A start with the update already running looks the same.
+TEST_F(MainControlInWindow, SwitchingPageShowsWorkGoingOnUntilTheFirstProgress) {
+    for (const bool automatic : {false, true}) {
+        SCOPED_TRACE(automatic ? "started automatically" : "Next");
+        processor.state = automatic ? UpdateInProcess : DeviceReady;
+        CreateInWindow();
+        if (!automatic) ClickWithPointer("buttonNext");
+        EXPECT_EQ(Visible(), (Names{"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep", "progressBar"}));
+        ASSERT_TRUE(bar->IsIndeterminate());
+        EXPECT_FALSE(bar->GetPercentCompleteLabel()->IsVisibleFlag());
+        EXPECT_FALSE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
+        LPanel* fill = bar->GetActiveOverlay();
+        std::vector<double> places;
+        for (int i = 0; i < 4; ++i) {
+            places.push_back(fill->GetRect().x);
+            EXPECT_TRUE(fill->IsVisibleInTree());
+            EXPECT_LT(fill->GetRect().width, bar->GetRect().width / 2);
+            EXPECT_LE(fill->GetRect().Right(), bar->GetRect().width);
+            clock.Advance(400ms);
+            root.ProcessTimers();
+        }
+        EXPECT_NE(places[0], places[1]);
+        EXPECT_NE(places[1], places[2]);
+        EXPECT_FALSE(root.IsCloseAllowed());
+
+        Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
+        EXPECT_FALSE(bar->IsIndeterminate());
+        EXPECT_EQ(fill->GetRect().x, 1.0);
+        EXPECT_EQ(fill->GetRect().width, 211.0);
+        EXPECT_TRUE(bar->GetPercentCompleteLabel()->IsVisibleFlag());
+        EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("50"));
+        EXPECT_TRUE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
+        EXPECT_EQ(root.GetTimerCount(), 0u);  // the animation has ended
+        clock.Advance(400ms);
+        root.ProcessTimers();
+        EXPECT_EQ(fill->GetRect().x, 1.0);
+        Post(NID_FIRMWARE_UPDATE_COMPLETE);
+        EXPECT_TRUE(root.IsCloseAllowed());
+        root.SetContent(nullptr);
+        main->ReleaseInternalReferences();
+    }
+}
+
+// A refused exit (window close, Alt+F4, a held signal) is answered on the window in the user's
+// language, for a few seconds.
+TEST_F(MainControlInWindow, RefusedExitIsAnsweredOnTheWindow) {
+    CreateInWindow();
+    ClickWithPointer("buttonNext");
+    String expected = W("Please wait until the update has finished.");
+    if (ConstRCPtr<LStringTable> table = factory->GetApplicationStringTable())
+        table->GetString(W("WAIT_UNTIL_UPDATE_FINISHED"), expected);
+    EXPECT_TRUE(root.GetNoticeText().empty());
+    Post(NID_APP_EXIT_REFUSED);
+    EXPECT_EQ(root.GetNoticeText(), expected);
+    clock.Advance(std::chrono::milliseconds(kExitRefusedNoticeMs - 100));
+    root.ProcessTimers();
+    EXPECT_EQ(root.GetNoticeText(), expected);
+    clock.Advance(200ms);
+    root.ProcessTimers();
+    EXPECT_TRUE(root.GetNoticeText().empty());
+}
+
+// The new states painted offscreen: the focus ring stands out from the button, the sliding block
+// moves, and the refused close darkens the window under a white text.
+TEST_F(MainControlInWindow, NewStatesPaintOffscreen) {
+    constexpr int kWidth = 432, kHeight = 295;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+    auto pixel = [&](int x, int y) {
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        return *reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(surface) + x * 4);
+    };
+    auto brightness = [](std::uint32_t p) { return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF); };
+    auto capture = [&](const LRect& r) {
+        std::vector<std::uint32_t> out;
+        for (int y = int(r.y); y < int(r.Bottom()); ++y)
+            for (int x = int(r.x); x < int(r.Right()); ++x) out.push_back(pixel(x, y));
+        return out;
+    };
+    CreateInWindow();
+    LControl* next = Child("buttonNext");
+    const LRect nextRect{LRootWindow::GetWindowOrigin(*next).x, LRootWindow::GetWindowOrigin(*next).y,
+                         next->GetRect().width, next->GetRect().height};
+    Paint(surface, "mainControl_focus_next.png");
+    const auto focused = capture(nextRect);
+    root.SetFocusedControl(nullptr);
+    Paint(surface, "mainControl_focus_none.png");
+    const auto plain = capture(nextRect);
+    // The ring: a clear step in brightness on the button's edge, not a faint tint.
+    int ringPixels = 0;
+    for (std::size_t i = 0; i < focused.size(); ++i)
+        if (std::abs(brightness(focused[i]) - brightness(plain[i])) > 150) ++ringPixels;
+    EXPECT_GT(ringPixels, int(2 * (nextRect.width + nextRect.height)) / 2);
+
+    ClickWithPointer("buttonNext");
+    const LControl* barControl = Child("progressBar");
+    const LRect barRect{LRootWindow::GetWindowOrigin(*barControl).x, LRootWindow::GetWindowOrigin(*barControl).y,
+                        barControl->GetRect().width, barControl->GetRect().height};
+    Paint(surface, "mainControl_switching_1.png");
+    const auto first = capture(barRect);
+    clock.Advance(500ms);
+    root.ProcessTimers();
+    Paint(surface, "mainControl_switching_2.png");
+    EXPECT_NE(capture(barRect), first);
+
+    // The first progress: half a bar, filled and empty parts away from the centred percentage.
+    Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
+    Paint(surface, "mainControl_progress.png");
+    EXPECT_NE(pixel(int(barRect.x) + 20, int(barRect.y) + 4), pixel(int(barRect.Right()) - 20, int(barRect.y) + 4));
+    const auto gone = capture(nextRect);
+    int changed = 0;
+    for (std::size_t i = 0; i < gone.size(); ++i) changed += gone[i] != plain[i];
+    EXPECT_GT(changed, int(gone.size()) / 2) << "the Next button is still painted";
+
+    const std::uint32_t corner = pixel(20, 20);
+    Post(NID_APP_EXIT_REFUSED);
+    Paint(surface, "mainControl_close_refused.png");
+    EXPECT_LT(brightness(pixel(20, 20)), brightness(corner));
+    int white = 0;
+    for (int y = kHeight / 2 - 20; y < kHeight / 2 + 20; ++y)
+        for (int x = 40; x < kWidth - 40; ++x) white += brightness(pixel(x, y)) > 600;
+    EXPECT_GT(white, 50);
     cairo_surface_destroy(surface);
 }
 

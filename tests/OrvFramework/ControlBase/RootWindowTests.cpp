@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "ControlTestSupport.h"
@@ -200,14 +201,17 @@ TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
     auto nextListener = MakeRC<Listener>();
     exitListener->Listen(exitButton, {u"NID_LEFT_CLICK"});
     nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    // The skin orders Next before Exit.
     EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
-    EXPECT_EQ(root.GetFocusedControl(), exitButton);
-    EXPECT_TRUE(exitButton->GetConditions() & Condition::HasFocus);
-    root.OnKeyDown(kFrameworkKeyTab, 0);
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
-    EXPECT_FALSE(exitButton->GetConditions() & Condition::HasFocus);
+    EXPECT_TRUE(nextButton->GetConditions() & Condition::HasFocus);
     root.OnKeyDown(kFrameworkKeyTab, 0);
-    EXPECT_EQ(root.GetFocusedControl(), exitButton);  // wraps around
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);
+    EXPECT_FALSE(nextButton->GetConditions() & Condition::HasFocus);
+    root.OnKeyDown(kFrameworkKeyTab, 0);
+    EXPECT_EQ(root.GetFocusedControl(), nextButton);  // wraps around
+    root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
+    EXPECT_EQ(root.GetFocusedControl(), exitButton);
     root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
 
@@ -227,6 +231,150 @@ TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
     exitButton->SetEnabled(false);
     root.OnKeyDown(kFrameworkKeyTab, 0);
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
+}
+
+// A hidden or disabled button gives up the focus and answers no key, even when a key is handed to
+// it directly; a simulated press under way when it is hidden clicks nothing.
+TEST_F(RootWindowTest, KeysNeverReachAHiddenOrDisabledButton) {
+    auto nextListener = MakeRC<Listener>();
+    nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    const RCPtr<LKeyParam> enter = MakeRC<LKeyParam>(LButton::kEnterKey, 0u);
+    struct Case {
+        const char* what;
+        std::function<void(bool)> take;  // false takes the button away, true gives it back
+    };
+    const Case cases[] = {
+        {"hidden", [&](bool on) { nextButton->SetVisible(on); }},
+        {"disabled", [&](bool on) { nextButton->SetEnabled(on); }},
+        {"parent disabled", [&](bool on) { main->SetEnabled(on); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(root.SetFocusedControl(nextButton));
+        c.take(false);
+        EXPECT_EQ(root.GetFocusedControl(), nullptr);
+        EXPECT_FALSE(nextButton->GetConditions() & Condition::HasFocus);
+        EXPECT_FALSE(main->GetConditions() & Condition::ContainsFocus);
+        EXPECT_FALSE(root.OnKeyDown(LButton::kEnterKey, 0));
+        EXPECT_EQ(nextButton->OnKeyDown(enter.Get()), S_FALSE);
+        EXPECT_FALSE(root.SetFocusedControl(nextButton));
+        clock.Advance(1s);
+        root.ProcessTimers();
+        EXPECT_TRUE(nextListener->ids.empty());
+        c.take(true);
+    }
+    // Enter accepted, then the page changes within the press: no click.
+    ASSERT_TRUE(root.SetFocusedControl(nextButton));
+    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
+    nextButton->SetVisible(false);
+    clock.Advance(1s);
+    root.ProcessTimers();
+    EXPECT_TRUE(nextListener->ids.empty());
+    EXPECT_EQ(root.GetTimerCount(), 0u);
+}
+
+// A key the focused control does not use goes up to its parents.
+TEST_F(RootWindowTest, UnusedKeysGoUpToTheParents) {
+    class KeyRecorder : public LControl {
+    public:
+        using LControl::LControl;
+        ORVRESULT OnKeyDown(const LKeyParam* param) override {
+            keys.push_back(param->m_key);
+            return S_OK;
+        }
+        std::vector<std::uint32_t> keys;
+    };
+    auto content = MakeRC<KeyRecorder>(nullptr, W("content"));
+    auto button = MakeRC<LButton>(content.Get(), W("button"));
+    ASSERT_EQ(content->AddChild(button), S_OK);
+    button->Initialize();
+    root.SetContent(content);
+    ASSERT_TRUE(root.SetFocusedControl(button.Get()));
+    EXPECT_TRUE(root.OnKeyDown(0x201B0000, 0));  // Escape: the button passes it on
+    EXPECT_EQ(content->keys, std::vector<std::uint32_t>{0x201B0000});
+    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));  // used by the button itself
+    EXPECT_EQ(content->keys.size(), 1u);
+    root.SetContent(nullptr);
+    content->ReleaseInternalReferences();
+}
+
+// Controls shown or hidden under a pointer that stays still: hover follows at once, and the first
+// click on a button that appeared under the pointer is a click.
+TEST_F(RootWindowTest, HoverFollowsControlsShownUnderAStillPointer) {
+    auto listener = MakeRC<Listener>();
+    listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    const LPoint c = Centre(*exitButton);
+    exitButton->SetVisible(false);
+    root.OnPointerMove(c, 0);
+    EXPECT_NE(root.GetHoverControl(), exitButton);
+    exitButton->SetVisible(true);
+    EXPECT_EQ(root.GetHoverControl(), exitButton);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
+    root.OnButtonDown(kLeftButton, c, 0);
+    root.OnButtonUp(kLeftButton, c, 0);
+    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+    // Hidden under the pointer: no longer hovered.
+    exitButton->SetVisible(false);
+    EXPECT_NE(root.GetHoverControl(), exitButton);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+    // The pointer outside the window: nothing becomes hovered.
+    exitButton->SetVisible(true);
+    root.OnPointerLeaveWindow();
+    exitButton->SetVisible(false);
+    exitButton->SetVisible(true);
+    EXPECT_EQ(root.GetHoverControl(), nullptr);
+}
+
+// A click made with Shift, Control or Alt held ends its capture: the next click, on another
+// button, is not swallowed.
+TEST_F(RootWindowTest, ClicksWithKeysHeldDoNotSwallowTheNextClick) {
+    auto exitListener = MakeRC<Listener>();
+    auto nextListener = MakeRC<Listener>();
+    exitListener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    for (std::uint32_t keys : {1u, 8u, 64u}) {
+        SCOPED_TRACE(keys);
+        exitListener->ids.clear();
+        nextListener->ids.clear();
+        root.OnButtonDown(kLeftButton, Centre(*exitButton), keys);
+        root.OnButtonUp(kLeftButton, Centre(*exitButton), keys);
+        EXPECT_EQ(root.GetCaptureControl(), nullptr);
+        root.OnButtonDown(kLeftButton, Centre(*nextButton), 0);
+        root.OnButtonUp(kLeftButton, Centre(*nextButton), 0);
+        EXPECT_EQ(exitListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+        EXPECT_EQ(nextListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+    }
+}
+
+// A notice dims the window with its text and goes by itself after its time, on the window's clock.
+TEST_F(RootWindowTest, NoticeShowsForItsTimeAndKeepsTheHostTicking) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    auto pixel = [&](int x, int y) {
+        cairo_surface_flush(surface);
+        const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+        return reinterpret_cast<const std::uint32_t*>(row)[x];
+    };
+    root.PaintInvalid(renderer, surface);
+    const std::uint32_t corner = pixel(20, 20);
+    int work = 0;
+    root.SetWorkHandler([&] { ++work; });
+    root.ShowNotice(W("Please wait until the update has finished."), 4000);
+    EXPECT_GE(work, 1);
+    EXPECT_TRUE(root.HasPendingWork());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_NE(pixel(20, 20), corner);
+    EXPECT_TRUE(root.HasPendingWork());  // the notice must be taken away in time
+    clock.Advance(3900ms);
+    root.ProcessTimers();
+    EXPECT_FALSE(root.GetNoticeText().empty());
+    clock.Advance(200ms);
+    root.ProcessTimers();
+    EXPECT_TRUE(root.GetNoticeText().empty());
+    root.PaintInvalid(renderer, surface);
+    EXPECT_EQ(pixel(20, 20), corner);
+    EXPECT_FALSE(root.HasPendingWork());
+    root.SetWorkHandler(nullptr);
+    cairo_surface_destroy(surface);
 }
 
 TEST_F(RootWindowTest, HoverFollowsThePointerInAndOut) {
@@ -384,7 +532,7 @@ TEST_F(OSWindowTest, KeysAndWindowFocusReachTheRootWindow) {
     Platform::HostKeyEvent tab;
     tab.virtualKey = 0x09;
     window.OnHostKey(tab, true);
-    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), exitButton);
+    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), main->FindChild(W("buttonNext")).Get());
     window.OnHostFocus(true);
     EXPECT_TRUE(window.GetRootWindow()->HasWindowFocus());
     window.OnHostMouseButton(Platform::kMouseLeft, true, false, 20, 20, 0);

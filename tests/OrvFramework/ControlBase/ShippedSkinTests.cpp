@@ -73,7 +73,7 @@ TEST_F(ShippedSkin, Parts) {
                                 ColorRow{"Tessel.Text.White", "Tessel.Text.White", 1.0f},
                                 ColorRow{"Tessel.Text.White.Disabled", "Tessel.Text.White", 0.3f},
                                 ColorRow{"Tessel.Text.Orange", "Tessel.Text.Orange", 1.0f},
-                                ColorRow{"Tessel.FocusRectangle.t,b,l,r", "Tessel.FocusRectangle.t,b,l,r", 0.32f},
+                                ColorRow{"Tessel.FocusRectangle.t,b,l,r", "Tessel.FocusRectangle.t,b,l,r", 1.0f},
                                 ColorRow{"Tessel.TextLabel", "ActiveBorder", 0.0f},
                                 ColorRow{"TransparentComplete", "ActiveBorder", 0.0f}}) {
         SCOPED_TRACE(row.name);
@@ -286,14 +286,14 @@ const char* const P = "progressBar";
 const char* const DP = "labelDevicePicture";
 
 const ControlRow kControls[] = {
-    {"buttonExit", "Framework.Button", M, 2, 1, true, 1, 1, "Client", 1, -5, "Client", 1, -5, "Self", 0, 80, 15, C, CY, "Tessel.ButtonTuner", nullptr},
+    {"buttonExit", "Framework.Button", M, 2, 2, true, 1, 1, "Client", 1, -5, "Client", 1, -5, "Self", 0, 80, 15, C, CY, "Tessel.ButtonTuner", nullptr},
     {"labelDeviceReady", "Framework.Label", M, 3, -2, true, 0, 0, "Client", 0, 5, "Client", 0, 175, "Client", 1, -5, 0, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelRelaunchInstructionsWin", "Framework.Label", M, 4, -6, false, 0, 0, "Client", 0, 16, "Client", 0, 280, "Self", 0, 360, 0, WR, EY, "TransparentComplete", nullptr},
     {"labelDevicePicture", "Framework.Label", M, 5, -10, true, 0.5f, 0, "Client", 0.5f, 5, "Client", 0, 55, "Self", 0, 275, 103, C, CY, "Pelnet.DevicePicture", "Quillon.DevicePicture"},
     {"progressBar", "Framework.ProgressBar", M, 6, 0, true, 0, 1, "Client", 0, 5, "Client", 1, -5, "Self", 0, 422, 32, C, CY, "ProgressBar.Background", nullptr},
     {"labelUpdateInProcess", "Framework.Label", M, 7, -7, false, 0.5f, 0, "Client", 0.5f, 0, DP, 1, 42, "Self", 0, 420, 0, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelRelaunchInstructionsMac", "Framework.Label", M, 8, -9, false, 0, 0, "Client", 0, 16, "Client", 0, 280, "Self", 0, 360, 0, WR, EY, "TransparentComplete", nullptr},
-    {"buttonNext", "Framework.Button", M, 10, 2, true, 1, 0, "buttonExit", 0, -10, "buttonExit", 0, 0, "Self", 0, 80, 15, C, CY, "Tessel.ButtonTuner", nullptr},
+    {"buttonNext", "Framework.Button", M, 10, 1, true, 1, 0, "buttonExit", 0, -10, "buttonExit", 0, 0, "Self", 0, 80, 15, C, CY, "Tessel.ButtonTuner", nullptr},
     {"labelFirmwareFileMissingOrCorrupt", "Framework.Label", M, 11, -3, false, 0.5f, 0, "Client", 0.5f, 0, DP, 1, 38, "Self", 0, 360, 0, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelFirmwareUpdateFailed", "Framework.Label", M, 12, -4, false, 0.5f, 0, "Client", 0.5f, 0, DP, 1, 35, "Self", 0, 360, 0, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelFirmwareUpdateSucceed", "Framework.Label", M, 13, -5, false, 0.5f, 0, "Client", 0.5f, 0, DP, 1, 45, "Self", 0, 360, 0, WR, EY, "Tessel.TextLabel", nullptr},
