@@ -87,29 +87,32 @@ failed=0
 result() {  # result NAME OK|why...
   local name=$1; shift
   if [ "$1" = OK ]; then echo "VMTEST CASE $name PASS"
-  else echo "VMTEST CASE $name FAIL $*"; failed=1; tail -n 15 /tmp/trace.txt /tmp/gadget.txt; fi
+  else echo "VMTEST CASE $name FAIL $*"; failed=1; tail -n 15 /tmp/updater.txt /tmp/gadget.txt; fi
 }
 
 # run_case NAME VARIABLES...: starts the device with the simulator settings VARIABLES (none bound
 # for VARNET_SIM_STATE=absent), waits for it, runs the updater once and leaves the device running
 # for the checks. Sets ELAPSED_CS (the updater's wall time) and OPENS (hidraw opens meanwhile).
 run_case() {
+  shift  # the case's name, for the reader
   rm -f /tmp/flash.txt
   env "$@" VARNET_SIM_FLASH_OUT=/tmp/flash.txt /varnet/varnet-gadget $G/app $G/boot $UDC > /tmp/gadget.txt 2>&1 &
   GADGET=$!
+  APPEARED=yes
   case "$*" in
     *VARNET_SIM_STATE=absent*) ;;
-    *VARNET_SIM_STATE=bootloader*) wait_for 30 usb_present 2836 || echo "VMTEST bootloader device did not appear" ;;
-    *) wait_for 30 usb_present 2036 || echo "VMTEST application device did not appear" ;;
+    *VARNET_SIM_STATE=bootloader*) wait_for 30 usb_present 2836 || APPEARED=no ;;
+    *) wait_for 30 usb_present 2036 || APPEARED=no ;;
   esac
   echo > $T/trace
   local start; start=$(now_cs)
-  /varnet/varnet-updater -SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=$IMAGE -DEBUG_CONSOLE > /tmp/trace.txt 2>&1
+  /varnet/varnet-updater -SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=$IMAGE > /tmp/updater.txt 2>&1
   ELAPSED_CS=$(( $(now_cs) - start ))
   OPENS=$(grep -c 'hidraw_open' $T/trace)
 }
 stop_device() {  # ends varnet-gadget, which writes the flash it holds
   kill $GADGET; wait $GADGET
+  [ -f /tmp/flash.txt ] || : > /tmp/flash.txt
 }
 
 # 1. A complete update: the flash holds the image, the device is back with the new version.
@@ -117,7 +120,8 @@ run_case update VARNET_SIM_VERSION=1.0.1 VARNET_SIM_NEW_VERSION=1.0.2
 if wait_for 30 usb_present 2036 0102; then back=yes; else back=no; fi
 stop_device
 echo "VMTEST BENCH update_wall_ms=$((ELAPSED_CS * 10)) hidraw_opens=$OPENS"
-if [ $back != yes ]; then result update "the device did not come back as 1.0.2"
+if [ $APPEARED != yes ]; then result update "the device did not appear"
+elif [ $back != yes ]; then result update "the device did not come back as 1.0.2"
 elif ! flash_is_image; then result update "the flash does not hold the image"
 else result update OK; fi
 
@@ -125,7 +129,8 @@ else result update OK; fi
 run_case bootloader VARNET_SIM_STATE=bootloader VARNET_SIM_NEW_VERSION=1.0.2
 if wait_for 30 usb_present 2036 0102; then back=yes; else back=no; fi
 stop_device
-if [ $back != yes ]; then result bootloader "the device did not come back as 1.0.2"
+if [ $APPEARED != yes ]; then result bootloader "the device did not appear"
+elif [ $back != yes ]; then result bootloader "the device did not come back as 1.0.2"
 elif ! flash_is_image; then result bootloader "the flash does not hold the image"
 else result bootloader OK; fi
 
@@ -135,9 +140,10 @@ run_case vanished VARNET_SIM_FAULTS=unplug-after:100
 gone=no; ours_absent && gone=yes
 stop_device
 rows=$(wc -l < /tmp/flash.txt)
-if [ $gone != yes ]; then result vanished "the device was still enumerated"
+if [ $APPEARED != yes ]; then result vanished "the device did not appear"
+elif [ $gone != yes ]; then result vanished "the device was still enumerated"
 elif [ "$rows" -lt 1 ] || flash_is_image; then result vanished "expected a partly programmed flash, found $rows rows"
-elif ! grep -q 'unplug\|gone\|fail\|error' /tmp/trace.txt; then result vanished "the trace names no failure"
+elif [ $ELAPSED_CS -gt 6000 ]; then result vanished "the updater took $ELAPSED_CS cs to give up"
 else result vanished OK; fi
 
 # 4. No device: the updater searches, ends, and never opens a hidraw node.
