@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -124,6 +125,9 @@ inline const std::vector<HostileImage>& HostileImages() {
     };
     return images;
 }
+
+// Failure messages name the input rather than dumping its bytes.
+inline void PrintTo(const HostileImage& image, std::ostream* out) { *out << image.name; }
 
 // Names the instances of a test parameterised over HostileImages().
 struct HostileImageName {
