@@ -31,33 +31,46 @@ const char* FileKind(mode_t mode) {
     return nullptr;
 }
 
+// Why a file of this type and size is not read as an image; empty when it may be.
+std::string Refusal(const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) {
+        const char* kind = FileKind(info.st_mode);
+        return kind ? std::string("not a regular file but ") + kind : std::string("not a regular file");
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > MaxImageFileSize) {
+        return "the file is " + std::to_string(info.st_size) + " bytes; an image is at most " +
+               std::to_string(MaxImageFileSize) + " bytes";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::FILE* OpenImageFile(const std::string& path, std::string& reason) {
     reason.clear();
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
+    // Look before opening: opening a device node can have effects of its own (a HID device, a
+    // tape), so only what looks like a regular file is opened at all.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        const int error = errno;
+        reason = error == ENOENT ? "the file does not exist" : std::string("cannot open the file: ") + std::strerror(error);
+        return nullptr;
+    }
+    reason = Refusal(info);
+    if (!reason.empty()) return nullptr;
+    // O_NONBLOCK: should a FIFO have been put in its place meanwhile, the open does not wait
+    // for a writer; the opened file is then checked again.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        const int error = errno;
-        reason = error == ENOENT ? "the file does not exist"
-                                 : std::string("cannot open the file: ") + std::strerror(error);
+        reason = std::string("cannot open the file: ") + std::strerror(errno);
         return nullptr;
     }
-    struct stat info {};
     if (::fstat(fd, &info) != 0) {
         reason = std::string("cannot examine the file: ") + std::strerror(errno);
-        ::close(fd);
-        return nullptr;
+    } else {
+        reason = Refusal(info);
     }
-    if (!S_ISREG(info.st_mode)) {
-        const char* kind = FileKind(info.st_mode);
-        reason = kind ? std::string("not a regular file but ") + kind : std::string("not a regular file");
-        ::close(fd);
-        return nullptr;
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > MaxImageFileSize) {
-        reason = "the file is " + std::to_string(info.st_size) + " bytes; an image is at most " +
-                 std::to_string(MaxImageFileSize) + " bytes";
+    if (!reason.empty()) {
         ::close(fd);
         return nullptr;
     }

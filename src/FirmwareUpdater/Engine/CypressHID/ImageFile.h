@@ -26,9 +26,9 @@ enum class ImageLineResult { LineRead, NoMoreLines, Failure };
 inline constexpr std::uint64_t MaxImageFileSize = 2u * 1024u * 1024u;
 
 // Opens an image for reading only when it is a regular file of at most MaxImageFileSize bytes.
-// A FIFO, a device node or a directory is refused at once: the open does not wait for a writer,
-// and the type is checked on the opened file, so a name swapped in between cannot slip through.
-// On failure `reason` says why, in words for the user.
+// A FIFO, a device node or a directory is refused at once, without being opened; the opened file
+// is checked again, and the open does not wait for a writer, so a name swapped in between can
+// neither slip through nor hold the caller up. On failure `reason` says why, in words for the user.
 std::FILE* OpenImageFile(const std::string& path, std::string& reason);
 
 // Checksum-type byte of the header: 1 selects CRC-16 for the bootloader packets.
