@@ -1,9 +1,14 @@
-// Cost of reading an image the way the upload does: one line at a time, header then rows.
+// Cost of reading an image the way the upload does: one line at a time, header then rows; and of
+// the whole-image check every start runs before it looks for the device.
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -49,5 +54,26 @@ void BM_CountImageLines(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(Varnet::CountImageLines(SampleImage));
 }
 BENCHMARK(BM_CountImageLines);
+
+// The start-up check of the sample and of the largest file it reads (2 MiB of full-length rows).
+void BM_CheckImage(benchmark::State& state) {
+    std::string path = SampleImage;
+    if (state.range(0) != 0) {
+        path = "/tmp/varnet-bench-largest-" + std::to_string(::getpid()) + ".cyacd";
+        std::FILE* out = std::fopen(path.c_str(), "w");
+        std::fputs("2E1610691100\n", out);
+        for (unsigned rowNumber = 0; ; ++rowNumber) {
+            char head[16];
+            std::snprintf(head, sizeof head, ":%02X%04X0100", rowNumber >> 16, rowNumber & 0xFFFF);
+            const std::string line = head + std::string(512, '0') + "00\n";  // checksum is off: still read
+            if (std::ftell(out) + static_cast<long>(line.size()) > static_cast<long>(Varnet::MaxImageFileSize)) break;
+            std::fputs(line.c_str(), out);
+        }
+        std::fclose(out);
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(Varnet::CheckImage(path).problemCount);
+    if (path != SampleImage) std::remove(path.c_str());
+}
+BENCHMARK(BM_CheckImage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Arbitrary bytes as a firmware image, read the way the upload reads it: the line counter, then the
 // real line reader (with the upload's line buffer) handing the first line to the header parser and
-// every further line to the row parser. The reader works on files, so the input is written to this
-// process's temporary file first.
+// every further line to the row parser. The start-up check reads the same file: whatever it calls
+// sound must go through the upload's parsers without a single failure. The reader works on files,
+// so the input is written to this process's temporary file first.
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 #include "ScratchFile.h"
 
@@ -27,17 +29,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char buffer[Varnet::ImageLineBufferSize];
     Varnet::ImageHeader header;
     Varnet::ImageRow row;
-    std::size_t length = 0, reads = 0;
+    std::size_t length = 0, reads = 0, failures = 0;
     Varnet::ImageLineResult result;
     while ((result = image.ReadImageLine(length, buffer)) == Varnet::ImageLineResult::LineRead) {
         if (length >= Varnet::ImageLineBufferSize) __builtin_trap();
         if (reads++ == 0) {
-            (void)Varnet::ParseHeaderLine(length, buffer, header);
+            if (Orv::Failed(Varnet::ParseHeaderLine(length, buffer, header))) ++failures;
         } else if (Orv::Succeeded(Varnet::ParseRowLine(length, buffer, row))) {
             if (row.dataLength > Varnet::MaxRowDataSize) __builtin_trap();
             (void)Varnet::ExpectedRowChecksum(row);
+        } else {
+            ++failures;
         }
     }
+    const Varnet::ImageReport report = Varnet::CheckImage(path);
+    if (report.IsSound() && (failures != 0 || reads < 2)) __builtin_trap();
     // A readable file always ends in "no more lines", and every line feed ended one read.
     if (result != Varnet::ImageLineResult::NoMoreLines || static_cast<double>(reads) < lineFeeds)
         __builtin_trap();

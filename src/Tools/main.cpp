@@ -1,14 +1,17 @@
 // varnet-image: look into a firmware image before it goes to a device.
-//   varnet-image info FILE     what the image holds
+//   varnet-image info FILE     what the image holds, its metadata and its SHA-256
 //   varnet-image verify FILE   every problem, one line each; exit 0 only for a sound image
 //   varnet-image simulate FILE dry-run the upload against the simulated Varnet
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
+#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageMetadata.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Notification/NotificationClient.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
-#include "Tools/ImageCheck.h"
+#include "Tools/Sha256.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,8 +34,9 @@ void PrintUsage(std::FILE* out) {
     std::fputs("usage: varnet-image COMMAND FILE\n"
                "\n"
                "commands:\n"
-               "  info FILE     show the chip identity, checksum type, line count and the rows per\n"
-               "                flash array of a firmware image (.cyacd)\n"
+               "  info FILE     show the chip identity, checksum type, line count, rows, flash bytes\n"
+               "                used and the rows per flash array of a firmware image (.cyacd),\n"
+               "                whether its application metadata is valid, and its SHA-256\n"
                "  verify FILE   check every line of the image and list each problem with its line\n"
                "                number; exits with 0 only when the image is sound\n"
                "  simulate FILE upload the image to the simulated Varnet (configured by the\n"
@@ -53,12 +57,48 @@ void PrintProblems(const char* path, const Varnet::ImageReport& report) {
         if (problem.line == 0) std::printf("%s: %s\n", path, problem.text.c_str());
         else std::printf("%s:%zu: %s\n", path, problem.line, problem.text.c_str());
     }
+    if (report.problemCount > report.problems.size()) {
+        std::printf("%s: %zu more problems not listed\n", path, report.problemCount - report.problems.size());
+    }
+}
+
+using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>;
+bool ReadImageRows(const std::string& path, Flash& rows);
+
+std::string VersionText(std::uint16_t number) {
+    const Varnet::DeviceVersion version = Varnet::DecodeVersionNumber(number);
+    char text[48];
+    std::snprintf(text, sizeof text, "%d.%d.%d (0x%04X)", version.major, version.minor, version.sub, unsigned{number});
+    return text;
+}
+
+// The metadata sits in the last row of the last flash array; the image's own last row is the best
+// guess a file can give.
+void PrintMetadata(const char* path, const Varnet::ImageReport& report) {
+    Flash rows;
+    if (report.arrays.empty() || !ReadImageRows(path, rows)) {
+        std::printf("Metadata:        not read (the image's rows cannot be read)\n");
+        return;
+    }
+    const auto& [lastArray, summary] = *report.arrays.rbegin();
+    const Varnet::MetadataCheck check = Varnet::CheckApplicationMetadata(rows, lastArray, summary.lastRow);
+    if (check.valid) {
+        const auto& m = check.metadata;
+        std::printf("Metadata:        valid, application %s, %u bytes from row %u, entry 0x%08X\n",
+                    VersionText(m.applicationVersion).c_str(), unsigned{m.applicationLength},
+                    unsigned{m.bootloaderLastRow} + 1, unsigned{m.entryAddress});
+    } else if (check.present) {
+        std::printf("Metadata:        NOT VALID: %s; application %s; a bootloader will not start it\n",
+                    check.problem.c_str(), VersionText(check.metadata.applicationVersion).c_str());
+    } else {
+        std::printf("Metadata:        NONE: %s; a bootloader will not start it\n", check.problem.c_str());
+    }
 }
 
 int Info(const char* path) {
     const Varnet::ImageReport report = Varnet::CheckImage(path);
     if (!report.opened) {
-        std::fprintf(stderr, "varnet-image: %s: cannot open the file\n", path);
+        std::fprintf(stderr, "varnet-image: %s\n", Varnet::DescribeFirstProblem(path, report).c_str());
         return ExitProblems;
     }
     std::printf("File:            %s\n", path);
@@ -75,13 +115,18 @@ int Info(const char* path) {
         std::printf("Header:          not readable\n");
     }
     std::printf("Lines:           %zu\n", report.lines);
+    std::printf("Rows:            %zu\n", report.RowCount());
+    std::printf("Flash used:      %zu bytes\n", report.DataBytes());
     for (const auto& [array, summary] : report.arrays) {
         std::printf("Array %u:         %zu rows, rows %u to %u, %zu data bytes\n", unsigned{array},
                     summary.rows, unsigned{summary.firstRow}, unsigned{summary.lastRow}, summary.dataBytes);
     }
-    if (!report.problems.empty()) {
+    PrintMetadata(path, report);
+    const std::string digest = Varnet::Sha256OfImageFile(path);
+    std::printf("SHA-256:         %s\n", digest.empty() ? "cannot be computed" : digest.c_str());
+    if (report.problemCount > 0) {
         std::printf("Problems:        %zu (run \"varnet-image verify %s\" for the list)\n",
-                    report.problems.size(), path);
+                    report.problemCount, path);
     }
     return report.headerValid ? ExitSound : ExitProblems;
 }
@@ -90,16 +135,12 @@ int Verify(const char* path) {
     const Varnet::ImageReport report = Varnet::CheckImage(path);
     PrintProblems(path, report);
     if (report.IsSound()) {
-        std::size_t rows = 0;
-        for (const auto& entry : report.arrays) rows += entry.second.rows;
-        std::printf("%s: sound image, %zu rows\n", path, rows);
+        std::printf("%s: sound image, %zu rows\n", path, report.RowCount());
         return ExitSound;
     }
-    std::printf("%s: %zu problem%s\n", path, report.problems.size(), report.problems.size() == 1 ? "" : "s");
+    std::printf("%s: %zu problem%s\n", path, report.problemCount, report.problemCount == 1 ? "" : "s");
     return ExitProblems;
 }
-
-using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>;
 
 // The rows the image should leave in the flash; a later row of the same place replaces an earlier.
 bool ReadImageRows(const std::string& path, Flash& rows) {

@@ -1,4 +1,6 @@
 #include "EngineTestSupport.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
+#include "HostileImages.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +16,8 @@ namespace {
 struct EngineRig {
     explicit EngineRig(SimulatorConfig config = QuickConfig())
         : device(std::make_shared<SimulatedHidPlatform>(std::move(config), clock)),
-          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::String(u"/opt/varnet/"))),
+          // The sample image lies in the program folder, as it does when installed.
+          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"))),
           recorder(NotificationRecorder::Create()) {}
     ~EngineRig() { recorder->Detach(); }
 
@@ -54,7 +57,8 @@ TEST(ParseVersionText, SplitsOnDotRunsAndFillsMissingPartsWithZero) {
 TEST(UpdateEngine, ReadsOptionsAndDefaults) {
     EngineRig rig;
     ASSERT_EQ(rig.Init(""), EngineResult::Ready);
-    EXPECT_EQ(Orv::Utf16ToUtf8(rig.engine->GetFirmwareFilePath()), "/opt/varnet/Varnet1.0.2.cyacd");
+    EXPECT_EQ(Orv::Utf16ToUtf8(rig.engine->GetFirmwareFilePath()), VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd");
+    EXPECT_EQ(rig.engine->GetFailureReason(), "");
     EXPECT_EQ(rig.engine->GetUpdateTimeEstimate(), 7.0);
     Orv::String version;
     EXPECT_EQ(rig.engine->GetFirmwareUpdateVersion(version), Orv::S_OK);
@@ -64,7 +68,7 @@ TEST(UpdateEngine, ReadsOptionsAndDefaults) {
 
     EngineRig named;
     named.Init("-FIRMWARE_IMAGE_NAME=New.cyacd -UPDATE_TIME_ESTIMATE=12abc");
-    EXPECT_EQ(Orv::Utf16ToUtf8(named.engine->GetFirmwareFilePath()), "/opt/varnet/New.cyacd");
+    EXPECT_EQ(Orv::Utf16ToUtf8(named.engine->GetFirmwareFilePath()), VARNET_SOURCE_DIR "/resources/New.cyacd");
     EXPECT_EQ(named.engine->GetUpdateTimeEstimate(), 12.0);
 
     EngineRig absolute;
@@ -99,9 +103,9 @@ TEST(UpdateEngine, ForcedDowngradeKeepsAutoUpdatesSuppressedOnlyAfterSuccess) {
         EXPECT_EQ(rig.device->GetFlash(), image.rows);
     }
     {
+        TestImage otherChip(3, 0x12345678);  // refused by the bootloader
         EngineRig rig(QuickConfig(0x0102));
-        ASSERT_EQ(rig.Init("-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1 -ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent.cyacd"),
-                  EngineResult::Ready);
+        ASSERT_EQ(rig.Init("-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1 " + otherChip.Option()), EngineResult::Ready);
         EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
         EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
     }
@@ -172,15 +176,30 @@ TEST(UpdateEngine, ZeroEstimatePostsNoProgress) {
     EXPECT_EQ(rig.recorder->Outcomes(), kComplete);
 }
 
-TEST(UpdateEngine, MissingImageIsNoticedAfterTheSwitch) {
-    EngineRig rig;
-    ASSERT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent/Varnet.cyacd"), EngineResult::Ready);
-    EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
-    EXPECT_EQ(rig.device->GetState(), SimulatedState::Bootloader);
-    EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
-    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
-    EXPECT_FALSE(rig.engine->IsUpdateInProgress());
+class EngineWithHostileImage : public ::testing::TestWithParam<HostileImage> {};
+
+// A missing or damaged image is refused before the device is looked for: nothing is opened, no
+// report is sent, and the reason names the file and line.
+TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
+    const auto dir = UniqueTempPath("varnet-engine-hostile");
+    std::filesystem::create_directories(dir);
+    const std::string path = GetParam().make(dir);
+    {
+        EngineRig rig;
+        EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + path + "\""), EngineResult::FirmwareFileMissingOrCorrupt);
+        EXPECT_EQ(rig.engine->GetFailureReason(), Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path)));
+        EXPECT_NE(rig.engine->GetFailureReason().find(GetParam().text), std::string::npos);
+        EXPECT_EQ(rig.device->GetOpenCount(), 0);
+        EXPECT_TRUE(rig.device->GetTranscript().empty());
+        EXPECT_EQ(rig.device->GetState(), SimulatedState::Application);
+        EXPECT_EQ(rig.clock.NowMs(), 0);  // and no wait
+        EXPECT_TRUE(rig.recorder->Outcomes().empty());
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
 }
+
+INSTANTIATE_TEST_SUITE_P(Inputs, EngineWithHostileImage, ::testing::ValuesIn(HostileImages()), HostileImageName());
 
 TEST(UpdateEngine, FaultsOfImageAndChipTakeTheFailurePath) {
     {

@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
+#include "HostileImages.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,8 @@ constexpr auto kRunTimeout = std::chrono::seconds(600);
 struct ProcessorRig {
     explicit ProcessorRig(SimulatorConfig config = QuickConfig())
         : device(std::make_shared<SimulatedHidPlatform>(std::move(config), clock)),
-          processor(Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, Orv::String(u"/opt/varnet")})),
+          processor(Orv::MakeRC<LUpdateProcessor>(
+              UpdateEnvironment{device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources")})),
           recorder(NotificationRecorder::Create()) {}
     ~ProcessorRig() {
         processor->WaitForRun(kRunTimeout);
@@ -65,6 +67,15 @@ TEST(UpdateProcessor, StatesFollowTheEngineAnswer) {
         EXPECT_EQ(rig.Init(""), Orv::S_OK);
         EXPECT_EQ(rig.processor->GetState(), DeviceNotFound);
     }
+    {
+        const auto dir = UniqueTempPath("varnet-processor-image");
+        std::filesystem::create_directories(dir);
+        ProcessorRig rig;
+        EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=" + FindHostileImage("BadRowChecksum").make(dir)), Orv::S_OK);
+        EXPECT_EQ(rig.processor->GetState(), FirmwareFileMissingOrCorrupt);
+        EXPECT_EQ(rig.device->GetOpenCount(), 0);
+        std::filesystem::remove_all(dir);
+    }
 }
 
 TEST(UpdateProcessor, UploadOnTheWorkerDeliversTheOutcomeTwice) {
@@ -84,8 +95,9 @@ TEST(UpdateProcessor, UploadOnTheWorkerDeliversTheOutcomeTwice) {
 }
 
 TEST(UpdateProcessor, FailedUploadDeliversFailureTwice) {
+    TestImage otherChip(3, 0x12345678);  // refused by the bootloader
     ProcessorRig rig;
-    ASSERT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent/x.cyacd"), Orv::S_OK);
+    ASSERT_EQ(rig.Init(otherChip.Option()), Orv::S_OK);
     ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
     ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
     EXPECT_EQ(rig.recorder->Outcomes(), kFailedTwice);
@@ -138,6 +150,20 @@ TEST(UpdateProcessor, SilentEndsQuietlyAndUploadsInsideInitialize) {
         ProcessorRig rig(QuickConfig(0x0102));
         EXPECT_EQ(rig.Init("-SILENT"), Orv::E_QUIET_EXIT);
         EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
+    }
+    {
+        // A damaged image ends a silent run before the device is looked for: not one report.
+        const auto dir = UniqueTempPath("varnet-processor-image");
+        std::filesystem::create_directories(dir);
+        ProcessorRig rig;
+        EXPECT_EQ(rig.Init("-SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=" + FindHostileImage("TwoRowsOnOneLine").make(dir)),
+                  Orv::E_QUIET_EXIT);
+        EXPECT_TRUE(rig.device->GetTranscript().empty());
+        EXPECT_EQ(rig.device->GetOpenCount(), 0);
+        EXPECT_EQ(rig.device->GetSwitchReportCount(), 0);
+        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
+        EXPECT_TRUE(rig.recorder->Outcomes().empty());
+        std::filesystem::remove_all(dir);
     }
 }
 
@@ -234,7 +260,7 @@ TEST(UpdateProcessor, BusyFromTheSwitchOnSoTheProgramCannotEndWhileTheDeviceChan
     GateClock clock(std::chrono::milliseconds(1500));  // the settling wait after the switch
     auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
     auto processor =
-        Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, Orv::String(u"/opt/varnet")});
+        Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources")});
     ASSERT_EQ(processor->Initialize(Orv::W("updater " + image.Option())), Orv::S_OK);
     ASSERT_EQ(processor->GetState(), DeviceReady);
     EXPECT_TRUE(processor->IsIdle());

@@ -20,7 +20,7 @@ constexpr auto kRunTimeout = std::chrono::seconds(600);  // virtual time
 struct Rig {
     Rig()
         : device(std::make_shared<Varnet::SimulatedHidPlatform>(VarnetTest::QuickConfig(), clock)),
-          processor(MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, String(u"/opt/varnet")})),
+          processor(MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, W(VARNET_SOURCE_DIR "/resources")})),
           adapter(processor) {
         SetMainControlProcessor(&adapter);
     }
@@ -88,7 +88,7 @@ TEST(MainControlWithProcessor, AbsentDeviceShowsNotFound) {
     config.startState = Varnet::SimulatedState::Absent;
     Rig rig;
     rig.device = std::make_shared<Varnet::SimulatedHidPlatform>(config, rig.clock);
-    rig.processor = MakeRC<LUpdateProcessor>(UpdateEnvironment{rig.device, &rig.clock, String(u"/opt/varnet")});
+    rig.processor = MakeRC<LUpdateProcessor>(UpdateEnvironment{rig.device, &rig.clock, W(VARNET_SOURCE_DIR "/resources")});
     rig.adapter = LUpdateProcessorAdapter(rig.processor);
     ASSERT_EQ(rig.processor->Initialize(W("updater")), S_OK);
     ASSERT_TRUE(rig.Create());

@@ -20,6 +20,17 @@ inline constexpr std::size_t MaxRowDataSize = MaxLineBytes - 6;
 
 enum class ImageLineResult { LineRead, NoMoreLines, Failure };
 
+// The largest image file that is read. Four flash arrays of 256 rows of 256 bytes (more than the
+// Varnet's chip has) written as text with carriage returns come to about 540 KB; anything far
+// beyond that is not an image, and reading it would only hold up the start.
+inline constexpr std::uint64_t MaxImageFileSize = 2u * 1024u * 1024u;
+
+// Opens an image for reading only when it is a regular file of at most MaxImageFileSize bytes.
+// A FIFO, a device node or a directory is refused at once, without being opened; the opened file
+// is checked again, and the open does not wait for a writer, so a name swapped in between can
+// neither slip through nor hold the caller up. On failure `reason` says why, in words for the user.
+std::FILE* OpenImageFile(const std::string& path, std::string& reason);
+
 // Checksum-type byte of the header: 1 selects CRC-16 for the bootloader packets.
 inline constexpr std::uint8_t ImageChecksumSumming = 0;
 inline constexpr std::uint8_t ImageChecksumCrc16 = 1;
@@ -46,7 +57,7 @@ Orv::ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byte
 Orv::ORVRESULT ParseHeaderLine(std::size_t length, const char* text, ImageHeader& header);
 Orv::ORVRESULT ParseRowLine(std::size_t length, const char* text, ImageRow& row);
 
-// The number of line feeds in the file; 0 when it cannot be opened.
+// The number of line feeds in the file; 0 when it cannot be opened (see OpenImageFile).
 double CountImageLines(const std::string& path);
 
 // The value the device answers to Verify Row for this row: the row's file checksum folded with
@@ -60,7 +71,9 @@ public:
     LImageFile(const LImageFile&) = delete;
     LImageFile& operator=(const LImageFile&) = delete;
 
+    // Opens through OpenImageFile; the second form says why it failed.
     Orv::ORVRESULT Open(const std::string& path);
+    Orv::ORVRESULT Open(const std::string& path, std::string& reason);
     void Close();
     bool IsOpen() const { return m_file != nullptr; }
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/System/RegistryKey.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
@@ -68,6 +69,16 @@ EngineResult LUpdateEngine::Initialize(const Orv::String& commandLine) {
         m_firmwareFilePath += u"/";
         m_firmwareFilePath += name;
     }
+
+    // The whole image is checked before anything goes near the device: a damaged or missing
+    // image found after the switch would leave the device in its bootloader.
+    const std::string imagePath = Orv::Utf16ToUtf8(m_firmwareFilePath);
+    const Varnet::ImageReport image = Varnet::CheckImage(imagePath);
+    if (!image.IsSound()) {
+        m_failureReason = Varnet::DescribeFirstProblem(imagePath, image);
+        return EngineResult::FirmwareFileMissingOrCorrupt;
+    }
+    m_failureReason.clear();
 
     if (Orv::Failed(m_transport.LoadHidLibrary())) return EngineResult::HidLibraryUnavailable;
     if (!m_transport.DetectDevice()) return EngineResult::DeviceNotFound;

@@ -53,6 +53,9 @@ public:
     // Writes "SuppressAutoUpdates"; raises a runtime error when the key cannot be opened.
     void SuppressAutomaticFirmwareUpdates(bool suppress);
     void PostProgress();
+    // Why the last start-up check or upload failed, for the outcome line and the trace; empty
+    // when nothing failed.
+    const std::string& GetFailureReason() const { return m_failureReason; }
 
     const Orv::String& GetFirmwareFilePath() const { return m_firmwareFilePath; }
     double GetUpdateTimeEstimate() const { return m_updateTimeEstimate; }
@@ -82,4 +85,5 @@ private:
     double m_remainingLines = 0;
     double m_totalLines = 0;
     double m_secondsPerLine = 0;
+    std::string m_failureReason;
 };

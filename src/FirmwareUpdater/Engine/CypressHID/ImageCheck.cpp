@@ -1,7 +1,8 @@
-#include "Tools/ImageCheck.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <set>
+#include <cstring>
 #include <utility>
 
 namespace Varnet {
@@ -16,107 +17,114 @@ std::string Format(const char* format, auto... values) {
     return text;
 }
 
+void Add(ImageReport& report, std::size_t line, std::string text) {
+    if (report.problems.size() < MaxListedImageProblems) report.problems.push_back({line, std::move(text)});
+    ++report.problemCount;
+}
+
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// The updater reads a stray character as a 0 digit without noticing; a checker should notice.
+// The upload reads a stray character as a 0 digit without noticing; the check must notice.
 bool CheckDigits(const char* text, std::size_t length, std::size_t column, std::size_t line,
                  ImageReport& report) {
     for (std::size_t i = 0; i < length; ++i) {
-        if (!IsHexDigit(text[i])) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            report.problems.push_back(
-                {line, c >= 0x20 && c < 0x7F
-                           ? Format("character '%c' at column %zu is not a hexadecimal digit", c, column + i)
-                           : Format("character 0x%02X at column %zu is not a hexadecimal digit", c, column + i)});
-            return false;
+        if (IsHexDigit(text[i])) continue;
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == ':') {
+            Add(report, line, Format("a second row begins at column %zu; one row per line", column + i));
+        } else if (c >= 0x20 && c < 0x7F) {
+            Add(report, line, Format("character '%c' at column %zu is not a hexadecimal digit", c, column + i));
+        } else {
+            Add(report, line, Format("character 0x%02X at column %zu is not a hexadecimal digit", c, column + i));
         }
+        return false;
     }
     return true;
 }
 
 void CheckHeader(const char* text, std::size_t length, ImageReport& report) {
     if (length == 0) {
-        report.problems.push_back({1, "the header line is empty"});
+        Add(report, 1, "the header line is empty");
         return;
     }
     if (text[0] == ':') {
-        report.problems.push_back({1, "the first line is a row line; the header (chip identity) is missing"});
-        return;
-    }
-    if (length % 2 != 0) {
-        report.problems.push_back({1, Format("the header has an odd number of hexadecimal digits (%zu)", length)});
-        return;
-    }
-    if (length < 10) {
-        report.problems.push_back({1, Format("the header holds %zu bytes; it needs at least 5", length / 2)});
+        Add(report, 1, "the first line is a row line; the header (chip identity) is missing");
         return;
     }
     if (!CheckDigits(text, length, 1, 1, report)) return;
+    if (length % 2 != 0) {
+        Add(report, 1, Format("the header has an odd number of hexadecimal digits (%zu)", length));
+        return;
+    }
+    if (length < 10) {
+        Add(report, 1, Format("the header holds %zu bytes; it needs at least 5", length / 2));
+        return;
+    }
     if (Orv::Failed(ParseHeaderLine(length, text, report.header))) {
-        report.problems.push_back({1, "the header cannot be read"});
+        Add(report, 1, "the header cannot be read");
         return;
     }
     report.headerValid = true;
     report.headerHasChecksumType = length >= 12;
     if (report.header.checksumType > ImageChecksumCrc16) {
-        report.problems.push_back({1, Format("unknown checksum type %u (0 is summing, 1 is CRC-16)",
-                                             unsigned{report.header.checksumType})});
+        Add(report, 1, Format("unknown checksum type %u (0 is summing, 1 is CRC-16)",
+                              unsigned{report.header.checksumType}));
     }
 }
 
 void CheckRow(const char* text, std::size_t length, std::size_t line, ImageReport& report,
               std::map<std::pair<int, int>, std::size_t>& seen) {
     if (length == 0) {
-        report.problems.push_back({line, "empty line"});
+        Add(report, line, "empty line");
         return;
     }
     if (text[0] != ':') {
-        report.problems.push_back({line, "a row line must begin with ':'"});
+        Add(report, line, "a row line must begin with ':'");
         return;
     }
+    if (!CheckDigits(text + 1, length - 1, 2, line, report)) return;
     const std::size_t digits = length - 1;
     if (digits % 2 != 0) {
-        report.problems.push_back({line, Format("odd number of hexadecimal digits (%zu)", digits)});
+        Add(report, line, Format("odd number of hexadecimal digits (%zu)", digits));
         return;
     }
-    if (length < 7 || digits / 2 < 6) {
-        report.problems.push_back({line, Format("too short for a row: %zu bytes, at least 6 needed", digits / 2)});
+    if (digits / 2 < 6) {
+        Add(report, line, Format("too short for a row: %zu bytes, at least 6 needed", digits / 2));
         return;
     }
-    CheckDigits(text + 1, digits, 2, line, report);
     std::uint8_t bytes[MaxLineBytes];
     std::size_t count = 0;
     if (Orv::Failed(HexToBytes(digits, text + 1, count, bytes, sizeof bytes))) {
-        report.problems.push_back({line, "the row cannot be decoded"});
+        Add(report, line, "the row cannot be decoded");
         return;
     }
     const std::size_t declared = bytes[3] * 256u + bytes[4];
     if (declared + 6 != count) {
-        report.problems.push_back({line, Format("the length field says %zu data bytes, the line carries %zu",
-                                                declared, count - 6)});
+        Add(report, line, Format("the length field says %zu data bytes, the line carries %zu", declared, count - 6));
         return;
     }
     ImageRow row;
     if (Orv::Failed(ParseRowLine(length, text, row))) {
-        report.problems.push_back({line, "the row cannot be read"});
+        Add(report, line, "the row cannot be read");
         return;
     }
     unsigned sum = 0;
     for (std::size_t i = 0; i < count; ++i) sum += bytes[i];
     if ((sum & 0xFFu) != 0) {
         const unsigned expected = (0x100u - ((sum - bytes[count - 1]) & 0xFFu)) & 0xFFu;
-        report.problems.push_back({line, Format("row checksum is 0x%02X, the row's bytes need 0x%02X",
-                                                unsigned{bytes[count - 1]}, expected)});
+        Add(report, line, Format("row checksum is 0x%02X, the row's bytes need 0x%02X",
+                                 unsigned{bytes[count - 1]}, expected));
     }
-    if (row.arrayId >= 4) {
-        report.problems.push_back({line, Format("flash array %u does not exist (0 to 3)", unsigned{row.arrayId})});
+    if (row.arrayId > MaxImageArrayId) {
+        Add(report, line, Format("flash array %u does not exist (0 to %u)", unsigned{row.arrayId},
+                                 unsigned{MaxImageArrayId}));
     }
     auto [where, added] = seen.emplace(std::make_pair(int{row.arrayId}, int{row.rowNumber}), line);
     if (!added) {
-        report.problems.push_back({line, Format("row %u of array %u appears again (first on line %zu)",
-                                                unsigned{row.rowNumber}, unsigned{row.arrayId}, where->second)});
+        Add(report, line, Format("row %u of array %u appears again (first on line %zu)", unsigned{row.rowNumber},
+                                 unsigned{row.arrayId}, where->second));
     }
     ArraySummary& summary = report.arrays[row.arrayId];
     ++summary.rows;
@@ -127,11 +135,24 @@ void CheckRow(const char* text, std::size_t length, std::size_t line, ImageRepor
 
 }  // namespace
 
+std::size_t ImageReport::RowCount() const {
+    std::size_t rows = 0;
+    for (const auto& entry : arrays) rows += entry.second.rows;
+    return rows;
+}
+
+std::size_t ImageReport::DataBytes() const {
+    std::size_t bytes = 0;
+    for (const auto& entry : arrays) bytes += entry.second.dataBytes;
+    return bytes;
+}
+
 ImageReport CheckImage(const std::string& path) {
     ImageReport report;
     LImageFile file;
-    if (Orv::Failed(file.Open(path))) {
-        report.problems.push_back({0, "cannot open the file"});
+    std::string reason;
+    if (Orv::Failed(file.Open(path, reason))) {
+        Add(report, 0, reason);
         return report;
     }
     report.opened = true;
@@ -141,12 +162,12 @@ ImageReport CheckImage(const std::string& path) {
     for (;;) {
         ImageLineResult result = file.ReadImageLine(length, buffer);
         if (result == ImageLineResult::Failure) {
-            report.problems.push_back({report.lines + 1, "the file cannot be read"});
+            Add(report, report.lines + 1, "the file cannot be read");
             break;
         }
         if (result == ImageLineResult::NoMoreLines) break;
         const std::size_t line = ++report.lines;
-        // A read that fills the buffer without a line feed has cut the line; the updater would
+        // A read that fills the buffer without a line feed has cut the line; the upload would
         // take the rest for the next line.
         auto ended = [&] {
             std::size_t raw = length;
@@ -162,8 +183,8 @@ ImageReport CheckImage(const std::string& path) {
                 if (ended()) break;
             }
             if (more) {
-                report.problems.push_back({line, Format("longer than %zu characters; the updater would "
-                                                        "read it as more than one line", MaxLineCharacters)});
+                Add(report, line, Format("longer than %zu characters; the updater would read it as more "
+                                         "than one line", MaxLineCharacters));
                 continue;
             }
             // The file ended right there: the line was whole after all.
@@ -176,10 +197,19 @@ ImageReport CheckImage(const std::string& path) {
             CheckRow(buffer, length, line, report, seen);
         }
     }
-    if (report.opened && report.lines == 0) report.problems.push_back({0, "the file is empty"});
-    else if (report.headerValid && report.arrays.empty() && report.problems.empty())
-        report.problems.push_back({0, "the image holds no rows"});
+    if (report.lines == 0) {
+        Add(report, 0, "the file is empty");
+    } else if (report.headerValid && report.arrays.empty() && report.problemCount == 0) {
+        Add(report, 0, "the image holds no rows");
+    }
     return report;
+}
+
+std::string DescribeFirstProblem(const std::string& path, const ImageReport& report) {
+    if (report.problems.empty()) return {};
+    const ImageProblem& first = report.problems.front();
+    if (first.line == 0) return path + ": " + first.text;
+    return path + ":" + std::to_string(first.line) + ": " + first.text;
 }
 
 }  // namespace Varnet

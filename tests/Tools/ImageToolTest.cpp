@@ -1,0 +1,130 @@
+// varnet-image run as a user runs it, on the same hostile inputs as the updater's start-up check.
+#include "../FirmwareUpdater/Engine/HostileImages.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
+#include "Tools/Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+using namespace VarnetTest;
+
+namespace {
+
+constexpr char kSample[] = VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd";
+
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+// The tool under `timeout`, so a tool that blocks (on a FIFO, say) fails the test instead of
+// hanging it.
+ToolRun RunTool(const std::string& command, const std::string& path) {
+    const std::string line = "timeout 20 '" VARNET_IMAGE_TOOL "' " + command + " '" + path + "' 2>&1";
+    ToolRun run;
+    std::FILE* pipe = ::popen(line.c_str(), "r");
+    if (!pipe) return run;
+    char block[4096];
+    std::size_t n;
+    while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) run.output.append(block, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class ScratchDir {
+public:
+    ScratchDir()
+        : m_dir(std::filesystem::temp_directory_path() / ("varnet-tool-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    const std::filesystem::path& Path() const { return m_dir; }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
+
+}  // namespace
+
+// The tool names exactly the problem the updater's start-up check names, first.
+TEST_P(VerifyHostileImage, NamesTheSameFirstProblemAsTheUpdater) {
+    ScratchDir dir;
+    const std::string path = GetParam().make(dir.Path());
+    const std::string expected = Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path));
+    ASSERT_NE(expected.find(GetParam().text), std::string::npos) << expected;
+    const ToolRun run = RunTool("verify", path);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_EQ(run.output.substr(0, run.output.find('\n')), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, VerifyHostileImage, ::testing::ValuesIn(HostileImages()), HostileImageName());
+
+TEST(ImageTool, VerifiesAndDescribesTheSampleImage) {
+    const ToolRun verify = RunTool("verify", kSample);
+    EXPECT_EQ(verify.status, 0) << verify.output;
+    EXPECT_EQ(verify.output, std::string(kSample) + ": sound image, 65 rows\n");
+
+    const ToolRun info = RunTool("info", kSample);
+    EXPECT_EQ(info.status, 0) << info.output;
+    for (const char* line : {"Rows:            65\n", "Flash used:      16640 bytes\n",
+                             "Array 0:         65 rows, rows 32 to 255, 16640 data bytes\n",
+                             "Metadata:        valid, application 1.0.2 (0x0102), 16384 bytes from row 32, "
+                             "entry 0x00002000\n"}) {
+        EXPECT_NE(info.output.find(line), std::string::npos) << line << "\nin:\n" << info.output;
+    }
+    EXPECT_NE(info.output.find("SHA-256:         " + Varnet::Sha256OfImageFile(kSample) + "\n"), std::string::npos)
+        << info.output;
+    EXPECT_EQ(info.output.find("Problems"), std::string::npos);
+}
+
+TEST(ImageTool, InfoShowsMissingOrWrongMetadataAndRefusesWhatIsNoImage) {
+    ScratchDir dir;
+    // Sound rows, but the last one is too short to hold metadata, then one that holds nonsense.
+    const std::string shortRow =
+        WriteText(dir.Path(), std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(62, 'A')) + "\n");
+    ToolRun info = RunTool("info", shortRow);
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_NE(info.output.find("Metadata:        NONE: the metadata row holds 31 bytes, fewer than 64"),
+              std::string::npos)
+        << info.output;
+    const std::string nonsense =
+        WriteText(dir.Path(), std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(256, 'A')) + "\n");
+    info = RunTool("info", nonsense);
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_NE(info.output.find("Metadata:        NOT VALID: the application (2863311530 bytes after row "
+                               "2863311530) runs into the metadata; application 110.10.10 (0xAAAA)"),
+              std::string::npos)
+        << info.output;
+
+    const std::string fifo = HostileImages()[1].make(dir.Path());
+    info = RunTool("info", fifo);
+    EXPECT_EQ(info.status, 1);
+    EXPECT_EQ(info.output, "varnet-image: " + fifo + ": not a regular file but a FIFO\n");
+}
+
+TEST(Sha256, MatchesTheStandardVectors) {
+    const auto digest = [](const std::string& text) {
+        Varnet::Sha256 sha;
+        sha.Update(text.data(), text.size());
+        return sha.FinishHex();
+    };
+    EXPECT_EQ(digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(digest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    // Two blocks: the padding does not fit behind 56 bytes.
+    EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(digest(std::string(1000, 'a')), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
+}
