@@ -19,6 +19,7 @@ using Varnet::SimulatedState;
 
 constexpr int kImageRows = 5;
 constexpr int kRowSize = 128;  // three Send Data/Program Row packets per row
+constexpr int kFlashRows = kImageRows + 1;  // and the metadata row
 
 enum class Fault { IgnoreSwitch, NoBootloader, UnplugAfter, StatusAt, SilentAt, CorruptRow, BadChecksumAt };
 enum class Where { Switch, Enter, FirstRow, MiddleRow, LastRow, FinalVerify, Exit };
@@ -147,8 +148,6 @@ protected:
     VarnetTest::TestImage m_image{kImageRows, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, kRowSize};
 };
 
-// The rows of the image are those of the test image and its metadata row.
-constexpr int kFlashRows = kImageRows + 1;
 
 TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
     const auto& [c, mode] = GetParam();
