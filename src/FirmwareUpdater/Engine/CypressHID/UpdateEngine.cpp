@@ -152,13 +152,15 @@ void LUpdateEngine::SuppressAutomaticFirmwareUpdates(bool suppress) {
     }
 }
 
-void LUpdateEngine::WriteSuppressValue(bool suppress, const char* when) {
+void LUpdateEngine::WriteSuppressValue(bool suppress, const char* when, bool final) {
     try {
         SuppressAutomaticFirmwareUpdates(suppress);
     } catch (const std::exception& e) {
-        m_registryProblem = std::string("SuppressAutoUpdates could not be ") + (suppress ? "set" : "cleared") +
-                            " " + when + ": " + e.what();
-        Trace(m_registryProblem);
+        const std::string problem = std::string("SuppressAutoUpdates could not be ") +
+                                    (suppress ? "set" : "cleared") + " " + when + ": " + e.what();
+        Trace(problem);
+        // Only the value left behind is the user's concern; one during the upload is overwritten.
+        if (final) m_registryProblem = problem;
     }
 }
 
@@ -230,7 +232,7 @@ ORVRESULT LUpdateEngine::Upload() {
     // application it still holds.
     m_exitOnFailure = true;
     // The value was set before the switch; failing to lower it again must not cut the upload.
-    WriteSuppressValue(m_isDowngrade, "for the upload");
+    WriteSuppressValue(m_isDowngrade, "for the upload", false);
 
     // Open once for the whole upload: every open of a hidraw node costs the kernel tens of ms.
     if (Orv::Failed(m_transport.OpenBootloader())) return FailUpdate("the bootloader interface could not be opened");
@@ -314,7 +316,7 @@ ORVRESULT LUpdateEngine::Upload() {
     if (m_isDowngrade) {
         m_keepSuppressed = true;
     } else {
-        WriteSuppressValue(false, "after the update");
+        WriteSuppressValue(false, "after the update", true);
     }
     return S_OK;
 }
@@ -354,7 +356,7 @@ ORVRESULT LUpdateEngine::FailUpdate(std::string reason) {
     m_transport.CloseBootloader();
     m_imageFile.Close();
     m_isUpdateInProgress = false;
-    WriteSuppressValue(false, "after the failed update");
+    WriteSuppressValue(false, "after the failed update", true);
     PostFirmwareNotification(NID_FIRMWARE_UPDATE_FAILED);
     return E_FAIL;
 }

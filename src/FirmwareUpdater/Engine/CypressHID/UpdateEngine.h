@@ -88,8 +88,9 @@ private:
     // Waits (bounded) for the device to come back after Exit Bootloader; `seen` is the version it
     // came back with.
     Restart AwaitRestart(FirmwareVersion& seen);
-    // Writes the value without raising; a failure is traced and kept for the outcome.
-    void WriteSuppressValue(bool suppress, const char* when);
+    // Writes the value without raising; a failure is traced, and kept for the outcome when the
+    // write is the last of the upload (`final`).
+    void WriteSuppressValue(bool suppress, const char* when, bool final);
     void Trace(const std::string& text) const;
 
     std::shared_ptr<Orv::Platform::IHidPlatform> m_platform;
