@@ -1,11 +1,13 @@
 // Every fault the simulated Varnet can inject, at the places where an upload can break (the switch,
 // Enter Bootloader, the first, middle and last row, the final Verify Row, Exit Bootloader), through
 // the whole application: with the main control offscreen (the user clicks Next) and silently. Each
-// run must end on the right page or quietly, leave "SuppressAutoUpdates" false, stay within the
-// engine's bounded waits, and a device left in its bootloader must be updated by the next run.
+// run must end on the right page or with the right line, leave "SuppressAutoUpdates" false, stay
+// within the engine's bounded waits, send the device back to its application when nothing was
+// written, and a device left in its bootloader must be updated by the next run.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 
 #include "IntegrationSupport.h"
 
@@ -17,6 +19,7 @@ using Varnet::SimulatedState;
 
 constexpr int kImageRows = 5;
 constexpr int kRowSize = 128;  // three Send Data/Program Row packets per row
+constexpr int kFlashRows = kImageRows + 1;  // and the metadata row
 
 enum class Fault { IgnoreSwitch, NoBootloader, UnplugAfter, StatusAt, SilentAt, CorruptRow, BadChecksumAt };
 enum class Where { Switch, Enter, FirstRow, MiddleRow, LastRow, FinalVerify, Exit };
@@ -31,12 +34,22 @@ struct FaultCase {
     std::chrono::milliseconds ownWait;
     // Failures before the device reaches its bootloader: the whole run is the fault's wait.
     bool beforeBootloader = false;
+    // Exit Bootloader went out although the update failed: nothing was written yet, or the device
+    // did not restart with what was.
+    bool exitSent = false;
 };
 
-// The engine's bounds (HidTransport.h): 10 switch reports 1 s apart, 30 s for the bootloader to
-// appear after the device left, 5 s for an answer. Exit Bootloader is a write without an answer
-// whose result the engine does not examine, and answers are not checked for their checksum, so
-// faults there leave a completely programmed and verified device: a success.
+// After Exit Bootloader the engine looks for the restarted device a second at a time; the simulated
+// one is back after its restart delay.
+constexpr std::chrono::milliseconds kRestartWait{2000};
+constexpr std::chrono::milliseconds kBootloaderBack{Varnet::DeviceSearchIntervalMs + ReturnedBootloaderSettleMs};
+
+// The engine's bounds (HidTransport.h, UpdateEngine.h): 10 switch reports 1 s apart, 30 s for the
+// bootloader to appear after the device left, 5 s for an answer, 30 s for the device to come back
+// after Exit Bootloader, 5 s of a bootloader staying before it counts as back. Answers are not
+// checked for their checksum, so such faults leave a working update. A device that refuses Exit
+// Bootloader stays in its bootloader: a failure. One that vanishes after the last verify is not
+// seen again within the bound: told as updated, as the device may still be restarting.
 const FaultCase kCases[] = {
     {"IgnoreSwitch", Fault::IgnoreSwitch, Where::Switch, false,
      std::chrono::milliseconds(Varnet::SwitchAttempts * Varnet::DeviceSearchIntervalMs), true},
@@ -46,28 +59,31 @@ const FaultCase kCases[] = {
     {"UnplugAfterFirstRow", Fault::UnplugAfter, Where::FirstRow, false, 0ms},
     {"UnplugAfterMiddleRow", Fault::UnplugAfter, Where::MiddleRow, false, 0ms},
     {"UnplugAfterLastRow", Fault::UnplugAfter, Where::LastRow, false, 0ms},
-    {"UnplugAfterFinalVerify", Fault::UnplugAfter, Where::FinalVerify, true, 0ms},
-    {"StatusAtEnter", Fault::StatusAt, Where::Enter, false, 0ms},
+    {"UnplugAfterFinalVerify", Fault::UnplugAfter, Where::FinalVerify, true,
+     std::chrono::milliseconds(ApplicationReturnTimeoutMs)},
+    {"StatusAtEnter", Fault::StatusAt, Where::Enter, false, 0ms, false, true},
     {"StatusAtFirstRow", Fault::StatusAt, Where::FirstRow, false, 0ms},
     {"StatusAtMiddleRow", Fault::StatusAt, Where::MiddleRow, false, 0ms},
     {"StatusAtLastRow", Fault::StatusAt, Where::LastRow, false, 0ms},
     {"StatusAtFinalVerify", Fault::StatusAt, Where::FinalVerify, false, 0ms},
-    {"StatusAtExit", Fault::StatusAt, Where::Exit, true, 0ms},
-    {"SilentAtEnter", Fault::SilentAt, Where::Enter, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
+    {"StatusAtExit", Fault::StatusAt, Where::Exit, false, kBootloaderBack, false, true},
+    {"SilentAtEnter", Fault::SilentAt, Where::Enter, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs),
+     false, true},
     {"SilentAtFirstRow", Fault::SilentAt, Where::FirstRow, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
     {"SilentAtMiddleRow", Fault::SilentAt, Where::MiddleRow, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
     {"SilentAtLastRow", Fault::SilentAt, Where::LastRow, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
     {"SilentAtFinalVerify", Fault::SilentAt, Where::FinalVerify, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
-    {"SilentAtExit", Fault::SilentAt, Where::Exit, true, 0ms},
+    {"SilentAtExit", Fault::SilentAt, Where::Exit, false, kBootloaderBack, false, true},
     {"CorruptFirstRow", Fault::CorruptRow, Where::FirstRow, false, 0ms},
     {"CorruptMiddleRow", Fault::CorruptRow, Where::MiddleRow, false, 0ms},
     {"CorruptLastRow", Fault::CorruptRow, Where::LastRow, false, 0ms},
-    {"BadChecksumAtEnter", Fault::BadChecksumAt, Where::Enter, true, 0ms},
-    {"BadChecksumAtMiddleRow", Fault::BadChecksumAt, Where::MiddleRow, true, 0ms},
-    {"BadChecksumAtFinalVerify", Fault::BadChecksumAt, Where::FinalVerify, true, 0ms},
+    {"BadChecksumAtEnter", Fault::BadChecksumAt, Where::Enter, true, kRestartWait},
+    {"BadChecksumAtMiddleRow", Fault::BadChecksumAt, Where::MiddleRow, true, kRestartWait},
+    {"BadChecksumAtFinalVerify", Fault::BadChecksumAt, Where::FinalVerify, true, kRestartWait},
 };
 
-// What a fault-free update of the test image looks like: the command sequence and its duration.
+// What a fault-free update of the test image looks like: the command sequence and its duration up
+// to Exit Bootloader (the rows take no virtual time; the wait for the restart is each case's own).
 struct CleanRun {
     std::vector<std::uint8_t> codes;
     Orv::Platform::ClockDuration duration{};
@@ -81,7 +97,7 @@ const CleanRun& Clean(const VarnetTest::TestImage& image) {
         CleanRun run;
         if (session.Start("-SILENT " + image.Option(), false) == Orv::E_QUIET_EXIT && device->GetFlash() == image.rows) {
             run.codes = CommandCodes(device->GetTranscript());
-            run.duration = clock.Now();
+            run.duration = clock.Now() - kRestartWait;
         }
         return run;
     }();
@@ -91,7 +107,7 @@ const CleanRun& Clean(const VarnetTest::TestImage& image) {
 // The command (or for a corrupted row, the programmed row) the fault hits.
 int FaultNumber(const FaultCase& c, const std::vector<std::uint8_t>& codes) {
     if (c.fault == Fault::CorruptRow) {
-        return c.where == Where::FirstRow ? 1 : c.where == Where::MiddleRow ? kImageRows / 2 + 1 : kImageRows;
+        return c.where == Where::FirstRow ? 1 : c.where == Where::MiddleRow ? kFlashRows / 2 + 1 : kFlashRows;
     }
     const auto sends = CommandNumbers(codes, kSendData);
     const auto programs = CommandNumbers(codes, kProgramRow);
@@ -132,6 +148,7 @@ protected:
     VarnetTest::TestImage m_image{kImageRows, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, kRowSize};
 };
 
+
 TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
     const auto& [c, mode] = GetParam();
     const CleanRun& clean = Clean(m_image);
@@ -145,9 +162,14 @@ TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
         if (mode == Mode::Silent) {
             EXPECT_EQ(session.Start("-SILENT " + m_image.Option(), false), Orv::E_QUIET_EXIT);
             (void)session.Finish();
-            // The upload ran inside start-up; the engine announced its outcome once.
+            // The upload ran inside start-up; the engine announced its outcome once, and the run's
+            // one line tells it.
             EXPECT_EQ(session.Outcomes(), std::vector<std::u16string>{c.succeeds ? NID_FIRMWARE_UPDATE_COMPLETE
                                                                                  : NID_FIRMWARE_UPDATE_FAILED});
+            const auto reports = session.Reports();
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_EQ(reports[0].rfind(c.succeeds ? "varnet-updater: updated to 1.0.2" : "varnet-updater: update failed: ", 0), 0u)
+                << reports[0];
         } else {
             ASSERT_EQ(session.Start(m_image.Option(), true), Orv::S_OK);
             EXPECT_EQ(session.App().GetUpdateProcessor()->GetState(), DeviceReady);
@@ -169,9 +191,11 @@ TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
     const auto codes = CommandCodes(device->GetTranscript());
     if (c.succeeds) {
         EXPECT_EQ(device->GetFlash(), m_image.rows);
+        // The bootloader interface was opened once for the whole upload.
+        EXPECT_EQ(device->GetBootloaderOpenCount(), 1);
     } else {
-        // A broken upload never tells the device to start what it holds.
-        EXPECT_TRUE(CommandNumbers(codes, kExitBootloader).empty());
+        // A half-written device is never told to start what it holds.
+        EXPECT_EQ(!CommandNumbers(codes, kExitBootloader).empty(), c.exitSent);
     }
     if (c.fault == Fault::IgnoreSwitch) {
         EXPECT_EQ(device->GetSwitchReportCount(), Varnet::SwitchAttempts);
@@ -210,17 +234,24 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultTable,
                          });
 
 // The device left in its bootloader by an earlier, broken run (the simulator started in that
-// state, as VARNET_SIM_STATE=bootloader does): the updater offers the update and programs it
-// without a switch, after the settle wait only.
-TEST(BootloaderAtStart, IsRecoveredByTheNextRun) {
+// state, as VARNET_SIM_STATE=bootloader does), possibly holding a half-staged row: the updater
+// offers the update and programs it without a switch and without the settle that belongs to a
+// switch, after Sync Bootloader has dropped whatever was staged.
+class BootloaderAtStart : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BootloaderAtStart, IsRecoveredByTheNextRun) {
     VarnetTest::RegistrySandbox registry;
     VarnetTest::TestImage image(kImageRows, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, kRowSize);
     Varnet::SimulatorConfig config;
     std::string error;
+    const std::string faults = GetParam();
     ASSERT_EQ(Varnet::ReadSimulatorConfig(
-                  [](const char* name) -> const char* {
+                  [&](const char* name) -> const char* {
                       const std::string n = name;
-                      return n == "VARNET_SIM_STATE" ? "bootloader" : n == "VARNET_SIM_LATENCY_MS" ? "0" : nullptr;
+                      return n == "VARNET_SIM_STATE"        ? "bootloader"
+                             : n == "VARNET_SIM_LATENCY_MS" ? "0"
+                             : n == "VARNET_SIM_FAULTS"     ? faults.c_str()
+                                                            : nullptr;
                   },
                   config, error),
               Orv::S_OK)
@@ -231,18 +262,80 @@ TEST(BootloaderAtStart, IsRecoveredByTheNextRun) {
         Session session(clock, device);
         ASSERT_EQ(session.Start(image.Option(), true), Orv::S_OK);
         EXPECT_EQ(session.App().GetUpdateProcessor()->GetState(), DeviceReady);
-        const auto before = clock.Now();
         ASSERT_TRUE(session.ClickNext());
         ASSERT_TRUE(session.Finish());
         EXPECT_TRUE(session.Shown("labelFirmwareUpdateSucceed"));
-        EXPECT_GE(clock.Now() - before, std::chrono::milliseconds(BootloaderSettleMs));
     }
+    const auto transcript = device->GetTranscript();
+    ASSERT_GE(transcript.size(), 3u);
+    EXPECT_EQ(transcript[0], "OUT 01 35 00 00 CA FF 17");
+    EXPECT_EQ(transcript[1], "IN -");
+    EXPECT_EQ(transcript[2], "OUT 01 38 00 00 C7 FF 17");
     EXPECT_EQ(device->GetFlash(), image.rows);
     EXPECT_EQ(device->GetSwitchReportCount(), 0);
+    EXPECT_EQ(device->GetBootloaderOpenCount(), 1);
     EXPECT_EQ(registry.SuppressAutoUpdates(), false);
-    clock.SleepMs(config.restartDelayMs);
     EXPECT_EQ(device->GetState(), SimulatedState::Application);
     EXPECT_EQ(device->GetApplicationVersion(), config.updatedVersion);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, BootloaderAtStart, ::testing::Values("", "half-staged"),
+                         [](const auto& test) { return std::string(*test.param ? "HalfStagedRow" : "Clean"); });
+
+// Through the window: what the device does after Exit Bootloader decides the page, and a second
+// update is never started in the same run.
+struct RestartCase {
+    const char* name;
+    std::uint16_t deviceVersion;
+    std::uint16_t restartVersion;
+    const char* options;
+    VarnetTest::Metadata metadata;
+    bool succeeds;
+    std::optional<bool> suppressedAfterExit;
+};
+
+void PrintTo(const RestartCase& c, std::ostream* out) { *out << c.name; }
+
+class RestartOutcome : public ::testing::TestWithParam<RestartCase> {};
+
+TEST_P(RestartOutcome, DecidesThePageAndTheValueLeftBehind) {
+    const RestartCase& c = GetParam();
+    VarnetTest::RegistrySandbox registry;
+    VarnetTest::TestImage image(kImageRows, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, kRowSize, 16,
+                                c.metadata);
+    auto config = VarnetTest::QuickConfig(c.deviceVersion);
+    config.updatedVersion = c.restartVersion;
+    Orv::Platform::VirtualClock clock;
+    auto device = std::make_shared<Varnet::SimulatedHidPlatform>(config, clock);
+    {
+        Session session(clock, device);
+        ASSERT_EQ(session.Start(std::string(c.options) + " " + image.Option(), true), Orv::S_OK);
+        ASSERT_TRUE(session.ClickNext());
+        ASSERT_TRUE(session.Finish());
+        EXPECT_EQ(session.Shown("labelFirmwareUpdateSucceed"), c.succeeds);
+        EXPECT_EQ(session.Shown("labelFirmwareUpdateFailed"), !c.succeeds);
+        // A second start (a key reaching a hidden Next) does nothing.
+        const int commands = device->GetBootloaderCommandCount();
+        EXPECT_EQ(session.App().GetUpdateProcessor()->StartUpdate(), Orv::E_FAIL);
+        ASSERT_TRUE(session.Finish());
+        EXPECT_EQ(device->GetBootloaderCommandCount(), commands);
+        EXPECT_EQ(device->GetSwitchReportCount(), 1);
+        EXPECT_TRUE(session.RequestExit());
+        EXPECT_TRUE(session.Reports().empty());
+    }
+    EXPECT_EQ(device->GetFlash(), image.rows);
+    EXPECT_EQ(registry.SuppressAutoUpdates(), c.suppressedAfterExit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Restart, RestartOutcome,
+    ::testing::Values(
+        RestartCase{"NewVersion", 0x0101, 0x0102, "", VarnetTest::Metadata::Valid, true, false},
+        RestartCase{"OldVersionBack", 0x0101, 0x0101, "", VarnetTest::Metadata::Valid, false, false},
+        RestartCase{"BootloaderBack", 0x0101, 0x0102, "", VarnetTest::Metadata::BadChecksum, false, false},
+        // The driver package must not undo a forced downgrade once the window has closed.
+        RestartCase{"ForcedDowngrade", 0x0102, 0x0101, "-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1",
+                    VarnetTest::Metadata::Valid, true, true}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

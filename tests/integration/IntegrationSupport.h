@@ -4,6 +4,7 @@
 // the registry in a temporary folder and the firmware notifications recorded on this thread.
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,11 @@ public:
         environment.platform = m_device;
         environment.clock = &m_clock;
         environment.programFolder = Orv::W(VARNET_SOURCE_DIR "/resources");
+        environment.report = [this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(m_reportMutex);
+            m_reports.push_back(line);
+        };
+        environment.trace = [](const std::string&) {};
         if (withWindow) {
             m_factory = Orv::MakeRC<Orv::LControlFactory>(Orv::W("Varnet Firmware Updater"));
             if (m_factory->LoadDefinitions(Orv::W("::"), 0x0409) != Orv::S_OK) return Orv::E_FAIL;
@@ -105,6 +111,11 @@ public:
     }
 
     std::vector<std::u16string> Outcomes() { return m_recorder->Outcomes(); }
+    // The lines the run wrote for the user ("varnet-updater: ...").
+    std::vector<std::string> Reports() {
+        std::lock_guard<std::mutex> lock(m_reportMutex);
+        return m_reports;
+    }
     LApplication& App() { return *m_app; }
 
     // The teardown the program does at exit, in its order: controls, application, notifications.
@@ -127,6 +138,8 @@ private:
     Orv::RCPtr<Orv::LControl> m_main;
     Orv::RCPtr<VarnetTest::NotificationRecorder> m_recorder;
     Orv::RCPtr<LApplication> m_app;
+    std::mutex m_reportMutex;
+    std::vector<std::string> m_reports;
 };
 
 }  // namespace VarnetIntegration

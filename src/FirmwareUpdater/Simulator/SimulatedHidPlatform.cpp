@@ -79,7 +79,12 @@ SimulatedHidPlatform::SimulatedHidPlatform(SimulatorConfig config, Orv::Platform
     : m_config(std::move(config)),
       m_clock(clock),
       m_state(m_config.startState),
-      m_applicationVersion(m_config.applicationVersion) {
+      m_applicationVersion(m_config.applicationVersion),
+      m_initialApplicationValid(m_config.startState == SimulatedState::Application) {
+    if (m_config.faults.halfStagedRow) {
+        m_staged.assign(SendDataChunkSize, 0xA5);
+        m_staleStaging = true;
+    }
     if (!m_config.transcriptPath.empty()) {
         m_transcriptFile.open(m_config.transcriptPath, std::ios::out | std::ios::trunc);
     }
@@ -105,6 +110,7 @@ void SimulatedHidPlatform::GoAbsentLocked(std::optional<SimulatedState> next) {
     m_pendingAtMs = m_clock.NowMs() + m_config.restartDelayMs;
     m_entered = false;
     m_staged.clear();
+    m_staleStaging = false;
 }
 
 bool SimulatedHidPlatform::IsCurrent(int generation) {
@@ -152,6 +158,7 @@ std::unique_ptr<Orv::Platform::IHidDevice> SimulatedHidPlatform::Open(const std:
         Interface which = info.productId == BootloaderProductId ? Interface::Bootloader
                           : info.interfaceNumber == 4           ? Interface::Application4
                                                                 : Interface::Application0;
+        if (which == Interface::Bootloader) ++m_bootloaderOpenCount;
         return std::make_unique<Handle>(*this, m_generation, which);
     }
     return nullptr;
@@ -243,10 +250,27 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
     }
     const std::uint8_t code = packet[1];
     const std::uint8_t* data = packet + 4;
+    if (code == CmdSyncBootloader) {
+        m_staged.clear();
+        m_staleStaging = false;
+        return std::nullopt;
+    }
+    if (code == CmdExitBootloader) {
+        // Taken in any state: the bootloader then checks the application and starts it only when
+        // its metadata is valid; otherwise it comes back as itself.
+        const bool valid = m_flashWritten ? HasValidApplication(m_flash, m_config.flash) : m_initialApplicationValid;
+        if (valid && m_programmedThisSession) m_applicationVersion = m_config.updatedVersion;
+        m_programmedThisSession = false;
+        GoAbsentLocked(valid ? SimulatedState::Application : SimulatedState::Bootloader);
+        // Leaving the bootloader is where a firmware author wants to look at the result, even
+        // when the program is stopped before it ends.
+        if (!m_config.flashOutPath.empty()) (void)WriteFlashLocked(m_config.flashOutPath);
+        return std::nullopt;
+    }
     if (code == CmdEnterBootloader) {
         if (n != 0) return AnswerLocked(SimStatusLength);
+        // Staged row data survives: only Sync Bootloader or a restart drops it.
         m_entered = true;
-        m_staged.clear();
         const std::uint32_t id = m_config.siliconId, bl = m_config.bootloaderVersion;
         return AnswerLocked(0, {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
                                 static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 24),
@@ -270,11 +294,13 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
                                 static_cast<std::uint8_t>(range.lastRow), static_cast<std::uint8_t>(range.lastRow >> 8)});
     }
     case CmdSendData:
+        if (m_staleStaging) return AnswerLocked(SimStatusData);
         if (m_staged.size() + n > MaxStagedBytes) return AnswerLocked(SimStatusLength);
         m_staged.insert(m_staged.end(), data, data + n);
         return AnswerLocked(0);
     case CmdProgramRow: {
         if (n < 3) return AnswerLocked(SimStatusLength);
+        if (m_staleStaging) return AnswerLocked(SimStatusData);
         const std::uint16_t row = static_cast<std::uint16_t>(data[1] | (data[2] << 8));
         if (std::uint8_t status = rowStatus(data[0], row)) {
             m_staged.clear();
@@ -289,6 +315,7 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
         }
         m_flash[{data[0], row}] = std::move(contents);
         m_programmedThisSession = true;
+        m_flashWritten = true;
         return AnswerLocked(0);
     }
     case CmdVerifyRow: {
@@ -300,14 +327,6 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
         const unsigned sum = std::accumulate(stored->second.begin(), stored->second.end(), 0u);
         return AnswerLocked(0, {static_cast<std::uint8_t>(0x100u - (sum & 0xFFu))});
     }
-    case CmdExitBootloader:
-        if (m_programmedThisSession) m_applicationVersion = m_config.updatedVersion;
-        m_programmedThisSession = false;
-        GoAbsentLocked(SimulatedState::Application);
-        // Leaving the bootloader is where a firmware author wants to look at the result, even
-        // when the program is stopped before it ends.
-        if (!m_config.flashOutPath.empty()) (void)WriteFlashLocked(m_config.flashOutPath);
-        return std::nullopt;
     default:
         return AnswerLocked(SimStatusCommand);
     }
@@ -344,6 +363,11 @@ int SimulatedHidPlatform::GetOpenCount() const {
     return m_openCount;
 }
 
+int SimulatedHidPlatform::GetBootloaderOpenCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_bootloaderOpenCount;
+}
+
 std::map<SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>> SimulatedHidPlatform::GetFlash() const {
     std::lock_guard lock(m_mutex);
     return m_flash;
@@ -362,6 +386,46 @@ ORVRESULT SimulatedHidPlatform::WriteFlashLocked(const std::string& path) const 
             << '\n';
     }
     return out.good() ? S_OK : E_FAIL;
+}
+
+bool HasValidApplication(const std::map<SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>& flash,
+                         const std::array<std::optional<FlashRowRange>, FlashArrayCount>& layout) {
+    constexpr std::size_t MetadataSize = 64;
+    int lastArray = -1;
+    for (std::size_t a = 0; a < FlashArrayCount; ++a)
+        if (layout[a]) lastArray = static_cast<int>(a);
+    if (lastArray < 0) return false;
+    const SimulatedHidPlatform::FlashKey metadataKey{static_cast<std::uint8_t>(lastArray), layout[lastArray]->lastRow};
+    const auto metadataRow = flash.find(metadataKey);
+    if (metadataRow == flash.end() || metadataRow->second.size() < MetadataSize) return false;
+    const std::uint64_t rowSize = metadataRow->second.size();
+    const std::uint8_t* metadata = metadataRow->second.data() + rowSize - MetadataSize;
+    auto le32 = [](const std::uint8_t* p) {
+        return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+               (std::uint32_t{p[3]} << 24);
+    };
+    const std::uint64_t bootloaderLastRow = le32(metadata + 5);
+    const std::uint64_t length = le32(metadata + 9);
+    // The first flat row of each array: the rows of the arrays before it come first.
+    std::array<std::uint64_t, FlashArrayCount> base{};
+    std::uint64_t rows = 0;
+    for (std::size_t a = 0; a < FlashArrayCount; ++a) {
+        base[a] = rows;
+        if (layout[a]) rows += std::uint64_t{layout[a]->lastRow} + 1;
+    }
+    const std::uint64_t start = (bootloaderLastRow + 1) * rowSize;
+    const std::uint64_t end = start + length;
+    if (length == 0 || end > rows * rowSize) return false;
+    unsigned sum = 0;
+    for (const auto& [key, bytes] : flash) {
+        if (key == metadataKey || key.first >= FlashArrayCount || !layout[key.first]) continue;
+        const std::uint64_t rowStart = (base[key.first] + key.second) * rowSize;
+        for (std::uint64_t i = 0; i < std::min<std::uint64_t>(bytes.size(), rowSize); ++i) {
+            const std::uint64_t address = rowStart + i;
+            if (address >= start && address < end) sum += bytes[i];
+        }
+    }
+    return static_cast<std::uint8_t>(sum + metadata[0]) == 0;
 }
 
 ORVRESULT CreateHidPlatformFromEnvironment(Orv::Platform::IClock& clock,

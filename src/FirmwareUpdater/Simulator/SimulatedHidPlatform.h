@@ -1,7 +1,8 @@
 #pragma once
 // The simulated Varnet behind the HID platform interface: application mode (interfaces 0 and 4),
 // the switch into the bootloader, a bootloader that checks every packet and keeps a flash image,
-// the restart into the new firmware, and faults on demand. Time (latency, restart delays) runs
+// the restart into the new firmware (only when the application's metadata in the last flash row
+// is valid, as the hardware's bootloader checks it), and faults on demand. Time (latency, restart delays) runs
 // on the clock it is given, so tests drive it on virtual time.
 #include "FirmwareUpdater/Simulator/SimulatorConfig.h"
 #include "OrvFramework/Platform/Clock.h"
@@ -47,6 +48,8 @@ public:
     int GetSwitchReportCount() const;
     int GetBootloaderCommandCount() const;
     int GetOpenCount() const;
+    // Opens of the bootloader interface alone.
+    int GetBootloaderOpenCount() const;
     std::map<FlashKey, std::vector<std::uint8_t>> GetFlash() const;
     // One line "ARRAY ROW HEX" per programmed row, ordered by array and row.
     Orv::ORVRESULT WriteFlashOutput(const std::string& path) const;
@@ -80,15 +83,31 @@ private:
     bool m_unplugged = false;
     bool m_entered = false;
     bool m_programmedThisSession = false;
+    // A device that starts in its application holds one that works; once a row is written the
+    // flash alone decides.
+    bool m_initialApplicationValid = false;
+    bool m_flashWritten = false;
+    // Staged data left over from an interrupted session, refused until Sync Bootloader.
+    bool m_staleStaging = false;
     std::vector<std::uint8_t> m_staged;
     std::map<FlashKey, std::vector<std::uint8_t>> m_flash;
     int m_commandCount = 0;
     int m_rowCount = 0;
     int m_switchCount = 0;
     int m_openCount = 0;
+    int m_bootloaderOpenCount = 0;
     std::vector<std::string> m_transcript;
     std::ofstream m_transcriptFile;
 };
+
+// True when the metadata in the last 64 bytes of the last row of the last configured flash array
+// describes the flash: byte 0 is the two's complement of the 8-bit sum of the application's bytes
+// (from the row after the bootloader's last row, bytes 5-8, for the length in bytes 9-12, all
+// little-endian), the length is not 0 and the application lies within the flash. Rows are counted
+// across the arrays in order; rows never written read as zeros; the metadata row's size is the
+// row size.
+bool HasValidApplication(const std::map<SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>& flash,
+                         const std::array<std::optional<FlashRowRange>, FlashArrayCount>& layout);
 
 // The platform the program uses: the simulator when VARNET_DEVICE=simulated (configured from the
 // environment), real HID otherwise. Fails with a message on a bad simulator variable.

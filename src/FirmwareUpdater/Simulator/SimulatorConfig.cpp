@@ -105,6 +105,8 @@ bool ParseSimulatorFaults(std::string_view text, SimulatorFaults& faults, std::s
         bool ok = true;
         if (name == "ignore-switch" && fields.size() == 1) {
             parsed.ignoreSwitch = true;
+        } else if (name == "half-staged" && fields.size() == 1) {
+            parsed.halfStagedRow = true;
         } else if (name == "no-bootloader" && fields.size() == 1) {
             parsed.noBootloader = true;
         } else if (name == "unplug-after" && fields.size() == 2 && ParseInt(fields[1], 1000000, n)) {

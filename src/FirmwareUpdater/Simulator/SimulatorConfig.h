@@ -29,6 +29,9 @@ struct SimulatorFaults {
     std::set<int> silentAt;      // command N gets no answer
     std::set<int> corruptRow;    // programmed row N is stored with a wrong byte
     std::set<int> badChecksumAt; // command N answered with a wrong packet checksum
+    // The bootloader holds part of a row from an interrupted session: it refuses row data until
+    // Sync Bootloader drops it (Enter Bootloader does not).
+    bool halfStagedRow = false;
 };
 
 struct SimulatorConfig {

@@ -8,10 +8,14 @@
 #include "OrvFramework/Notification/NotificationClient.h"
 #include "OrvFramework/System/RegistryKey.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -125,37 +129,64 @@ public:
 
 using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>;
 
+// The simulated flash's last row (array 0, rows 0 to 255 by default), where the bootloader looks
+// for the application's metadata.
+inline constexpr std::uint16_t kMetadataRow = 255;
+
+// A flash row of `rowSize` bytes (at least 64) whose last 64 bytes describe the application in
+// `application` (rows of array 0 right after `bootloaderLastRow`, each `rowSize` bytes) as the
+// bootloader checks it: checksum, entry address, bootloader's last row, length, version.
+inline std::vector<std::uint8_t> MetadataRow(const Flash& application, std::uint32_t bootloaderLastRow,
+                                             std::size_t rowSize, std::uint16_t version = 0x0102) {
+    std::vector<std::uint8_t> row(rowSize, 0);
+    std::uint8_t* m = row.data() + rowSize - 64;
+    unsigned sum = 0;
+    std::uint32_t lastRow = bootloaderLastRow;
+    for (const auto& [key, data] : application) {
+        for (auto b : data) sum += b;
+        lastRow = std::max<std::uint32_t>(lastRow, key.second);
+    }
+    const std::uint32_t start = (bootloaderLastRow + 1) * static_cast<std::uint32_t>(rowSize);
+    const std::uint32_t length = (lastRow - bootloaderLastRow) * static_cast<std::uint32_t>(rowSize);
+    auto put32 = [](std::uint8_t* at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    m[0] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
+    put32(m + 1, start);  // entry address: the application's first byte
+    put32(m + 5, bootloaderLastRow);
+    put32(m + 9, length);
+    m[22] = static_cast<std::uint8_t>(version & 0xFF);
+    m[23] = static_cast<std::uint8_t>(version >> 8);
+    return row;
+}
+
+// What an image carries in the flash's last row.
+enum class Metadata { Valid, None, BadChecksum };
+
 // A .cyacd image of `rowCount` rows of array 0 (rows firstRow...), `rowSize` bytes each, with
-// correct row checksums; every line ends in a line feed.
+// correct row checksums, followed by the metadata row (kMetadataRow) that lets the bootloader
+// start the application; every line ends in a line feed. `rows` is the flash it leaves.
 class TestImage {
 public:
     TestImage(int rowCount, std::uint32_t siliconId = Varnet::SampleSiliconId,
               std::uint8_t siliconRevision = Varnet::SampleSiliconRevision, int rowSize = 64,
-              int firstRow = 0)
+              int firstRow = 16, Metadata metadata = Metadata::Valid)
         : m_path(UniqueTempPath("varnet-engine-image").string() + ".cyacd") {
         char header[32];
         std::snprintf(header, sizeof header, "%08X%02X00\n", siliconId, siliconRevision);
         std::string text = header;
         for (int i = 0; i < rowCount; ++i) {
             const int rowNumber = firstRow + i;
-            std::vector<std::uint8_t> bytes = {0, static_cast<std::uint8_t>(rowNumber >> 8),
-                                               static_cast<std::uint8_t>(rowNumber & 0xFF),
-                                               static_cast<std::uint8_t>(rowSize >> 8),
-                                               static_cast<std::uint8_t>(rowSize & 0xFF)};
             std::vector<std::uint8_t> data;
             for (int b = 0; b < rowSize; ++b) data.push_back(static_cast<std::uint8_t>(rowNumber * 7 + b * 13 + 1));
-            bytes.insert(bytes.end(), data.begin(), data.end());
-            unsigned sum = 0;
-            for (auto b : bytes) sum += b;
-            bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-            text += ':';
-            for (auto b : bytes) {
-                char hex[3];
-                std::snprintf(hex, sizeof hex, "%02X", b);
-                text += hex;
-            }
-            text += '\n';
+            text += RowLine(rowNumber, data);
             rows[{0, static_cast<std::uint16_t>(rowNumber)}] = data;
+        }
+        if (metadata != Metadata::None) {
+            auto data = MetadataRow(rows, static_cast<std::uint32_t>(firstRow - 1), static_cast<std::size_t>(rowSize));
+            if (metadata == Metadata::BadChecksum) data[data.size() - 64] ^= 0x01;
+            text += RowLine(kMetadataRow, data);
+            rows[{0, kMetadataRow}] = data;
         }
         std::ofstream(m_path, std::ios::binary) << text;
     }
@@ -170,7 +201,72 @@ public:
     Flash rows;
 
 private:
+    static std::string RowLine(int rowNumber, const std::vector<std::uint8_t>& data) {
+        std::vector<std::uint8_t> bytes = {0, static_cast<std::uint8_t>(rowNumber >> 8),
+                                           static_cast<std::uint8_t>(rowNumber & 0xFF),
+                                           static_cast<std::uint8_t>(data.size() >> 8),
+                                           static_cast<std::uint8_t>(data.size() & 0xFF)};
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        unsigned sum = 0;
+        for (auto b : bytes) sum += b;
+        bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
+        std::string text = ":";
+        for (auto b : bytes) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", b);
+            text += hex;
+        }
+        return text + "\n";
+    }
+
     std::string m_path;
+};
+
+// Virtual time that calls a hook before every wait that takes time: lets a test change the world at a point of
+// the upload that the engine reaches on its own thread.
+class HookClock final : public Orv::Platform::IClock {
+public:
+    Orv::Platform::ClockDuration Now() const override { return Orv::Platform::ClockDuration(m_now.load()); }
+    void Sleep(Orv::Platform::ClockDuration duration) override {
+        // Not on the simulated device's zero-latency waits: it takes them holding its own lock.
+        if (hook && duration.count() > 0) hook();
+        m_now += duration.count();
+    }
+    std::function<void()> hook;
+
+protected:
+    std::chrono::nanoseconds RealWaitBudget(Orv::Platform::ClockDuration) const override {
+        return std::chrono::milliseconds(1);
+    }
+    void NoteTimedOut(Orv::Platform::ClockDuration timeout) override { m_now += timeout.count(); }
+
+private:
+    std::atomic<std::int64_t> m_now{0};
+};
+
+// Makes the registry unwritable once Exit Bootloader has gone out (as the last command, answered
+// by nothing), for the life of the object: the writes after a completed upload then fail.
+class RegistryBlockedAfterExit {
+public:
+    RegistryBlockedAfterExit(HookClock& clock, const Varnet::SimulatedHidPlatform& device, const RegistrySandbox& registry)
+        : m_clock(clock), m_registry(registry), m_blocker(UniqueTempPath("varnet-registry-blocker")) {
+        std::ofstream(m_blocker) << "not a folder";
+        clock.hook = [this, &device] {
+            const auto t = device.GetTranscript();
+            if (t.size() >= 2 && t[t.size() - 2].rfind("OUT 01 3B", 0) == 0)
+                ::setenv("VARNET_REGISTRY_DIR", m_blocker.c_str(), 1);
+        };
+    }
+    ~RegistryBlockedAfterExit() {
+        m_clock.hook = nullptr;
+        ::setenv("VARNET_REGISTRY_DIR", m_registry.Dir().c_str(), 1);
+        std::filesystem::remove(m_blocker);
+    }
+
+private:
+    HookClock& m_clock;
+    const RegistrySandbox& m_registry;
+    std::filesystem::path m_blocker;
 };
 
 inline Varnet::SimulatorConfig QuickConfig(std::uint16_t version = 0x0101) {

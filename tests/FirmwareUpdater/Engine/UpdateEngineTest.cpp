@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
 
 using namespace Varnet;
@@ -17,7 +19,8 @@ struct EngineRig {
     explicit EngineRig(SimulatorConfig config = QuickConfig())
         : device(std::make_shared<SimulatedHidPlatform>(std::move(config), clock)),
           // The sample image lies in the program folder, as it does when installed.
-          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"))),
+          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"),
+                                            [this](const std::string& line) { trace.push_back(line); })),
           recorder(NotificationRecorder::Create()) {}
     ~EngineRig() { recorder->Detach(); }
 
@@ -26,14 +29,27 @@ struct EngineRig {
         const auto t = device->GetTranscript();
         return static_cast<int>(std::count_if(t.begin(), t.end(), [](const std::string& l) { return l.rfind("SWITCH", 0) == 0; }));
     }
-    bool SentProgramRow() const {
+    // The command packets sent, as transcript text without "OUT ".
+    std::vector<std::string> Commands() const {
+        std::vector<std::string> out;
         for (const auto& l : device->GetTranscript())
-            if (l.rfind("OUT 01 39", 0) == 0) return true;
+            if (l.rfind("OUT ", 0) == 0) out.push_back(l.substr(4));
+        return out;
+    }
+    bool Sent(std::uint8_t code) const {
+        char prefix[8];
+        std::snprintf(prefix, sizeof prefix, "01 %02X", code);
+        for (const auto& c : Commands())
+            if (c.rfind(prefix, 0) == 0) return true;
         return false;
+    }
+    bool TraceHas(const std::string& text) const {
+        return std::any_of(trace.begin(), trace.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
     }
 
     RegistrySandbox registry;
     Orv::Platform::VirtualClock clock;
+    std::vector<std::string> trace;
     std::shared_ptr<SimulatedHidPlatform> device;
     Orv::RCPtr<LUpdateEngine> engine;
     Orv::RCPtr<NotificationRecorder> recorder;
@@ -95,12 +111,18 @@ TEST(UpdateEngine, AbsentDeviceIsNotFoundAfterTenSearches) {
 TEST(UpdateEngine, ForcedDowngradeKeepsAutoUpdatesSuppressedOnlyAfterSuccess) {
     TestImage image(5);
     {
-        EngineRig rig(QuickConfig(0x0102));
+        auto config = QuickConfig(0x0102);
+        config.updatedVersion = 0x0101;  // the older image comes back as 1.0.1
+        EngineRig rig(config);
         ASSERT_EQ(rig.Init("-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1 " + image.Option()), EngineResult::Ready);
         EXPECT_TRUE(rig.engine->IsDowngrade());
         EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK);
         EXPECT_EQ(rig.registry.SuppressAutoUpdates(), true);
         EXPECT_EQ(rig.device->GetFlash(), image.rows);
+        // The program's exit-time question keeps it set: the driver package must not undo the
+        // downgrade at its next start.
+        EXPECT_FALSE(rig.engine->IsUpdateInProgress());
+        EXPECT_EQ(rig.registry.SuppressAutoUpdates(), true);
     }
     {
         TestImage otherChip(3, 0x12345678);  // refused by the bootloader
@@ -118,7 +140,7 @@ TEST(UpdateEngine, ForcedDowngradeKeepsAutoUpdatesSuppressedOnlyAfterSuccess) {
     }
 }
 
-TEST(UpdateEngine, UploadProgramsEveryRowAndRestartsTheDevice) {
+TEST(UpdateEngine, UploadProgramsEveryRowAndConfirmsTheRestart) {
     TestImage image(12);
     EngineRig rig;
     ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
@@ -130,27 +152,44 @@ TEST(UpdateEngine, UploadProgramsEveryRowAndRestartsTheDevice) {
     EXPECT_EQ(rig.recorder->Outcomes(), kComplete);
     EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
     EXPECT_FALSE(rig.engine->IsUpdateInProgress());
-    rig.clock.SleepMs(5000);  // the device restarts with the new firmware
+    EXPECT_TRUE(rig.engine->GetFailureReason().empty());
+    // The engine waited for the device to come back and read the new version.
+    EXPECT_TRUE(rig.engine->IsOutcomeConfirmed());
     EXPECT_EQ(rig.device->GetState(), SimulatedState::Application);
     EXPECT_EQ(rig.device->GetApplicationVersion(), 0x0102);
+    // One open of the bootloader interface for the whole upload; no Sync Bootloader after our
+    // own switch.
+    EXPECT_EQ(rig.device->GetBootloaderOpenCount(), 1);
+    EXPECT_FALSE(rig.Sent(CmdSyncBootloader));
 }
 
-TEST(UpdateEngine, DeviceInItsBootloaderIsProgrammedWithoutTheSwitch) {
-    TestImage image(3);
-    auto config = QuickConfig();
-    config.startState = SimulatedState::Bootloader;
-    EngineRig rig(config);
-    ASSERT_EQ(rig.Init("-FIRMWARE_UPDATE_VERSION=0.0.1 " + image.Option()), EngineResult::Ready);
-    EXPECT_TRUE(rig.engine->IsInBootloader());
-    const auto before = rig.clock.TotalSlept();
-    EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK);
-    EXPECT_EQ(rig.SwitchCount(), 0);
-    EXPECT_GE(rig.clock.TotalSlept() - before, std::chrono::milliseconds(BootloaderSettleMs));
-    EXPECT_EQ(rig.device->GetFlash(), image.rows);
+TEST(UpdateEngine, DeviceInItsBootloaderIsSyncedAndProgrammedWithoutSwitchOrSettle) {
+    for (const bool halfStaged : {false, true}) {
+        SCOPED_TRACE(halfStaged ? "half-staged row" : "clean bootloader");
+        TestImage image(3);
+        auto config = QuickConfig();
+        config.startState = SimulatedState::Bootloader;
+        config.faults.halfStagedRow = halfStaged;
+        EngineRig rig(config);
+        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+        EXPECT_TRUE(rig.engine->IsInBootloader());
+        const auto before = rig.clock.TotalSlept();
+        EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK) << rig.engine->GetFailureReason();
+        EXPECT_EQ(rig.SwitchCount(), 0);
+        EXPECT_EQ(rig.device->GetFlash(), image.rows);
+        // Sync Bootloader first, then Enter Bootloader.
+        const auto commands = rig.Commands();
+        ASSERT_GE(commands.size(), 2u);
+        EXPECT_EQ(commands[0], "01 35 00 00 CA FF 17");
+        EXPECT_EQ(commands[1], "01 38 00 00 C7 FF 17");
+        // Only the wait for the restart; no settle (a fresh bootloader waits about 2 s for a host).
+        EXPECT_LT(rig.clock.TotalSlept() - before, std::chrono::milliseconds(BootloaderSettleMs + config.restartDelayMs));
+        EXPECT_EQ(rig.device->GetBootloaderOpenCount(), 1);
+    }
 }
 
 TEST(UpdateEngine, ProgressFollowsRemainingLinesWithTruncatedSeconds) {
-    TestImage image(99);  // header and 99 rows: 100 line feeds
+    TestImage image(98);  // header, 98 rows and the metadata row: 100 line feeds
     EngineRig rig;
     ASSERT_EQ(rig.Init("-UPDATE_TIME_ESTIMATE=7 " + image.Option()), EngineResult::Ready);
     ASSERT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK);
@@ -201,56 +240,160 @@ TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, EngineWithHostileImage, ::testing::ValuesIn(HostileImages()), HostileImageName());
 
-TEST(UpdateEngine, FaultsOfImageAndChipTakeTheFailurePath) {
-    {
-        TestImage image(3, 0x12345678);  // another chip
-        EngineRig rig;
-        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
-        EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
-        EXPECT_FALSE(rig.SentProgramRow());
-        EXPECT_TRUE(rig.device->GetFlash().empty());
-        EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
-    }
-    {
-        TestImage image(3, SampleSiliconId, SampleSiliconRevision, 64, 254);  // rows 254..256
-        EngineRig rig;
-        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
-        EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
-        EXPECT_EQ(rig.device->GetFlash().size(), 2u);  // the rows before the bad one
-        EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
-    }
-}
+namespace {
 
-TEST(UpdateEngine, DeviceFaultsTakeTheFailurePath) {
-    struct Case {
-        const char* name;
-        void (*apply)(SimulatorFaults&);
-        bool leavesBootloader;
-    };
-    const Case cases[] = {
-        {"no-bootloader", [](SimulatorFaults& f) { f.noBootloader = true; }, false},
-        {"unplug", [](SimulatorFaults& f) { f.unplugAfter = 20; }, false},
-        {"silent", [](SimulatorFaults& f) { f.silentAt.insert(8); }, true},
-        {"corrupt-row", [](SimulatorFaults& f) { f.corruptRow.insert(3); }, true},
-        {"status", [](SimulatorFaults& f) { f.statusAt[6] = SimStatusData; }, true},
+// Where a failed upload leaves the device.
+enum class Ends { Application, Bootloader, Absent };
+
+struct FailureCase {
+    const char* name;
+    void (*configure)(SimulatorConfig&);
+    std::uint32_t imageSiliconId;
+    Metadata metadata;
+    bool exitSent;  // Exit Bootloader went out (before any row, or after the last one)
+    Ends ends;
+};
+
+}  // namespace
+
+// Commands of a 10-row image of 64-byte rows from application mode: 1 Enter Bootloader, 2 Get
+// Flash Size, then per row Send Data, Program Row, Verify Row (row 1: 3-5, row 2: 6-8, ...).
+TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
+    const FailureCase cases[] = {
+        // Nothing written yet: the device goes back to the application it still holds.
+        {"enter-status", [](SimulatorConfig& c) { c.faults.statusAt[1] = SimStatusData; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        {"enter-silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(1); }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        {"another-chip", [](SimulatorConfig&) {}, 0x12345678, Metadata::Valid, true, Ends::Application},
+        {"another-revision", [](SimulatorConfig& c) { c.siliconRevision = 0x12; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        {"flash-size-status", [](SimulatorConfig& c) { c.faults.statusAt[2] = SimStatusArray; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        // Rows under way: the device waits in its bootloader for the next try.
+        {"first-row-status", [](SimulatorConfig& c) { c.faults.statusAt[4] = SimStatusData; }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
+        {"row-status", [](SimulatorConfig& c) { c.faults.statusAt[6] = SimStatusData; }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
+        {"silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(8); }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
+        {"corrupt-row", [](SimulatorConfig& c) { c.faults.corruptRow.insert(3); }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
+        // The whole image went in, but the device did not come back with it.
+        {"bad-metadata", [](SimulatorConfig&) {}, SampleSiliconId, Metadata::BadChecksum, true, Ends::Bootloader},
+        {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        // Gone.
+        {"no-bootloader", [](SimulatorConfig& c) { c.faults.noBootloader = true; }, SampleSiliconId, Metadata::Valid, false, Ends::Absent},
+        {"unplug", [](SimulatorConfig& c) { c.faults.unplugAfter = 20; }, SampleSiliconId, Metadata::Valid, false, Ends::Absent},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestImage image(10);
+        TestImage image(10, c.imageSiliconId, SampleSiliconRevision, 64, 16, c.metadata);
         auto config = QuickConfig();
-        c.apply(config.faults);
+        c.configure(config);
         EngineRig rig(config);
         ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
         EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
         EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
+        EXPECT_FALSE(rig.engine->GetFailureReason().empty());
         EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
         EXPECT_FALSE(rig.engine->IsUpdateInProgress());
-        EXPECT_NE(rig.device->GetFlash(), image.rows);
-        // No Exit Bootloader after a failure: the device waits in its bootloader for the next try.
-        if (c.leavesBootloader) {
-            EXPECT_EQ(rig.device->GetState(), SimulatedState::Bootloader);
+        EXPECT_EQ(rig.Sent(CmdExitBootloader), c.exitSent);
+        rig.clock.SleepMs(config.restartDelayMs);
+        const SimulatedState expected = c.ends == Ends::Application ? SimulatedState::Application
+                                        : c.ends == Ends::Bootloader ? SimulatedState::Bootloader
+                                                                     : SimulatedState::Absent;
+        EXPECT_EQ(rig.device->GetState(), expected);
+        if (c.ends == Ends::Application && config.updatedVersion == 0x0102) {
+            EXPECT_EQ(rig.device->GetApplicationVersion(), 0x0101);  // its own firmware, untouched
         }
+        EXPECT_LE(rig.device->GetBootloaderOpenCount(), 2);  // a second open only for Exit after a broken read
     }
+}
+
+// An image that was sound at start-up but is gone when the upload opens it.
+TEST(UpdateEngine, ImageGoneAfterTheSwitchSendsTheDeviceBack) {
+    EngineRig rig;
+    TestImage image(3);
+    ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+    std::filesystem::remove(image.Path());
+    EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
+    EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
+    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
+    EXPECT_FALSE(rig.engine->IsUpdateInProgress());
+    // Nothing was written: Exit Bootloader restarts the application the device still holds.
+    EXPECT_EQ(rig.Commands(), std::vector<std::string>{"01 3B 01 00 00 C3 FF 17"});
+    rig.clock.SleepMs(QuickConfig().restartDelayMs);
+    EXPECT_EQ(rig.device->GetState(), SimulatedState::Application);
+    EXPECT_EQ(rig.device->GetApplicationVersion(), 0x0101);
+}
+
+TEST(UpdateEngine, RowOutsideTheFlashAfterOthersLeavesTheBootloaderWaiting) {
+    TestImage image(3, SampleSiliconId, SampleSiliconRevision, 64, 254, Metadata::None);  // rows 254..256
+    EngineRig rig;
+    ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+    EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
+    EXPECT_EQ(rig.device->GetFlash().size(), 2u);  // the rows before the bad one
+    EXPECT_FALSE(rig.Sent(CmdExitBootloader));
+    EXPECT_EQ(rig.device->GetState(), SimulatedState::Bootloader);
+    EXPECT_NE(rig.engine->GetFailureReason().find("row 256 of flash array 0"), std::string::npos)
+        << rig.engine->GetFailureReason();
+}
+
+TEST(UpdateEngine, RestartOutcomeDecidesTheResult) {
+    {
+        // The bootloader comes back instead of the application: failure, after the bootloader
+        // has stayed long enough not to be one waiting for a host.
+        TestImage image(2, SampleSiliconId, SampleSiliconRevision, 64, 16, Metadata::BadChecksum);
+        EngineRig rig;
+        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+        EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
+        EXPECT_NE(rig.engine->GetFailureReason().find("came back in its bootloader"), std::string::npos);
+        EXPECT_TRUE(rig.TraceHas("came back in its bootloader"));
+    }
+    {
+        TestImage image(2);
+        auto config = QuickConfig();
+        config.updatedVersion = 0x0103;
+        EngineRig rig(config);
+        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+        EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::E_FAIL);
+        EXPECT_EQ(rig.engine->GetFailureReason(), "the device restarted with version 1.0.3 instead of 1.0.2");
+    }
+    {
+        // Nothing comes back within the bound (unplugged right after Exit Bootloader, command 12
+        // of 2 rows and the metadata row): told as updated, and the trace says it was not seen.
+        TestImage image(2);
+        auto config = QuickConfig();
+        config.faults.unplugAfter = 12;
+        EngineRig rig(config);
+        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+        const std::int64_t start = rig.clock.NowMs();
+        EXPECT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK);
+        ASSERT_EQ(rig.Commands().size(), 12u);
+        EXPECT_EQ(rig.Commands().back().substr(0, 5), "01 3B");
+        EXPECT_FALSE(rig.engine->IsOutcomeConfirmed());
+        EXPECT_EQ(rig.recorder->Outcomes(), kComplete);
+        EXPECT_TRUE(rig.TraceHas("still restarting"));
+        EXPECT_GE(rig.clock.NowMs() - start, ApplicationReturnTimeoutMs);
+        EXPECT_LE(rig.clock.NowMs() - start, ApplicationReturnTimeoutMs + BootloaderSettleMs + 2 * DeviceSearchIntervalMs);
+    }
+}
+
+TEST(UpdateEngine, RegistryFailureAfterACompletedUploadIsToldNotTurnedIntoFailure) {
+    RegistrySandbox registry;
+    TestImage image(3);
+    HookClock clock;
+    auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
+    std::vector<std::string> trace;
+    auto engine = Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources"),
+                                             [&](const std::string& line) { trace.push_back(line); });
+    auto recorder = NotificationRecorder::Create();
+    ASSERT_EQ(engine->Initialize(Orv::W("updater " + image.Option())), EngineResult::Ready);
+    {
+        RegistryBlockedAfterExit blocked(clock, *device, registry);
+        EXPECT_EQ(engine->UpdateFirmware(), Orv::S_OK);
+    }
+    EXPECT_EQ(recorder->Outcomes(), kComplete);
+    EXPECT_NE(engine->GetRegistryProblem().find("SuppressAutoUpdates could not be cleared after the update"),
+              std::string::npos)
+        << engine->GetRegistryProblem();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), engine->GetRegistryProblem()), trace.end());
+    EXPECT_TRUE(engine->IsOutcomeConfirmed());
+    recorder->Detach();
 }
 
 TEST(UpdateEngine, DeviceIgnoringTheSwitchGetsTenReports) {
@@ -264,6 +407,7 @@ TEST(UpdateEngine, DeviceIgnoringTheSwitchGetsTenReports) {
     EXPECT_EQ(rig.device->GetState(), SimulatedState::Application);
     EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
     EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
+    EXPECT_EQ(rig.engine->GetFailureReason(), "the device did not switch into its bootloader");
 }
 
 TEST(UpdateEngine, UnwritableRegistryRaisesTheAccessDeniedError) {

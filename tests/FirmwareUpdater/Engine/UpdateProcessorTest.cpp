@@ -21,8 +21,13 @@ constexpr auto kRunTimeout = std::chrono::seconds(600);
 struct ProcessorRig {
     explicit ProcessorRig(SimulatorConfig config = QuickConfig())
         : device(std::make_shared<SimulatedHidPlatform>(std::move(config), clock)),
-          processor(Orv::MakeRC<LUpdateProcessor>(
-              UpdateEnvironment{device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources")})),
+          processor(Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
+              device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources"),
+              [this](const std::string& line) {
+                  std::lock_guard<std::mutex> lock(mutex);
+                  reports.push_back(line);
+              },
+              [](const std::string&) {}})),
           recorder(NotificationRecorder::Create()) {}
     ~ProcessorRig() {
         processor->WaitForRun(kRunTimeout);
@@ -31,8 +36,15 @@ struct ProcessorRig {
 
     Orv::ORVRESULT Init(const std::string& commandLine) { return processor->Initialize(Orv::W("updater " + commandLine)); }
 
+    std::vector<std::string> Reports() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return reports;
+    }
+
     RegistrySandbox registry;
     Orv::Platform::VirtualClock clock;
+    std::mutex mutex;
+    std::vector<std::string> reports;
     std::shared_ptr<SimulatedHidPlatform> device;
     Orv::RCPtr<LUpdateProcessor> processor;
     Orv::RCPtr<NotificationRecorder> recorder;
@@ -87,11 +99,20 @@ TEST(UpdateProcessor, UploadOnTheWorkerDeliversTheOutcomeTwice) {
     ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
     EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
     const auto progress = rig.recorder->Progress();
-    ASSERT_EQ(progress.size(), 22u);
+    ASSERT_EQ(progress.size(), 23u);  // Enter Bootloader, 20 rows and the metadata row, the end
     EXPECT_FALSE(progress.back().flag);
     EXPECT_EQ(rig.device->GetFlash(), image.rows);
     EXPECT_TRUE(rig.processor->IsIdle());
     EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
+    EXPECT_TRUE(rig.Reports().empty());  // the window tells the outcome
+
+    // One update per start: a second request (a stray key on the success page) does nothing.
+    const int commands = rig.device->GetBootloaderCommandCount();
+    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);
+    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
+    EXPECT_EQ(rig.device->GetBootloaderCommandCount(), commands);
+    EXPECT_EQ(rig.device->GetSwitchReportCount(), 1);
+    EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
 }
 
 TEST(UpdateProcessor, FailedUploadDeliversFailureTwice) {
@@ -102,6 +123,7 @@ TEST(UpdateProcessor, FailedUploadDeliversFailureTwice) {
     ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
     EXPECT_EQ(rig.recorder->Outcomes(), kFailedTwice);
     EXPECT_TRUE(rig.processor->IsIdle());
+    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);  // not even after a failure
 }
 
 TEST(UpdateProcessor, RegistryErrorOnTheWorkerBecomesAFailure) {
@@ -121,35 +143,92 @@ TEST(UpdateProcessor, RegistryErrorOnTheWorkerBecomesAFailure) {
     EXPECT_TRUE(rig.device->GetFlash().empty());
     std::filesystem::remove(blocker);
     ::setenv("VARNET_REGISTRY_DIR", rig.registry.Dir().c_str(), 1);
-    // The worker can run again.
-    ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.recorder->Outcomes().back(), NID_FIRMWARE_UPDATE_COMPLETE);
-    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
+    // The device was never touched; the contained error still counts as the one update.
+    EXPECT_EQ(rig.device->GetSwitchReportCount(), 0);
+    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);
 }
 
-TEST(UpdateProcessor, SilentEndsQuietlyAndUploadsInsideInitialize) {
-    {
-        auto config = QuickConfig();
-        config.startState = SimulatedState::Absent;
-        ProcessorRig rig(config);
-        EXPECT_EQ(rig.Init("-SILENT"), Orv::E_QUIET_EXIT);
-        EXPECT_EQ(rig.clock.NowMs(), 10 * DeviceSearchIntervalMs);
-        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
-        EXPECT_TRUE(rig.recorder->Outcomes().empty());
-    }
-    {
+namespace {
+
+struct SilentCase {
+    const char* name;
+    void (*configure)(SimulatorConfig&);
+    bool withImage;
+    const char* line;  // the whole line, or its beginning when it ends in "..."
+    bool uploads;
+};
+
+}  // namespace
+
+// A silent run does everything inside Initialize, then ends; its one line on standard error tells
+// the outcome.
+TEST(UpdateProcessor, SilentRunEndsWithOneOutcomeLine) {
+    const SilentCase cases[] = {
+        {"absent", [](SimulatorConfig& c) { c.startState = SimulatedState::Absent; }, true,
+         "varnet-updater: device not found", false},
+        {"current", [](SimulatorConfig& c) { c.applicationVersion = 0x0102; }, true,
+         "varnet-updater: already up to date", false},
+        {"outdated", [](SimulatorConfig&) {}, true, "varnet-updater: updated to 1.0.2", true},
+        {"ignores-switch", [](SimulatorConfig& c) { c.faults.ignoreSwitch = true; }, true,
+         "varnet-updater: update failed: the device did not switch into its bootloader", false},
+        {"missing-image", [](SimulatorConfig&) {}, false,
+         "varnet-updater: firmware image missing or corrupt: /nonexistent/x.cyacd: the file does not exist", false},
+        {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, true,
+         "varnet-updater: update failed: the device restarted with version 1.0.3 instead of 1.0.2", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         TestImage image(6);
-        ProcessorRig rig;
-        EXPECT_EQ(rig.Init("-silent " + image.Option()), Orv::E_QUIET_EXIT);
+        auto config = QuickConfig();
+        c.configure(config);
+        ProcessorRig rig(config);
+        const std::string imageOption = c.withImage ? image.Option() : "-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent/x.cyacd";
+        EXPECT_EQ(rig.Init("-silent " + imageOption), Orv::E_QUIET_EXIT);
+        EXPECT_EQ(rig.Reports(), std::vector<std::string>{c.line});
         // Done on the calling thread before the answer: the flash is already written.
-        EXPECT_EQ(rig.device->GetFlash(), image.rows);
-        EXPECT_EQ(rig.recorder->Outcomes(), std::vector<std::u16string>{NID_FIRMWARE_UPDATE_COMPLETE});
+        EXPECT_EQ(rig.device->GetFlash() == image.rows, c.uploads);
+        // After an update (whatever its outcome) no second one starts.
+        if (std::string(c.line).rfind("varnet-updater: update", 0) == 0) {
+            EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);
+        }
+        if (!c.uploads) {
+            EXPECT_TRUE(rig.device->GetFlash().empty());
+        }
     }
-    {
-        ProcessorRig rig(QuickConfig(0x0102));
-        EXPECT_EQ(rig.Init("-SILENT"), Orv::E_QUIET_EXIT);
-        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
+}
+
+TEST(UpdateProcessor, RegistryValueThatCannotBeClearedAfterAnUpdateIsReported) {
+    for (const bool silent : {true, false}) {
+        SCOPED_TRACE(silent ? "silent" : "window");
+        TestImage image(4);
+        RegistrySandbox registry;
+        HookClock clock;
+        auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
+        std::vector<std::string> reports;
+        auto processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
+            device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources"), [&](const std::string& l) { reports.push_back(l); },
+            [](const std::string&) {}});
+        auto recorder = NotificationRecorder::Create();
+        {
+            RegistryBlockedAfterExit blocked(clock, *device, registry);
+            if (silent) {
+                EXPECT_EQ(processor->Initialize(Orv::W("updater -SILENT " + image.Option())), Orv::E_QUIET_EXIT);
+            } else {
+                ASSERT_EQ(processor->Initialize(Orv::W("updater " + image.Option())), Orv::S_OK);
+                ASSERT_EQ(processor->StartUpdate(), Orv::S_OK);
+                ASSERT_TRUE(processor->WaitForRun(kRunTimeout));
+            }
+        }
+        // Still an update that worked; the value that stayed set is told on its own line.
+        const std::string told = "SuppressAutoUpdates could not be cleared after the update";
+        ASSERT_EQ(reports.size(), 1u);
+        if (silent) {
+            EXPECT_EQ(reports[0].rfind("varnet-updater: updated to 1.0.2; " + told, 0), 0u) << reports[0];
+        } else {
+            EXPECT_EQ(reports[0].rfind("varnet-updater: " + told, 0), 0u) << reports[0];
+            EXPECT_EQ(recorder->Outcomes(), kCompleteTwice);
+        }
+        recorder->Detach();
     }
     {
         // A damaged image ends a silent run before the device is looked for: not one report.
@@ -165,6 +244,17 @@ TEST(UpdateProcessor, SilentEndsQuietlyAndUploadsInsideInitialize) {
         EXPECT_TRUE(rig.recorder->Outcomes().empty());
         std::filesystem::remove_all(dir);
     }
+}
+
+TEST(SilentOutcome, NamesEachOutcome) {
+    const std::pair<SilentOutcome, const char*> cases[] = {
+        {{-3, 0, false, "1.0.2", "/opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum", ""},
+         "varnet-updater: firmware image missing or corrupt: /opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum"},
+        {{-6, 0, false, "1.0.2", "", ""}, "varnet-updater: update failed: the HID library is not available"},
+        {{0, 0, false, "1.0.2", "", ""}, "varnet-updater: updated to 1.0.2 (the device is still restarting)"},
+        {{0, Orv::E_FAIL, false, "1.0.2", "", ""}, "varnet-updater: update failed: unknown reason"},
+    };
+    for (const auto& [outcome, line] : cases) EXPECT_EQ(DescribeSilentOutcome(outcome), line);
 }
 
 TEST(UpdateProcessor, SilentIfUpdateNotNeededEndsOnlyForAnUpToDateDevice) {

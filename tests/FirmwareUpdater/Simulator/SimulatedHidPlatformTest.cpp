@@ -1,4 +1,5 @@
 #include "FirmwareUpdater/Simulator/SimulatedVarnet.h"
+#include "../Engine/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,7 @@ TEST(SimulatorConfig, ReadsEveryVariable) {
              {"VARNET_SIM_FLASH", "0:0-255,1:16-63"},
              {"VARNET_SIM_CHECKSUM", "crc16"},
              {"VARNET_SIM_FAULTS", "ignore-switch, no-bootloader,unplug-after:9,status-at:3:0x0A,"
-                                   "silent-at:4,corrupt-row:2,bad-checksum-at:5"},
+                                   "silent-at:4,corrupt-row:2,bad-checksum-at:5,half-staged"},
              {"VARNET_SIM_LATENCY_MS", "0"},
              {"VARNET_SIM_TRANSCRIPT", "/tmp/t"},
              {"VARNET_SIM_FLASH_OUT", "/tmp/f"}}),
@@ -88,6 +89,7 @@ TEST(SimulatorConfig, ReadsEveryVariable) {
     EXPECT_TRUE(config.faults.silentAt.count(4));
     EXPECT_TRUE(config.faults.corruptRow.count(2));
     EXPECT_TRUE(config.faults.badChecksumAt.count(5));
+    EXPECT_TRUE(config.faults.halfStagedRow);
     EXPECT_EQ(config.latencyMs, 0);
     EXPECT_EQ(config.transcriptPath, "/tmp/t");
     EXPECT_EQ(config.flashOutPath, "/tmp/f");
@@ -168,4 +170,75 @@ TEST(SimulatedHidPlatform, WritesTranscriptAndFlashFiles) {
     EXPECT_EQ(ReadAll(config.flashOutPath), "0 200 AB01\n1 3 0F\n");
     std::filesystem::remove(config.transcriptPath);
     std::filesystem::remove(config.flashOutPath);
+}
+
+namespace {
+
+// How the flash's last row is filled before Exit Bootloader.
+enum class LastRow { ValidMetadata, BadChecksum, ZeroLength, NotWritten };
+
+struct RestartCase {
+    const char* name;
+    LastRow lastRow;
+    bool startsApplication;
+};
+
+}  // namespace
+
+TEST(SimulatedHidPlatform, ExitStartsTheApplicationOnlyWhenItsMetadataIsValid) {
+    const RestartCase cases[] = {
+        {"valid", LastRow::ValidMetadata, true},
+        {"bad checksum", LastRow::BadChecksum, false},
+        {"zero length", LastRow::ZeroLength, false},
+        {"no metadata", LastRow::NotWritten, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto config = VarnetTest::BootloaderConfig();
+        config.flash = {FlashRowRange{0, 127}, FlashRowRange{0, 63}};  // the metadata lives in 1:63
+        SimulatedVarnet sim(config);
+        ASSERT_TRUE(sim.Detect());
+        ASSERT_TRUE(sim.Enter());
+        // An application of three 64-byte rows after a bootloader ending at row 9; row 11 is
+        // never written and counts as zeros.
+        VarnetTest::Flash application;
+        for (std::uint16_t row : {10, 12}) {
+            std::vector<std::uint8_t> data(64);
+            for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(row * 3 + i);
+            ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, row, data.data(), data.size())));
+            application[{0, row}] = data;
+        }
+        std::vector<std::uint8_t> metadata = VarnetTest::MetadataRow(application, 9, 64);
+        if (c.lastRow == LastRow::BadChecksum) metadata[0] ^= 0x80;
+        if (c.lastRow == LastRow::ZeroLength) std::fill(metadata.begin() + 9, metadata.begin() + 13, 0);
+        if (c.lastRow != LastRow::NotWritten) {
+            ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(1, 63, metadata.data(), metadata.size())));
+        }
+        ASSERT_TRUE(Orv::Succeeded(sim.protocol.ExitBootloader()));
+        sim.clock.SleepMs(config.restartDelayMs);
+        EXPECT_EQ(sim.device.GetState(), c.startsApplication ? SimulatedState::Application : SimulatedState::Bootloader);
+        if (c.startsApplication) {
+            EXPECT_EQ(sim.device.GetApplicationVersion(), config.updatedVersion);
+        }
+    }
+}
+
+TEST(SimulatedHidPlatform, HalfStagedRowIsRefusedUntilSyncBootloader) {
+    auto config = VarnetTest::BootloaderConfig();
+    config.faults.halfStagedRow = true;
+    SimulatedVarnet sim(config);
+    ASSERT_TRUE(sim.Detect());
+    const std::vector<std::uint8_t> data(64, 0x11);
+    // Enter Bootloader keeps what an interrupted session staged: every row is refused.
+    ASSERT_TRUE(sim.Enter());
+    EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(0, 1, data.data(), data.size())));
+    ASSERT_TRUE(sim.Enter());
+    EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(0, 1, data.data(), data.size())));
+    // Sync Bootloader (not answered) drops it.
+    ASSERT_TRUE(Orv::Succeeded(sim.protocol.SyncBootloader()));
+    EXPECT_EQ(sim.device.GetTranscript().back(), "IN -");
+    EXPECT_EQ(sim.Commands().back(), "01 35 00 00 CA FF 17");
+    ASSERT_TRUE(sim.Enter());
+    EXPECT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 1, data.data(), data.size())));
+    EXPECT_EQ(sim.device.GetFlash().at({0, 1}), data);
 }

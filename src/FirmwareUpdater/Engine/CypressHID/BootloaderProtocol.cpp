@@ -133,4 +133,10 @@ ORVRESULT LBootloaderProtocol::ExitBootloader() {
     return m_transport.WriteReport(packet, size);
 }
 
+ORVRESULT LBootloaderProtocol::SyncBootloader() {
+    std::uint8_t packet[MaxPacketSize];
+    const std::size_t size = BuildPacket(m_checksumKind, CmdSyncBootloader, nullptr, 0, packet);
+    return m_transport.WriteReport(packet, size);
+}
+
 }  // namespace Varnet

@@ -28,6 +28,7 @@ inline constexpr std::uint8_t SupportedBootloaderMajor = 0x01;
 
 enum BootloaderCommand : std::uint8_t {
     CmdGetFlashSize = 0x32,
+    CmdSyncBootloader = 0x35,
     CmdSendData = 0x37,
     CmdEnterBootloader = 0x38,
     CmdProgramRow = 0x39,
@@ -86,6 +87,9 @@ public:
                              std::uint8_t expectedChecksum);
     // Sent without waiting for an answer: the device restarts at once.
     Orv::ORVRESULT ExitBootloader();
+    // Resets the bootloader's command state, dropping row data staged by an earlier, interrupted
+    // session (Enter Bootloader keeps it). Not answered.
+    Orv::ORVRESULT SyncBootloader();
 
     const std::array<FlashRowRange, FlashArrayCount>& GetFlashRowRanges() const { return m_ranges; }
 

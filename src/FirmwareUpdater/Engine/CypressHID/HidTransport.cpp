@@ -46,6 +46,8 @@ void ParseVidPid(const std::string& path, std::uint16_t& vendorId, std::uint16_t
     if (auto at = upper.find("PID_"); at != std::string::npos) productId = ReadHex4(upper, at + 4);
 }
 
+LHidTransport::~LHidTransport() = default;
+
 ORVRESULT LHidTransport::LoadHidLibrary() {
     return m_platform.Initialize() ? S_OK : E_FAIL;
 }
@@ -59,6 +61,8 @@ ORVRESULT LHidTransport::FindDevice(bool bootloader) {
         if (bootloader) {
             if (productId == BootloaderProductId) {
                 m_bootloaderDevicePath = info.path;
+                // A bootloader that came back under another path is another handle's business.
+                if (m_bootloader && m_openBootloaderPath != info.path) CloseBootloader();
                 return S_OK;
             }
         } else if (productId == ApplicationProductId &&
@@ -124,33 +128,51 @@ ORVRESULT LHidTransport::EnterBootloaderMode() {
     return E_FAIL;
 }
 
-std::unique_ptr<Orv::Platform::IHidDevice> LHidTransport::OpenBootloaderAndWrite(
-    const std::uint8_t* command, std::size_t length) {
-    if (length > MaxPacketSize) return nullptr;
-    auto device = m_platform.Open(m_bootloaderDevicePath);
-    if (!device) return nullptr;
+ORVRESULT LHidTransport::OpenBootloader() {
+    if (m_bootloader) return S_OK;
+    if (m_bootloaderDevicePath.empty()) return E_FAIL;
+    m_bootloader = m_platform.Open(m_bootloaderDevicePath);
+    if (!m_bootloader) return E_FAIL;
+    m_openBootloaderPath = m_bootloaderDevicePath;
+    return S_OK;
+}
+
+void LHidTransport::CloseBootloader() {
+    m_bootloader.reset();
+    m_openBootloaderPath.clear();
+}
+
+ORVRESULT LHidTransport::WriteOnBootloader(const std::uint8_t* command, std::size_t length) {
+    if (length > MaxPacketSize) return E_FAIL;
+    if (Orv::Failed(OpenBootloader())) return E_FAIL;
     std::uint8_t report[HidReportSize] = {};
     std::memcpy(report + 1, command, length);
-    if (!device->Write(report, sizeof report)) return nullptr;
-    return device;
+    if (!m_bootloader->Write(report, sizeof report)) {
+        CloseBootloader();
+        return E_FAIL;
+    }
+    return S_OK;
 }
 
 ORVRESULT LHidTransport::WriteReport(const std::uint8_t* command, std::size_t length) {
-    return OpenBootloaderAndWrite(command, length) ? S_OK : E_FAIL;
+    return WriteOnBootloader(command, length);
 }
 
 ORVRESULT LHidTransport::TransferReport(const std::uint8_t* command, std::size_t length,
                                         std::uint8_t* answer, std::size_t answerLength) {
     if (answerLength > MaxPacketSize) return E_FAIL;
-    auto device = OpenBootloaderAndWrite(command, length);
-    if (!device) return E_FAIL;
+    if (Orv::Failed(WriteOnBootloader(command, length))) return E_FAIL;
     std::uint8_t report[HidReportSize] = {};
     const std::int64_t deadline = m_clock.NowMs() + ReportReadTimeoutMs;
     for (;;) {
-        int n = device->Read(report, sizeof report);
-        if (n < 0) return E_FAIL;
+        const int n = m_bootloader->Read(report, sizeof report);
         if (n > 0) break;
-        if (m_clock.NowMs() >= deadline) return E_FAIL;
+        // A failed read, or an answer that never came: an answer arriving late must not be taken
+        // for the next command's, so the handle goes with the command.
+        if (n < 0 || m_clock.NowMs() >= deadline) {
+            CloseBootloader();
+            return E_FAIL;
+        }
         m_clock.SleepMs(ReportPollIntervalMs);
     }
     std::memcpy(answer, report + 1, answerLength);

@@ -1,7 +1,9 @@
 #pragma once
 // Finds the Varnet among the HID interfaces (application or bootloader mode), switches it into its
-// bootloader and carries bootloader packets one per report. Every interface is opened for one
-// transfer and closed again, so an unplugged device is noticed at the next transfer.
+// bootloader and carries bootloader packets one per report. The bootloader interface stays open
+// from its first command until the caller closes it (the kernel's HID driver takes tens of
+// milliseconds for every open, which would multiply an upload's time); a failed write or read
+// closes it, so the next command opens the interface afresh.
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
 #include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Platform/HidPlatform.h"
@@ -40,6 +42,9 @@ class LHidTransport final : public IBootloaderTransport {
 public:
     LHidTransport(Orv::Platform::IHidPlatform& platform, Orv::Platform::IClock& clock)
         : m_platform(platform), m_clock(clock) {}
+    ~LHidTransport() override;
+    LHidTransport(const LHidTransport&) = delete;
+    LHidTransport& operator=(const LHidTransport&) = delete;
 
     Orv::ORVRESULT LoadHidLibrary();
     Orv::ORVRESULT FindDevice(bool bootloader);
@@ -53,6 +58,11 @@ public:
     // Switches the device and waits (at most 30 s) for the bootloader interface.
     Orv::ORVRESULT EnterBootloaderMode();
 
+    // Opens the bootloader interface found last, unless it is already open.
+    Orv::ORVRESULT OpenBootloader();
+    void CloseBootloader();
+    bool IsBootloaderOpen() const { return m_bootloader != nullptr; }
+
     Orv::ORVRESULT WriteReport(const std::uint8_t* command, std::size_t length) override;
     // Fails when no answer arrives within 5 s.
     Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length,
@@ -63,14 +73,16 @@ public:
     const std::string& GetBootloaderDevicePath() const { return m_bootloaderDevicePath; }
 
 private:
-    std::unique_ptr<Orv::Platform::IHidDevice> OpenBootloaderAndWrite(const std::uint8_t* command,
-                                                                      std::size_t length);
+    // Writes one report on the open (or newly opened) bootloader interface.
+    Orv::ORVRESULT WriteOnBootloader(const std::uint8_t* command, std::size_t length);
 
     Orv::Platform::IHidPlatform& m_platform;
     Orv::Platform::IClock& m_clock;
     std::string m_applicationDevicePath;
     std::string m_bootloaderDevicePath;
     bool m_isInBootloader = false;
+    std::unique_ptr<Orv::Platform::IHidDevice> m_bootloader;
+    std::string m_openBootloaderPath;
 };
 
 }  // namespace Varnet

@@ -1,11 +1,14 @@
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
 
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <optional>
 
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/System/DebugTracer.h"
 #include "OrvFramework/System/RegistryKey.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
@@ -29,6 +32,14 @@ bool GetValueOption(const Orv::String& commandLine, std::u16string_view name, Or
     return Orv::GetCommandLineOption(commandLine, name, value) && !value.empty();
 }
 
+std::string VersionText(const FirmwareVersion& v) {
+    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.sub);
+}
+
+std::string RowText(const Varnet::ImageRow& row) {
+    return "row " + std::to_string(row.rowNumber) + " of flash array " + std::to_string(row.arrayId);
+}
+
 }  // namespace
 
 FirmwareVersion ParseVersionText(std::u16string_view text) {
@@ -41,10 +52,11 @@ FirmwareVersion ParseVersionText(std::u16string_view text) {
 }
 
 LUpdateEngine::LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform,
-                             Orv::Platform::IClock& clock, Orv::String programFolder)
+                             Orv::Platform::IClock& clock, Orv::String programFolder, TraceFn trace)
     : m_platform(std::move(platform)),
       m_clock(clock),
       m_programFolder(std::move(programFolder)),
+      m_trace(std::move(trace)),
       m_transport(*m_platform, m_clock),
       m_protocol(m_transport) {
     while (m_programFolder.size() > 1 && m_programFolder.back() == u'/') m_programFolder.pop_back();
@@ -128,7 +140,8 @@ bool LUpdateEngine::IsUpdateNeeded() {
 
 bool LUpdateEngine::IsUpdateInProgress() {
     if (m_isUpdateInProgress.load()) return true;
-    SuppressAutomaticFirmwareUpdates(false);
+    // A completed forced downgrade keeps the driver package from undoing it at its next start.
+    if (!m_keepSuppressed.load()) SuppressAutomaticFirmwareUpdates(false);
     return false;
 }
 
@@ -140,8 +153,37 @@ void LUpdateEngine::SuppressAutomaticFirmwareUpdates(bool suppress) {
                   "Access Denied when opening registry key in LUpdateEngine::SuppressAutomaticFirmwareUpdates().",
                   "LUpdateEngine::SuppressAutomaticFirmwareUpdates", __LINE__);
     }
-    (void)key->SetValue(Orv::String(SuppressAutoUpdatesValueName), Orv::RegistryVariant::FromBool(suppress));
-    (void)key->Close();
+    const ORVRESULT written =
+        key->SetValue(Orv::String(SuppressAutoUpdatesValueName), Orv::RegistryVariant::FromBool(suppress));
+    const ORVRESULT closed = key->Close();
+    // A value that did not reach the store is as much an error as a key that cannot be opened.
+    if (Orv::Failed(written) || Orv::Failed(closed)) {
+        ORV_THROW(Runtime, "The value SuppressAutoUpdates could not be written.",
+                  "LUpdateEngine::SuppressAutomaticFirmwareUpdates", __LINE__);
+    }
+}
+
+void LUpdateEngine::WriteSuppressValue(bool suppress, const char* when, bool final) {
+    try {
+        SuppressAutomaticFirmwareUpdates(suppress);
+    } catch (const std::exception& e) {
+        const std::string problem = std::string("SuppressAutoUpdates could not be ") +
+                                    (suppress ? "set" : "cleared") + " " + when + ": " + e.what();
+        Trace(problem);
+        // Only the value left behind is the user's concern; one during the upload is overwritten.
+        if (final) m_registryProblem = problem;
+    }
+}
+
+void LUpdateEngine::Trace(const std::string& text) const {
+    if (m_trace) {
+        m_trace(text);
+        return;
+    }
+    Orv::DebugTracer& tracer = Orv::DebugTracer::Instance();
+    // Only when asked for: a silent run's standard error carries its outcome line alone.
+    const bool asked = tracer.IsConsoleOpen() || (tracer.GetPort() >= 1 && tracer.GetPort() <= 65535);
+    if (asked) tracer.TraceLine(0, "%s", ("LUpdateEngine: " + text).c_str());
 }
 
 void LUpdateEngine::PostProgress() {
@@ -163,41 +205,72 @@ ORVRESULT LUpdateEngine::UpdateFirmware() {
     try {
         return Upload();
     } catch (...) {
-        // The registry could not be written: leave no open file and no running mark behind; the
-        // caller decides how the failure is reported.
+        // The registry could not be written before the device was touched: leave no open file,
+        // handle or running mark behind; the caller decides how the failure is reported.
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            m_failureReason = e.what();
+        } catch (...) {
+            m_failureReason = "unexpected error";
+        }
+        Trace(m_failureReason);
         m_imageFile.Close();
+        m_transport.CloseBootloader();
         m_isUpdateInProgress = false;
         throw;
     }
 }
 
 ORVRESULT LUpdateEngine::Upload() {
+    m_failureReason.clear();
+    m_registryProblem.clear();
+    m_outcomeConfirmed = false;
+    m_keepSuppressed = false;
+    m_exitOnFailure = false;
     // Running from the switch on: ending the program while the device changes into its
     // bootloader would strand it there just as surely as ending it half-way through the rows.
     m_isUpdateInProgress = true;
-    if (!m_transport.IsInBootloader()) {
+    const bool foundInBootloader = m_transport.IsInBootloader();
+    if (!foundInBootloader) {
         SuppressAutomaticFirmwareUpdates(true);
-        if (Orv::Failed(EnterBootloaderMode())) return FailUpdate();
+        if (Orv::Failed(EnterBootloaderMode())) return FailUpdate("the device did not switch into its bootloader");
+        // The settle belongs to our own switch. A bootloader found at start-up gets none: a freshly
+        // powered one waits only about 2 s for a host before it starts its application.
+        m_clock.SleepMs(BootloaderSettleMs);
     }
-    m_clock.SleepMs(BootloaderSettleMs);
-    SuppressAutomaticFirmwareUpdates(m_isDowngrade);
+    // Nothing is written yet: until the first row, a failure sends the device back to the
+    // application it still holds.
+    m_exitOnFailure = true;
+    // The value was set before the switch; failing to lower it again must not cut the upload.
+    WriteSuppressValue(m_isDowngrade, "for the upload", false);
+
+    // Open once for the whole upload: every open of a hidraw node costs the kernel tens of ms.
+    if (Orv::Failed(m_transport.OpenBootloader())) return FailUpdate("the bootloader interface could not be opened");
 
     const std::string path = Orv::Utf16ToUtf8(m_firmwareFilePath);
-    if (Orv::Failed(m_imageFile.Open(path))) return FailUpdate();
+    if (Orv::Failed(m_imageFile.Open(path))) return FailUpdate("the firmware image " + path + " could not be opened");
     m_totalLines = m_remainingLines = Varnet::CountImageLines(path);
     m_secondsPerLine = m_totalLines > 0 ? m_updateTimeEstimate / m_totalLines : 0.0;
 
     char line[Varnet::ImageLineBufferSize];
     std::size_t length = 0;
-    if (m_imageFile.ReadImageLine(length, line) != Varnet::ImageLineResult::LineRead) return FailUpdate();
+    int lineNumber = 1;
     Varnet::ImageHeader header;
-    if (Orv::Failed(Varnet::ParseHeaderLine(length, line, header))) return FailUpdate();
+    if (m_imageFile.ReadImageLine(length, line) != Varnet::ImageLineResult::LineRead ||
+        Orv::Failed(Varnet::ParseHeaderLine(length, line, header))) {
+        return FailUpdate(path + ":1: the header line cannot be read");
+    }
 
     // The image says which packet checksum its bootloader expects.
     m_protocol.SetChecksumKind(Varnet::ChecksumKindFromImage(header.checksumType));
+    // A bootloader we did not switch into may hold row data staged by an interrupted session,
+    // which Enter Bootloader keeps and which would make it refuse every row.
+    if (foundInBootloader) (void)m_protocol.SyncBootloader();
     std::uint32_t bootloaderVersion = 0;
     if (Orv::Failed(m_protocol.EnterBootloader(header.siliconId, header.siliconRevision, bootloaderVersion))) {
-        return FailUpdate();
+        return FailUpdate("Enter Bootloader failed: no valid answer, or the device is not the chip, revision or "
+                          "bootloader version the image is for");
     }
     PostProgress();
 
@@ -205,36 +278,96 @@ ORVRESULT LUpdateEngine::Upload() {
     for (;;) {
         const Varnet::ImageLineResult read = m_imageFile.ReadImageLine(length, line);
         if (read == Varnet::ImageLineResult::NoMoreLines) break;
-        if (read == Varnet::ImageLineResult::Failure) return FailUpdate();
+        ++lineNumber;
+        if (read == Varnet::ImageLineResult::Failure)
+            return FailUpdate(path + ":" + std::to_string(lineNumber) + ": the line cannot be read");
         m_remainingLines -= 1;
-        if (Orv::Failed(Varnet::ParseRowLine(length, line, row)) ||
-            Orv::Failed(m_protocol.ProgramFlashRow(row.arrayId, row.rowNumber, row.data, row.dataLength)) ||
-            Orv::Failed(m_protocol.VerifyRow(row.arrayId, row.rowNumber, Varnet::ExpectedRowChecksum(row)))) {
-            return FailUpdate();
-        }
+        if (Orv::Failed(Varnet::ParseRowLine(length, line, row)))
+            return FailUpdate(path + ":" + std::to_string(lineNumber) + ": bad row line");
+        // The range check (Get Flash Size) comes before anything of the row is sent.
+        if (Orv::Failed(m_protocol.CheckRowRange(row.arrayId, row.rowNumber)))
+            return FailUpdate(RowText(row) + " is outside the device's flash, or its size could not be read");
+        m_exitOnFailure = false;
+        if (Orv::Failed(m_protocol.ProgramFlashRow(row.arrayId, row.rowNumber, row.data, row.dataLength)))
+            return FailUpdate("programming " + RowText(row) + " failed");
+        if (Orv::Failed(m_protocol.VerifyRow(row.arrayId, row.rowNumber, Varnet::ExpectedRowChecksum(row))))
+            return FailUpdate(RowText(row) + " did not verify");
         PostProgress();
     }
 
     PostProgress();
     (void)m_protocol.ExitBootloader();
+    m_exitOnFailure = false;
+    m_transport.CloseBootloader();
     m_isUpdateInProgress = false;
     m_imageFile.Close();
+
+    // Only an outcome seen is told: the device must come back with the version just installed.
+    FirmwareVersion target, seen;
+    (void)ParseVersionText(target.major, target.minor, target.sub);
+    switch (AwaitRestart(seen)) {
+    case Restart::TargetVersion:
+        m_outcomeConfirmed = true;
+        Trace("the device restarted with version " + VersionText(seen));
+        break;
+    case Restart::NoAnswer:
+        Trace("the device had not come back " + std::to_string(ApplicationReturnTimeoutMs / 1000) +
+              " s after Exit Bootloader; reported as updated, it is still restarting");
+        break;
+    case Restart::OtherVersion:
+        return FailUpdate("the device restarted with version " + VersionText(seen) + " instead of " +
+                          VersionText(target));
+    case Restart::Bootloader:
+        return FailUpdate("the device came back in its bootloader: it did not start the new firmware");
+    }
+
     PostFirmwareNotification(NID_FIRMWARE_UPDATE_COMPLETE);
-    if (!m_isDowngrade) SuppressAutomaticFirmwareUpdates(false);
+    // The upload is done whatever the registry says: a failed write is traced and told, not
+    // turned into a failed update.
+    if (m_isDowngrade) {
+        m_keepSuppressed = true;
+    } else {
+        WriteSuppressValue(false, "after the update", true);
+    }
     return S_OK;
 }
 
-ORVRESULT LUpdateEngine::FailUpdate() {
+LUpdateEngine::Restart LUpdateEngine::AwaitRestart(FirmwareVersion& seen) {
+    FirmwareVersion target;
+    (void)ParseVersionText(target.major, target.minor, target.sub);
+    const std::int64_t deadline = m_clock.NowMs() + ApplicationReturnTimeoutMs;
+    std::optional<std::int64_t> bootloaderSince;
+    do {
+        m_clock.SleepMs(Varnet::DeviceSearchIntervalMs);
+        if (Orv::Succeeded(m_transport.FindDevice(false))) {
+            bootloaderSince.reset();
+            // An interface that is still being set up may not answer yet: look again.
+            if (Orv::Succeeded(m_transport.ReadDeviceVersion(seen.major, seen.minor, seen.sub)))
+                return seen == target ? Restart::TargetVersion : Restart::OtherVersion;
+        } else if (Orv::Succeeded(m_transport.FindDevice(true))) {
+            if (!bootloaderSince) bootloaderSince = m_clock.NowMs();
+            else if (m_clock.NowMs() - *bootloaderSince >= ReturnedBootloaderSettleMs) return Restart::Bootloader;
+        } else {
+            bootloaderSince.reset();
+        }
+    } while (m_clock.NowMs() < deadline);
+    return Restart::NoAnswer;
+}
+
+ORVRESULT LUpdateEngine::FailUpdate(std::string reason) {
+    m_failureReason = std::move(reason);
+    Trace("update failed: " + m_failureReason);
+    if (m_exitOnFailure) {
+        // No row was written: the device restarts the application it still holds rather than
+        // wait in its bootloader.
+        Trace("nothing was written; Exit Bootloader sends the device back to its application");
+        (void)m_protocol.ExitBootloader();
+        m_exitOnFailure = false;
+    }
+    m_transport.CloseBootloader();
     m_imageFile.Close();
     m_isUpdateInProgress = false;
-    // The failure is posted even when the registry cannot be written; the error still reaches
-    // the caller.
-    try {
-        SuppressAutomaticFirmwareUpdates(false);
-    } catch (...) {
-        PostFirmwareNotification(NID_FIRMWARE_UPDATE_FAILED);
-        throw;
-    }
+    WriteSuppressValue(false, "after the failed update", true);
     PostFirmwareNotification(NID_FIRMWARE_UPDATE_FAILED);
     return E_FAIL;
 }

@@ -4,7 +4,9 @@
 // leave the bootloader), reporting progress and the outcome through notifications. It also keeps
 // the registry value that holds the driver package back from starting the updater by itself.
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
@@ -18,6 +20,11 @@ inline constexpr char16_t DefaultFirmwareUpdateVersion[] = u"1.0.2";
 inline constexpr char16_t DefaultFirmwareImageName[] = u"Varnet1.0.2.cyacd";
 inline constexpr double DefaultUpdateTimeEstimate = 7.0;
 inline constexpr std::int64_t BootloaderSettleMs = 1500;
+// After Exit Bootloader: how long the device has to come back with its application, and how long
+// a bootloader interface must stay listed before it counts as the bootloader having come back (a
+// freshly started bootloader waits about 2 s for a host before it starts a valid application).
+inline constexpr std::int64_t ApplicationReturnTimeoutMs = 30000;
+inline constexpr std::int64_t ReturnedBootloaderSettleMs = 5000;
 inline constexpr char16_t SuppressAutoUpdatesKeyPath[] =
     u"Software\\Korvo\\Audio\\Drivers\\{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}\\FirmwareUpdate";
 inline constexpr char16_t SuppressAutoUpdatesValueName[] = u"SuppressAutoUpdates";
@@ -35,8 +42,11 @@ FirmwareVersion ParseVersionText(std::u16string_view text);
 
 class LUpdateEngine : public Orv::LNotificationClient, public LUpdateEngineInterface {
 public:
+    using TraceFn = std::function<void(const std::string&)>;
+    // `trace` receives the engine's trace lines; without one they go to the debug tracer when
+    // tracing was asked for (console or network), and nowhere otherwise.
     LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform, Orv::Platform::IClock& clock,
-                  Orv::String programFolder);
+                  Orv::String programFolder, TraceFn trace = {});
     ~LUpdateEngine() override;
 
     EngineResult Initialize(const Orv::String& commandLine) override;
@@ -63,14 +73,30 @@ public:
     bool IsDowngrade() const { return m_isDowngrade; }
     const std::string& GetApplicationDevicePath() const { return m_transport.GetApplicationDevicePath(); }
     const std::string& GetBootloaderDevicePath() const { return m_transport.GetBootloaderDevicePath(); }
+    // After a successful upload: true when the device came back with the version installed, false
+    // when it had not come back within the bound (it is then still restarting).
+    bool IsOutcomeConfirmed() const { return m_outcomeConfirmed; }
+    // What went wrong writing "SuppressAutoUpdates" during or after the last upload; empty when
+    // every write succeeded.
+    const std::string& GetRegistryProblem() const { return m_registryProblem; }
 
 private:
+    enum class Restart { TargetVersion, OtherVersion, Bootloader, NoAnswer };
+
     Orv::ORVRESULT Upload();
-    Orv::ORVRESULT FailUpdate();
+    Orv::ORVRESULT FailUpdate(std::string reason);
+    // Waits (bounded) for the device to come back after Exit Bootloader; `seen` is the version it
+    // came back with.
+    Restart AwaitRestart(FirmwareVersion& seen);
+    // Writes the value without raising; a failure is traced, and kept for the outcome when the
+    // write is the last of the upload (`final`).
+    void WriteSuppressValue(bool suppress, const char* when, bool final);
+    void Trace(const std::string& text) const;
 
     std::shared_ptr<Orv::Platform::IHidPlatform> m_platform;
     Orv::Platform::IClock& m_clock;
     Orv::String m_programFolder;
+    TraceFn m_trace;
     Varnet::LHidTransport m_transport;
     Varnet::LBootloaderProtocol m_protocol;
 
@@ -81,6 +107,13 @@ private:
     bool m_isDowngrade = false;
     // Written by the worker, read by the user-interface thread.
     std::atomic<bool> m_isUpdateInProgress{false};
+    // Set by a completed forced downgrade: the value stays set when the program ends.
+    std::atomic<bool> m_keepSuppressed{false};
+    // Until the first row is written the device still holds its application, so a failure sends
+    // it back there with Exit Bootloader.
+    bool m_exitOnFailure = false;
+    bool m_outcomeConfirmed = false;
+    std::string m_registryProblem;
     Varnet::LImageFile m_imageFile;
     double m_remainingLines = 0;
     double m_totalLines = 0;

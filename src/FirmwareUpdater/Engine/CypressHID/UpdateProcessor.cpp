@@ -1,5 +1,6 @@
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
@@ -20,7 +21,36 @@ bool HasFlag(const Orv::String& commandLine, std::u16string_view name) {
     return Orv::GetCommandLineOption(commandLine, name, ignored);
 }
 
+constexpr char ReportPrefix[] = "varnet-updater: ";
+
 }  // namespace
+
+std::string DescribeSilentOutcome(const SilentOutcome& outcome) {
+    std::string line = ReportPrefix;
+    auto because = [](const std::string& reason) { return reason.empty() ? std::string("unknown reason") : reason; };
+    switch (outcome.engineResult) {
+    case static_cast<int>(EngineResult::DeviceNotFound): line += "device not found"; break;
+    case static_cast<int>(EngineResult::UpdateNotNeeded): line += "already up to date"; break;
+    case static_cast<int>(EngineResult::FirmwareFileMissingOrCorrupt):
+        line += "firmware image missing or corrupt: " + because(outcome.reason);
+        break;
+    case static_cast<int>(EngineResult::HidLibraryUnavailable):
+        line += "update failed: the HID library is not available";
+        break;
+    default:
+        if (outcome.engineResult < 0) {
+            line += "update failed: the device check answered " + std::to_string(outcome.engineResult);
+        } else if (Orv::Failed(outcome.upload)) {
+            line += "update failed: " + because(outcome.reason);
+        } else {
+            line += "updated to " + outcome.version;
+            if (!outcome.confirmed) line += " (the device is still restarting)";
+        }
+        break;
+    }
+    if (!outcome.registryProblem.empty()) line += "; " + outcome.registryProblem;
+    return line;
+}
 
 LUpdateProcessor::LUpdateProcessor(UpdateEnvironment environment)
     : m_environment(std::move(environment)),
@@ -34,12 +64,26 @@ LUpdateProcessor::~LUpdateProcessor() = default;
 
 ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
     m_commandLine = commandLine;
-    m_engine = Orv::MakeRC<LUpdateEngine>(m_environment.platform, *m_environment.clock,
-                                          m_environment.programFolder);
+    auto engine = Orv::MakeRC<LUpdateEngine>(m_environment.platform, *m_environment.clock,
+                                             m_environment.programFolder, m_environment.trace);
+    m_engine = engine;
     const int result = static_cast<int>(m_engine->Initialize(m_commandLine));
 
     if (HasFlag(m_commandLine, u"-SILENT")) {
-        if (result >= 0) (void)RunUpdate();
+        // Nobody watches a silent run: its one line on standard error is all it tells.
+        SilentOutcome outcome;
+        outcome.engineResult = result;
+        if (result >= 0) {
+            m_updateStarted = true;
+            outcome.upload = RunUpdate();
+            outcome.confirmed = engine->IsOutcomeConfirmed();
+            outcome.registryProblem = engine->GetRegistryProblem();
+        }
+        Orv::String version;
+        (void)m_engine->GetFirmwareUpdateVersion(version);
+        outcome.version = Orv::Utf16ToUtf8(version);
+        outcome.reason = m_raisedError.empty() ? engine->GetFailureReason() : m_raisedError;
+        Report(DescribeSilentOutcome(outcome));
         return Orv::E_QUIET_EXIT;
     }
 
@@ -71,8 +115,22 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
 }
 
 ORVRESULT LUpdateProcessor::StartUpdate() {
+    // One update per start of the program, whoever asks: a second one would reprogram a device
+    // that has just restarted with its new firmware.
+    if (m_updateStarted) return E_FAIL;
     m_mode = ModeUpdate;
-    return Trigger();
+    const ORVRESULT result = Trigger();
+    if (Orv::Succeeded(result)) m_updateStarted = true;
+    return result;
+}
+
+void LUpdateProcessor::Report(const std::string& line) const {
+    if (m_environment.report) {
+        m_environment.report(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
 }
 
 ORVRESULT LUpdateProcessor::StartCheck() {
@@ -116,9 +174,17 @@ bool LUpdateProcessor::WaitForRun(Orv::Platform::ClockDuration timeout) {
 
 ORVRESULT LUpdateProcessor::RunUpdate() {
     ORVRESULT result = E_FAIL;
+    m_raisedError.clear();
     try {
         result = m_engine->UpdateFirmware();
     } catch (...) {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            m_raisedError = e.what();
+        } catch (...) {
+            m_raisedError = "unexpected error";
+        }
         // Only the registry write can raise here. The upload is over either way; try once more
         // to leave the value cleared so the driver package is not held back for good.
         try {
@@ -135,6 +201,10 @@ ORVRESULT LUpdateProcessor::Run(const Orv::ConstRCPtr<Orv::LRefCountedObject>& /
     if (!m_engine) return E_FAIL;
     if (m_mode == ModeUpdate) {
         const ORVRESULT r = RunUpdate();
+        // The window shows the outcome; a value that could not be written is for the log.
+        if (auto* engine = dynamic_cast<LUpdateEngine*>(m_engine.Get())) {
+            if (!engine->GetRegistryProblem().empty()) Report(ReportPrefix + engine->GetRegistryProblem());
+        }
         PostFirmwareNotification(r < 0 ? NID_FIRMWARE_UPDATE_FAILED : NID_FIRMWARE_UPDATE_COMPLETE);
         return S_OK;
     }

@@ -2,7 +2,9 @@
 // Stands between the window and the update engine: creates the engine, turns its start-up answer
 // into a state the main control can show, applies the silent options, and runs the upload on its
 // own worker thread, announcing the outcome through the "application" notification center.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 #include "OrvFramework/Notification/ThreadWorker.h"
@@ -26,13 +28,33 @@ enum ProcessorState : int {
     ProcessorStateNone = 9,
 };
 
+using TextSink = std::function<void(const std::string&)>;
+
 // What the processor hands to the engine it creates: the device access, the clock every wait goes
-// through, and the folder that holds the program (where the default image lies).
+// through, and the folder that holds the program (where the default image lies); and where the
+// lines that tell a run's outcome go.
 struct UpdateEnvironment {
     std::shared_ptr<Orv::Platform::IHidPlatform> platform;
     Orv::Platform::IClock* clock = &Orv::Platform::GetRealClock();
     Orv::String programFolder;
+    // Lines for the user ("varnet-updater: ..."); empty: standard error.
+    TextSink report{};
+    // The engine's trace; empty: the debug tracer when tracing was asked for.
+    TextSink trace{};
 };
+
+// What a silent run did, as its one closing line tells it.
+struct SilentOutcome {
+    int engineResult = 0;           // the engine's start-up answer
+    Orv::ORVRESULT upload = 0;      // the upload's result, when it ran (engine result 0 or higher)
+    bool confirmed = false;         // the device came back with the new version
+    std::string version;            // the version the update installs
+    std::string reason;             // why the start-up check or the upload failed
+    std::string registryProblem;    // a registry write that failed around the upload
+};
+// "varnet-updater: " and the outcome: updated (with the version), already up to date, device not
+// found, firmware image missing or corrupt (with the reason), or update failed (with the reason).
+std::string DescribeSilentOutcome(const SilentOutcome& outcome);
 
 class LUpdateProcessor : public Orv::LThreadWorker {
 public:
@@ -41,6 +63,7 @@ public:
 
     // 0, or the quiet exit code 0x8000A020 when the program is to end without a window.
     Orv::ORVRESULT Initialize(const Orv::String& commandLine);
+    // Fails once an update has run (or is running) in this processor: one update per start.
     Orv::ORVRESULT StartUpdate();
     Orv::ORVRESULT StartCheck();
     ProcessorState GetState() const { return m_state; }
@@ -56,6 +79,7 @@ private:
     Orv::ORVRESULT Trigger();
     // The engine's upload with any error it raises contained: the outcome is then a failure.
     Orv::ORVRESULT RunUpdate();
+    void Report(const std::string& line) const;
 
     UpdateEnvironment m_environment;
     Orv::String m_commandLine;
@@ -64,4 +88,7 @@ private:
     Orv::RCPtr<Orv::LEvent> m_runDone;
     ProcessorState m_state = ProcessorStateNone;
     int m_mode = 0;
+    bool m_updateStarted = false;
+    // Why the upload failed when the engine raised an error instead of answering.
+    std::string m_raisedError;
 };
