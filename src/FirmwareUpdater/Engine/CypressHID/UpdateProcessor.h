@@ -2,7 +2,9 @@
 // Stands between the window and the update engine: creates the engine, turns its start-up answer
 // into a state the main control can show, applies the silent options, and runs the upload on its
 // own worker thread, announcing the outcome through the "application" notification center.
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 #include "OrvFramework/Notification/ThreadWorker.h"
@@ -46,6 +48,7 @@ public:
     ProcessorState GetState() const { return m_state; }
     // True when the engine could not give the version (the text is then not to be shown).
     bool GetFirmwareUpdateVersion(Orv::String& version) const;
+    // Any thread may ask.
     bool IsIdle() const;
     // Lets a caller (tests, the image tool) wait until the current run has finished.
     bool WaitForRun(Orv::Platform::ClockDuration timeout);
@@ -63,5 +66,7 @@ private:
     Orv::RetriggerableThreader m_thread;
     Orv::RCPtr<Orv::LEvent> m_runDone;
     ProcessorState m_state = ProcessorStateNone;
-    int m_mode = 0;
+    // IsIdle may be asked from another thread (the signal thread) while these are set.
+    std::atomic<int> m_mode{0};
+    mutable std::mutex m_engineLock;
 };
