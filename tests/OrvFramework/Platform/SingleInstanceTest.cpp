@@ -253,9 +253,11 @@ TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
         EXPECT_TRUE(S_ISDIR(st.st_mode));
         EXPECT_EQ(st.st_mode & 0777, 0700u) << c.what;
     }
-    // A lock made there lives in the chosen folder; without one no lock is taken at all.
-    SingleInstance instance(kName, chosen);
-    if (!chosen.empty()) EXPECT_EQ(instance.LockPath(), chosen + "/" + kName + ".lock");
+    if (!chosen.empty()) {
+        SingleInstance instance(kName, chosen);
+        EXPECT_TRUE(instance.TryBecomeFirst()) << c.what;
+        EXPECT_EQ(instance.LockPath(), chosen + "/" + kName + ".lock");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
