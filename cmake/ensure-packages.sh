@@ -20,6 +20,6 @@ varnet_ensure_packages() {
 }
 
 VARNET_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libexpat1-dev libhidapi-dev
-  libsdl2-dev libcairo2-dev libpango1.0-dev fonts-liberation)
+  libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev fonts-liberation)
 VARNET_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   desktop-file-utils qemu-system-x86 busybox-static xz-utils)

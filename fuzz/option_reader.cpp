@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes, read as UTF-8, as a command line to every option reader; and, as one
 // argument value, through the command line the application rebuilds from argv, which must hand the
-// whole value back to the option reader.
+// whole value back to the option reader and find no option inside it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,10 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         text.find('\0') == std::string_view::npos) {
         const std::string argument = "-ABSOLUTE_FIRMWARE_FILE_PATH=" + std::string(text);
         const char* argv[] = {"/usr/lib/varnet/varnet-updater", argument.c_str(), "-SILENT"};
-        const Orv::String rebuilt = Orv::BuildCommandLine(3, argv);
+        const Orv::String rebuilt = Orv::W(Orv::JoinCommandLine(3, argv));
         Orv::String value;
         if (!Orv::GetCommandLineOption(rebuilt, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value) ||
             value != Orv::W(text))
+            __builtin_trap();
+        // Nor does anything inside the path read as an option of its own.
+        const char* alone[] = {"/usr/lib/varnet/varnet-updater", argument.c_str()};
+        const Orv::String single = Orv::W(Orv::JoinCommandLine(2, alone));
+        if (Orv::GetCommandLineOption(single, u"-SILENT", value) ||
+            Orv::ReadDebugConsoleOption(single).action != Orv::DebugConsoleRequest::Action::None)
             __builtin_trap();
     }
     return 0;

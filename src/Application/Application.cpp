@@ -104,6 +104,10 @@ ORVRESULT LApplication::InitializeApplication() {
     Register(m_center.Get(), u"NID_APP_EXIT_REQ");
     if (m_factory) RegisterMainControlClass(*m_factory);
     m_processor = MakeRC<LUpdateProcessor>(m_environment);
+    {
+        std::lock_guard guard(m_busyLock);
+        m_busyProcessor = m_processor.Get();
+    }
     const ORVRESULT result = m_processor->Initialize(m_commandLine);
     m_processorAccess = std::make_unique<LUpdateProcessorAdapter>(m_processor);
     SetMainControlProcessor(m_processorAccess.get());
@@ -128,7 +132,16 @@ ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender,
 
 bool LApplication::CanExit() const { return !m_processor || m_processor->IsIdle(); }
 
+bool LApplication::IsUpdateRunning() const {
+    std::lock_guard guard(m_busyLock);
+    return m_busyProcessor != nullptr && !m_busyProcessor->IsIdle();
+}
+
 void LApplication::Shutdown() {
+    {
+        std::lock_guard guard(m_busyLock);
+        m_busyProcessor = nullptr;
+    }
     SetMainControlProcessor(nullptr);
     m_processorAccess.reset();
     m_processor = nullptr;  // ends the worker thread and closes the engine's handles

@@ -3,6 +3,7 @@
 // delivers queued notifications during idle time, and decides whether the program may end.
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
 #include "FirmwareUpdater/UI/UpdateProcessorAdapter.h"
@@ -61,6 +62,9 @@ public:
                                        Orv::LNotification* notification) override;
     // Yes unless an upload is running.
     bool CanExit() const;
+    // Whether an upload runs now; any thread may ask (the signal thread does), from the moment
+    // InitializeApplication has made the processor until Shutdown.
+    bool IsUpdateRunning() const;
     void Shutdown() override;
 
     Orv::String GetFolder(int pathId) const;
@@ -102,4 +106,7 @@ private:
     ::OrvIniHandle m_iniHandles[2] = {nullptr, nullptr};
     Orv::String m_iniFolder;
     std::function<void()> m_onExit;
+    // The processor as other threads see it: set before it starts any work, cleared before it goes.
+    mutable std::mutex m_busyLock;
+    LUpdateProcessor* m_busyProcessor = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 
 #include <SDL.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "OrvFramework/Platform/Locale.h"
 #include "OrvFramework/Platform/MessageBox.h"
 #include "OrvFramework/System/DebugTracer.h"
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 #include "OrvFramework/Utilities/Graphics/BitmapData.h"
 
 namespace Orv {
@@ -51,8 +53,26 @@ void MFCFrameworkApp<App>::CloseSplash() {
     m_splash.reset();
 }
 
+std::unique_ptr<Platform::SingleInstance> TakeSingleInstanceLock(const std::string& commandLine) {
+    auto instance = std::make_unique<Platform::SingleInstance>(
+        "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater");
+    if (instance->TryBecomeFirst()) return instance;
+    if (!instance->Error().empty()) {
+        std::fprintf(stderr, "varnet-updater: cannot make sure that no other varnet-updater runs (%s); ending\n",
+                     instance->Error().c_str());
+    } else if (!instance->SendToFirst(commandLine)) {
+        std::fprintf(stderr, "varnet-updater: another varnet-updater is running and cannot take this start "
+                             "yet; ending without touching the device\n");
+    }
+    return nullptr;
+}
+
 template <class App>
 bool MFCFrameworkApp<App>::InitApplication() {
+    if (!m_instance) {
+        m_instance = TakeSingleInstanceLock(Platform::HostCommandLine());
+        if (!m_instance) return false;
+    }
     try {
         ShowSplash();
         m_language = Platform::GetUserLanguageId();
@@ -63,13 +83,6 @@ bool MFCFrameworkApp<App>::InitApplication() {
             ThrowFailedResult(loaded, "Orv::MFCFrameworkApp<class LApplication>::InitApplication",
                               __FILE__, 163);
         m_frameworkStrings = m_factory->GetFrameworkStringTable();
-
-        // One updater at a time: a second start hands its command line to the first, which comes
-        // to the front, and ends quietly. Without a listening first instance it runs on.
-        m_instance = std::make_unique<Platform::SingleInstance>(
-            "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater");
-        if (!m_instance->TryBecomeFirst() && m_instance->SendToFirst(Platform::HostCommandLine()))
-            return false;
         return true;
     } catch (const std::exception& e) {
         CloseSplash();
@@ -103,6 +116,24 @@ int MFCFrameworkApp<App>::Run() {
     RCPtr<App>& application = TheApplication();
     application = MakeRC<App>(commandLine, m_environment, m_factory);
     application->SetExitHandler([this] { PostQuit(0); });
+    String ignored;
+    const bool silent = GetCommandLineOption(commandLine, u"-SILENT", ignored);
+    Platform::SignalThread::Update([&] {
+        m_signalPolicy.application = application.Get();
+        m_signalPolicy.silent = silent;
+    });
+    Platform::SignalThread::SetPolicy(&m_signalPolicy);
+
+    // A run that will show its window opens the display now, so that a missing one is told at
+    // once, not after the device search. A silent run, and one that may end quietly when no
+    // update is needed, must not depend on a display.
+    std::string displayError;
+    if (!silent && !GetCommandLineOption(commandLine, u"-SILENT_IF_UPDATE_NOT_NEEDED", ignored) &&
+        !Platform::HostApp::EnsureVideo(&displayError)) {
+        std::fprintf(stderr, "varnet-updater: cannot open the display (%s); ending\n", displayError.c_str());
+        EndWithoutWindow(application);
+        return 1;
+    }
 
     application->OnCommandLineBeforeInit(commandLine);
     const ORVRESULT result = application->InitializeApplication();
@@ -112,11 +143,17 @@ int MFCFrameworkApp<App>::Run() {
     } else {
         if (Failed(result)) {
             CloseSplash();
+            Platform::SignalThread::Update([this] { m_signalPolicy.application = nullptr; });
             application->Shutdown();
             application = nullptr;
             ThrowFailedResult(result, "Orv::MFCFrameworkApp<class LApplication>::Run", __FILE__, 370);
         }
         application->OnCommandLineAfterInit(commandLine);
+        if (!Platform::HostApp::EnsureVideo(&displayError)) {
+            std::fprintf(stderr, "varnet-updater: cannot open the display (%s); ending\n", displayError.c_str());
+            EndWithoutWindow(application);
+            return 1;
+        }
         // The main window with its main control, shown centred and painted at once.
         OSWindow window(*m_environment.clock);
         std::string error;
@@ -125,6 +162,7 @@ int MFCFrameworkApp<App>::Run() {
         if (!content) {
             CloseSplash();
             std::fprintf(stderr, "varnet-updater: %s\n", error.c_str());
+            Platform::SignalThread::Update([this] { m_signalPolicy.application = nullptr; });
             application->Shutdown();
             application = nullptr;
             ThrowFailedResult(E_FAIL, "Orv::MFCFrameworkApp<class LApplication>::Run", __FILE__,
@@ -156,18 +194,61 @@ int MFCFrameworkApp<App>::Run() {
         }
         // The loop sleeps while nothing happens; a queued notification wakes it for delivery.
         LNotificationQueue::SetPostHook([](void* app) { static_cast<MFCFrameworkApp*>(app)->WakeForIdle(); }, this);
+        m_mainWindow = window.GetSdlWindow();
         RunMessageLoop();
+        m_mainWindow = nullptr;
         LNotificationQueue::SetPostHook(nullptr, nullptr);
         if (m_instance) m_instance->StopListening();
         content = nullptr;
         window.Destroy();
     }
 
+    Platform::SignalThread::Update([this] { m_signalPolicy.application = nullptr; });
     application->Shutdown();
     application = nullptr;
     CloseSplash();
     LNotification::SetPoolingEnabled(false);
     return 1;
+}
+
+template <class App>
+void MFCFrameworkApp<App>::EndWithoutWindow(RCPtr<App>& application) {
+    Platform::SignalThread::Update([this] { m_signalPolicy.application = nullptr; });
+    CloseSplash();
+    application->Shutdown();
+    application = nullptr;
+    m_instance.reset();  // the next start may run at once
+    LNotification::SetPoolingEnabled(false);
+}
+
+template <class App>
+bool MFCFrameworkApp<App>::SignalPolicy::IsBusy() {
+    return application != nullptr && application->IsUpdateRunning();
+}
+
+template <class App>
+void MFCFrameworkApp<App>::SignalPolicy::OnHeld(int signal) {
+    std::fprintf(stderr, "varnet-updater: %s received during the update; the update goes on and the program "
+                         "stops when it is over\n",
+                 Platform::SignalThread::Name(signal));
+    std::fflush(stderr);
+}
+
+template <class App>
+void MFCFrameworkApp<App>::SignalPolicy::OnHeldSignalDue(int) {
+    // A silent run ends by itself once its update is over; a window's loop is told to end.
+    if (!silent) m_host.PostQuit(0);
+}
+
+template <class App>
+bool MFCFrameworkApp<App>::SignalPolicy::OnSignal(int signal) {
+    // An interrupt or terminate signal to a program with a running loop is an exit request like
+    // any other (the application decides); everything else takes its default action.
+    if ((signal == SIGINT || signal == SIGTERM) && m_host.IsRunning()) {
+        MFCFrameworkApp* host = &m_host;
+        return m_host.RunOnUiThread([host] { host->OnSystemQuit(); });
+    }
+    return false;
 }
 
 template <class App>
@@ -185,7 +266,14 @@ void MFCFrameworkApp<App>::OnSystemQuit() {
 template <class App>
 bool MFCFrameworkApp<App>::OnIdle(long count) {
     RCPtr<App>& application = TheApplication();
-    if (!application || application->IsIdleSuspended()) return false;
+    if (!application) return false;
+    // A window destroyed by another program: nothing is left to show, so the program ends as a
+    // closed window would, once no upload runs.
+    if (m_mainWindow && !m_windowLostQuit && Platform::IsNativeWindowDestroyed(m_mainWindow) && application->CanExit()) {
+        m_windowLostQuit = true;
+        PostQuit(0);
+    }
+    if (application->IsIdleSuspended()) return false;
     const bool moreQueued = application->ProcessNotifications(count == 0);
     return moreQueued && count < 2;
 }

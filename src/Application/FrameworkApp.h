@@ -7,6 +7,7 @@
 #include "Application/Application.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/Platform/HostApp.h"
+#include "OrvFramework/Platform/Signals.h"
 #include "OrvFramework/Platform/SingleInstance.h"
 #include "OrvFramework/System/SplashWindow.h"
 
@@ -19,10 +20,20 @@ RCPtr<LApplication>& TheApplication();
 // that names an existing file that is not a folder, else none.
 std::optional<std::string> GetSplashImagePath(const String& folder);
 
+// One updater at a time, settled before anything else (the device platform, skins, the device
+// search), so that two starts never both talk to the device. The lock when this start is the
+// first. Otherwise null: the command line went to the first start when it has a window to take it;
+// else a line on standard error says why this start ends, without touching the device.
+std::unique_ptr<Platform::SingleInstance> TakeSingleInstanceLock(const std::string& commandLine);
+
 template <class App>
 class MFCFrameworkApp : public Platform::HostApp {
 public:
-    explicit MFCFrameworkApp(UpdateEnvironment environment) : m_environment(std::move(environment)) {}
+    // instance: the lock taken by TakeSingleInstanceLock; without it InitApplication takes it.
+    explicit MFCFrameworkApp(UpdateEnvironment environment,
+                             std::unique_ptr<Platform::SingleInstance> instance = nullptr)
+        : m_environment(std::move(environment)), m_instance(std::move(instance)) {}
+    ~MFCFrameworkApp() override { Platform::SignalThread::SetPolicy(nullptr); }
 
     bool InitApplication() override;
     bool InitInstance() override;
@@ -35,6 +46,26 @@ public:
     RCPtr<LControlFactory> GetControlFactory() const { return m_factory; }
 
 private:
+    // What the signals from outside do while this program runs (see Platform/Signals.h): held while
+    // an upload runs, then the program ends; otherwise as without it.
+    class SignalPolicy : public Platform::ISignalPolicy {
+    public:
+        explicit SignalPolicy(MFCFrameworkApp& host) : m_host(host) {}
+        bool IsBusy() override;
+        void OnHeld(int signal) override;
+        void OnHeldSignalDue(int signal) override;
+        bool OnSignal(int signal) override;
+
+        // Changed only through SignalThread::Update.
+        App* application = nullptr;
+        bool silent = false;
+
+    private:
+        MFCFrameworkApp& m_host;
+    };
+
+    // Ends the run without a window: the application goes, the lock is released.
+    void EndWithoutWindow(RCPtr<App>& application);
     void ShowStartupError();
     void ShowSplash();
     void CloseSplash();
@@ -45,6 +76,10 @@ private:
     std::uint32_t m_language = 0x0409;
     std::unique_ptr<Platform::SingleInstance> m_instance;
     std::unique_ptr<SplashWindow> m_splash;
+    SignalPolicy m_signalPolicy{*this};
+    // The main window while the loop runs; the quit for its loss is asked once.
+    SDL_Window* m_mainWindow = nullptr;
+    bool m_windowLostQuit = false;
 };
 
 extern template class MFCFrameworkApp<LApplication>;

@@ -1,4 +1,6 @@
 // varnet-updater: finds the Varnet, compares its firmware with the bundled image and updates it.
+#include <SDL.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -8,6 +10,8 @@
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/Platform/Folders.h"
+#include "OrvFramework/Platform/Signals.h"
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
 int main(int argc, char** argv) {
     using namespace Orv;
@@ -17,7 +21,15 @@ int main(int argc, char** argv) {
         std::fputs(InformationText(request).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    // Before any thread exists, so that every thread inherits the blocked signals and only the
+    // signal thread takes them: nothing from outside may cut an upload short.
+    Platform::SignalThread::BlockInThisThread();
+    // SDL's own handlers would turn an interrupt into a quit behind our back.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     Platform::IClock& clock = Platform::GetRealClock();
+    Platform::SignalThread::Start(clock);
+    std::unique_ptr<Platform::SingleInstance> instance = TakeSingleInstanceLock(JoinCommandLine(argc, argv));
+    if (!instance) return 1;
     std::unique_ptr<Platform::IHidPlatform> platform;
     std::string error;
     if (Failed(Varnet::CreateHidPlatformFromEnvironment(clock, platform, error))) {
@@ -30,7 +42,7 @@ int main(int argc, char** argv) {
     environment.clock = &clock;
     environment.programFolder = String(Utf8ToUtf16(Platform::GetModuleFolder()));
 
-    MFCFrameworkApp<LApplication> app(std::move(environment));
+    MFCFrameworkApp<LApplication> app(std::move(environment), std::move(instance));
     try {
         RunHostApp(app, argc, argv);
     } catch (const std::exception& e) {

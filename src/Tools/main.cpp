@@ -234,7 +234,7 @@ int Simulate(const char* path) {
 
     const std::string option = std::string("-ABSOLUTE_FIRMWARE_FILE_PATH=") + path;
     const char* const arguments[] = {"varnet-image", "-ALWAYS_UPDATE", option.c_str()};
-    const EngineResult start = engine->Initialize(Orv::BuildCommandLine(3, arguments));
+    const EngineResult start = engine->Initialize(Orv::String(Orv::Utf8ToUtf16(Orv::JoinCommandLine(3, arguments))));
     int exitCode = ExitProblems;
     if (start != EngineResult::Ready) {
         std::printf("%s: the simulated device is not ready (engine result %d)\n", path, static_cast<int>(start));

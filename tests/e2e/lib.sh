@@ -48,13 +48,31 @@ e2e_setup() {
   export XDG_RUNTIME_DIR="$work" HOME="$work"
 }
 
-# e2e_start EXE [ARG...]: starts the program in the background; its id is in $apid.
-e2e_start() {
+_e2e_check_image() {
   # Without an image argument the program takes the sample image from its own folder.
   [ -f "$(dirname "$1")/Varnet1.0.2.cyacd" ] ||
     fail "no Varnet1.0.2.cyacd beside $1 (build the VarnetSampleImage target)"
+}
+
+# e2e_start EXE [ARG...]: starts the program in the background; its id is in $apid.
+e2e_start() {
+  _e2e_check_image "$1"
   "$@" & apid=$!
   E2E_PIDS+=("$apid")
+}
+
+# e2e_start_default EXE [ARG...]: as e2e_start, with every signal at its default action (a script's
+# background job ignores SIGINT and SIGQUIT) and standard error appended to $work/stderr.txt.
+e2e_start_default() {
+  _e2e_check_image "$1"
+  "${E2E_DEFAULT_SIGNALS:?the default_signals helper is needed}" "$@" 2>>"$work/stderr.txt" & apid=$!
+  E2E_PIDS+=("$apid")
+}
+
+# e2e_expect_stderr FILE TEXT: FILE holds a line that begins with TEXT.
+e2e_expect_stderr() {
+  grep -qF -- "$2" "$1" 2>/dev/null && grep -- "$2" "$1" | grep -q "^varnet-updater: " ||
+    fail "no line '$2' on standard error; it holds: $(cat "$1" 2>/dev/null)"
 }
 
 e2e_running() { kill -0 "${1:-$apid}" 2>/dev/null; }

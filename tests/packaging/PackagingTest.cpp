@@ -118,6 +118,9 @@ protected:
         ASSERT_EQ(s_install.status, 0) << s_install.output;
         m_work = s_temp->Path() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::create_directories(m_work);
+        // Private, as a runtime folder must be for the updater to keep its lock there: each test's
+        // program then holds a lock of its own and parallel tests do not meet.
+        fs::permissions(m_work, fs::perms::owner_all, fs::perm_options::replace);
     }
 
     // The environment of one run of an installed program: everything it writes stays in the

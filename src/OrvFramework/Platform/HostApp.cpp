@@ -1,10 +1,16 @@
 #include "OrvFramework/Platform/HostApp.h"
 
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <unordered_set>
 
 #include "OrvFramework/Platform/KeyCodes.h"
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
+
+// Last: Xlib defines macros (None, Bool, Status) that would clash with names above.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 namespace Orv::Platform {
 
@@ -24,7 +30,34 @@ constexpr int kWheelNotch = 120;
 
 std::string g_commandLine;
 
+// X windows reported gone: destroyed (DestroyNotify), or named by a BadWindow or BadDrawable error.
+std::mutex g_lostWindowsLock;
+std::unordered_set<unsigned long> g_lostWindows;
+
+void NoteLostWindow(unsigned long window) {
+    std::lock_guard guard(g_lostWindowsLock);
+    g_lostWindows.insert(window);
+}
+
+// Xlib's default answer to any error is to end the process. A window destroyed by another client
+// (xdotool windowclose, a crashed window manager) makes the next drawing fail with such an error,
+// and ending then would cut an upload short; the window is noted as lost instead.
+int NoteXError(Display*, XErrorEvent* event) {
+    if (event && (event->error_code == BadWindow || event->error_code == BadDrawable))
+        NoteLostWindow(event->resourceid);
+    return 0;
+}
+
 }  // namespace
+
+bool IsNativeWindowDestroyed(SDL_Window* window) {
+    if (!window) return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    std::lock_guard guard(g_lostWindowsLock);
+    return g_lostWindows.count(info.info.x11.window) != 0;
+}
 
 HostApp* HostApp::s_current = nullptr;
 
@@ -123,6 +156,27 @@ bool HostApp::EnsureVideo(std::string* error) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error) *error = SDL_GetError();
         return false;
+    }
+    // Without a display SDL falls back to its offscreen driver, whose windows nobody can see: a
+    // program waiting on one would wait for ever. Only a caller who asks for such a driver by name
+    // (SDL_VIDEODRIVER) gets it.
+    const char* chosen = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (chosen && (std::strcmp(chosen, "offscreen") == 0 || std::strcmp(chosen, "dummy") == 0) &&
+        (!asked || !*asked)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) {
+            const char* display = SDL_getenv("DISPLAY");
+            const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+            *error = std::string("nothing answers at DISPLAY=") + (display ? display : "") +
+                     " or WAYLAND_DISPLAY=" + (wayland ? wayland : "");
+        }
+        return false;
+    }
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0) {
+        XSetErrorHandler(&NoteXError);
+        // The window system's own events, for the destruction of a window.
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     }
     return true;
 }
@@ -344,6 +398,11 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
         DispatchWindowEvent(event.window);
         break;
+    case SDL_SYSWMEVENT:
+        if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+            event.syswm.msg->msg.x11.event.type == DestroyNotify)
+            NoteLostWindow(event.syswm.msg->msg.x11.event.xdestroywindow.window);
+        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         const SDL_MouseButtonEvent& b = event.button;
@@ -392,27 +451,6 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
     default:
         break;
     }
-}
-
-std::string JoinCommandLine(int argc, char** argv) {
-    std::string line;
-    for (int i = 0; i < argc; ++i) {
-        if (!argv || !argv[i]) continue;
-        const std::string arg = argv[i];
-        if (!line.empty()) line += ' ';
-        if (arg.find(' ') == std::string::npos || arg.find('"') != std::string::npos) {
-            line += arg;
-            continue;
-        }
-        const auto eq = arg.find('=');
-        if (arg.size() > 1 && arg[0] == '-' && eq != std::string::npos &&
-            arg.find(' ') > eq) {
-            line += arg.substr(0, eq + 1) + '"' + arg.substr(eq + 1) + '"';
-        } else {
-            line += '"' + arg + '"';
-        }
-    }
-    return line;
 }
 
 const std::string& HostCommandLine() { return g_commandLine; }

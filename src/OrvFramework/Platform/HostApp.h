@@ -125,7 +125,8 @@ public:
 
     // SDL's event and timer subsystems (no display needed). Answers false with SDL's error text.
     bool EnsureEvents();
-    // SDL's video subsystem, for whoever opens a window.
+    // SDL's video subsystem, for whoever opens a window. On X11 an error the server reports (a
+    // window destroyed by another client, say) is noted instead of ending the process.
     static bool EnsureVideo(std::string* error = nullptr);
 
     // The one HostApp of the process, or null.
@@ -171,15 +172,15 @@ private:
     std::atomic<bool> m_idleWakePending{false};
 };
 
+// Whether the window system's window behind `window` has been destroyed by someone else (another
+// X client); the SDL window is then an empty shell.
+bool IsNativeWindowDestroyed(SDL_Window* window);
+
 // The start-up driver: InitApplication, InitInstance, Run. Answers Run's value, or 0 when a start-up
 // hook failed (the hooks report their own failures).
 int RunHostApp(HostApp& app, int argc, char** argv);
 
-// The command line rebuilt from argv: program path first, arguments joined with blanks; an argument
-// -NAME=value whose value holds a blank is written -NAME="value" so that option reading finds it.
-std::string JoinCommandLine(int argc, char** argv);
-
-// The process's command line as RunHostApp saw it.
+// The process's command line as RunHostApp saw it (JoinCommandLine of its argv).
 const std::string& HostCommandLine();
 
 }  // namespace Orv::Platform

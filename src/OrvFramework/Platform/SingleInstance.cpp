@@ -26,11 +26,6 @@ struct HandOverHeader {
 // A client that connects and then stalls must not hold the listener up for long.
 constexpr int kServeTimeoutMs = 2000;
 
-bool IsFolder(const char* path) {
-    struct stat st {};
-    return path && *path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool FillAddress(const std::string& path, sockaddr_un& addr) {
     std::memset(&addr, 0, sizeof addr);
     addr.sun_family = AF_UNIX;
@@ -58,20 +53,47 @@ bool TransferAll(int fd, void* data, std::size_t n, bool reading, int timeoutMs)
 
 }  // namespace
 
-std::string SingleInstanceRuntimeFolder() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    return IsFolder(runtime) ? std::string(runtime) : std::string("/tmp");
+namespace {
+
+// Why `path` is not a private folder of this user; empty when it is. lstat: a link is never taken,
+// whatever it points at.
+std::string WhyNotPrivate(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0) return path + ": " + std::strerror(errno);
+    if (S_ISLNK(st.st_mode)) return path + " is a symbolic link";
+    if (!S_ISDIR(st.st_mode)) return path + " is not a folder";
+    if (st.st_uid != getuid()) return path + " belongs to another user";
+    if ((st.st_mode & 077) != 0 || (st.st_mode & 0700) != 0700)
+        return path + " is not private (mode " + std::to_string((st.st_mode >> 6) & 7) +
+               std::to_string((st.st_mode >> 3) & 7) + std::to_string(st.st_mode & 7) + ", not 700)";
+    return {};
+}
+
+}  // namespace
+
+std::string ChoosePrivateRuntimeFolder(const char* xdgRuntimeDir, const std::string& fallbackParent,
+                                       std::string* error) {
+    if (xdgRuntimeDir && *xdgRuntimeDir && WhyNotPrivate(xdgRuntimeDir).empty()) return xdgRuntimeDir;
+    const std::string own = fallbackParent + "/varnet-updater-" + std::to_string(getuid());
+    // An existing entry is checked like a new one: whoever made it first must have been us.
+    if (mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) {
+        if (error) *error = "cannot create " + own + ": " + std::strerror(errno);
+        return {};
+    }
+    std::string why = WhyNotPrivate(own);
+    if (why.empty()) return own;
+    if (error) *error = std::move(why);
+    return {};
+}
+
+std::string SingleInstanceRuntimeFolder(std::string* error) {
+    return ChoosePrivateRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", error);
 }
 
 SingleInstance::SingleInstance(std::string instanceName, std::string runtimeFolder) {
-    const bool useDefault = runtimeFolder.empty();
-    if (useDefault) runtimeFolder = SingleInstanceRuntimeFolder();
-    std::string stem = runtimeFolder + "/" + instanceName;
-    // /tmp is shared by every user: the user id keeps one user's instance from blocking another's.
-    if (useDefault && runtimeFolder == "/tmp") {
-        stem += '-';
-        stem += std::to_string(getuid());
-    }
+    if (runtimeFolder.empty()) runtimeFolder = SingleInstanceRuntimeFolder(&m_error);
+    if (runtimeFolder.empty()) return;
+    const std::string stem = runtimeFolder + "/" + instanceName;
     m_lockPath = stem + ".lock";
     m_socketPath = stem + ".sock";
 }
@@ -82,11 +104,12 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::TryBecomeFirst() {
-    if (m_lockFd >= 0 || m_lockFailed) return true;
+    if (m_lockFd >= 0) return true;
+    if (m_lockPath.empty()) return false;  // no private folder: m_error says why
     const int fd = open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        m_lockFailed = true;
-        return true;
+        m_error = "cannot open " + m_lockPath + ": " + std::strerror(errno);
+        return false;
     }
     // The lock goes with the process: a crashed first instance leaves the file but not the lock.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -1,8 +1,8 @@
 #pragma once
 // One instance per user and instance name. The first instance holds an flock on
 // "<instance>.lock" for the life of the process and, once its window exists, listens on the
-// Unix-domain socket "<instance>.sock", both in $XDG_RUNTIME_DIR (else /tmp, with the user id in the
-// names). A later instance finds the lock taken, connects and hands over its command line; the first
+// Unix-domain socket "<instance>.sock", both in a folder only this user can enter (see
+// SingleInstanceRuntimeFolder), so that no other user can take the names first. A later instance finds the lock taken, connects and hands over its command line; the first
 // instance raises its window and receives the command line on its user-interface thread.
 //
 // Wire format of a hand-over (host byte order, the socket never leaves the machine):
@@ -23,8 +23,15 @@ inline constexpr std::uint32_t kSecondInstanceCopyDataId = 0x465;
 // Longer hand-overs are refused: a command line is never this long.
 inline constexpr std::uint32_t kSecondInstanceMaxLength = 64 * 1024;
 
-// The folder for the lock and the socket: $XDG_RUNTIME_DIR when it names a folder, else /tmp.
-std::string SingleInstanceRuntimeFolder();
+// The folder for the lock and the socket. xdgRuntimeDir when it is a folder (not a link) owned by
+// this user and closed to everyone else (no group or other permission bits); otherwise
+// fallbackParent + "/varnet-updater-<uid>", created with mode 0700 when missing, and refused when it
+// is a link, not a folder, another user's or open to others. Empty, with the reason in *error,
+// when there is no such folder.
+std::string ChoosePrivateRuntimeFolder(const char* xdgRuntimeDir, const std::string& fallbackParent,
+                                       std::string* error = nullptr);
+// The same for this process: $XDG_RUNTIME_DIR, else a folder of the user's own under /tmp.
+std::string SingleInstanceRuntimeFolder(std::string* error = nullptr);
 
 class SingleInstance {
 public:
@@ -38,17 +45,20 @@ public:
     // Runs a function on the user-interface thread (HostApp::RunOnUiThread, or a direct call).
     using Poster = std::function<void(std::function<void()>)>;
 
-    // runtimeFolder empty = SingleInstanceRuntimeFolder().
+    // runtimeFolder empty = SingleInstanceRuntimeFolder(); when that gives none, the lock cannot
+    // be taken and Error() says why.
     explicit SingleInstance(std::string instanceName, std::string runtimeFolder = {});
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Takes the lock if nobody holds it. True = this is the first instance (the lock is kept until
-    // this object ends). Also true when the lock file cannot be made at all: better two instances
-    // than none.
+    // this object ends). False when another instance holds it, or when the lock cannot be made at
+    // all (Error() then tells why): two programs must never talk to the device at once.
     bool TryBecomeFirst();
-    bool IsFirst() const { return m_lockFd >= 0 || m_lockFailed; }
+    bool IsFirst() const { return m_lockFd >= 0; }
+    // Why the lock could not be made; empty when it could (or another instance holds it).
+    const std::string& Error() const { return m_error; }
 
     // First instance: start accepting hand-overs (call once the main window exists). A socket left
     // behind by a crashed instance is replaced. False when the socket cannot be made.
@@ -69,8 +79,8 @@ private:
 
     std::string m_lockPath;
     std::string m_socketPath;
+    std::string m_error;
     int m_lockFd = -1;
-    bool m_lockFailed = false;
 
     int m_listenFd = -1;
     int m_wakeFds[2] = {-1, -1};

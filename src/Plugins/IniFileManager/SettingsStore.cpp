@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -245,9 +246,12 @@ bool SettingsStore::Save() const {
             if (i == folder.size() || folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0777);
     }
     const std::string text = Serialize();
-    const std::string temp = m_path + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The temporary file is always a new one under a name nobody can guess (mkostemp: O_EXCL,
+    // so a link or file planted beside the settings is never written through or truncated).
+    std::string temp = m_path + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
+    (void)::fchmod(fd, 0644);
     bool ok = true;
     for (std::size_t done = 0; ok && done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);

@@ -314,14 +314,3 @@ TEST(HostAppStartup, HooksRunInOrderAndAFailedHookEndsBeforeRun) {
         EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication", "InitInstance"}));
     }
 }
-
-TEST(HostAppStartup, CommandLineQuotesOnlyWhatHoldsABlank) {
-    char a0[] = "/home/a b/updater";
-    char a1[] = "-X=1";
-    char a2[] = "loose word";
-    char a3[] = "-P=\"already quoted\"";
-    char* argv[] = {a0, a1, a2, a3};
-    EXPECT_EQ(JoinCommandLine(4, argv),
-              "\"/home/a b/updater\" -X=1 \"loose word\" -P=\"already quoted\"");
-    EXPECT_EQ(JoinCommandLine(0, nullptr), "");
-}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "OrvFramework/Platform/HostApp.h"
@@ -186,14 +188,115 @@ TEST_F(SingleInstanceTest, HandOverArrivesOnTheHostLoopThread) {
     EXPECT_TRUE(onUiThread);
 }
 
-TEST(SingleInstanceFolder, RuntimeFolderFallsBackToTmpWithTheUserId) {
+namespace {
+
+// How the runtime folder and the fallback folder are prepared before the choice.
+enum class Entry { Missing, Private, Open0755, WorldWritable, LinkToPrivate, PlainFile, OtherOwner };
+
+struct FolderCase {
+    const char* what;
+    Entry xdg;
+    Entry fallback;
+    const char* chosen;  // "xdg", "fallback" or "" (refused)
+};
+
+class PrivateFolderChoice : public ::testing::TestWithParam<FolderCase> {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/orv-folder-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_fallback = m_dir + "/varnet-updater-" + std::to_string(getuid());
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void Make(const std::string& path, Entry entry) {
+        switch (entry) {
+        case Entry::Missing: return;
+        case Entry::Private: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); return;
+        case Entry::Open0755: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); ASSERT_EQ(chmod(path.c_str(), 0755), 0); return;
+        case Entry::WorldWritable: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); ASSERT_EQ(chmod(path.c_str(), 01777), 0); return;
+        case Entry::LinkToPrivate:
+            ASSERT_EQ(mkdir((path + "-target").c_str(), 0700), 0);
+            ASSERT_EQ(symlink((path + "-target").c_str(), path.c_str()), 0);
+            return;
+        case Entry::PlainFile: ASSERT_TRUE(std::ofstream(path).good()); return;
+        case Entry::OtherOwner:
+            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+            ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+            return;
+        }
+    }
+
+    std::string m_dir, m_fallback;
+};
+
+}  // namespace
+
+TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
+    const FolderCase& c = GetParam();
+    if ((c.xdg == Entry::OtherOwner || c.fallback == Entry::OtherOwner) && getuid() != 0)
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    const std::string xdg = m_dir + "/runtime";
+    Make(xdg, c.xdg);
+    Make(m_fallback, c.fallback);
+    std::string error;
+    const std::string chosen = ChoosePrivateRuntimeFolder(xdg.c_str(), m_dir, &error);
+    const std::string expected = std::string(c.chosen) == "xdg"        ? xdg
+                                 : std::string(c.chosen) == "fallback" ? m_fallback
+                                                                       : std::string();
+    EXPECT_EQ(chosen, expected) << c.what << ": " << error;
+    EXPECT_EQ(error.empty(), !expected.empty()) << c.what << ": " << error;
+    if (expected == m_fallback) {
+        struct stat st {};
+        ASSERT_EQ(lstat(m_fallback.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << c.what;
+    }
+    if (!chosen.empty()) {
+        SingleInstance instance(kName, chosen);
+        EXPECT_TRUE(instance.TryBecomeFirst()) << c.what;
+        EXPECT_EQ(instance.LockPath(), chosen + "/" + kName + ".lock");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PrivateFolderChoice,
+    ::testing::Values(
+        FolderCase{"private runtime folder", Entry::Private, Entry::Missing, "xdg"},
+        FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, "fallback"},
+        FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, "fallback"},
+        FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, "fallback"},
+        FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, "fallback"},
+        FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, "fallback"},
+        FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, "fallback"},
+        FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, ""},
+        FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, ""},
+        FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, ""},
+        FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, ""},
+        FolderCase{"own folder taken by another user", Entry::Missing, Entry::OtherOwner, ""}));
+
+TEST(SingleInstanceFolder, WithoutAPrivateFolderNoInstanceIsFirst) {
+    char pattern[] = "/tmp/orv-folder-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    const std::string own = dir + "/varnet-updater-" + std::to_string(getuid());
+    ASSERT_EQ(mkdir(own.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(own.c_str(), 0777), 0);
+    std::string error;
+    EXPECT_EQ(ChoosePrivateRuntimeFolder(nullptr, dir, &error), "");
+    EXPECT_NE(error.find("not private"), std::string::npos) << error;
+
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string keep = saved ? saved : "";
-    setenv("XDG_RUNTIME_DIR", "/nonexistent/runtime", 1);
-    EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp");
-    SingleInstance si(kName);
-    EXPECT_EQ(si.LockPath(), std::string("/tmp/") + kName + "-" + std::to_string(getuid()) + ".lock");
-    setenv("XDG_RUNTIME_DIR", "/tmp", 1);
-    EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp");
+    setenv("XDG_RUNTIME_DIR", own.c_str(), 1);  // open to all: not taken, and /tmp's own is used
+    EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp/varnet-updater-" + std::to_string(getuid()));
     if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1); else unsetenv("XDG_RUNTIME_DIR");
+
+    // A lock path that cannot be opened is refused with its reason, never taken as "first".
+    SingleInstance blocked(kName, dir + "/missing-folder");
+    EXPECT_FALSE(blocked.TryBecomeFirst());
+    EXPECT_FALSE(blocked.IsFirst());
+    EXPECT_NE(blocked.Error().find("cannot open"), std::string::npos) << blocked.Error();
+    fs::remove_all(dir);
 }

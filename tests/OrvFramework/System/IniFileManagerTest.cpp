@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -155,6 +156,39 @@ TEST_F(IniFileManagerTest, DamagedFileLoadsWhatMakesSense) {
     EXPECT_EQ(manager.GetString(h, W("S/K"), text), S_OK);
     EXPECT_EQ(text, W("\\x4\\q"));
     EXPECT_EQ(manager.Close(h, false), S_OK);
+}
+
+TEST_F(IniFileManagerTest, WriteNeverGoesThroughAPlantedTemporaryName) {
+    // Another local user may plant a link where a predictable temporary name would be (the
+    // settings path plus ".tmp-" and the process id). The write must neither follow nor truncate it.
+    const std::string folder = m_dir + "/settings";
+    std::filesystem::create_directories(folder);
+    const std::string victim = m_dir + "/victim";
+    std::ofstream(victim) << "keep";
+    const std::string planted = Utf16ToUtf8(m_file) + ".tmp-" + std::to_string(::getpid());
+    std::filesystem::create_symlink(victim, planted);
+
+    LIniFileManager manager;
+    LoadPlugin(manager);
+    OrvIniHandle h = nullptr;
+    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
+    ASSERT_EQ(manager.SetInt(h, W("CurrentSkinIndex"), 3), S_OK);
+    ASSERT_EQ(manager.Write(h), S_OK);
+    EXPECT_EQ(manager.Close(h, false), S_OK);
+
+    std::ifstream in(victim);
+    std::ostringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), "keep");
+    EXPECT_TRUE(std::filesystem::is_symlink(planted));
+    EXPECT_NE(FileText().find("CurrentSkinIndex=3"), std::string::npos) << FileText();
+    // Only the settings and the planted link are left: the temporary file went into place.
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u);
 }
 
 }  // namespace

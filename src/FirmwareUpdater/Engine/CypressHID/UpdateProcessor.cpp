@@ -66,7 +66,10 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
     m_commandLine = commandLine;
     auto engine = Orv::MakeRC<LUpdateEngine>(m_environment.platform, *m_environment.clock,
                                              m_environment.programFolder, m_environment.trace);
-    m_engine = engine;
+    {
+        std::lock_guard guard(m_engineLock);
+        m_engine = engine;
+    }
     const int result = static_cast<int>(m_engine->Initialize(m_commandLine));
 
     if (HasFlag(m_commandLine, u"-SILENT")) {
@@ -148,11 +151,16 @@ bool LUpdateProcessor::GetFirmwareUpdateVersion(Orv::String& version) const {
 }
 
 bool LUpdateProcessor::IsIdle() const {
-    if (!m_engine) return true;
+    Orv::RCPtr<LUpdateEngineInterface> engine;
+    {
+        std::lock_guard guard(m_engineLock);
+        engine = m_engine;
+    }
+    if (!engine) return true;
     // An upload is busy from the moment it is triggered, before the engine marks it running.
     if (m_mode == ModeUpdate && !m_runDone->IsSet()) return false;
     try {
-        return !m_engine->IsUpdateInProgress();
+        return !engine->IsUpdateInProgress();
     } catch (...) {
         // Nothing runs; the registry value just could not be cleared, which must not keep the
         // program from ending.

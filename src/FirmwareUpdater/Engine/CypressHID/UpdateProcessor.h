@@ -2,8 +2,10 @@
 // Stands between the window and the update engine: creates the engine, turns its start-up answer
 // into a state the main control can show, applies the silent options, and runs the upload on its
 // own worker thread, announcing the outcome through the "application" notification center.
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "OrvFramework/Notification/RetriggerableThreader.h"
@@ -69,6 +71,7 @@ public:
     ProcessorState GetState() const { return m_state; }
     // True when the engine could not give the version (the text is then not to be shown).
     bool GetFirmwareUpdateVersion(Orv::String& version) const;
+    // Any thread may ask.
     bool IsIdle() const;
     // Lets a caller (tests, the image tool) wait until the current run has finished.
     bool WaitForRun(Orv::Platform::ClockDuration timeout);
@@ -87,7 +90,9 @@ private:
     Orv::RetriggerableThreader m_thread;
     Orv::RCPtr<Orv::LEvent> m_runDone;
     ProcessorState m_state = ProcessorStateNone;
-    int m_mode = 0;
+    // IsIdle may be asked from another thread (the signal thread) while these are set.
+    std::atomic<int> m_mode{0};
+    mutable std::mutex m_engineLock;
     bool m_updateStarted = false;
     // Why the upload failed when the engine raised an error instead of answering.
     std::string m_raisedError;

@@ -2,13 +2,42 @@
 
 namespace Orv {
 
+namespace {
+
+// Where an option name may begin: the start of the line, or just after a blank that is not inside
+// a double-quoted value. A name inside a value or a path ("/x/a -SILENT b") is never an option.
+template <class Text>
+bool IsArgumentStart(const Text& line, std::size_t at, bool quoted) {
+    return at == 0 || (line[at - 1] == ' ' && !quoted);
+}
+
+// The first place where `name` begins an argument and ends where a name may end: at a blank, an
+// '=', the end of the line or one of `alsoEnds`; npos when there is none. `upper` is the line
+// upper-cased (one code unit per code unit, so positions match).
+template <class Text, class Name>
+std::size_t FindOptionName(const Text& upper, const Name& name, std::string_view alsoEnds = {}) {
+    bool quoted = false;
+    for (std::size_t at = 0; at + name.size() <= upper.size(); ++at) {
+        if (at > 0 && upper[at - 1] == '"') quoted = !quoted;
+        if (!IsArgumentStart(upper, at, quoted) || upper.compare(at, name.size(), name) != 0) continue;
+        if (name.back() == '=') return at;
+        const std::size_t end = at + name.size();
+        if (end == upper.size() || upper[end] == ' ' || upper[end] == '=' ||
+            (upper[end] < 0x80 && alsoEnds.find(static_cast<char>(upper[end])) != std::string_view::npos))
+            return at;
+    }
+    return Text::npos;
+}
+
+}  // namespace
+
 bool GetCommandLineOption(std::u16string_view commandLine, std::u16string_view name, String& value) {
     value.clear();
     if (name.size() < 2 || name.front() != u'-') return false;
 
     // Upper-casing maps one code unit to one, so positions in the copy are positions in the line.
     const std::u16string upper = ToUpper(commandLine);
-    const std::size_t at = upper.find(name);
+    const std::size_t at = FindOptionName(upper, std::u16string(name));
     if (at == std::u16string::npos) return false;
     const std::size_t end = at + name.size();
 
@@ -34,15 +63,14 @@ bool GetCommandLineOption(std::u16string_view commandLine, std::u16string_view n
 DebugConsoleRequest ReadDebugConsoleOption(std::u16string_view commandLine) {
     DebugConsoleRequest request;
     const std::string text = ToUpper(Utf16ToUtf8(commandLine));
-    if (text.find("-DEBUG_CONSOLE") == std::string::npos) return request;
-
-    static constexpr std::string_view kWithPort = "-DEBUG_CONSOLE:";
-    const std::size_t found = text.find(kWithPort);
-    if (found == std::string::npos) {
+    static constexpr std::string_view kName = "-DEBUG_CONSOLE";
+    const std::size_t found = FindOptionName(text, std::string(kName), ":");
+    if (found == std::string::npos) return request;
+    if (found + kName.size() == text.size() || text[found + kName.size()] != ':') {
         request.action = DebugConsoleRequest::Action::OpenConsole;
         return request;
     }
-    const std::size_t start = found + kWithPort.size();
+    const std::size_t start = found + kName.size() + 1;
     std::size_t stop = text.find(' ', start);
     if (stop == std::string::npos) stop = text.size();
     std::size_t colon = text.find(':', start);
@@ -55,30 +83,27 @@ DebugConsoleRequest ReadDebugConsoleOption(std::u16string_view commandLine) {
     return request;
 }
 
-String BuildCommandLine(std::span<const char* const> argv) {
-    String line;
-    for (std::size_t i = 0; i < argv.size(); ++i) {
-        const std::string_view arg = argv[i] ? argv[i] : "";
-        if (i > 0) line += u' ';
-        const bool hasBlank = arg.find(' ') != std::string_view::npos;
-        if (i == 0) {
-            line += hasBlank ? u"\"" + Utf8ToUtf16(arg) + u"\"" : Utf8ToUtf16(arg);
+std::string JoinCommandLine(int argc, const char* const* argv) {
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        if (!argv || !argv[i]) continue;
+        const std::string_view arg = argv[i];
+        if (!line.empty()) line += ' ';
+        if (arg.find(' ') == std::string_view::npos || arg.find('"') != std::string_view::npos) {
+            line += arg;
             continue;
         }
+        // Every argument with a blank is quoted, so that nothing inside it can begin an option.
         const std::size_t equals = arg.find('=');
-        // Only "-NAME=value" with a blank in the value and no quote of its own is quoted.
-        const bool quote = hasBlank && arg.size() > 1 && arg.front() == '-' &&
-                           equals != std::string_view::npos &&
-                           arg.substr(0, equals).find(' ') == std::string_view::npos &&
-                           arg.substr(equals + 1).find(' ') != std::string_view::npos &&
-                           (equals + 1 == arg.size() || arg[equals + 1] != '"');
-        if (quote) {
-            line += Utf8ToUtf16(arg.substr(0, equals + 1));
-            line += u'"';
-            line += Utf8ToUtf16(arg.substr(equals + 1));
-            line += u'"';
+        if (arg.size() > 1 && arg[0] == '-' && equals != std::string_view::npos && arg.find(' ') > equals) {
+            line += arg.substr(0, equals + 1);
+            line += '"';
+            line += arg.substr(equals + 1);
+            line += '"';
         } else {
-            line += Utf8ToUtf16(arg);
+            line += '"';
+            line += arg;
+            line += '"';
         }
     }
     return line;

@@ -2,7 +2,6 @@
 // Launch options. There is no parser and no token list: each reader searches the one command-line
 // text for the options that concern it, by the rules below.
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,8 +12,11 @@ namespace Orv {
 // Whether the option is on the command line; for a value option (a name ending in "=") also its
 // value, else value is left empty.
 //  - the name must be at least two characters and begin with "-";
-//  - the first occurrence of the name in an upper-cased copy of the line is the only one looked
-//    at; nothing is required of the character before it;
+//  - the name is looked for in an upper-cased copy of the line, only where an argument begins (the
+//    start of the line, or after a blank outside double quotes), so a name inside a value or a
+//    path is never an option; a flag's name must also end there at a blank, an "=" or the end
+//    ("-SILENT" is not found in "-SILENT_IF_UPDATE_NOT_NEEDED");
+//  - the first such occurrence is the only one looked at;
 //  - a flag is present when the name is followed by a blank or the end of the text;
 //  - a value option: a blank after "=" means absent; a double quote takes the text up to the next
 //    double quote (without an end quote, the rest of the line, opening quote included); otherwise
@@ -37,12 +39,10 @@ struct DebugConsoleRequest {
 
 DebugConsoleRequest ReadDebugConsoleOption(std::u16string_view commandLine);
 
-// The one command-line text from argv: the program path first (in double quotes when it holds a
-// blank), then the arguments joined by blanks; an argument "-NAME=value" whose value holds a blank
-// is written -NAME="value" so that the option reader takes the whole value.
-String BuildCommandLine(std::span<const char* const> argv);
-inline String BuildCommandLine(int argc, const char* const* argv) {
-    return BuildCommandLine(std::span<const char* const>(argv, argc < 0 ? 0 : static_cast<std::size_t>(argc)));
-}
+// The one command-line text from argv: the arguments joined by blanks, the program path first. An
+// argument holding a blank is quoted so that the option reader takes it whole and finds no option
+// inside it: "-NAME=value" becomes -NAME="value", any other becomes "argument". An argument that
+// holds a double quote of its own is taken as it is.
+std::string JoinCommandLine(int argc, const char* const* argv);
 
 }  // namespace Orv

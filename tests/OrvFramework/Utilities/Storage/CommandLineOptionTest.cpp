@@ -19,24 +19,52 @@ std::optional<String> ValueOf(std::u16string_view line, std::u16string_view name
     return value;
 }
 
-TEST(GetCommandLineOption, FlagsMatchTheFirstOccurrenceWithoutCase) {
-    EXPECT_TRUE(Has(u"updater -silent", u"-SILENT"));
-    EXPECT_TRUE(Has(u"updater -SILENT -X", u"-SILENT"));
-    EXPECT_FALSE(Has(u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT"));
-    EXPECT_TRUE(Has(u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT_IF_UPDATE_NOT_NEEDED"));
-    // Only the first occurrence counts, even when a later one would match.
-    EXPECT_FALSE(Has(u"updater -SILENT_IF_UPDATE_NOT_NEEDED -SILENT", u"-SILENT"));
-    // Nothing is asked of the character in front of the name.
-    EXPECT_TRUE(Has(u"updater x-SILENT", u"-SILENT"));
-    EXPECT_FALSE(Has(u"updater -SILENTLY", u"-SILENT"));
-    EXPECT_FALSE(Has(u"updater -SILENT\t", u"-SILENT"));  // only U+0020 is a blank
-    EXPECT_FALSE(Has(u"updater", u"-SILENT"));
-    // A name must begin with "-" and have two characters.
-    EXPECT_FALSE(Has(u"updater - SILENT", u"-"));
-    EXPECT_FALSE(Has(u"updater SILENT", u"SILENT"));
+struct FlagCase {
+    const char16_t* line;
+    const char16_t* name;
+    bool present;
+};
+
+class FlagReading : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(FlagReading, FindsNamesOnlyWhereAnArgumentBegins) {
+    EXPECT_EQ(Has(GetParam().line, GetParam().name), GetParam().present) << "line: " << Utf16ToUtf8(GetParam().line);
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    Table, FlagReading,
+    ::testing::Values(
+        // Case is ignored; the first qualifying occurrence counts.
+        FlagCase{u"updater -silent", u"-SILENT", true},
+        FlagCase{u"updater -SILENT -X", u"-SILENT", true},
+        FlagCase{u"-SILENT", u"-SILENT", true},
+        FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT", false},
+        FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT_IF_UPDATE_NOT_NEEDED", true},
+        // A longer name in front no longer hides the flag behind it.
+        FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED -SILENT", u"-SILENT", true},
+        FlagCase{u"updater -SILENT -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT_IF_UPDATE_NOT_NEEDED", true},
+        // Inside a word, a value or a quoted path the name is no option.
+        FlagCase{u"updater x-SILENT", u"-SILENT", false},
+        FlagCase{u"updater -X=a-SILENT", u"-SILENT", false},
+        FlagCase{u"updater -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x/a -SILENT b/f.cyacd\"", u"-SILENT", false},
+        FlagCase{u"\"/opt/a -SILENT b/updater\" -ALWAYS_UPDATE", u"-SILENT", false},
+        FlagCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x/a -SILENT b/f.cyacd\" -SILENT", u"-SILENT", true},
+        // An unterminated quote runs to the end: nothing after it begins an argument.
+        FlagCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x/a -SILENT", u"-SILENT", false},
+        // The flag itself must be followed by a blank or the end.
+        FlagCase{u"updater -SILENTLY", u"-SILENT", false},
+        FlagCase{u"updater -SILENT=1 -SILENT", u"-SILENT", false},
+        FlagCase{u"updater -SILENT\t", u"-SILENT", false},  // only U+0020 is a blank
+        FlagCase{u"updater", u"-SILENT", false},
+        // A name must begin with "-" and have two characters.
+        FlagCase{u"updater - SILENT", u"-", false},
+        FlagCase{u"updater SILENT", u"SILENT", false}));
+
 TEST(GetCommandLineOption, ValuesKeepTheirCase) {
+    // A value option is found where an argument begins, never inside another value.
+    EXPECT_EQ(ValueOf(u"u -X=\"a -FIRMWARE_IMAGE_NAME=evil\" -FIRMWARE_IMAGE_NAME=good", u"-FIRMWARE_IMAGE_NAME="),
+              W("good"));
+    EXPECT_EQ(ValueOf(u"u -X=a-FIRMWARE_IMAGE_NAME=evil", u"-FIRMWARE_IMAGE_NAME="), std::nullopt);
     EXPECT_EQ(ValueOf(u"u -FIRMWARE_IMAGE_NAME=MyImage.cyacd -SILENT", u"-FIRMWARE_IMAGE_NAME="),
               W("MyImage.cyacd"));
     EXPECT_EQ(ValueOf(u"u -firmware_update_version=1.2.3", u"-FIRMWARE_UPDATE_VERSION="), W("1.2.3"));
@@ -72,7 +100,11 @@ using Action = DebugConsoleRequest::Action;
 TEST(ReadDebugConsoleOption, ConsoleOrNetworkTarget) {
     EXPECT_EQ(ReadDebugConsoleOption(u"u -SILENT").action, Action::None);
     EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE").action, Action::OpenConsole);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u x-debug_consoleZ").action, Action::OpenConsole);
+    EXPECT_EQ(ReadDebugConsoleOption(u"u -debug_console -SILENT").action, Action::OpenConsole);
+    // Only where an argument begins, and only as the whole name.
+    EXPECT_EQ(ReadDebugConsoleOption(u"u x-debug_console").action, Action::None);
+    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLEZ").action, Action::None);
+    EXPECT_EQ(ReadDebugConsoleOption(u"u \"/a -DEBUG_CONSOLE:9000 b/f\"").action, Action::None);
     // A one-digit port does nothing at all.
     EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:5").action, Action::None);
     EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:").action, Action::None);
@@ -102,20 +134,22 @@ TEST(ReadDebugConsoleOption, PortFieldEndsAtTheBlank) {
     EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:5 -X:Y").action, Action::None);
 }
 
-TEST(BuildCommandLine, JoinsArgumentsAndQuotesValuesWithBlanks) {
+TEST(JoinCommandLine, QuotesWhatHoldsABlankSoThatOptionsReadBack) {
     const char* argv[] = {"/opt/My Tools/varnet-updater", "-SILENT",
-                          "-ABSOLUTE_FIRMWARE_FILE_PATH=/home/me/Firmware Files/Varnet 1.0.2.cyacd",
-                          "-FIRMWARE_IMAGE_NAME=plain.cyacd", "-ALREADY=\"a b\""};
-    const String line = BuildCommandLine(5, argv);
-    EXPECT_EQ(line, W("\"/opt/My Tools/varnet-updater\" -SILENT "
-                      "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/me/Firmware Files/Varnet 1.0.2.cyacd\" "
-                      "-FIRMWARE_IMAGE_NAME=plain.cyacd -ALREADY=\"a b\""));
+                          "-ABSOLUTE_FIRMWARE_FILE_PATH=/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd",
+                          "-FIRMWARE_IMAGE_NAME=plain.cyacd", "loose -START_UPDATE_AUTOMATICALLY word",
+                          "-ALREADY=\"a b\""};
+    const std::string line = JoinCommandLine(6, argv);
+    EXPECT_EQ(line, "\"/opt/My Tools/varnet-updater\" -SILENT "
+                    "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd\" "
+                    "-FIRMWARE_IMAGE_NAME=plain.cyacd \"loose -START_UPDATE_AUTOMATICALLY word\" -ALREADY=\"a b\"");
 
-    String value;
-    ASSERT_TRUE(GetCommandLineOption(line, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value));
-    EXPECT_EQ(value, W("/home/me/Firmware Files/Varnet 1.0.2.cyacd"));
-    EXPECT_TRUE(GetCommandLineOption(line, u"-SILENT", value));
-    EXPECT_EQ(BuildCommandLine(0, nullptr), W(""));
+    const String wide(Utf8ToUtf16(line));
+    EXPECT_EQ(ValueOf(wide, u"-ABSOLUTE_FIRMWARE_FILE_PATH="), W("/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd"));
+    EXPECT_TRUE(Has(wide, u"-SILENT"));
+    EXPECT_FALSE(Has(wide, u"-ALWAYS_UPDATE"));
+    EXPECT_FALSE(Has(wide, u"-START_UPDATE_AUTOMATICALLY"));
+    EXPECT_EQ(JoinCommandLine(0, nullptr), "");
 }
 
 }  // namespace
