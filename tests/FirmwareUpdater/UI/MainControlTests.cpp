@@ -142,6 +142,26 @@ TEST_F(MainControlTest, ReadyTextNamesTheTargetVersionBeforeTheInstructions) {
     EXPECT_EQ(Utf16ToUtf8(Child("labelDeviceReady")->GetText()).rfind("To perform the update", 0), 0u);
 }
 
+// Nothing starts the updater when the device is attached here, and there is no Start Menu: the
+// messages that say otherwise on Windows show this platform's own texts; the Windows ones stay in
+// the tables.
+TEST_F(MainControlTest, MessagesTellHowThisPlatformStartsTheUpdaterAgain) {
+    processor.state = DeviceNotFound;
+    Create();
+    for (const char* name : {"labelDeviceNotFound", "labelFirmwareUpdateFailed"}) {
+        const std::string text = Utf16ToUtf8(Child(name)->GetText());
+        EXPECT_EQ(text.find("automatically"), std::string::npos) << name << ": " << text;
+        EXPECT_NE(text.find("Then start this updater again."), std::string::npos) << name << ": " << text;
+    }
+    EXPECT_EQ(Utf16ToUtf8(Child("labelRelaunchInstructionsWin")->GetText()),
+              "To launch this application at a later time, choose \"Varnet Firmware Updater\" in your "
+              "applications menu.");
+    EXPECT_EQ(Utf16ToUtf8(Child("labelFirmwareFileMissingOrCorrupt")->GetText()).find("driver"), std::string::npos);
+    String windows;
+    ASSERT_TRUE(Child("labelRelaunchInstructionsWin")->GetStringTable()->GetString(W("LABEL"), windows));
+    EXPECT_NE(Utf16ToUtf8(windows).find("Windows Start Menu"), std::string::npos);
+}
+
 TEST_F(MainControlTest, NextStartsTheUpdateAndProgressFillsTheBar) {
     Create();
     Child("buttonNext")->Send(u"NID_LEFT_CLICK");

@@ -79,6 +79,8 @@ LSize LPangoTextLayout::GetSize() const {
 
 std::int32_t LPangoTextLayout::GetLineCount() const { return pango_layout_get_line_count(m_layout); }
 
+std::int32_t LPangoTextLayout::GetUnknownGlyphCount() const { return pango_layout_get_unknown_glyphs_count(m_layout); }
+
 LRect LPangoTextLayout::GetInkBounds() const {
     PangoRectangle ink;
     pango_layout_get_extents(m_layout, &ink, nullptr);
