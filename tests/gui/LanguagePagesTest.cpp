@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ struct Language {
 
 const Language kLanguages[] = {{"en", 0x0409}, {"es", 0x0C0A}, {"de", 0x0407}, {"ja", 0x0411}, {"fr", 0x040C},
                                {"it", 0x0410}, {"ko", 0x0412}, {"zh-TW", 0x0404}, {"zh-CN", 0x0804}};
+
+void PrintTo(const Language& language, std::ostream* out) { *out << language.folder; }
 
 class Processor : public IMainControlProcessor {
 public:
