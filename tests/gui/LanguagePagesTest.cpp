@@ -1,10 +1,12 @@
 // Every page of the main window painted offscreen in each shipped language, with the fonts of
-// this machine: every character has a glyph, no text is cut off by its control or the window, and
-// no text lies over another text, a button, the progress bar or the device picture.
+// this machine: every message is drawn, every character has a glyph, no text is cut off by its
+// control or the window, and no text lies over another text, a button, the progress bar or the
+// device picture.
 // The pictures are written to <build>/language-pages/<language>/<page>.png for looking at.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -156,11 +158,22 @@ protected:
         std::vector<Occupied> drawn;
         for (const auto& child : main->GetChildren())
             if (child && child->IsVisibleFlag()) Collect(*child, {0, 0}, drawn);
+        const unsigned char* pixels = cairo_image_surface_get_data(surface);
+        auto pixel = [&](int x, int y) {
+            return *reinterpret_cast<const std::uint32_t*>(pixels + y * cairo_image_surface_get_stride(surface) + x * 4);
+        };
+        const std::uint32_t background = pixel(1, 1);
         int texts = 0;
         for (std::size_t i = 0; i < drawn.size(); ++i) {
             const Occupied& a = drawn[i];
             if (!a.text) continue;
             ++texts;
+            // The text was really drawn where it was measured.
+            int ink = 0;
+            for (int y = std::max(0, int(a.area.y)); y < std::min(kHeight, int(a.area.Bottom())); ++y)
+                for (int x = std::max(0, int(a.area.x)); x < std::min(kWidth, int(a.area.Right())); ++x)
+                    ink += pixel(x, y) != background;
+            EXPECT_GT(ink, 10) << a.name << " is not drawn";
             EXPECT_TRUE(a.area.x >= -0.5 && a.area.y >= -0.5 && a.area.Right() <= kWidth + 0.5 &&
                         a.area.Bottom() <= kHeight + 0.5)
                 << a.name << " runs out of the window: " << a.area.x << "," << a.area.y << " " << a.area.width << "x"
