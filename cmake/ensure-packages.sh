@@ -19,7 +19,9 @@ varnet_ensure_packages() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Fonts: Liberation Sans has the metrics of the skin's Arial; WenQuanYi Micro Hei draws Japanese,
+# Korean and both Chinese.
 VARNET_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libexpat1-dev libhidapi-dev
-  libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev fonts-liberation)
+  libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-wqy-microhei)
 VARNET_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   desktop-file-utils qemu-system-x86 busybox-static xz-utils)

@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
@@ -171,17 +172,43 @@ TEST_F(Packaging, PutsEveryFileWhereTheProgramAndTheDesktopLookForIt) {
 
     EXPECT_TRUE(IsExecutableFile(s_prefix / "bin/varnet-image"));
     EXPECT_TRUE(IsExecutableFile(s_prefix / "bin/varnet-updater-suppressed"));
-    EXPECT_EQ(ReadText(s_prefix / "share/man/man1/varnet-updater.1.gz").substr(0, 2), "\x1f\x8b");
     EXPECT_TRUE(fs::is_regular_file(s_prefix / "lib/varnet-updater/libIniFileManager.so"));
     EXPECT_EQ(ReadText(s_prefix / "lib/varnet-updater/Varnet1.0.2.cyacd"),
               ReadText(fs::path(VARNET_SOURCE_DIR) / "resources/Varnet1.0.2.cyacd"));
 
-    // A 256 x 256 PNG: the signature, then the IHDR chunk with width and height big-endian.
-    const std::string icon = ReadText(s_prefix / "share/icons/hicolor/256x256/apps/varnet-updater.png");
-    ASSERT_GE(icon.size(), 24u);
-    EXPECT_EQ(icon.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_EQ(icon.substr(12, 4), "IHDR");
-    EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\1\0\0\0\1\0", 8));
+    // Every manual page, compressed; the documentation folder Debian expects.
+    for (const char* page : {"varnet-updater", "varnet-image", "varnet-updater-suppressed"})
+        EXPECT_EQ(ReadText(s_prefix / "share/man/man1" / (std::string(page) + ".1.gz")).substr(0, 2), "\x1f\x8b")
+            << page;
+    const std::string copyright = ReadText(s_prefix / "share/doc/varnet-updater/copyright");
+    EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/", 0), 0u)
+        << copyright;
+    EXPECT_EQ(ReadText(s_prefix / "share/doc/varnet-updater/README.md"),
+              ReadText(fs::path(VARNET_SOURCE_DIR) / "README.md"));
+}
+
+// The PNG's width and height from its IHDR chunk; 0 x 0 when it is not a PNG.
+std::pair<unsigned, unsigned> PngSize(const std::string& png) {
+    if (png.size() < 24 || png.substr(0, 8) != std::string("\x89PNG\r\n\x1a\n", 8) || png.substr(12, 4) != "IHDR")
+        return {0, 0};
+    auto be32 = [&](std::size_t at) {
+        unsigned v = 0;
+        for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(png[at + i]);
+        return v;
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST_F(Packaging, IconsAtEveryMenuSize) {
+    for (unsigned size : {16u, 24u, 32u, 48u, 64u, 128u, 256u}) {
+        const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+        const std::string icon = ReadText(s_prefix / "share/icons/hicolor" / folder / "apps/varnet-updater.png");
+        EXPECT_EQ(PngSize(icon), std::make_pair(size, size)) << folder;
+    }
+    // The window shows the 48-pixel icon, embedded from the sources: it is the one drawn now.
+    EXPECT_EQ(ReadText(fs::path(VARNET_SOURCE_DIR) / "resources/VarnetUpdaterIcon.png"),
+              ReadText(s_prefix / "share/icons/hicolor/48x48/apps/varnet-updater.png"))
+        << "run: varnet-make-icon resources/VarnetUpdater.png resources/VarnetUpdaterIcon.png 48";
 }
 
 TEST_F(Packaging, DeviceRuleGivesTheSeatUserBothModesOfTheVarnetOnly) {
@@ -204,7 +231,7 @@ TEST_F(Packaging, DeviceRuleGivesTheSeatUserBothModesOfTheVarnetOnly) {
     EXPECT_EQ(products, (std::set<std::string>{Hex4(Varnet::ApplicationProductId), Hex4(Varnet::BootloaderProductId)}));
 }
 
-TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdater) {
+TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdaterInEveryLanguage) {
     const fs::path entry = s_prefix / "share/applications/varnet-updater.desktop";
     const std::string text = ReadText(entry);
     std::map<std::string, std::string> keys;
@@ -214,6 +241,16 @@ TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdater) {
     EXPECT_EQ(keys["Name"], "Varnet Firmware Updater");
     EXPECT_TRUE(IsExecutableFile(fs::canonical(s_prefix / "bin" / keys["Exec"])));
     EXPECT_EQ(keys["Icon"] + ".png", "varnet-updater.png");
+    // The menu names the program as its window does (the main control's caption in each
+    // language), which the texts pointing the user to the menu rely on.
+    const std::string strings = ReadText(fs::path(VARNET_SOURCE_DIR) / "tools/strings/StringTables.xml");
+    for (const char* language : {"es", "de", "ja", "fr", "it", "ko", "zh_TW", "zh_CN"}) {
+        const std::string name = keys["Name[" + std::string(language) + "]"];
+        const std::string comment = keys["Comment[" + std::string(language) + "]"];
+        EXPECT_NE(strings.find(">" + name + "</Locale>"), std::string::npos) << language << ": " << name;
+        EXPECT_FALSE(comment.empty()) << language;
+        EXPECT_NE(comment, keys["Comment"]) << language;
+    }
     if (!HaveTool("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
     const RunResult check = Shell("desktop-file-validate " + Quote(entry.string()));
     EXPECT_EQ(check.status, 0) << check.output;
@@ -372,8 +409,9 @@ TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
     EXPECT_EQ(Shell("dpkg-deb -f " + q + " Version").output, "1.0.2\n");
     EXPECT_NE(Shell("dpkg-deb -f " + q + " Maintainer").output, "\n");
     const std::string depends = Shell("dpkg-deb -f " + q + " Depends").output;
+    // The libraries, and the fonts that draw every shipped language.
     for (const char* lib : {"libsdl2-2.0-0", "libcairo2", "libpango-1.0-0", "libpangocairo-1.0-0",
-                            "libhidapi-hidraw0", "libexpat1"})
+                            "libhidapi-hidraw0", "libexpat1", "fonts-liberation", "fonts-wqy-microhei"})
         EXPECT_NE(depends.find(lib), std::string::npos) << lib << " missing from: " << depends;
 
     const std::string contents = Shell("dpkg-deb -c " + q).output;
@@ -381,7 +419,11 @@ TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
                              "./usr/lib/varnet-updater/Varnet1.0.2.cyacd", "./usr/bin/varnet-image",
                              "./usr/bin/varnet-updater-suppressed", "./usr/lib/udev/rules.d/70-varnet.rules",
                              "./usr/share/applications/varnet-updater.desktop",
-                             "./usr/share/icons/hicolor/256x256/apps/varnet-updater.png"})
+                             "./usr/share/icons/hicolor/256x256/apps/varnet-updater.png",
+                             "./usr/share/icons/hicolor/16x16/apps/varnet-updater.png",
+                             "./usr/share/man/man1/varnet-image.1.gz",
+                             "./usr/share/man/man1/varnet-updater-suppressed.1.gz",
+                             "./usr/share/doc/varnet-updater/copyright"})
         EXPECT_NE(contents.find(path), std::string::npos) << path;
     EXPECT_NE(contents.find("./usr/bin/varnet-updater -> ../lib/varnet-updater/varnet-updater"), std::string::npos)
         << contents;

@@ -91,10 +91,26 @@ void LMainControl::Initialize() {
     m_labelRelaunchInstructionsMac = FindRequired<LLabel>("labelRelaunchInstructionsMac", 90);
     m_progressBar = FindRequired<LProgressBar>("progressBar", 93);
 
+    UsePlatformTexts();
     m_processor = GetMainControlProcessor();
     if (!m_processor) return;  // nothing to ask: the skin's initial page stays
     ComposeReadyText();
     ShowPageForStatus(m_processor->GetState());
+}
+
+void LMainControl::UsePlatformTexts() {
+#if defined(__linux__)
+    const String platformLabel = W("LABEL_LINUX");
+    for (LLabel* label : {m_labelDeviceNotFound.Get(), m_labelWaitingForDevicePrep.Get(), m_labelUpdateNotNeeded.Get(),
+                          m_labelDriverIsTooOld.Get(), m_labelNoCommandLineParams.Get(), m_labelDeviceReady.Get(),
+                          m_labelUpdateInProcess.Get(), m_labelFirmwareImageUploadComplete.Get(),
+                          m_labelFirmwareFileMissingOrCorrupt.Get(), m_labelFirmwareUpdateFailed.Get(),
+                          m_labelFirmwareUpdateSucceed.Get(), m_labelRelaunchInstructionsWin.Get()}) {
+        const ConstRCPtr<LStringTable> table = label->GetStringTable();
+        String text;
+        if (table && table->GetString(platformLabel, text)) label->SetText(text);
+    }
+#endif
 }
 
 void LMainControl::ComposeReadyText() {

@@ -66,6 +66,9 @@ private:
     template <class T>
     RCPtr<T> FindRequired(const char* name, int line);
     void ComposeReadyText();
+    // Where a message differs between platforms (how the updater starts again, what to
+    // reinstall), the label's table holds this platform's text under its own string ID.
+    void UsePlatformTexts();
     // Sets every one of the seventeen controls: the listed ones visible, all others hidden.
     void ShowPage(unsigned visibleMask);
 

@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <span>
 
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/WindowCloseHint.h"
 #include "OrvFramework/Notification/NotificationCenter.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Platform/Cursors.h"
+#include "OrvFramework/Platform/Resources.h"
 #include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
 
 namespace Orv {
@@ -25,7 +28,52 @@ constexpr unsigned kCharacterModifierMask = Platform::kModifierShift | Platform:
 
 int WholePixels(double value) { return std::max(0, RoundToInt(value)); }
 
+struct PngReader {
+    std::span<const unsigned char> data;
+    std::size_t at = 0;
+};
+
+cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
+    auto* reader = static_cast<PngReader*>(closure);
+    if (reader->data.size() - reader->at < length) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(out, reader->data.data() + reader->at, length);
+    reader->at += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace
+
+SDL_Surface* CreateWindowIconSurface() {
+    const auto png = Platform::FindResource("PNG", "APP_ICON");
+    if (!png) return nullptr;
+    PngReader reader{*png};
+    cairo_surface_t* image = cairo_image_surface_create_from_png_stream(&ReadPng, &reader);
+    SDL_Surface* icon = nullptr;
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS &&
+        cairo_image_surface_get_format(image) == CAIRO_FORMAT_ARGB32) {
+        cairo_surface_flush(image);
+        const int width = cairo_image_surface_get_width(image);
+        const int height = cairo_image_surface_get_height(image);
+        icon = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+        for (int y = 0; icon && y < height; ++y) {
+            const auto* from = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(image) +
+                                                                       y * cairo_image_surface_get_stride(image));
+            auto* to = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(icon->pixels) + y * icon->pitch);
+            for (int x = 0; x < width; ++x) {
+                // Cairo keeps colours multiplied by their alpha; SDL wants them straight.
+                const std::uint32_t p = from[x];
+                const std::uint32_t a = p >> 24;
+                auto straight = [&](int shift) {
+                    const std::uint32_t c = (p >> shift) & 0xFF;
+                    return a == 0 ? 0u : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a) << shift;
+                };
+                to[x] = (a << 24) | straight(16) | straight(8) | straight(0);
+            }
+        }
+    }
+    cairo_surface_destroy(image);
+    return icon;
+}
 
 OSWindow::OSWindow(Platform::IClock& clock) : m_clock(clock) {}
 
@@ -57,6 +105,10 @@ bool OSWindow::Create(const CreateParams& params, std::string* error) {
             SDL_SetWindowMinimumSize(m_window, std::max(1, params.minWidth), std::max(1, params.minHeight));
         if (params.maxWidth > 0 && params.maxHeight > 0)
             SDL_SetWindowMaximumSize(m_window, params.maxWidth, params.maxHeight);
+    }
+    if (SDL_Surface* icon = CreateWindowIconSurface()) {
+        SDL_SetWindowIcon(m_window, icon);
+        SDL_FreeSurface(icon);
     }
     m_windowId = SDL_GetWindowID(m_window);
     m_mainWindow = params.mainWindow;

@@ -12,6 +12,10 @@
 
 namespace Orv {
 
+// The program's icon from its embedded PNG resource "APP_ICON" as an SDL surface (straight alpha),
+// or null when the program carries none or it cannot be read. The caller frees it.
+SDL_Surface* CreateWindowIconSurface();
+
 class LControlFactory;
 
 class OSWindow : public Platform::IHostWindowEvents {

@@ -21,6 +21,18 @@ RCPtr<T> FindChildAs(const LControl& parent, const char* name) {
 
 String Number(std::int64_t n) { return Utf8ToUtf16(std::to_string(n)); }
 
+// The sentence of a format whose first "%s" stands for the duration. Only that marker is
+// replaced (the table is data, never a printf format); a format without one is not used.
+bool FillFormat(const String& format, const String& duration, String& out) {
+    const std::u16string_view view(format);
+    const std::size_t at = view.find(u"%s");
+    if (at == std::u16string_view::npos) return false;
+    out = String(view.substr(0, at));
+    out += duration;
+    out += view.substr(at + 2);
+    return true;
+}
+
 }  // namespace
 
 void LProgressBar::Initialize() {
@@ -40,6 +52,9 @@ void LProgressBar::Initialize() {
         table->GetString(W("SECONDS_SINGULAR"), m_secondSingular);
         table->GetString(W("SECONDS_PLURAL"), m_secondPlural);
         table->GetString(W("REMAINING"), m_remaining);
+        table->GetString(W("TIME_REMAINING"), m_timeRemainingFormat);
+        if (!table->GetString(W("TIME_REMAINING_ONE_SECOND"), m_timeRemainingOneSecondFormat))
+            m_timeRemainingOneSecondFormat = m_timeRemainingFormat;
     }
     // Only a value that was not already 0 is shown; otherwise the skin's fill and texts stay.
     SetValue(0.0);
@@ -101,8 +116,11 @@ void LProgressBar::SetTimeRemaining(std::int32_t seconds) {
     if (hours > 0) text += Number(hours) + W(" ") + (hours == 1 ? m_hourSingular : m_hourPlural) + W(" ");
     if (hours > 0 || minutes > 0)
         text += Number(minutes) + W(" ") + (minutes == 1 ? m_minuteSingular : m_minutePlural) + W(" ");
-    text += Number(secs) + W(" ") + (secs == 1 ? m_secondSingular : m_secondPlural) + W(" ") + m_remaining;
-    m_timeRemainingLabel->SetText(text);
+    text += Number(secs) + W(" ") + (secs == 1 ? m_secondSingular : m_secondPlural);
+    String sentence;
+    if (!FillFormat(secs == 1 ? m_timeRemainingOneSecondFormat : m_timeRemainingFormat, text, sentence))
+        sentence = text + W(" ") + m_remaining;
+    m_timeRemainingLabel->SetText(sentence);
 }
 
 Platform::IClock& LProgressBar::Clock() {

@@ -63,6 +63,10 @@ private:
     String m_secondSingular = W("Second");
     String m_secondPlural = W("Seconds");
     String m_remaining = W("Remaining");
+    // Where the duration (%s) stands in the sentence; the second form agrees with one second.
+    // Empty: the duration, a blank and the remaining word.
+    String m_timeRemainingFormat;
+    String m_timeRemainingOneSecondFormat;
 };
 
 }  // namespace Orv

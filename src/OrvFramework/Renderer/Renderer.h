@@ -48,6 +48,7 @@ struct LTextMeasurement {
     LSize size;                      // the logical size of the laid-out text
     std::int32_t lineCount = 0;
     std::vector<LRect> rangeBounds;  // one per requested range, relative to the text's top-left
+    std::int32_t unknownGlyphs = 0;  // characters no installed font can draw (shown as boxes)
 };
 
 // How a text is laid out in a box: wrapped at the box width (at the language's line-break

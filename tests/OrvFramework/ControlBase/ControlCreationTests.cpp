@@ -50,7 +50,7 @@ TEST(ShippedWindow, MainControlAndEveryChildArePlacedByTheSkin) {
     // Children in layout order; labels that size to their text have no measurer here.
     const Expected children[] = {
         {"buttonExit", typeid(LButton), true, {347, 275, 80, 15}},
-        {"labelDeviceReady", typeid(LLabel), true, {5, 175, 422, 0}},
+        {"labelDeviceReady", typeid(LLabel), true, {5, 175, 417, 0}},
         {"labelRelaunchInstructionsWin", typeid(LLabel), false, {16, 280, 360, 0}},
         {"labelDevicePicture", typeid(LLabel), true, {84, 55, 275, 103}},
         {"progressBar", typeid(LProgressBar), true, {5, 258, 422, 32}},
@@ -66,7 +66,7 @@ TEST(ShippedWindow, MainControlAndEveryChildArePlacedByTheSkin) {
         {"labelDriverIsTooOld", typeid(LLabel), false, {46, 187, 340, 64}},
         {"labelNoCommandLineParams", typeid(LLabel), false, {46, 181, 340, 64}},
         {"labelWaitingForDeviceArrivalPostInstall", typeid(LLabel), true, {16, 16, 64, 64}},
-        {"labelWaitingForDevicePrep", typeid(LLabel), false, {5, 213, 422, 64}},
+        {"labelWaitingForDevicePrep", typeid(LLabel), false, {5, 213, 417, 64}},
     };
     ASSERT_EQ(main->GetChildren().GetCount(), std::size(children));
     for (std::size_t i = 0; i < std::size(children); ++i) {

@@ -287,7 +287,7 @@ const char* const DP = "labelDevicePicture";
 
 const ControlRow kControls[] = {
     {"buttonExit", "Framework.Button", M, 2, 2, true, 1, 1, "Client", 1, -5, "Client", 1, -5, "Self", 0, 80, 15, C, CY, "Tessel.ButtonTuner", nullptr},
-    {"labelDeviceReady", "Framework.Label", M, 3, -2, true, 0, 0, "Client", 0, 5, "Client", 0, 175, "Client", 1, -5, 0, WR, EY, "Tessel.TextLabel", nullptr},
+    {"labelDeviceReady", "Framework.Label", M, 3, -2, true, 0, 0, "Client", 0, 5, "Client", 0, 175, "Client", 1, -10, 0, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelRelaunchInstructionsWin", "Framework.Label", M, 4, -6, false, 0, 0, "Client", 0, 16, "Client", 0, 280, "Self", 0, 360, 0, WR, EY, "TransparentComplete", nullptr},
     {"labelDevicePicture", "Framework.Label", M, 5, -10, true, 0.5f, 0, "Client", 0.5f, 5, "Client", 0, 55, "Self", 0, 275, 103, C, CY, "Pelnet.DevicePicture", "Quillon.DevicePicture"},
     {"progressBar", "Framework.ProgressBar", M, 6, 0, true, 0, 1, "Client", 0, 5, "Client", 1, -5, "Self", 0, 422, 32, C, CY, "ProgressBar.Background", nullptr},
@@ -303,7 +303,7 @@ const ControlRow kControls[] = {
     {"labelDriverIsTooOld", "Framework.Label", M, 17, -12, false, 0.5f, 0, "Client", 0.5f, 0, DP, 1, 29, "Self", 0, 340, 64, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelNoCommandLineParams", "Framework.Label", M, 18, -13, false, 0.5f, 0, "Client", 0.5f, 0, DP, 1, 23, "Self", 0, 340, 64, WR, EY, "Tessel.TextLabel", nullptr},
     {"labelWaitingForDeviceArrivalPostInstall", "Framework.Label", M, 19, -14, true, 0, 0, "Client", 0, 16, "Client", 0, 16, "Self", 0, 64, 64, C, CY, "TransparentComplete", nullptr},
-    {"labelWaitingForDevicePrep", "Framework.Label", M, 20, -15, false, 0, 0, "Client", 0, 5, DP, 1, 55, "Client", 1, -5, 64, WR, CY, "Tessel.TextLabel", nullptr},
+    {"labelWaitingForDevicePrep", "Framework.Label", M, 20, -15, false, 0, 0, "Client", 0, 5, DP, 1, 55, "Client", 1, -10, 64, WR, EY, "Tessel.TextLabel", nullptr},
     {"activeOverlay", "Framework.Panel", P, 0, 0, true, 0, 0, "Client", 0, 1, "Client", 0, 1, "Self", 0, 420, 14, C, CY, "ProgressBar.ActiveOverlay", nullptr},
     {"percentCompleteLabel", "Framework.Label", P, 1, -1, true, 0, 0, "Client", 0, 370, "Client", 0, 16, "Self", 0, 0, 0, EX, EY, "Tessel.TextLabel", nullptr},
     {"timeRemainingLabel", "Framework.Label", P, 2, -2, true, 0, 0, "Client", 0, 16, "Client", 0, 16, "Self", 0, 0, 0, EX, EY, "Tessel.TextLabel", nullptr},
@@ -453,7 +453,7 @@ TEST_F(ShippedSkin, EnglishStrings) {
 
     const auto framework = factory->GetFrameworkStringTable();
     ASSERT_TRUE(framework);
-    EXPECT_EQ(framework->GetCount(), 35u);
+    EXPECT_EQ(framework->GetCount(), 37u);
     ASSERT_TRUE(framework->GetString(W("GL_ERROR_MESSAGE_GET_PROC_ADDRESS"), text));
     EXPECT_EQ(text, W("wglGetProcAddress(\\\"wglGetExtensionsStringARB\\\") failed with error %d: %s."));
     ASSERT_TRUE(framework->GetString(W("EXCEPTION_ID"), text));

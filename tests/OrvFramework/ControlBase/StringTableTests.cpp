@@ -169,9 +169,11 @@ TEST(ShippedStringTables, EveryLanguageHasEveryText) {
         EXPECT_EQ(text, W(c.next));
         ASSERT_TRUE(factory->GetFrameworkStringTable()->GetString(W("REMAINING"), text));
         EXPECT_EQ(text, W(c.remaining));
-        EXPECT_EQ(factory->GetFrameworkStringTable()->GetCount(), 35u);
-        // Every label of the main control has its text, and none is a placeholder.
-        std::size_t labels = 0;
+        EXPECT_EQ(factory->GetFrameworkStringTable()->GetCount(), 37u);
+        EXPECT_TRUE(factory->GetFrameworkStringTable()->HasString(W("TIME_REMAINING")));
+        // Every label of the main control has its text, and none is a placeholder; the messages
+        // worded per platform have this platform's text in every language.
+        std::size_t labels = 0, platformTexts = 0;
         for (const auto& child : main->children) {
             const auto table = factory->GetStringTable(main.Get(), child->controlName);
             if (!table) continue;
@@ -179,10 +181,14 @@ TEST(ShippedStringTables, EveryLanguageHasEveryText) {
             ASSERT_TRUE(table->GetString(W("LABEL"), text));
             EXPECT_FALSE(text.empty());
             EXPECT_EQ(text.find(u"111111"), std::u16string::npos);
+            platformTexts += table->HasString(W("LABEL_LINUX"));
         }
         EXPECT_EQ(labels, 15u);  // all but the picture, the progress bar and the post-install label
-        ASSERT_TRUE(factory->GetApplicationStringTable()->GetString(W("UPDATE_FIRMWARE_TO_VERSION"), text));
-        EXPECT_GT(text.size(), 20u);
+        EXPECT_EQ(platformTexts, 5u);
+        for (const char* id : {"UPDATE_FIRMWARE_TO_VERSION", "WAIT_UNTIL_UPDATE_FINISHED", "SEARCHING_FOR_DEVICE", "CANCEL"}) {
+            ASSERT_TRUE(factory->GetApplicationStringTable()->GetString(W(id), text)) << id;
+            EXPECT_GT(text.size(), 1u) << id;
+        }
     }
 }
 

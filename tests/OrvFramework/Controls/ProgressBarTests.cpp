@@ -104,20 +104,49 @@ TEST_F(ShippedProgressBar, SettingTheTimeShowsAHiddenLabel) {
     EXPECT_EQ(bar->GetTimeRemainingLabel()->GetText(), W("45 Seconds Remaining"));
 }
 
-TEST(ProgressBarLanguage, GermanWordsComeFromTheStringTables) {
+// The time left as each language says it: the duration stands where the language puts it, and
+// "remaining" agrees with one second where the language inflects it.
+struct TimeWording {
+    std::uint32_t language;
+    const char* fourSeconds;
+    const char* oneSecond;
+    const char* oneHourOneMinuteTwoSeconds;
+};
+
+class ProgressBarLanguage : public ::testing::TestWithParam<TimeWording> {};
+
+TEST_P(ProgressBarLanguage, TimeLeftReadsAsASentence) {
+    const TimeWording& w = GetParam();
     auto factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-    ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0407), S_OK) << factory->GetLastParseError();
+    ASSERT_EQ(factory->LoadDefinitions(W("::"), w.language), S_OK) << factory->GetLastParseError();
     ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
     factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LPanel>);
     RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
     ASSERT_TRUE(main);
     auto* bar = dynamic_cast<LProgressBar*>(main->FindChild(W("progressBar")).Get());
     ASSERT_NE(bar, nullptr);
-    bar->SetTimeRemaining(3661);
-    const String text = bar->GetTimeRemainingLabel()->GetText();
-    EXPECT_NE(text.find(W("1 Stunde 1 ")), String::npos) << Utf16ToUtf8(text);
-    EXPECT_EQ(text.find(W("Hour")), String::npos);
+    auto text = [&](std::int32_t seconds) {
+        bar->SetTimeRemaining(seconds);
+        return Utf16ToUtf8(bar->GetTimeRemainingLabel()->GetText());
+    };
+    EXPECT_EQ(text(4), w.fourSeconds);
+    EXPECT_EQ(text(1), w.oneSecond);
+    EXPECT_EQ(text(3662), w.oneHourOneMinuteTwoSeconds);
+    main->ReleaseInternalReferences();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    ShippedTables, ProgressBarLanguage,
+    ::testing::Values(
+        TimeWording{0x0409, "4 Seconds Remaining", "1 Second Remaining", "1 Hour 1 Minute 2 Seconds Remaining"},
+        TimeWording{0x0C0A, "4 segundos restantes", "1 segundo restante", "1 hora 1 minuto 2 segundos restantes"},
+        TimeWording{0x0407, "Noch 4 Sekunden", "Noch 1 Sekunde", "Noch 1 Stunde 1 Minute 2 Sekunden"},
+        TimeWording{0x0411, "残り 4 秒", "残り 1 秒", "残り 1 時間 1 分 2 秒"},
+        TimeWording{0x040C, "4 secondes restantes", "1 seconde restante", "1 heure 1 minute 2 secondes restantes"},
+        TimeWording{0x0410, "4 secondi rimanenti", "1 secondo rimanente", "1 ora 1 minuto 2 secondi rimanenti"},
+        TimeWording{0x0412, "4 초 남음", "1 초 남음", "1 시간 1 분 2 초 남음"},
+        TimeWording{0x0404, "剩餘 4 秒", "剩餘 1 秒", "剩餘 1 小時 1 分鐘 2 秒"},
+        TimeWording{0x0804, "剩余 4 秒", "剩余 1 秒", "剩余 1 小时 1 分钟 2 秒"}));
 
 TEST(ProgressBarWithoutChildren, StoresValuesAndWritesNothing) {
     auto bar = MakeRC<LProgressBar>(nullptr, W("bare"));

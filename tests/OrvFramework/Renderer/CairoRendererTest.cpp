@@ -283,6 +283,15 @@ TEST_F(CairoRendererTest, WrapsJapaneseBetweenCharacters) {
     EXPECT_NEAR(wrapped.rangeBounds.at(0).width, 11.0, 2.0);
 }
 
+TEST_F(CairoRendererTest, BreaksBeforeAKoreanParticleWithoutAHyphen) {
+    // Room for "Varnet" but not for the particle after it: the particle goes to the next line and
+    // the first line is "Varnet" alone, not "Varnet-".
+    const double varnet = renderer->MeasureText(kArial, W("Varnet")).size.width;
+    const LTextMeasurement wrapped = renderer->MeasureText(kArial, String(u"Varnet\uC758"), {}, varnet + 3.0);
+    EXPECT_EQ(wrapped.lineCount, 2);
+    EXPECT_NEAR(wrapped.size.width, varnet, 0.5);
+}
+
 TEST_F(CairoRendererTest, DrawsTextInsideItsAlignedBox) {
     renderer->BeginPaint(surface);
     const LRect box{10, 10, 100, 40};

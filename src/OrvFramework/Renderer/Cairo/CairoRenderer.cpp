@@ -36,6 +36,7 @@ LTextMeasurement LCairoRenderer::MeasureText(const LFontDescription& font, const
     result.size = layout.GetSize();
     result.lineCount = layout.GetLineCount();
     result.rangeBounds = layout.GetRangeBounds(ranges);
+    result.unknownGlyphs = layout.GetUnknownGlyphCount();
     return result;
 }
 

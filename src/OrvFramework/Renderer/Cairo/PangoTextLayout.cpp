@@ -51,13 +51,14 @@ LPangoTextLayout::LPangoTextLayout(cairo_t* cr, const LFontDescription& font, co
     pango_font_description_free(desc);
 
     const int style = font.style < 0 ? 0 : font.style;
-    if (style & (FontStyleUnderline | FontStyleStrikeout)) {
-        PangoAttrList* attrs = pango_attr_list_new();
-        if (style & FontStyleUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (style & FontStyleStrikeout) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
-        pango_layout_set_attributes(m_layout, attrs);
-        pango_attr_list_unref(attrs);
-    }
+    PangoAttrList* attrs = pango_attr_list_new();
+    if (style & FontStyleUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    if (style & FontStyleStrikeout) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
+    // A line broken where a word meets a Korean particle ("Varnet의") or inside a word too long
+    // for the line is not a hyphenation point: no hyphen is drawn there.
+    pango_attr_list_insert(attrs, pango_attr_insert_hyphens_new(FALSE));
+    pango_layout_set_attributes(m_layout, attrs);
+    pango_attr_list_unref(attrs);
     const std::string utf8 = text.ToUtf8();
     pango_layout_set_text(m_layout, utf8.c_str(), static_cast<int>(utf8.size()));
     if (wrapWidth > 0.0) {
@@ -78,6 +79,8 @@ LSize LPangoTextLayout::GetSize() const {
 }
 
 std::int32_t LPangoTextLayout::GetLineCount() const { return pango_layout_get_line_count(m_layout); }
+
+std::int32_t LPangoTextLayout::GetUnknownGlyphCount() const { return pango_layout_get_unknown_glyphs_count(m_layout); }
 
 LRect LPangoTextLayout::GetInkBounds() const {
     PangoRectangle ink;

@@ -24,6 +24,8 @@ public:
     // The logical size in pixels (width of the widest line, height of all lines).
     LSize GetSize() const;
     std::int32_t GetLineCount() const;
+    // Characters drawn as a missing-glyph box because no font on the machine has them.
+    std::int32_t GetUnknownGlyphCount() const;
     LRect GetInkBounds() const;
     // Bounds of UTF-16 ranges of the text, relative to the layout's top-left; a range spanning
     // lines gives the union of its pieces; an empty or out-of-range range gives an empty rect.

@@ -1,0 +1,259 @@
+// Every page of the main window painted offscreen in each shipped language, with the fonts of
+// this machine: every message is drawn, every character has a glyph, no text is cut off by its
+// control or the window, and no text lies over another text, a button, the progress bar or the
+// device picture.
+// The pictures are written to <build>/language-pages/<language>/<page>.png for looking at.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "../OrvFramework/ControlBase/ControlTestSupport.h"
+#include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
+#include "FirmwareUpdater/UI/MainControl.h"
+#include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/ControlBase/FontText.h"
+#include "OrvFramework/ControlBase/Look.h"
+#include "OrvFramework/ControlBase/SkinDescriptor.h"
+#include "OrvFramework/Controls/Button.h"
+#include "OrvFramework/Controls/FrameworkControls.h"
+#include "OrvFramework/Controls/Label.h"
+#include "OrvFramework/Controls/Panel.h"
+#include "OrvFramework/Controls/ProgressBar.h"
+#include "OrvFramework/Notification/NotificationCenterManager.h"
+
+namespace Orv {
+namespace {
+
+constexpr int kWidth = 432, kHeight = 295;
+
+struct Language {
+    const char* folder;
+    std::uint32_t id;
+};
+
+const Language kLanguages[] = {{"en", 0x0409}, {"es", 0x0C0A}, {"de", 0x0407}, {"ja", 0x0411}, {"fr", 0x040C},
+                               {"it", 0x0410}, {"ko", 0x0412}, {"zh-TW", 0x0404}, {"zh-CN", 0x0804}};
+
+void PrintTo(const Language& language, std::ostream* out) { *out << language.folder; }
+
+class Processor : public IMainControlProcessor {
+public:
+    ProcessorState GetState() const override { return state; }
+    ORVRESULT StartUpdate() override { return S_OK; }
+    bool GetFirmwareUpdateVersion(String& out) const override {
+        out = W("1.0.2");
+        return false;
+    }
+    ProcessorState state = DeviceReady;
+};
+
+// What one visible control occupies in window coordinates, and its text if it shows one.
+struct Occupied {
+    std::string name;
+    LRect area;        // where its text (or its picture, fill or button face) is drawn
+    LRect box;         // the control itself: a text must stay inside it
+    bool text = false;
+};
+
+// Whether the control's current look writes its text (a look without text properties, like the
+// transparent one of the relaunch hints, draws none).
+bool DrawsText(const LControl& control) {
+    const auto descriptor = control.GetDescriptor();
+    if (!descriptor || !descriptor->skin || !descriptor->skin->lookList) return false;
+    const auto look = descriptor->skin->lookList->GetLook(control.GetLookIndex());
+    return look && look->hasTextProperties;
+}
+
+bool Overlap(const LRect& a, const LRect& b) {
+    // Touching edges do not overlap; half a pixel is rounding.
+    return a.x + 0.5 < b.Right() && b.x + 0.5 < a.Right() && a.y + 0.5 < b.Bottom() && b.y + 0.5 < a.Bottom();
+}
+
+class LanguagePages : public ::testing::TestWithParam<Language> {
+protected:
+    void SetUp() override {
+        SetMainControlProcessor(&processor);
+        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+        renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, double(kWidth), double(kHeight)}, nullptr);
+        measurer = std::make_unique<LFontTextMeasurer>(*renderer);
+        host.measurer = measurer.get();
+        folder = std::filesystem::path(VARNET_BINARY_DIR) / "language-pages" / GetParam().folder;
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override {
+        SetMainControlProcessor(nullptr);
+        if (main) main->ReleaseInternalReferences();
+        GetApplicationNotificationCenter()->ProcessQueue(false);
+        cairo_surface_destroy(surface);
+    }
+
+    void Create(ProcessorState state) {
+        if (main) main->ReleaseInternalReferences();
+        processor.state = state;
+        factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
+        ASSERT_EQ(factory->LoadDefinitions(W("::"), GetParam().id), S_OK) << factory->GetLastParseError();
+        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
+        ASSERT_EQ(RegisterMainControlClass(*factory), S_OK);
+        RCPtr<LControl> created = factory->CreateControl(W("mainControl"), &host);
+        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(created.Get()));
+        ASSERT_TRUE(main);
+    }
+
+    // The visible controls that draw something, outermost containers left out.
+    void Collect(LControl& control, LPoint origin, std::vector<Occupied>& out) {
+        const LRect r = control.GetRect();
+        const LRect box{origin.x + r.x, origin.y + r.y, r.width, r.height};
+        const std::string name = Utf16ToUtf8(control.GetName());
+        if (dynamic_cast<LProgressBar*>(&control)) {
+            // The bar's groove: its look draws a 16-pixel-high strip at the top.
+            out.push_back({name, {box.x, box.y, box.width, 16}, box, false});
+        } else if (dynamic_cast<LButton*>(&control)) {
+            out.push_back({name, box, box, false});
+        } else if (dynamic_cast<LPanel*>(&control)) {
+            out.push_back({name, box, box, false});
+        } else if (dynamic_cast<LLabel*>(&control) && name == "labelDevicePicture") {
+            out.push_back({name, box, box, false});
+        }
+        if (!control.GetText().empty() && DrawsText(control)) {
+            const bool button = dynamic_cast<LButton*>(&control) != nullptr;
+            const bool wraps = control.GetLayout().textOverflowX == TextOverflowX::Wrap;
+            const LTextMeasurement m = renderer->MeasureText(LFontText::ResolveFont(control), control.GetText(), {},
+                                                             wraps ? box.width : 0.0);
+            EXPECT_EQ(m.unknownGlyphs, 0) << name << " has characters no installed font draws: "
+                                          << Utf16ToUtf8(control.GetText());
+            // Buttons centre their caption; labels write from the top-left corner.
+            const double align = button ? 0.5 : 0.0;
+            const LRect text{box.x + (box.width - m.size.width) * align, box.y + (box.height - m.size.height) * align,
+                             m.size.width, m.size.height};
+            if (button) {
+                EXPECT_LE(m.size.width, box.width - 6) << name << " caption is wider than the button: "
+                                                       << Utf16ToUtf8(control.GetText());
+                EXPECT_LE(m.size.height, box.height + 2) << name;
+            } else {
+                EXPECT_LE(text.Right(), box.Right() + 0.5) << name << " is cut off on the right";
+                EXPECT_LE(text.Bottom(), box.Bottom() + 0.5) << name << " is cut off at the bottom";
+                out.push_back({name, text, box, true});
+            }
+        }
+        for (const auto& child : control.GetChildren())
+            if (child && child->IsVisibleFlag()) Collect(*child, {box.x, box.y}, out);
+    }
+
+    void CheckPage(const std::string& page, bool hasText = true) {
+        SCOPED_TRACE(std::string(GetParam().folder) + " " + page);
+        main->LayoutChildren();
+        renderer->BeginPaint(surface);
+        PaintControlTree(*renderer, *main);
+        renderer->EndPaint(surface);
+        cairo_surface_flush(surface);
+        cairo_surface_write_to_png(surface, (folder / (page + ".png")).string().c_str());
+
+        std::vector<Occupied> drawn;
+        for (const auto& child : main->GetChildren())
+            if (child && child->IsVisibleFlag()) Collect(*child, {0, 0}, drawn);
+        const unsigned char* pixels = cairo_image_surface_get_data(surface);
+        auto pixel = [&](int x, int y) {
+            return *reinterpret_cast<const std::uint32_t*>(pixels + y * cairo_image_surface_get_stride(surface) + x * 4);
+        };
+        const std::uint32_t background = pixel(1, 1);
+        int texts = 0;
+        for (std::size_t i = 0; i < drawn.size(); ++i) {
+            const Occupied& a = drawn[i];
+            if (!a.text) continue;
+            ++texts;
+            // The text was really drawn where it was measured.
+            int ink = 0;
+            for (int y = std::max(0, int(a.area.y)); y < std::min(kHeight, int(a.area.Bottom())); ++y)
+                for (int x = std::max(0, int(a.area.x)); x < std::min(kWidth, int(a.area.Right())); ++x)
+                    ink += pixel(x, y) != background;
+            EXPECT_GT(ink, 10) << a.name << " is not drawn";
+            EXPECT_TRUE(a.area.x >= -0.5 && a.area.y >= -0.5 && a.area.Right() <= kWidth + 0.5 &&
+                        a.area.Bottom() <= kHeight + 0.5)
+                << a.name << " runs out of the window: " << a.area.x << "," << a.area.y << " " << a.area.width << "x"
+                << a.area.height;
+            for (std::size_t j = 0; j < drawn.size(); ++j) {
+                const Occupied& b = drawn[j];
+                if (j == i || (b.text && j < i)) continue;
+                // A text inside its own container (the progress bar's labels) is not an overlap;
+                // the groove strip is checked, not the whole bar.
+                EXPECT_FALSE(Overlap(a.area, b.area))
+                    << a.name << " (" << a.area.x << "," << a.area.y << " " << a.area.width << "x" << a.area.height
+                    << ") overlaps " << b.name << " (" << b.area.x << "," << b.area.y << " " << b.area.width << "x"
+                    << b.area.height << ")";
+            }
+        }
+        EXPECT_EQ(texts > 0, hasText) << texts << " texts on the page";
+    }
+
+    Processor processor;
+    ControlTest::TestHost host;
+    cairo_surface_t* surface = nullptr;
+    RCPtr<LRenderer> renderer;
+    std::unique_ptr<LFontTextMeasurer> measurer;
+    RCPtr<LControlFactory> factory;
+    RCPtr<LMainControl> main;
+    std::filesystem::path folder;
+};
+
+TEST_P(LanguagePages, EveryPageIsReadable) {
+    const std::pair<const char*, ProcessorState> states[] = {
+        {"welcome", DeviceReady},
+        {"no-device", DeviceNotFound},
+        {"up-to-date", UpdateNotNeeded},
+        {"file-missing", FirmwareFileMissingOrCorrupt},
+        {"driver-too-old", DriverIsTooOld},
+        {"no-options", NoCommandLineParams},
+        {"update-failed", FirmwareUpdateFailed},
+        {"waiting-for-arrival", WaitingForDeviceArrivalPostInstall},
+    };
+    for (const auto& [page, state] : states) {
+        Create(state);
+        // The page of the background check shows no message of its own.
+        CheckPage(page, state != WaitingForDeviceArrivalPostInstall);
+    }
+    // The pages an update passes through, with the longest time text the bar can show in a
+    // realistic update (under an hour).
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"switching", [&] { main->ShowWaitingForDevicePrep(); }},
+        {"uploading",
+         [&] {
+             ASSERT_TRUE(PostFirmwareNotification(NID_FIRMWARE_UPDATE_PROGRESS,
+                                                  MakeRC<LFirmwareUpdateProgressNotificationData>(0.42, 3599)));
+             GetApplicationNotificationCenter()->ProcessQueue(false);
+         }},
+        {"verifying", [&] { main->ShowFirmwareImageUploadComplete(); }},
+        {"succeeded", [&] { main->ShowFirmwareUpdateSucceed(); }},
+    };
+    Create(DeviceReady);
+    for (const auto& [page, step] : steps) {
+        step();
+        CheckPage(page);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedLanguages, LanguagePages, ::testing::ValuesIn(kLanguages),
+                         [](const ::testing::TestParamInfo<Language>& param) {
+                             std::string name = param.param.folder;
+                             for (char& c : name)
+                                 if (c == '-') c = '_';
+                             return name;
+                         });
+
+// The glyph check above can fail: a character that no font has is counted.
+TEST(LanguagePagesCheck, ACharacterWithoutAGlyphIsCounted) {
+    RCPtr<LRenderer> renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, 10, 10}, nullptr);
+    const LFontDescription font{W("Arial"), 8.25, 0};
+    EXPECT_EQ(renderer->MeasureText(font, W("Varnet")).unknownGlyphs, 0);
+    // A private-use character of plane 16: no font on a desktop machine draws it.
+    EXPECT_EQ(renderer->MeasureText(font, String(u"A\U0010FFFD\U0010FFFCB")).unknownGlyphs, 2);
+}
+
+}  // namespace
+}  // namespace Orv
