@@ -248,6 +248,7 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
     {
         std::lock_guard lock(shared->lock);
         shared->state.windowShown = true;
+        shared->state.windowId = windowId;
         shared->startSignalled = true;
     }
     shared->cv.notify_all();
