@@ -72,7 +72,8 @@ TEST_P(SearchingSplashPicture, ShowsTheSearchingTextAndCancelInTheLanguage) {
     EXPECT_GT(CountIn(splash.picture, splash.text, IsTextPixel), 40) << "no searching text drawn";
     // The button's face (the artwork) with its label on it.
     EXPECT_GT(CountIn(splash.picture, splash.cancelButton, IsTextPixel), 15) << "no Cancel label";
-    EXPECT_EQ(CountIn(splash.picture, splash.cancelButton, [](std::uint32_t p) { return p == kBackground; }), 0)
+    // (only its rounded corners let the background through)
+    EXPECT_LE(CountIn(splash.picture, splash.cancelButton, [](std::uint32_t p) { return p == kBackground; }), 8)
         << "the button's face is not drawn";
     // The device picture sits where the main window has it; the corners are the background.
     EXPECT_EQ(splash.picture.pixels[0], kBackground);
@@ -84,8 +85,8 @@ TEST_P(SearchingSplashPicture, ShowsTheSearchingTextAndCancelInTheLanguage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, SearchingSplashPicture, ::testing::ValuesIn(kLanguages),
-                         [](const auto& info) {
-                             std::string name = info.param.folder;
+                         [](const auto& param) {
+                             std::string name = param.param.folder;
                              for (char& c : name) if (c == '-') c = '_';
                              return name;
                          });
