@@ -10,7 +10,7 @@ e2e_setup "$2"
 export VARNET_SIM_STATE=absent
 
 # Polls every 20 ms: the bound is tight enough that the usual tenth-of-a-second steps would blur it.
-_searching_splash_of() { xdotool search --onlyvisible --pid "$1" --name "^$E2E_SPLASH_TITLE\$" 2>/dev/null | head -n1; }
+_searching_splash_of() { xdotool search --all --onlyvisible --pid "$1" --name "^$E2E_SPLASH_TITLE\$" 2>/dev/null | head -n1; }
 # start_and_time: starts the program; sets wid and elapsed_ms until its searching window is visible.
 start_and_time() {
   local t0 end
