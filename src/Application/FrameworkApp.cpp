@@ -4,9 +4,11 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
+#include "Application/SearchingSplash.h"
 #include "Application/Version.h"
 #include "OrvFramework/ControlBase/OSWindow.h"
 #include "OrvFramework/Notification/Notification.h"
@@ -51,6 +53,29 @@ void MFCFrameworkApp<App>::CloseSplash() {
     if (!m_splash) return;
     m_splash->Close();
     m_splash.reset();
+}
+
+template <class App>
+void MFCFrameworkApp<App>::OnSearchMissed(int attempt, int attempts) {
+    if (!m_searchSplashTried) {
+        m_searchSplashTried = true;
+        // A splash already on show (a picture beside the program) stays; without a display the
+        // search goes on unseen, and the run says so when its window cannot open.
+        if (m_splash || !Platform::HostApp::EnsureVideo()) return;
+        String text, cancel;
+        GetSearchingTexts(m_factory.Get(), text, cancel);
+        SearchingSplash searching = ComposeSearchingSplash(text, cancel);
+        auto splash = std::make_unique<SplashWindow>(*m_environment.clock);
+        RCPtr<LEvent> cancelEvent = m_searchCancel;
+        splash->SetCancelHandler([cancelEvent] { cancelEvent->Set(); }, searching.cancelButton);
+        if (!splash->Start(std::move(searching.picture), Utf16ToUtf8(Version().GetProductName()), true)) return;
+        splash->SetBarColor(kSearchingStripColorRef);
+        m_splash = std::move(splash);
+    }
+    if (!m_splash || attempts <= 0) return;
+    // The strip runs through each wait, so that the user sees the search go on.
+    m_splash->RunProgress(attempt * 100 / attempts, std::min(attempt + 1, attempts) * 100 / attempts,
+                          static_cast<int>(Varnet::DeviceSearchIntervalMs / 1000));
 }
 
 std::unique_ptr<Platform::SingleInstance> TakeSingleInstanceLock(const std::string& commandLine) {
@@ -113,11 +138,19 @@ template <class App>
 int MFCFrameworkApp<App>::Run() {
     LNotification::SetPoolingEnabled(true);
     const String commandLine(Utf8ToUtf16(Platform::HostCommandLine()));
+    String ignored;
+    const bool silent = GetCommandLineOption(commandLine, u"-SILENT", ignored);
+    // A run that may show a window shows its device search once the device was not there at the
+    // first look (a device that is there is found at once and needs no splash), and lets the user
+    // cancel it. A silent run stays unseen.
+    if (!silent) {
+        m_searchCancel = MakeRC<LEvent>();
+        m_environment.search = {m_searchCancel,
+                                [this](int attempt, int attempts) { OnSearchMissed(attempt, attempts); }};
+    }
     RCPtr<App>& application = TheApplication();
     application = MakeRC<App>(commandLine, m_environment, m_factory);
     application->SetExitHandler([this] { PostQuit(0); });
-    String ignored;
-    const bool silent = GetCommandLineOption(commandLine, u"-SILENT", ignored);
     Platform::SignalThread::Update([&] {
         m_signalPolicy.application = application.Get();
         m_signalPolicy.silent = silent;

@@ -6,6 +6,7 @@
 
 #include "Application/Application.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/Notification/Event.h"
 #include "OrvFramework/Platform/HostApp.h"
 #include "OrvFramework/Platform/Signals.h"
 #include "OrvFramework/Platform/SingleInstance.h"
@@ -69,6 +70,9 @@ private:
     void ShowStartupError();
     void ShowSplash();
     void CloseSplash();
+    // The device search missed the device: the first miss shows the searching splash (which can
+    // cancel the search), every miss moves its strip on.
+    void OnSearchMissed(int attempt, int attempts);
 
     UpdateEnvironment m_environment;
     RCPtr<LControlFactory> m_factory;
@@ -76,6 +80,8 @@ private:
     std::uint32_t m_language = 0x0409;
     std::unique_ptr<Platform::SingleInstance> m_instance;
     std::unique_ptr<SplashWindow> m_splash;
+    RCPtr<LEvent> m_searchCancel;
+    bool m_searchSplashTried = false;
     SignalPolicy m_signalPolicy{*this};
     // The main window while the loop runs; the quit for its loss is asked once.
     SDL_Window* m_mainWindow = nullptr;

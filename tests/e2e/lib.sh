@@ -78,8 +78,15 @@ e2e_expect_stderr() {
 e2e_running() { kill -0 "${1:-$apid}" 2>/dev/null; }
 e2e_ended() { ! kill -0 "${1:-$apid}" 2>/dev/null; }
 
-# Visible top-level windows of a process, one id a line.
-e2e_windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
+# The title of the window shown while the device is looked for.
+E2E_SPLASH_TITLE="Varnet Firmware Updater"
+# Visible top-level windows of a process, one id a line; the searching window is not one of them.
+e2e_windows_of() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$E2E_SPLASH_TITLE" ] || echo "$w"
+  done
+}
 
 _e2e_has_window() {
   wid=$(e2e_windows_of "$apid" | head -n1)

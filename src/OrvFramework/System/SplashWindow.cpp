@@ -93,6 +93,8 @@ struct SplashWindow::Shared {
     SplashPicture picture;
     std::string title;
     bool showInTaskBar = false;
+    std::function<void()> onCancel;
+    SplashArea cancelButton;
 };
 
 SplashWindow::SplashWindow(Platform::IClock& clock)
@@ -101,6 +103,12 @@ SplashWindow::SplashWindow(Platform::IClock& clock)
 }
 
 SplashWindow::~SplashWindow() { Close(); }
+
+void SplashWindow::SetCancelHandler(std::function<void()> handler, SplashArea button) {
+    if (m_started) return;
+    m_shared->onCancel = std::move(handler);
+    m_shared->cancelButton = button;
+}
 
 bool SplashWindow::Start(std::optional<SplashPicture> picture, std::string title,
                          bool showInTaskBar) {
@@ -194,8 +202,18 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
         finish();
         return;
     }
-    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
-    SDL_ShowWindow(window);
+    const bool interactive = static_cast<bool>(shared->onCancel);
+    if (interactive) {
+        // The user is to answer it (Escape): it takes the focus like any window they opened.
+        SDL_ShowWindow(window);
+        SDL_RaiseWindow(window);
+    } else {
+        SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+        SDL_ShowWindow(window);
+        // The hint holds for every window shown later; the main window must take the focus.
+        SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
+    }
+    const std::uint32_t windowId = SDL_GetWindowID(window);
 
     SplashProgress progress;
     bool strip = false;
@@ -230,21 +248,70 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
     {
         std::lock_guard lock(shared->lock);
         shared->state.windowShown = true;
+        shared->state.windowId = windowId;
         shared->startSignalled = true;
     }
     shared->cv.notify_all();
 
+    bool cancelled = false;
+    bool pressedInButton = false;
+    auto cancel = [&] {
+        if (cancelled) return;
+        cancelled = true;
+        {
+            std::lock_guard lock(shared->lock);
+            shared->state.cancelled = true;
+        }
+        shared->cv.notify_all();
+        shared->onCancel();
+    };
+    // The window's input and exposure; only a splash that can be cancelled reads them.
+    auto handleInput = [&] {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            switch (event.type) {
+            case SDL_KEYDOWN:
+                if (event.key.windowID == windowId && event.key.keysym.sym == SDLK_ESCAPE) cancel();
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                if (event.button.windowID == windowId && event.button.button == SDL_BUTTON_LEFT)
+                    pressedInButton = shared->cancelButton.Contains(event.button.x, event.button.y);
+                break;
+            case SDL_MOUSEBUTTONUP:
+                if (event.button.windowID == windowId && event.button.button == SDL_BUTTON_LEFT) {
+                    if (pressedInButton && shared->cancelButton.Contains(event.button.x, event.button.y)) cancel();
+                    pressedInButton = false;
+                }
+                break;
+            case SDL_WINDOWEVENT:
+                if (event.window.windowID != windowId) break;
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) cancel();
+                else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) paint();
+                break;
+            case SDL_QUIT:
+                cancel();
+                break;
+            default:
+                break;
+            }
+        }
+    };
+
     Platform::IClock& clock = *shared->clock;
     auto nextTick = clock.Now();
     for (bool quit = false; !quit;) {
+        if (interactive) handleInput();
         std::array<std::int64_t, 3> message{};
         bool have;
         {
             std::unique_lock lock(shared->lock);
-            // Idle without a run: wake now and then anyway, the wait is always bounded.
-            const auto wait = progress.TimerRunning()
-                                  ? std::max(nextTick - clock.Now(), Platform::ClockDuration(0))
-                                  : Platform::ClockDuration(std::chrono::milliseconds(kSplashTickMs));
+            // Idle without a run: wake now and then anyway, the wait is always bounded; a splash
+            // the user may cancel wakes often enough to answer at once.
+            const auto idle = std::chrono::milliseconds(interactive ? kSplashInputPollMs : kSplashTickMs);
+            auto wait = progress.TimerRunning()
+                            ? std::max(nextTick - clock.Now(), Platform::ClockDuration(0))
+                            : Platform::ClockDuration(idle);
+            wait = std::min(wait, Platform::ClockDuration(idle));
             have = clock.WaitFor(shared->cv, lock, wait, [&] { return !shared->messages.empty(); });
             if (have) {
                 message = shared->messages.front();

@@ -29,6 +29,8 @@ inline constexpr std::uint32_t kSplashMsgBarColor = 1033;
 inline constexpr std::uint32_t kSplashMsgQuit = 0x0012;
 
 inline constexpr std::int64_t kSplashTickMs = 250;
+// How often a splash that can be cancelled looks at its input.
+inline constexpr std::int64_t kSplashInputPollMs = 20;
 inline constexpr std::int64_t kSplashStartTimeoutMs = 5000;
 inline constexpr std::int64_t kSplashCloseTimeoutMs = 1000;
 
@@ -71,7 +73,15 @@ struct SplashState {
     int stepsLeft = 0;
     bool timerRunning = false;
     std::uint32_t barColor = 0x06B025;  // 0xRRGGBB
+    bool cancelled = false;  // the user asked to cancel (see SetCancelHandler)
+    std::uint32_t windowId = 0;  // SDL's id of the window, once shown
     bool finished = false;
+};
+
+// A rectangle of the picture, in pixels.
+struct SplashArea {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool Contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
 };
 
 // The picture with the strip over it, as the window shows it (0xAARRGGBB, alpha 255).
@@ -84,6 +94,11 @@ public:
     ~SplashWindow();  // closes
     SplashWindow(const SplashWindow&) = delete;
     SplashWindow& operator=(const SplashWindow&) = delete;
+
+    // Before Start: makes the splash one the user can cancel. It then takes the keyboard focus and
+    // calls `handler` once, on the splash thread, for Escape, a click (press and release) inside
+    // `button`, or a close request from the window manager.
+    void SetCancelHandler(std::function<void()> handler, SplashArea button);
 
     // Once: starts the thread and waits (at most 5000 ms) until it shows the window or gives up.
     // True when the window is shown. Without a picture nothing is shown and nothing waits.

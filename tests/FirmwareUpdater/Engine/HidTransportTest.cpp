@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace Varnet;
 using VarnetTest::SimulatedVarnet;
 
@@ -53,12 +57,67 @@ TEST(HidTransport, FindsApplicationInterfaceFourOnlyAndReadsItsVersion) {
     EXPECT_EQ(sim.clock.NowMs(), 0);  // a present device is found at once
 }
 
-TEST(HidTransport, AbsentDeviceIsGivenUpAfterTenSearches) {
+TEST(HidTransport, AbsentDeviceIsGivenUpAfterTenSearchesEachTold) {
     auto config = ApplicationConfig();
     config.startState = SimulatedState::Absent;
     SimulatedVarnet sim(config);
+    std::vector<int> misses;
+    sim.transport.SetSearchWatch({Orv::MakeRC<Orv::LEvent>(), [&](int attempt, int attempts) {
+                                      EXPECT_EQ(attempts, DetectAttempts);
+                                      misses.push_back(attempt);
+                                  }});
     EXPECT_FALSE(sim.Detect());
+    EXPECT_FALSE(sim.transport.IsSearchCancelled());
     EXPECT_EQ(sim.clock.NowMs(), 10 * DeviceSearchIntervalMs);
+    EXPECT_EQ(misses, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+// A cancel given between two attempts ends the search before the next one; one given while the
+// search waits ends the wait. Either way the search stops within one wait step and nothing has
+// been sent to the device.
+TEST(HidTransport, CancelledSearchEndsWithinOneWaitStep) {
+    auto config = ApplicationConfig();
+    config.startState = SimulatedState::Absent;
+    {
+        SimulatedVarnet sim(config);
+        auto cancel = Orv::MakeRC<Orv::LEvent>();
+        int misses = 0;
+        sim.transport.SetSearchWatch({cancel, [&](int attempt, int) {
+                                          misses = attempt;
+                                          if (attempt == 3) cancel->Set();
+                                      }});
+        EXPECT_FALSE(sim.Detect());
+        EXPECT_TRUE(sim.transport.IsSearchCancelled());
+        EXPECT_EQ(misses, 3);
+        EXPECT_EQ(sim.clock.NowMs(), 2 * DeviceSearchIntervalMs);  // the third wait never began
+        EXPECT_TRUE(sim.device.GetTranscript().empty());
+        EXPECT_EQ(sim.device.GetOpenCount(), 0);
+    }
+    {
+        // From another thread (the splash window's) during the fourth wait.
+        SimulatedVarnet sim(config);
+        auto cancel = Orv::MakeRC<Orv::LEvent>();
+        std::atomic<int> misses{0};
+        sim.transport.SetSearchWatch({cancel, [&](int attempt, int) { misses = attempt; }});
+        std::thread canceller([&] {
+            while (misses.load() < 4) std::this_thread::yield();
+            cancel->Set();
+        });
+        EXPECT_FALSE(sim.Detect());
+        canceller.join();
+        EXPECT_EQ(misses.load(), 4);
+        EXPECT_LE(sim.clock.NowMs(), 4 * DeviceSearchIntervalMs);
+        EXPECT_TRUE(sim.device.GetTranscript().empty());
+    }
+    {
+        // A device that is there is still not looked for once the search is cancelled.
+        SimulatedVarnet sim(ApplicationConfig());
+        auto cancel = Orv::MakeRC<Orv::LEvent>();
+        cancel->Set();
+        sim.transport.SetSearchWatch({cancel, {}});
+        EXPECT_FALSE(sim.Detect());
+        EXPECT_EQ(sim.clock.NowMs(), 0);
+    }
 }
 
 TEST(HidTransport, SwitchesIntoTheBootloaderAndWaitsForIt) {

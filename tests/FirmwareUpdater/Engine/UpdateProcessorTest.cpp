@@ -90,6 +90,38 @@ TEST(UpdateProcessor, StatesFollowTheEngineAnswer) {
     }
 }
 
+// A cancelled search ends the run quietly: no state to show, nothing sent to the device, even when
+// the device turned up meanwhile and the update was to start by itself.
+TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
+    {
+        auto config = QuickConfig();
+        config.startState = SimulatedState::Absent;
+        ProcessorRig rig(config);
+        auto cancel = Orv::MakeRC<Orv::LEvent>();
+        rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
+            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {},
+            {cancel, [&](int attempt, int) {
+                 if (attempt == 2) cancel->Set();
+             }}});
+        EXPECT_EQ(rig.Init(""), Orv::E_QUIET_EXIT);
+        EXPECT_EQ(rig.processor->GetState(), ProcessorStateNone);
+        EXPECT_EQ(rig.clock.NowMs(), DeviceSearchIntervalMs);
+    }
+    {
+        ProcessorRig rig;
+        auto cancel = Orv::MakeRC<Orv::LEvent>();
+        rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
+            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {},
+            {cancel, {}}});
+        cancel->Set();
+        EXPECT_EQ(rig.Init("-START_UPDATE_AUTOMATICALLY"), Orv::E_QUIET_EXIT);
+        ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
+        EXPECT_EQ(rig.device->GetSwitchReportCount(), 0);
+        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
+        EXPECT_TRUE(rig.processor->IsIdle());
+    }
+}
+
 TEST(UpdateProcessor, UploadOnTheWorkerDeliversTheOutcomeTwice) {
     TestImage image(20);
     ProcessorRig rig;

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <atomic>
 #include <cstdlib>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "OrvFramework/System/DebugTracer.h"
 
@@ -145,4 +151,64 @@ TEST(SplashWindow, ThreadHandlesItsMessagesAndClosesAtOneHundred) {
     EXPECT_EQ(end.position, 100);
     splash.SetProgress(5);  // after close: dropped
     EXPECT_EQ(splash.GetState().position, 100);
+}
+
+// A splash that can be cancelled answers Escape, a click on its button and a close request, once;
+// a click beside the button, or one that leaves the button before its release, does not cancel.
+TEST(SplashWindow, CancelAnswersEscapeAClickOnItsButtonAndACloseRequest) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const SplashArea button{20, 10, 30, 12};
+    auto mouse = [](std::uint32_t id, std::uint32_t type, int x, int y) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.windowID = id;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.x = x;
+        e.button.y = y;
+        return e;
+    };
+    auto key = [](std::uint32_t id, SDL_Keycode sym) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.windowID = id;
+        e.key.keysym.sym = sym;
+        return e;
+    };
+    auto close = [](std::uint32_t id) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = id;
+        e.window.event = SDL_WINDOWEVENT_CLOSE;
+        return e;
+    };
+    using Events = std::vector<SDL_Event>;
+    const std::vector<std::pair<std::function<Events(std::uint32_t)>, bool>> cases = {
+        {[&](std::uint32_t id) { return Events{key(id, SDLK_ESCAPE), key(id, SDLK_ESCAPE)}; }, true},
+        {[&](std::uint32_t id) { return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 49, 21)}; }, true},
+        {[&](std::uint32_t id) { return Events{close(id)}; }, true},
+        {[&](std::uint32_t id) { return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 5, 5), mouse(id, SDL_MOUSEBUTTONUP, 5, 5)}; }, false},
+        {[&](std::uint32_t id) { return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 55, 15)}; }, false},
+        {[&](std::uint32_t id) { return Events{key(id, SDLK_RETURN), key(id + 1, SDLK_ESCAPE)}; }, false},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        VirtualClock clock(std::chrono::milliseconds(2000));
+        SplashWindow splash(clock);
+        std::atomic<int> calls{0};
+        splash.SetCancelHandler([&] { ++calls; }, button);
+        ASSERT_TRUE(splash.Start(Picture(60, 40, 0xFF303030), "Searching", true));
+        const std::uint32_t id = splash.GetState().windowId;
+        for (SDL_Event e : cases[i].first(id)) ASSERT_EQ(SDL_PushEvent(&e), 1);
+        if (cases[i].second) {
+            ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.cancelled; }, std::chrono::seconds(5)));
+        } else {
+            // Once the queue is empty and a further round has passed, the events were read.
+            for (int round = 0; round < 200 && SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0; ++round)
+                splash.WaitForState([](const SplashState&) { return false; }, std::chrono::milliseconds(kSplashInputPollMs));
+            splash.WaitForState([](const SplashState&) { return false; }, std::chrono::milliseconds(4 * kSplashInputPollMs));
+            EXPECT_FALSE(splash.GetState().cancelled);
+        }
+        splash.Close();
+        EXPECT_EQ(calls.load(), cases[i].second ? 1 : 0);
+    }
 }

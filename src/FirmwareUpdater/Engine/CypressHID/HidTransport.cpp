@@ -76,6 +76,8 @@ ORVRESULT LHidTransport::FindDevice(bool bootloader) {
 
 bool LHidTransport::DetectDevice() {
     for (int attempt = 0; attempt < DetectAttempts; ++attempt) {
+        // A cancelled search ends here, before it touches the device again.
+        if (IsSearchCancelled()) return false;
         if (Orv::Succeeded(FindDevice(false))) {
             m_isInBootloader = false;
             return true;
@@ -84,7 +86,13 @@ bool LHidTransport::DetectDevice() {
             m_isInBootloader = true;
             return true;
         }
-        m_clock.SleepMs(DeviceSearchIntervalMs);
+        if (m_searchWatch.onMiss) m_searchWatch.onMiss(attempt + 1, DetectAttempts);
+        // The wait ends early when the search is cancelled meanwhile.
+        if (m_searchWatch.cancel) {
+            if (m_searchWatch.cancel->Wait(m_clock, std::chrono::milliseconds(DeviceSearchIntervalMs))) return false;
+        } else {
+            m_clock.SleepMs(DeviceSearchIntervalMs);
+        }
     }
     return false;
 }

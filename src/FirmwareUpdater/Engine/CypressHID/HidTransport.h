@@ -5,9 +5,11 @@
 // milliseconds for every open, which would multiply an upload's time); a failed write or read
 // closes it, so the next command opens the interface afresh.
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
+#include "OrvFramework/Notification/Event.h"
 #include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Platform/HidPlatform.h"
 
+#include <functional>
 #include <string>
 
 namespace Varnet {
@@ -24,6 +26,15 @@ inline constexpr std::int64_t DeviceSearchIntervalMs = 1000;
 inline constexpr std::int64_t BootloaderArrivalTimeoutMs = 30000;
 inline constexpr std::int64_t ReportReadTimeoutMs = 5000;
 inline constexpr std::int64_t ReportPollIntervalMs = 1;
+
+// How a device search is watched and ended from outside (the window that tells the user about it).
+// `cancel`, once set, ends the search before its next attempt and cuts the wait between attempts
+// short; `onMiss` is called on the searching thread after every attempt that found nothing, with
+// the attempt's number (from 1) and the number of attempts.
+struct DeviceSearchWatch {
+    Orv::RCPtr<Orv::LEvent> cancel;
+    std::function<void(int attempt, int attempts)> onMiss;
+};
 
 struct DeviceVersion {
     int major = 0;
@@ -48,8 +59,11 @@ public:
 
     Orv::ORVRESULT LoadHidLibrary();
     Orv::ORVRESULT FindDevice(bool bootloader);
-    // Up to 10 searches a second apart; sets IsInBootloader.
+    // Up to 10 searches a second apart; sets IsInBootloader. False when the device was not found or
+    // the search was cancelled (see SetSearchWatch).
     bool DetectDevice();
+    void SetSearchWatch(DeviceSearchWatch watch) { m_searchWatch = std::move(watch); }
+    bool IsSearchCancelled() const { return m_searchWatch.cancel && m_searchWatch.cancel->IsSet(); }
     // Sends the switch report 00 12 34 00 to the application interface; fails when the interface
     // cannot be opened or the report is refused.
     Orv::ORVRESULT RequestBootloaderMode();
@@ -83,6 +97,7 @@ private:
     bool m_isInBootloader = false;
     std::unique_ptr<Orv::Platform::IHidDevice> m_bootloader;
     std::string m_openBootloaderPath;
+    DeviceSearchWatch m_searchWatch;
 };
 
 }  // namespace Varnet

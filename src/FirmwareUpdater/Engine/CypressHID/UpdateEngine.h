@@ -57,6 +57,8 @@ public:
     int GetEngineKind() const override { return 2; }
     bool IsUpdateNeeded() override;
     Orv::ORVRESULT EnterBootloaderMode() override { return m_transport.EnterBootloaderMode(); }
+    // Who watches the device search of Initialize, and may cancel it.
+    void SetDeviceSearchWatch(Varnet::DeviceSearchWatch watch) { m_transport.SetSearchWatch(std::move(watch)); }
 
     // Fails like GetFirmwareUpdateVersion.
     Orv::ORVRESULT ParseVersionText(int& major, int& minor, int& sub) const;

@@ -70,7 +70,10 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
         std::lock_guard guard(m_engineLock);
         m_engine = engine;
     }
+    engine->SetDeviceSearchWatch(m_environment.search);
     const int result = static_cast<int>(m_engine->Initialize(m_commandLine));
+    // The user gave up the search: nothing more happens, whatever the engine found meanwhile.
+    if (m_environment.search.cancel && m_environment.search.cancel->IsSet()) return Orv::E_QUIET_EXIT;
 
     if (HasFlag(m_commandLine, u"-SILENT")) {
         // Nobody watches a silent run: its one line on standard error is all it tells.

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 #include "OrvFramework/Notification/ThreadWorker.h"
 #include "OrvFramework/ObjectBase/RCPtr.h"
@@ -43,6 +44,9 @@ struct UpdateEnvironment {
     TextSink report{};
     // The engine's trace; empty: the debug tracer when tracing was asked for.
     TextSink trace{};
+    // Whoever shows the device search to the user; its cancel ends the run quietly, having sent
+    // nothing to the device.
+    Varnet::DeviceSearchWatch search{};
 };
 
 // What a silent run did, as its one closing line tells it.
@@ -63,7 +67,8 @@ public:
     explicit LUpdateProcessor(UpdateEnvironment environment);
     ~LUpdateProcessor() override;
 
-    // 0, or the quiet exit code 0x8000A020 when the program is to end without a window.
+    // 0, or the quiet exit code 0x8000A020 when the program is to end without a window (also when
+    // the device search was cancelled).
     Orv::ORVRESULT Initialize(const Orv::String& commandLine);
     // Fails once an update has run (or is running) in this processor: one update per start.
     Orv::ORVRESULT StartUpdate();
