@@ -130,7 +130,17 @@ void MFCFrameworkApp<App>::ShowStartupError() {
 
 template <class App>
 bool MFCFrameworkApp<App>::InitInstance() {
-    ApplyDebugConsoleOption(Platform::HostCommandLine(), DebugTracer::Instance());
+    DebugTracer& tracer = DebugTracer::Instance();
+    switch (ApplyDebugConsoleOption(Platform::HostCommandLine(), tracer)) {
+    case DebugConsoleOption::Console: tracer.TraceLine(0, "app: option -DEBUG_CONSOLE -> trace on standard error"); break;
+    case DebugConsoleOption::Network:
+        // A port that names no listener leaves tracing off: nothing is said.
+        if (tracer.GetPort() < 1 || tracer.GetPort() > 65535) break;
+        tracer.TraceLine(0, "app: option -DEBUG_CONSOLE -> trace as UDP to %s:%d",
+                         tracer.GetHost().empty() ? "this computer" : tracer.GetHost().c_str(), tracer.GetPort());
+        break;
+    default: break;
+    }
     return true;
 }
 

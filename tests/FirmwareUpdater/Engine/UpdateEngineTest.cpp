@@ -1,6 +1,7 @@
 #include "EngineTestSupport.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "HostileImages.h"
+#include "OrvFramework/System/DebugTracer.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,104 @@ TEST(UpdateEngine, AbsentDeviceIsNotFoundAfterTenSearches) {
     EngineRig rig(config);
     EXPECT_EQ(rig.Init(""), EngineResult::DeviceNotFound);
     EXPECT_EQ(rig.clock.NowMs(), 10 * DeviceSearchIntervalMs);
+    EXPECT_TRUE(rig.TraceHas("engine: search 1 of 10: no Varnet; waiting 1000 ms"));
+    EXPECT_TRUE(rig.TraceHas("engine: search 10 of 10: no Varnet"));
+    EXPECT_TRUE(rig.TraceHas("engine: device not found after 10 searches"));
+    EXPECT_TRUE(rig.TraceHas("engine: decision: no update: the device was not found"));
+}
+
+namespace {
+
+std::string TraceText(const std::vector<std::string>& trace) {
+    std::string text;
+    for (const auto& line : trace) text += line + "\n";
+    return text;
+}
+
+}  // namespace
+
+// Every step of an update is told, in order, one "engine: " line each, on the virtual clock.
+TEST(UpdateEngine, TraceTellsEachStepOfAnUpdate) {
+    TestImage image(5);
+    EngineRig rig;
+    ASSERT_EQ(rig.Init("-FIRMWARE_UPDATE_VERSION=1.0.2 -UPDATE_TIME_ESTIMATE=9x " + image.Option()), EngineResult::Ready);
+    ASSERT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK);
+    std::vector<std::string> expected = {
+        "engine: option -UPDATE_TIME_ESTIMATE=9x -> 9 s",
+        "engine: option -FIRMWARE_UPDATE_VERSION=1.0.2 -> 1.0.2",
+        "engine: option -ALWAYS_UPDATE not given",
+        "engine: option -ABSOLUTE_FIRMWARE_FILE_PATH=" + image.Path(),
+        "engine: image path=" + image.Path(),
+        "engine: image sound: rows=6 silicon id=" + Hex(SampleSiliconId, 8),
+        "engine: found application interface path=",
+        "engine: decision: update needed: device 1.0.1, target 1.0.2 (older)",
+        "engine: update started",
+        "engine: switch report 1 of 10 sent; waiting 1000 ms for the application interface to go",
+        "engine: switch: the application interface went after ",
+        "engine: found bootloader interface path=",
+        "engine: switch: the bootloader came after ",
+        "engine: switch: waiting 1500 ms for the bootloader to settle",
+        "engine: Enter Bootloader: silicon id=" + Hex(SampleSiliconId, 8) + " revision=" + Hex(SampleSiliconRevision, 2) +
+            " bootloader version=0x010000",
+    };
+    for (const auto& [key, data] : image.rows)
+        expected.push_back("engine: row array=" + std::to_string(key.first) + " row=" + std::to_string(key.second) + " verify=ok");
+    for (const char* line : {"engine: Exit Bootloader sent",
+                             "engine: restart check: waiting up to 30000 ms for the device to come back with 1.0.2",
+                             "engine: restart check: the device restarted with version 1.0.2 after ",
+                             "engine: update complete"})
+        expected.push_back(line);
+    // Each expected line begins a trace line, in this order; other lines may come between.
+    std::size_t at = 0;
+    for (const auto& want : expected) {
+        while (at < rig.trace.size() && rig.trace[at].rfind(want, 0) != 0) ++at;
+        ASSERT_LT(at, rig.trace.size()) << "missing or out of order: " << want << "\n" << TraceText(rig.trace);
+        ++at;
+    }
+    // Path, ids, interface number and version of each interface that matters.
+    EXPECT_TRUE(rig.TraceHas("PID_2036&MI_04 vid=0x3D7A pid=0x2036 interface=4 version=1.0.1"));
+    EXPECT_TRUE(rig.TraceHas("PID_2836 vid=0x3D7A pid=0x2836 interface=none"));
+    for (const auto& line : rig.trace) EXPECT_EQ(line.rfind("engine: ", 0), 0u) << line;
+}
+
+// What a silent run shows: the stages in order, and the share written rising to 100.
+TEST(UpdateEngine, StagesAreReportedInOrder) {
+    TestImage image(8);
+    EngineRig rig;
+    std::vector<std::pair<UpdateStage, int>> stages;
+    rig.engine->SetStageObserver([&](UpdateStage stage, int percent) { stages.emplace_back(stage, percent); });
+    ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+    ASSERT_EQ(rig.engine->UpdateFirmware(), Orv::S_OK);
+    ASSERT_GE(stages.size(), 5u);
+    EXPECT_EQ(stages.front().first, UpdateStage::Searching);
+    EXPECT_EQ(stages[1].first, UpdateStage::Switching);
+    EXPECT_EQ(stages[2], std::make_pair(UpdateStage::Writing, 0));
+    EXPECT_EQ(stages.back().first, UpdateStage::Restarting);
+    EXPECT_EQ(stages[stages.size() - 2], std::make_pair(UpdateStage::Writing, 100));
+    // One per row between: rising percentages.
+    EXPECT_EQ(stages.size(), 3 + image.rows.size() + 2);
+    for (std::size_t i = 3; i + 1 < stages.size(); ++i) {
+        EXPECT_EQ(stages[i].first, UpdateStage::Writing);
+        EXPECT_GT(stages[i].second, stages[i - 1].second);
+    }
+}
+
+// Without a sink and without "-DEBUG_CONSOLE" the engine says nothing anywhere.
+TEST(UpdateEngine, UntracedRunWritesNothing) {
+    std::string written;
+    Orv::DebuggerOutputFn old = Orv::SetDebuggerOutput([&](std::string_view text) { written += text; });
+    {
+        RegistrySandbox registry;
+        TestImage image(3);
+        Orv::Platform::VirtualClock clock;
+        auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
+        auto engine = Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources"));
+        ASSERT_FALSE(Orv::DebugTracer::Instance().IsConsoleOpen());
+        ASSERT_EQ(engine->Initialize(Orv::W("updater " + image.Option())), EngineResult::Ready);
+        EXPECT_EQ(engine->UpdateFirmware(), Orv::S_OK);
+    }
+    Orv::SetDebuggerOutput(old);
+    EXPECT_EQ(written, "");
 }
 
 TEST(UpdateEngine, ForcedDowngradeKeepsAutoUpdatesSuppressedOnlyAfterSuccess) {
@@ -252,6 +351,7 @@ struct FailureCase {
     Metadata metadata;
     bool exitSent;  // Exit Bootloader went out (before any row, or after the last one)
     Ends ends;
+    const char* trace = nullptr;  // a line the trace holds, besides the failure and its reason
 };
 
 }  // namespace
@@ -262,21 +362,21 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
     const FailureCase cases[] = {
         // Nothing written yet: the device goes back to the application it still holds.
         {"enter-status", [](SimulatorConfig& c) { c.faults.statusAt[1] = SimStatusData; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
-        {"enter-silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(1); }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
-        {"another-chip", [](SimulatorConfig&) {}, 0x12345678, Metadata::Valid, true, Ends::Application},
+        {"enter-silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(1); }, SampleSiliconId, Metadata::Valid, true, Ends::Application, "engine: command 0x38: timed out: no answer within 5000 ms"},
+        {"another-chip", [](SimulatorConfig&) {}, 0x12345678, Metadata::Valid, true, Ends::Application, "the image is for 0x12345678 revision"},
         {"another-revision", [](SimulatorConfig& c) { c.siliconRevision = 0x12; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
-        {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId, Metadata::Valid, true, Ends::Application, "bootloader version 0x020000 is not supported"},
         {"flash-size-status", [](SimulatorConfig& c) { c.faults.statusAt[2] = SimStatusArray; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
         // Rows under way: the device waits in its bootloader for the next try.
         {"first-row-status", [](SimulatorConfig& c) { c.faults.statusAt[4] = SimStatusData; }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
         {"row-status", [](SimulatorConfig& c) { c.faults.statusAt[6] = SimStatusData; }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
         {"silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(8); }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
-        {"corrupt-row", [](SimulatorConfig& c) { c.faults.corruptRow.insert(3); }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader},
+        {"corrupt-row", [](SimulatorConfig& c) { c.faults.corruptRow.insert(3); }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader, "verify=failed"},
         // The whole image went in, but the device did not come back with it.
         {"bad-metadata", [](SimulatorConfig&) {}, SampleSiliconId, Metadata::BadChecksum, true, Ends::Bootloader},
         {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
         // Gone.
-        {"no-bootloader", [](SimulatorConfig& c) { c.faults.noBootloader = true; }, SampleSiliconId, Metadata::Valid, false, Ends::Absent},
+        {"no-bootloader", [](SimulatorConfig& c) { c.faults.noBootloader = true; }, SampleSiliconId, Metadata::Valid, false, Ends::Absent, "engine: switch: timed out: no bootloader within 30000 ms"},
         {"unplug", [](SimulatorConfig& c) { c.faults.unplugAfter = 20; }, SampleSiliconId, Metadata::Valid, false, Ends::Absent},
     };
     for (const auto& c : cases) {
@@ -301,6 +401,10 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
             EXPECT_EQ(rig.device->GetApplicationVersion(), 0x0101);  // its own firmware, untouched
         }
         EXPECT_LE(rig.device->GetBootloaderOpenCount(), 2);  // a second open only for Exit after a broken read
+        EXPECT_TRUE(rig.TraceHas("engine: update failed: " + rig.engine->GetFailureReason())) << TraceText(rig.trace);
+        if (c.trace) {
+            EXPECT_TRUE(rig.TraceHas(c.trace)) << TraceText(rig.trace);
+        }
     }
 }
 
@@ -391,7 +495,7 @@ TEST(UpdateEngine, RegistryFailureAfterACompletedUploadIsToldNotTurnedIntoFailur
     EXPECT_NE(engine->GetRegistryProblem().find("SuppressAutoUpdates could not be cleared after the update"),
               std::string::npos)
         << engine->GetRegistryProblem();
-    EXPECT_NE(std::find(trace.begin(), trace.end(), engine->GetRegistryProblem()), trace.end());
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "engine: " + engine->GetRegistryProblem()), trace.end());
     EXPECT_TRUE(engine->IsOutcomeConfirmed());
     recorder->Detach();
 }
@@ -408,6 +512,8 @@ TEST(UpdateEngine, DeviceIgnoringTheSwitchGetsTenReports) {
     EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
     EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
     EXPECT_EQ(rig.engine->GetFailureReason(), "the device did not switch into its bootloader");
+    EXPECT_TRUE(rig.TraceHas("engine: switch report 10 of 10 sent"));
+    EXPECT_TRUE(rig.TraceHas("engine: switch: the application interface is still there after 10 switch reports"));
 }
 
 TEST(UpdateEngine, UnwritableRegistryRaisesTheAccessDeniedError) {

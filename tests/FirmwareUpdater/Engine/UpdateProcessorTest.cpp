@@ -27,7 +27,8 @@ struct ProcessorRig {
                   std::lock_guard<std::mutex> lock(mutex);
                   reports.push_back(line);
               },
-              [](const std::string&) {}})),
+              [](const std::string&) {},
+              [this](const std::string& text) { progress.push_back(text); }})),
           recorder(NotificationRecorder::Create()) {}
     ~ProcessorRig() {
         processor->WaitForRun(kRunTimeout);
@@ -45,6 +46,7 @@ struct ProcessorRig {
     Orv::Platform::VirtualClock clock;
     std::mutex mutex;
     std::vector<std::string> reports;
+    std::vector<std::string> progress;  // a silent run's status line, as written
     std::shared_ptr<SimulatedHidPlatform> device;
     Orv::RCPtr<LUpdateProcessor> processor;
     Orv::RCPtr<NotificationRecorder> recorder;
@@ -99,7 +101,7 @@ TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
         ProcessorRig rig(config);
         auto cancel = Orv::MakeRC<Orv::LEvent>();
         rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
-            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {},
+            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {}, {},
             {cancel, [&](int attempt, int) {
                  if (attempt == 2) cancel->Set();
              }}});
@@ -111,7 +113,7 @@ TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
         ProcessorRig rig;
         auto cancel = Orv::MakeRC<Orv::LEvent>();
         rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
-            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {},
+            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {}, {},
             {cancel, {}}});
         cancel->Set();
         EXPECT_EQ(rig.Init("-START_UPDATE_AUTOMATICALLY"), Orv::E_QUIET_EXIT);
@@ -188,7 +190,24 @@ struct SilentCase {
     bool withImage;
     const char* line;  // the whole line, or its beginning when it ends in "..."
     bool uploads;
+    // The status line's stages: s searching, w switching, p writing, r restarting, c cleared.
+    const char* stages;
 };
+
+// The stages a status line passed through, each run of one stage as one letter.
+std::string StageLetters(const std::vector<std::string>& progress) {
+    std::string letters;
+    for (const auto& text : progress) {
+        char letter = '?';
+        if (text.find("searching") != std::string::npos) letter = 's';
+        else if (text.find("switching") != std::string::npos) letter = 'w';
+        else if (text.find("writing") != std::string::npos) letter = 'p';
+        else if (text.find("restarting") != std::string::npos) letter = 'r';
+        else if (text.find_first_not_of("\r ") == std::string::npos) letter = 'c';
+        if (letters.empty() || letters.back() != letter) letters += letter;
+    }
+    return letters;
+}
 
 }  // namespace
 
@@ -197,16 +216,16 @@ struct SilentCase {
 TEST(UpdateProcessor, SilentRunEndsWithOneOutcomeLine) {
     const SilentCase cases[] = {
         {"absent", [](SimulatorConfig& c) { c.startState = SimulatedState::Absent; }, true,
-         "varnet-updater: device not found", false},
+         "varnet-updater: device not found", false, "sc"},
         {"current", [](SimulatorConfig& c) { c.applicationVersion = 0x0102; }, true,
-         "varnet-updater: already up to date", false},
-        {"outdated", [](SimulatorConfig&) {}, true, "varnet-updater: updated to 1.0.2", true},
+         "varnet-updater: already up to date", false, "sc"},
+        {"outdated", [](SimulatorConfig&) {}, true, "varnet-updater: updated to 1.0.2", true, "swprc"},
         {"ignores-switch", [](SimulatorConfig& c) { c.faults.ignoreSwitch = true; }, true,
-         "varnet-updater: update failed: the device did not switch into its bootloader", false},
+         "varnet-updater: update failed: the device did not switch into its bootloader", false, "swc"},
         {"missing-image", [](SimulatorConfig&) {}, false,
-         "varnet-updater: firmware image missing or corrupt: /nonexistent/x.cyacd: the file does not exist", false},
+         "varnet-updater: firmware image missing or corrupt: /nonexistent/x.cyacd: the file does not exist", false, ""},
         {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, true,
-         "varnet-updater: update failed: the device restarted with version 1.0.3 instead of 1.0.2", true},
+         "varnet-updater: update failed: the device restarted with version 1.0.3 instead of 1.0.2", true, "swprc"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,6 +236,16 @@ TEST(UpdateProcessor, SilentRunEndsWithOneOutcomeLine) {
         const std::string imageOption = c.withImage ? image.Option() : "-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent/x.cyacd";
         EXPECT_EQ(rig.Init("-silent " + imageOption), Orv::E_QUIET_EXIT);
         EXPECT_EQ(rig.Reports(), std::vector<std::string>{c.line});
+        EXPECT_EQ(StageLetters(rig.progress), c.stages);
+        for (const auto& text : rig.progress) EXPECT_EQ(text.front(), '\r') << text;
+        if (c.uploads) {
+            // The share rises to 100; "restarting" covers the longer text before it, and the wipe
+            // covers "restarting".
+            EXPECT_NE(std::find(rig.progress.begin(), rig.progress.end(), "\rvarnet-updater: writing 100 %"),
+                      rig.progress.end());
+            EXPECT_EQ(rig.progress.end()[-2], "\rvarnet-updater: restarting   ");
+            EXPECT_EQ(rig.progress.back(), "\r" + std::string(26, ' ') + "\r");
+        }
         // Done on the calling thread before the answer: the flash is already written.
         EXPECT_EQ(rig.device->GetFlash() == image.rows, c.uploads);
         // After an update (whatever its outcome) no second one starts.

@@ -66,12 +66,14 @@ ORVRESULT LBootloaderProtocol::Transfer(std::uint8_t code, const std::uint8_t* d
 ORVRESULT LBootloaderProtocol::EnterBootloader(std::uint32_t siliconId, std::uint8_t siliconRevision,
                                                std::uint32_t& bootloaderVersion) {
     m_ranges = {};
+    m_enterAnswer = {};
     bootloaderVersion = 0;
     std::uint8_t answer[15] = {};
     if (Orv::Failed(Transfer(CmdEnterBootloader, nullptr, 0, answer, sizeof answer))) return E_FAIL;
     std::uint32_t deviceId = answer[4] | (std::uint32_t{answer[5]} << 8) |
                              (std::uint32_t{answer[6]} << 16) | (std::uint32_t{answer[7]} << 24);
     bootloaderVersion = answer[9] | (std::uint32_t{answer[10]} << 8) | (std::uint32_t{answer[11]} << 16);
+    m_enterAnswer = {true, deviceId, answer[8], bootloaderVersion};
     if (deviceId != siliconId || answer[8] != siliconRevision) return E_FAIL;
     if (((bootloaderVersion >> 16) & 0xFFu) != SupportedBootloaderMajor) return E_FAIL;
     return S_OK;

@@ -65,6 +65,14 @@ struct FlashRowRange {
     bool IsEmpty() const { return firstRow == 0 && lastRow == 0; }
 };
 
+// What the device said to the last Enter Bootloader.
+struct EnterBootloaderAnswer {
+    bool answered = false;  // a well-framed answer arrived
+    std::uint32_t siliconId = 0;
+    std::uint8_t siliconRevision = 0;
+    std::uint32_t bootloaderVersion = 0;  // three bytes: major, minor, sub
+};
+
 class LBootloaderProtocol {
 public:
     explicit LBootloaderProtocol(IBootloaderTransport& transport) : m_transport(transport) {}
@@ -92,6 +100,7 @@ public:
     Orv::ORVRESULT SyncBootloader();
 
     const std::array<FlashRowRange, FlashArrayCount>& GetFlashRowRanges() const { return m_ranges; }
+    const EnterBootloaderAnswer& GetEnterBootloaderAnswer() const { return m_enterAnswer; }
 
 private:
     Orv::ORVRESULT Transfer(std::uint8_t code, const std::uint8_t* data, std::size_t length,
@@ -100,6 +109,7 @@ private:
     IBootloaderTransport& m_transport;
     ChecksumKind m_checksumKind = ChecksumKind::Summing;
     std::array<FlashRowRange, FlashArrayCount> m_ranges{};
+    EnterBootloaderAnswer m_enterAnswer;
 };
 
 }  // namespace Varnet

@@ -6,6 +6,7 @@
 // closes it, so the next command opens the interface afresh.
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
 #include "OrvFramework/Notification/Event.h"
+#include "FirmwareUpdater/Engine/CypressHID/EngineTrace.h"
 #include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Platform/HidPlatform.h"
 
@@ -82,6 +83,9 @@ public:
     Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length,
                                   std::uint8_t* answer, std::size_t answerLength) override;
 
+    // Where the searches, waits and failures are told; off until set.
+    void SetTrace(EngineTrace trace) { m_trace = std::move(trace); }
+
     bool IsInBootloader() const { return m_isInBootloader; }
     const std::string& GetApplicationDevicePath() const { return m_applicationDevicePath; }
     const std::string& GetBootloaderDevicePath() const { return m_bootloaderDevicePath; }
@@ -89,6 +93,9 @@ public:
 private:
     // Writes one report on the open (or newly opened) bootloader interface.
     Orv::ORVRESULT WriteOnBootloader(const std::uint8_t* command, std::size_t length);
+    // Traces an interface the first time it is found under its path (searches repeat every second).
+    void TraceFound(const Orv::Platform::HidInterfaceInfo& info, bool bootloader, std::uint16_t vendorId,
+                    std::uint16_t productId);
 
     Orv::Platform::IHidPlatform& m_platform;
     Orv::Platform::IClock& m_clock;
@@ -98,6 +105,9 @@ private:
     std::unique_ptr<Orv::Platform::IHidDevice> m_bootloader;
     std::string m_openBootloaderPath;
     DeviceSearchWatch m_searchWatch;
+    EngineTrace m_trace;
+    std::string m_tracedApplicationPath;
+    std::string m_tracedBootloaderPath;
 };
 
 }  // namespace Varnet

@@ -8,7 +8,6 @@
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "OrvFramework/ObjectBase/Exception.h"
-#include "OrvFramework/System/DebugTracer.h"
 #include "OrvFramework/System/RegistryKey.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
@@ -56,9 +55,10 @@ LUpdateEngine::LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platfo
     : m_platform(std::move(platform)),
       m_clock(clock),
       m_programFolder(std::move(programFolder)),
-      m_trace(std::move(trace)),
+      m_trace(trace ? Varnet::EngineTrace(std::move(trace)) : Varnet::EngineTrace()),
       m_transport(*m_platform, m_clock),
       m_protocol(m_transport) {
+    m_transport.SetTrace(m_trace);
     while (m_programFolder.size() > 1 && m_programFolder.back() == u'/') m_programFolder.pop_back();
 }
 
@@ -67,16 +67,37 @@ LUpdateEngine::~LUpdateEngine() = default;
 EngineResult LUpdateEngine::Initialize(const Orv::String& commandLine) {
     m_commandLine = commandLine;
 
-    Orv::String value;
-    m_updateTimeEstimate = Orv::GetCommandLineOption(m_commandLine, u"-UPDATE_TIME_ESTIMATE=", value)
-                               ? static_cast<double>(Orv::WToI(value))
-                               : DefaultUpdateTimeEstimate;
+    // Each option as read, and what it gave: "given" values as written, defaults named as such.
+    auto traceOption = [this](const char* name, bool given, const Orv::String& value, const std::string& meaning) {
+        if (!m_trace.On()) return;
+        std::string line = std::string("option ") + name;
+        line += given ? Orv::Utf16ToUtf8(value) : std::string(" not given");
+        if (!meaning.empty()) line += (given ? " -> " : ": ") + meaning;
+        Trace(line);
+    };
 
-    if (GetValueOption(m_commandLine, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value)) {
+    Orv::String value;
+    const bool estimateGiven = Orv::GetCommandLineOption(m_commandLine, u"-UPDATE_TIME_ESTIMATE=", value);
+    m_updateTimeEstimate = estimateGiven ? static_cast<double>(Orv::WToI(value)) : DefaultUpdateTimeEstimate;
+    traceOption("-UPDATE_TIME_ESTIMATE=", estimateGiven, value,
+                std::to_string(static_cast<long long>(m_updateTimeEstimate)) + " s");
+
+    Orv::String version;
+    const bool versionGiven = Orv::GetCommandLineOption(m_commandLine, u"-FIRMWARE_UPDATE_VERSION=", version);
+    (void)GetFirmwareUpdateVersion(version);
+    traceOption("-FIRMWARE_UPDATE_VERSION=", versionGiven, version,
+                VersionText(::ParseVersionText(version)));
+    traceOption("-ALWAYS_UPDATE", Orv::GetCommandLineOption(m_commandLine, u"-ALWAYS_UPDATE", value), {}, {});
+
+    const bool absolute = GetValueOption(m_commandLine, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value);
+    traceOption("-ABSOLUTE_FIRMWARE_FILE_PATH=", absolute, value, {});
+    if (absolute) {
         m_firmwareFilePath = value;
     } else {
         Orv::String name;
-        if (!GetValueOption(m_commandLine, u"-FIRMWARE_IMAGE_NAME=", name)) name = DefaultFirmwareImageName;
+        const bool named = GetValueOption(m_commandLine, u"-FIRMWARE_IMAGE_NAME=", name);
+        traceOption("-FIRMWARE_IMAGE_NAME=", named, name, named ? "" : Orv::Utf16ToUtf8(DefaultFirmwareImageName));
+        if (!named) name = DefaultFirmwareImageName;
         m_firmwareFilePath = m_programFolder;
         m_firmwareFilePath += u"/";
         m_firmwareFilePath += name;
@@ -85,20 +106,34 @@ EngineResult LUpdateEngine::Initialize(const Orv::String& commandLine) {
     // The whole image is checked before anything goes near the device: a damaged or missing
     // image found after the switch would leave the device in its bootloader.
     const std::string imagePath = Orv::Utf16ToUtf8(m_firmwareFilePath);
+    Trace("image path=" + imagePath);
     const Varnet::ImageReport image = Varnet::CheckImage(imagePath);
     if (!image.IsSound()) {
         m_failureReason = Varnet::DescribeFirstProblem(imagePath, image);
+        Trace("image refused: " + m_failureReason);
         return EngineResult::FirmwareFileMissingOrCorrupt;
     }
     m_failureReason.clear();
+    if (m_trace.On()) {
+        Trace("image sound: rows=" + std::to_string(image.RowCount()) +
+              " silicon id=" + Varnet::Hex(image.header.siliconId, 8) +
+              " revision=" + Varnet::Hex(image.header.siliconRevision, 2));
+    }
 
     if (Orv::Failed(m_transport.LoadHidLibrary())) return EngineResult::HidLibraryUnavailable;
-    if (!m_transport.DetectDevice()) return EngineResult::DeviceNotFound;
+    Stage(UpdateStage::Searching);
+    if (!m_transport.DetectDevice()) {
+        Trace("decision: no update: the device was not found");
+        return EngineResult::DeviceNotFound;
+    }
     if (!m_transport.IsInBootloader()) {
         // A device whose version cannot be read is not one we can talk to; saying "up to date"
         // would send the user away with old firmware.
         int major = 0, minor = 0, sub = 0;
-        if (Orv::Failed(m_transport.ReadDeviceVersion(major, minor, sub))) return EngineResult::DeviceNotFound;
+        if (Orv::Failed(m_transport.ReadDeviceVersion(major, minor, sub))) {
+            Trace("decision: no update: the device's version could not be read");
+            return EngineResult::DeviceNotFound;
+        }
     }
     if (!IsUpdateNeeded()) return EngineResult::UpdateNotNeeded;
     m_isUpdateNeeded = true;
@@ -125,17 +160,26 @@ ORVRESULT LUpdateEngine::ParseVersionText(int& major, int& minor, int& sub) cons
 }
 
 bool LUpdateEngine::IsUpdateNeeded() {
-    if (m_transport.IsInBootloader()) return true;
+    if (m_transport.IsInBootloader()) {
+        Trace("decision: update needed: the device is in its bootloader (no version to compare)");
+        return true;
+    }
     FirmwareVersion target, device;
     const bool haveTarget = Orv::Succeeded(ParseVersionText(target.major, target.minor, target.sub));
     const bool haveDevice =
         Orv::Succeeded(m_transport.ReadDeviceVersion(device.major, device.minor, device.sub));
+    const std::string versions = haveDevice ? "device " + VersionText(device) + ", target " + VersionText(target)
+                                            : "the device's version could not be read";
     Orv::String ignored;
     if (Orv::GetCommandLineOption(m_commandLine, u"-ALWAYS_UPDATE", ignored)) {
         m_isDowngrade = haveTarget && haveDevice && target < device;
+        Trace("decision: update forced by -ALWAYS_UPDATE: " + versions + (m_isDowngrade ? " (a downgrade)" : ""));
         return true;
     }
-    return haveTarget && haveDevice && target > device;
+    const bool needed = haveTarget && haveDevice && target > device;
+    Trace(needed ? "decision: update needed: " + versions + " (older)"
+                 : "decision: no update: " + versions + (haveDevice ? " (same or newer)" : ""));
+    return needed;
 }
 
 bool LUpdateEngine::IsUpdateInProgress() {
@@ -175,17 +219,6 @@ void LUpdateEngine::WriteSuppressValue(bool suppress, const char* when, bool fin
     }
 }
 
-void LUpdateEngine::Trace(const std::string& text) const {
-    if (m_trace) {
-        m_trace(text);
-        return;
-    }
-    Orv::DebugTracer& tracer = Orv::DebugTracer::Instance();
-    // Only when asked for: a silent run's standard error carries its outcome line alone.
-    const bool asked = tracer.IsConsoleOpen() || (tracer.GetPort() >= 1 && tracer.GetPort() <= 65535);
-    if (asked) tracer.TraceLine(0, "%s", ("LUpdateEngine: " + text).c_str());
-}
-
 void LUpdateEngine::PostProgress() {
     if (!(m_secondsPerLine > 0)) return;
     double fraction = 1.0;
@@ -214,7 +247,7 @@ ORVRESULT LUpdateEngine::UpdateFirmware() {
         } catch (...) {
             m_failureReason = "unexpected error";
         }
-        Trace(m_failureReason);
+        Trace("update failed: " + m_failureReason);
         m_imageFile.Close();
         m_transport.CloseBootloader();
         m_isUpdateInProgress = false;
@@ -232,12 +265,17 @@ ORVRESULT LUpdateEngine::Upload() {
     // bootloader would strand it there just as surely as ending it half-way through the rows.
     m_isUpdateInProgress = true;
     const bool foundInBootloader = m_transport.IsInBootloader();
+    Trace("update started");
     if (!foundInBootloader) {
         SuppressAutomaticFirmwareUpdates(true);
+        Stage(UpdateStage::Switching);
         if (Orv::Failed(EnterBootloaderMode())) return FailUpdate("the device did not switch into its bootloader");
         // The settle belongs to our own switch. A bootloader found at start-up gets none: a freshly
         // powered one waits only about 2 s for a host before it starts its application.
+        Trace("switch: waiting " + std::to_string(BootloaderSettleMs) + " ms for the bootloader to settle");
         m_clock.SleepMs(BootloaderSettleMs);
+    } else {
+        Trace("switch: none needed, the device is in its bootloader");
     }
     // Nothing is written yet: until the first row, a failure sends the device back to the
     // application it still holds.
@@ -266,11 +304,30 @@ ORVRESULT LUpdateEngine::Upload() {
     m_protocol.SetChecksumKind(Varnet::ChecksumKindFromImage(header.checksumType));
     // A bootloader we did not switch into may hold row data staged by an interrupted session,
     // which Enter Bootloader keeps and which would make it refuse every row.
-    if (foundInBootloader) (void)m_protocol.SyncBootloader();
+    if (foundInBootloader) {
+        const bool synced = Orv::Succeeded(m_protocol.SyncBootloader());
+        Trace(synced ? "Sync Bootloader sent" : "Sync Bootloader could not be sent");
+    }
+    Stage(UpdateStage::Writing, 0);
     std::uint32_t bootloaderVersion = 0;
-    if (Orv::Failed(m_protocol.EnterBootloader(header.siliconId, header.siliconRevision, bootloaderVersion))) {
-        return FailUpdate("Enter Bootloader failed: no valid answer, or the device is not the chip, revision or "
-                          "bootloader version the image is for");
+    const bool entered =
+        Orv::Succeeded(m_protocol.EnterBootloader(header.siliconId, header.siliconRevision, bootloaderVersion));
+    const Varnet::EnterBootloaderAnswer& answer = m_protocol.GetEnterBootloaderAnswer();
+    if (answer.answered) {
+        Trace("Enter Bootloader: silicon id=" + Varnet::Hex(answer.siliconId, 8) +
+              " revision=" + Varnet::Hex(answer.siliconRevision, 2) +
+              " bootloader version=" + Varnet::Hex(answer.bootloaderVersion, 6));
+    }
+    if (!entered) {
+        if (!answer.answered) return FailUpdate("Enter Bootloader failed: no valid answer");
+        if (answer.siliconId != header.siliconId || answer.siliconRevision != header.siliconRevision) {
+            return FailUpdate("Enter Bootloader: the device is silicon id " + Varnet::Hex(answer.siliconId, 8) +
+                              " revision " + Varnet::Hex(answer.siliconRevision, 2) + ", the image is for " +
+                              Varnet::Hex(header.siliconId, 8) + " revision " +
+                              Varnet::Hex(header.siliconRevision, 2));
+        }
+        return FailUpdate("Enter Bootloader: bootloader version " + Varnet::Hex(answer.bootloaderVersion, 6) +
+                          " is not supported");
     }
     PostProgress();
 
@@ -288,15 +345,24 @@ ORVRESULT LUpdateEngine::Upload() {
         if (Orv::Failed(m_protocol.CheckRowRange(row.arrayId, row.rowNumber)))
             return FailUpdate(RowText(row) + " is outside the device's flash, or its size could not be read");
         m_exitOnFailure = false;
-        if (Orv::Failed(m_protocol.ProgramFlashRow(row.arrayId, row.rowNumber, row.data, row.dataLength)))
+        if (Orv::Failed(m_protocol.ProgramFlashRow(row.arrayId, row.rowNumber, row.data, row.dataLength))) {
+            TraceRow(row, "program=failed");
             return FailUpdate("programming " + RowText(row) + " failed");
-        if (Orv::Failed(m_protocol.VerifyRow(row.arrayId, row.rowNumber, Varnet::ExpectedRowChecksum(row))))
+        }
+        if (Orv::Failed(m_protocol.VerifyRow(row.arrayId, row.rowNumber, Varnet::ExpectedRowChecksum(row)))) {
+            TraceRow(row, "verify=failed");
             return FailUpdate(RowText(row) + " did not verify");
+        }
+        TraceRow(row, "verify=ok");
         PostProgress();
+        if (m_stage && m_totalLines > 0)
+            Stage(UpdateStage::Writing, static_cast<int>((m_totalLines - m_remainingLines) * 100.0 / m_totalLines));
     }
 
     PostProgress();
-    (void)m_protocol.ExitBootloader();
+    Stage(UpdateStage::Writing, 100);
+    const bool exitSent = Orv::Succeeded(m_protocol.ExitBootloader());
+    Trace(exitSent ? "Exit Bootloader sent" : "Exit Bootloader could not be sent");
     m_exitOnFailure = false;
     m_transport.CloseBootloader();
     m_isUpdateInProgress = false;
@@ -305,22 +371,32 @@ ORVRESULT LUpdateEngine::Upload() {
     // Only an outcome seen is told: the device must come back with the version just installed.
     FirmwareVersion target, seen;
     (void)ParseVersionText(target.major, target.minor, target.sub);
-    switch (AwaitRestart(seen)) {
+    Stage(UpdateStage::Restarting);
+    Trace("restart check: waiting up to " + std::to_string(ApplicationReturnTimeoutMs) +
+          " ms for the device to come back with " + VersionText(target));
+    const std::int64_t restartStart = m_clock.NowMs();
+    const Restart restart = AwaitRestart(seen);
+    const std::string after = " after " + std::to_string(m_clock.NowMs() - restartStart) + " ms";
+    switch (restart) {
     case Restart::TargetVersion:
         m_outcomeConfirmed = true;
-        Trace("the device restarted with version " + VersionText(seen));
+        Trace("restart check: the device restarted with version " + VersionText(seen) + after);
         break;
     case Restart::NoAnswer:
-        Trace("the device had not come back " + std::to_string(ApplicationReturnTimeoutMs / 1000) +
+        Trace("restart check: timed out: the device had not come back " +
+              std::to_string(ApplicationReturnTimeoutMs / 1000) +
               " s after Exit Bootloader; reported as updated, it is still restarting");
         break;
     case Restart::OtherVersion:
+        Trace("restart check: the device came back" + after);
         return FailUpdate("the device restarted with version " + VersionText(seen) + " instead of " +
                           VersionText(target));
     case Restart::Bootloader:
+        Trace("restart check: the bootloader came back" + after);
         return FailUpdate("the device came back in its bootloader: it did not start the new firmware");
     }
 
+    Trace("update complete");
     PostFirmwareNotification(NID_FIRMWARE_UPDATE_COMPLETE);
     // The upload is done whatever the registry says: a failed write is traced and told, not
     // turned into a failed update.

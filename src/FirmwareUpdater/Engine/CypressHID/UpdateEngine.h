@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
+#include "FirmwareUpdater/Engine/CypressHID/EngineTrace.h"
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngineInterface.h"
@@ -40,11 +41,16 @@ struct FirmwareVersion {
 // parts are 0 and anything after the third number is ignored.
 FirmwareVersion ParseVersionText(std::u16string_view text);
 
+// Where an update stands, for a caller that shows it without the notification center (a silent
+// run on the user-interface thread). Writing comes with the share of the image done, 0 to 100.
+enum class UpdateStage { Searching, Switching, Writing, Restarting };
+
 class LUpdateEngine : public Orv::LNotificationClient, public LUpdateEngineInterface {
 public:
     using TraceFn = std::function<void(const std::string&)>;
-    // `trace` receives the engine's trace lines; without one they go to the debug tracer when
-    // tracing was asked for (console or network), and nowhere otherwise.
+    using StageFn = std::function<void(UpdateStage stage, int percent)>;
+    // `trace` receives the engine's trace lines ("engine: ..."); without one they go to the debug
+    // tracer when tracing was asked for (console or network), and nowhere otherwise.
     LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform, Orv::Platform::IClock& clock,
                   Orv::String programFolder, TraceFn trace = {});
     ~LUpdateEngine() override;
@@ -65,6 +71,8 @@ public:
     // Writes "SuppressAutoUpdates"; raises a runtime error when the key cannot be opened.
     void SuppressAutomaticFirmwareUpdates(bool suppress);
     void PostProgress();
+    // Called on the engine's thread at each stage, and at each row while writing.
+    void SetStageObserver(StageFn observer) { m_stage = std::move(observer); }
     // Why the last start-up check or upload failed, for the outcome line and the trace; empty
     // when nothing failed.
     const std::string& GetFailureReason() const { return m_failureReason; }
@@ -93,12 +101,21 @@ private:
     // Writes the value without raising; a failure is traced, and kept for the outcome when the
     // write is the last of the upload (`final`).
     void WriteSuppressValue(bool suppress, const char* when, bool final);
-    void Trace(const std::string& text) const;
+    void Trace(const std::string& text) const { m_trace(text); }
+    // "row array=A row=R " and the result; built only when tracing is on (it runs once per row).
+    void TraceRow(const Varnet::ImageRow& row, const char* result) const {
+        if (m_trace.On())
+            Trace("row array=" + std::to_string(row.arrayId) + " row=" + std::to_string(row.rowNumber) + " " + result);
+    }
+    void Stage(UpdateStage stage, int percent = 0) const {
+        if (m_stage) m_stage(stage, percent);
+    }
 
     std::shared_ptr<Orv::Platform::IHidPlatform> m_platform;
     Orv::Platform::IClock& m_clock;
     Orv::String m_programFolder;
-    TraceFn m_trace;
+    Varnet::EngineTrace m_trace;
+    StageFn m_stage;
     Varnet::LHidTransport m_transport;
     Varnet::LBootloaderProtocol m_protocol;
 

@@ -1,10 +1,13 @@
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
+#include "OrvFramework/System/DebugTracer.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
 using Orv::E_FAIL;
@@ -22,6 +25,38 @@ bool HasFlag(const Orv::String& commandLine, std::u16string_view name) {
 }
 
 constexpr char ReportPrefix[] = "varnet-updater: ";
+
+// One line that rewrites itself ("\r") as an update passes its stages, and is wiped before the
+// outcome line so that the outcome stands alone on its line.
+class StatusLine {
+public:
+    explicit StatusLine(TextSink out) : m_out(std::move(out)) {}
+
+    void Show(UpdateStage stage, int percent) {
+        std::string text = ReportPrefix;
+        switch (stage) {
+        case UpdateStage::Searching: text += "searching"; break;
+        case UpdateStage::Switching: text += "switching"; break;
+        case UpdateStage::Writing: text += "writing " + std::to_string(percent) + " %"; break;
+        case UpdateStage::Restarting: text += "restarting"; break;
+        }
+        if (text == m_shown) return;
+        std::string line = "\r" + text;
+        // A shorter text must cover what the longer one left behind.
+        if (text.size() < m_shown.size()) line.append(m_shown.size() - text.size(), ' ');
+        m_out(line);
+        m_shown = std::move(text);
+    }
+    void Clear() {
+        if (m_shown.empty()) return;
+        m_out("\r" + std::string(m_shown.size(), ' ') + "\r");
+        m_shown.clear();
+    }
+
+private:
+    TextSink m_out;
+    std::string m_shown;
+};
 
 }  // namespace
 
@@ -54,6 +89,7 @@ std::string DescribeSilentOutcome(const SilentOutcome& outcome) {
 
 LUpdateProcessor::LUpdateProcessor(UpdateEnvironment environment)
     : m_environment(std::move(environment)),
+      m_trace(m_environment.trace ? Varnet::EngineTrace(m_environment.trace) : Varnet::EngineTrace()),
       m_thread(*m_environment.clock),
       m_runDone(Orv::MakeRC<Orv::LEvent>()) {
     // Nothing has run yet, so a caller waiting for "the current run" returns at once.
@@ -71,11 +107,21 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
         m_engine = engine;
     }
     engine->SetDeviceSearchWatch(m_environment.search);
+    const bool silent = HasFlag(m_commandLine, u"-SILENT");
+    for (const char16_t* flag : {u"-SILENT", u"-SILENT_IF_UPDATE_NOT_NEEDED", u"-START_UPDATE_AUTOMATICALLY"})
+        m_trace("option " + Orv::Utf16ToUtf8(flag) + (HasFlag(m_commandLine, flag) ? " given" : " not given"));
+    std::shared_ptr<StatusLine> status;
+    if (silent) {
+        if (TextSink out = SilentProgressOutput()) {
+            status = std::make_shared<StatusLine>(std::move(out));
+            engine->SetStageObserver([status](UpdateStage stage, int percent) { status->Show(stage, percent); });
+        }
+    }
     const int result = static_cast<int>(m_engine->Initialize(m_commandLine));
     // The user gave up the search: nothing more happens, whatever the engine found meanwhile.
     if (m_environment.search.cancel && m_environment.search.cancel->IsSet()) return Orv::E_QUIET_EXIT;
 
-    if (HasFlag(m_commandLine, u"-SILENT")) {
+    if (silent) {
         // Nobody watches a silent run: its one line on standard error is all it tells.
         SilentOutcome outcome;
         outcome.engineResult = result;
@@ -89,7 +135,11 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
         (void)m_engine->GetFirmwareUpdateVersion(version);
         outcome.version = Orv::Utf16ToUtf8(version);
         outcome.reason = m_raisedError.empty() ? engine->GetFailureReason() : m_raisedError;
-        Report(DescribeSilentOutcome(outcome));
+        engine->SetStageObserver({});
+        if (status) status->Clear();
+        const std::string line = DescribeSilentOutcome(outcome);
+        m_trace("outcome: " + line.substr(sizeof ReportPrefix - 1));
+        Report(line);
         return Orv::E_QUIET_EXIT;
     }
 
@@ -137,6 +187,17 @@ void LUpdateProcessor::Report(const std::string& line) const {
     }
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
+}
+
+TextSink LUpdateProcessor::SilentProgressOutput() const {
+    if (m_environment.progress) return m_environment.progress;
+    // Only a person at a terminal reads it; a log file or a pipe gets the outcome line alone. A
+    // console trace on the same terminal would be torn apart by the rewriting line.
+    if (!::isatty(STDERR_FILENO) || Orv::DebugTracer::Instance().IsConsoleOpen()) return {};
+    return [](const std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    };
 }
 
 ORVRESULT LUpdateProcessor::StartCheck() {

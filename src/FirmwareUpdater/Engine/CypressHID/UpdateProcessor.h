@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "FirmwareUpdater/Engine/CypressHID/EngineTrace.h"
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 #include "OrvFramework/Notification/ThreadWorker.h"
 #include "OrvFramework/ObjectBase/RCPtr.h"
@@ -44,6 +45,9 @@ struct UpdateEnvironment {
     TextSink report{};
     // The engine's trace; empty: the debug tracer when tracing was asked for.
     TextSink trace{};
+    // A silent run's self-updating status line, each text as written (beginning "\r"); empty:
+    // standard error when it is a terminal (and carries no trace), nowhere otherwise.
+    TextSink progress{};
     // Whoever shows the device search to the user; its cancel ends the run quietly, having sent
     // nothing to the device.
     Varnet::DeviceSearchWatch search{};
@@ -88,8 +92,11 @@ private:
     // The engine's upload with any error it raises contained: the outcome is then a failure.
     Orv::ORVRESULT RunUpdate();
     void Report(const std::string& line) const;
+    // Where a silent run's status line goes; empty when it is not shown.
+    TextSink SilentProgressOutput() const;
 
     UpdateEnvironment m_environment;
+    Varnet::EngineTrace m_trace;
     Orv::String m_commandLine;
     Orv::RCPtr<LUpdateEngineInterface> m_engine;
     Orv::RetriggerableThreader m_thread;
