@@ -113,14 +113,6 @@ TEST(LookLayout, BoundsRegionDropsPartsOutsideTheLook) {
     EXPECT_FALSE(look.HasTextBox());
 }
 
-TEST_F(Looks, ToolTipTextBoxKeepsElevenPixelsEachSide) {
-    LLook look(Find(u"Tessel.ToolTip"));
-    look.SetSize(100, 22);
-    ASSERT_TRUE(look.HasTextBox());
-    EXPECT_EQ(look.GetTextBox(), (LRect{11, 0, 78, 22}));
-    EXPECT_EQ(look.GetTextBox().Right(), 89.0);
-}
-
 TEST_F(Looks, ColorAtPointFollowsTheResizeType) {
     LLook look(Find(u"Tessel.ButtonTuner.0"));
     look.SetSize(45, 15);
