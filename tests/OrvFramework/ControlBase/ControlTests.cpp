@@ -49,32 +49,6 @@ TEST_F(ControlTree, FindChildSearchesDirectChildrenLastFirst) {
     EXPECT_FALSE(root->FindChild(W("deep")));  // grandchildren are not searched
     EXPECT_FALSE(root->FindChild(W("A")));     // case-sensitive
     EXPECT_EQ(b->FindChild(W("deep")).Get(), grandchild.Get());
-    EXPECT_EQ(&root->FindChild(W("x")), &b->FindChild(W("y")));  // one static empty slot
-}
-
-TEST_F(ControlTree, GetAtBeyondTheCountThrowsTheRuntimeError) {
-    EXPECT_EQ(root->GetChildren().GetAt(2).Get(), second.Get());
-    try {
-        root->GetChildren().GetAt(3);
-        FAIL() << "no error";
-    } catch (const std::exception& e) {
-        const std::string text = e.what();
-        EXPECT_EQ(text.rfind("Runtime Error : ", 0), 0u) << text;
-        EXPECT_NE(text.find("Orv::LControl::ChildControlList::GetAt"), std::string::npos) << text;
-        EXPECT_NE(text.find("Line 3084"), std::string::npos) << text;
-    }
-}
-
-TEST_F(ControlTree, PerformEditMustBeOverridden) {
-    try {
-        first->PerformEdit(0);
-        FAIL() << "no error";
-    } catch (const std::exception& e) {
-        const std::string text = e.what();
-        EXPECT_EQ(text.rfind("Logic Error : LControl::PerformEdit must be overridden", 0), 0u) << text;
-        EXPECT_NE(text.find("Orv::LControl::PerformEdit"), std::string::npos);
-        EXPECT_NE(text.find("Line 582"), std::string::npos);
-    }
 }
 
 TEST_F(ControlTree, HoverAndCaptureInOneUpdateNotifyInOrder) {
@@ -111,15 +85,9 @@ TEST_F(ControlTree, ConditionOrderFollowsTheBitTable) {
     const LConditionsParam& c = listener->conditions.front();
     EXPECT_EQ(c.m_previous ^ c.m_current, Condition::Capture | Condition::LeftPressed);
 
-    // Leaving, losing capture and the press: one update sends hover before capture.
     first->EndCapture();
-    first->OnPointerLeave(nullptr);
     listener->ids.clear();
-    // Focus, hover and visibility changing at once: focus first, visibility last.
-    first->OnPointerEnter(nullptr);
-    listener->ids.clear();
-    auto l = first.Get();
-    l->SetFocus(true);
+    first->SetFocus(true);
     EXPECT_EQ(listener->ids, (std::vector<std::string>{"NID_CONDITION_CHANGE", "NID_HAS_FOCUS_CONDITION_CHANGE",
                                                        "NID_CONTAINS_FOCUS_CONDITION_CHANGE"}));
     listener->ids.clear();
@@ -287,16 +255,7 @@ TEST_F(ControlTree, HoverTimerRunsWhileThePointerIsOver) {
     EXPECT_EQ(first->GetHoverTimer(), 0u);
 }
 
-TEST_F(ControlTree, ValuesPairsLookIndexAndScrollOffset) {
-    EXPECT_EQ(first->SetValuePair(1.5, -2.0, 0), S_OK);
-    EXPECT_EQ(first->GetValuePair(), std::make_pair(1.5, -2.0));
-    EXPECT_EQ(first->SetValuePair(1.0, -2.0, 1), E_INVALIDARG);
-    EXPECT_EQ(first->SetValuePair(0.0, 2.0, 1), E_INVALIDARG);
-    EXPECT_EQ(first->SetValuePair(NAN, 2.0, 1), E_INVALIDARG);
-    EXPECT_EQ(first->SetValuePair(3.0, 4.0, 2), E_INVALIDARG);
-    EXPECT_EQ(first->GetValuePair(), std::make_pair(1.5, -2.0));
-    EXPECT_EQ(first->SetValuePair(3.0, 4.0, 1), S_OK);
-
+TEST_F(ControlTree, ValueStaysInItsRangeAndChangesAreAnnounced) {
     listener->Listen(first.Get(), {u"NID_VALUE_CHANGE", u"NID_SCROLL_OFFSET_CHANGE"});
     ASSERT_EQ(first->SetRange(0.0, 10.0), S_OK);
     EXPECT_EQ(first->SetValue(12.0), S_OK);
@@ -307,9 +266,6 @@ TEST_F(ControlTree, ValuesPairsLookIndexAndScrollOffset) {
     EXPECT_EQ(first->SetRange(0.0, 4.0), S_OK);
     EXPECT_EQ(first->GetValue(), 4.0);
     EXPECT_EQ(first->SetLookIndex(-1), E_INVALIDARG);
-    EXPECT_EQ(first->SetLookIndex(9), S_OK);
-    EXPECT_EQ(first->GetLookIndex(), 9);
-
     EXPECT_EQ(first->SetScrollOffset({0, 0}), S_FALSE);
     EXPECT_EQ(first->SetScrollOffset({0, 12}), S_OK);
     EXPECT_EQ(listener->ids, (std::vector<std::string>{"NID_VALUE_CHANGE", "NID_VALUE_CHANGE",

@@ -91,17 +91,6 @@ TEST_F(Looks, ButtonPartsOnTwentyByFifteen) {
     EXPECT_EQ(look.GetPartRect(2), (LRect{37, 0, 3, 15}));
 }
 
-TEST_F(Looks, FocusFrameOnEightyByFifteen) {
-    LLook look(Find(u"Tessel.ButtonTuner.3,4,5"));
-    look.SetSize(80, 15);
-    ASSERT_EQ(look.GetPartCount(), 11u);
-    // Order: client, caps, corners tl bl tr br, then edges top bottom left right.
-    EXPECT_EQ(look.GetPartRect(7), (LRect{3, 0, 74, 1}));
-    EXPECT_EQ(look.GetPartRect(6), (LRect{77, 12, 3, 3}));
-    EXPECT_EQ(look.GetPartRect(8), (LRect{3, 14, 74, 1}));
-    EXPECT_EQ(look.GetPartRect(10), (LRect{79, 3, 1, 9}));
-}
-
 TEST(LookLayout, UndockedPartIsCentredWithTheOddPixelToTheRight) {
     EXPECT_EQ(LayoutDockedPart(Docked(0, 4, 3), 11, 10), (LRect{3, 3, 4, 3}));
     // Smaller than the look: the division truncates toward zero.
@@ -122,14 +111,6 @@ TEST(LookLayout, BoundsRegionDropsPartsOutsideTheLook) {
     ASSERT_EQ(look.GetBoundsRegion()->GetRects().size(), 1u);
     EXPECT_EQ(look.GetBoundsRegion()->GetRects()[0], (LRect{0, 0, 20, 10}));
     EXPECT_FALSE(look.HasTextBox());
-}
-
-TEST_F(Looks, ToolTipTextBoxKeepsElevenPixelsEachSide) {
-    LLook look(Find(u"Tessel.ToolTip"));
-    look.SetSize(100, 22);
-    ASSERT_TRUE(look.HasTextBox());
-    EXPECT_EQ(look.GetTextBox(), (LRect{11, 0, 78, 22}));
-    EXPECT_EQ(look.GetTextBox().Right(), 89.0);
 }
 
 TEST_F(Looks, ColorAtPointFollowsTheResizeType) {
@@ -333,19 +314,6 @@ TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
     EXPECT_EQ(s.name, W("Courier"));
     EXPECT_EQ(s.size, 10.0);
     EXPECT_EQ(s.style, FontStyleItalic);
-}
-
-TEST(FontText, SkinFontResolvesAgainstTheParent) {
-    auto factory = ShippedFactory();
-    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
-    ASSERT_TRUE(main);
-    const LFontDescription top = LFontText::ResolveFont(*main);
-    EXPECT_GT(top.size, 1.0);
-    for (const auto& child : main->GetChildren()) {
-        const LFontDescription font = LFontText::ResolveFont(*child);
-        EXPECT_FALSE(font.name.empty()) << Utf16ToUtf8(child->GetName());
-        EXPECT_GT(font.size, 1.0) << Utf16ToUtf8(child->GetName());
-    }
 }
 
 TEST(PaintControlTree, ShippedMainControlOffscreen) {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -58,6 +57,24 @@ LPoint Centre(const LControl& control) {
     return {o.x + std::floor(control.GetRect().width / 2), o.y + std::floor(control.GetRect().height / 2)};
 }
 
+// An offscreen target the size of the window, read back as 0xAARRGGBB.
+struct Surface {
+    Surface() : s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295)) {}
+    ~Surface() { cairo_surface_destroy(s); }
+    std::uint32_t Pixel(int x, int y) const {
+        cairo_surface_flush(s);
+        const auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+        return reinterpret_cast<const std::uint32_t*>(row)[x];
+    }
+    std::vector<std::uint32_t> Pixels() const {
+        std::vector<std::uint32_t> out;
+        for (int y = 0; y < 295; ++y)
+            for (int x = 0; x < 432; ++x) out.push_back(Pixel(x, y));
+        return out;
+    }
+    cairo_surface_t* s;
+};
+
 class RootWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -101,12 +118,9 @@ TEST_F(RootWindowTest, ContentFillsTheWindowAndButtonsSitInside) {
 }
 
 TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
-    auto pixel = [&](int x, int y) {
-        cairo_surface_flush(surface);
-        const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-        return reinterpret_cast<const std::uint32_t*>(row)[x];
-    };
+    Surface target;
+    cairo_surface_t* surface = target.s;
+    auto pixel = [&](int x, int y) { return target.Pixel(x, y); };
     ASSERT_TRUE(root.NeedsPaint());
     root.PaintInvalid(renderer, surface);
     EXPECT_FALSE(root.NeedsPaint());
@@ -127,20 +141,12 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
     root.PaintInvalid(renderer, surface);
     EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
     EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
-    cairo_surface_destroy(surface);
 }
 
 TEST_F(RootWindowTest, BusyTextDimsTheWindowAndIsDrawnInItsMiddle) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
-    auto pixels = [&] {
-        cairo_surface_flush(surface);
-        std::vector<std::uint32_t> out(432 * 295);
-        const auto* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < 295; ++y)
-            std::memcpy(&out[static_cast<std::size_t>(y) * 432], data + y * stride, 432 * 4);
-        return out;
-    };
+    Surface target;
+    cairo_surface_t* surface = target.s;
+    auto pixels = [&] { return target.Pixels(); };
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
     root.PaintInvalid(renderer, surface);
     const auto before = pixels();
@@ -162,7 +168,6 @@ TEST_F(RootWindowTest, BusyTextDimsTheWindowAndIsDrawnInItsMiddle) {
     ASSERT_TRUE(root.NeedsPaint());
     root.PaintInvalid(renderer, surface);
     EXPECT_EQ(pixels(), before);
-    cairo_surface_destroy(surface);
 }
 
 TEST_F(RootWindowTest, PressAndReleaseOnExitClicksIt) {
@@ -298,12 +303,17 @@ TEST_F(RootWindowTest, UnusedKeysGoUpToTheParents) {
     content->ReleaseInternalReferences();
 }
 
-// Controls shown or hidden under a pointer that stays still: hover follows at once, and the first
-// click on a button that appeared under the pointer is a click.
-TEST_F(RootWindowTest, HoverFollowsControlsShownUnderAStillPointer) {
+// Hover follows the pointer, and controls shown or hidden under a pointer that stays still: the
+// first click on a button that appeared under the pointer is a click.
+TEST_F(RootWindowTest, HoverFollowsThePointerAndControlsShownUnderIt) {
     auto listener = MakeRC<Listener>();
     listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
     const LPoint c = Centre(*exitButton);
+    root.OnPointerMove(c, 0);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
+    root.OnPointerMove({20, 20}, 0);
+    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
+    EXPECT_EQ(exitButton->GetLookIndex(), LButton::NormalOff);
     exitButton->SetVisible(false);
     root.OnPointerMove(c, 0);
     EXPECT_NE(root.GetHoverControl(), exitButton);
@@ -348,12 +358,9 @@ TEST_F(RootWindowTest, ClicksWithKeysHeldDoNotSwallowTheNextClick) {
 
 // A notice dims the window with its text and goes by itself after its time, on the window's clock.
 TEST_F(RootWindowTest, NoticeShowsForItsTimeAndKeepsTheHostTicking) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
-    auto pixel = [&](int x, int y) {
-        cairo_surface_flush(surface);
-        const auto* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-        return reinterpret_cast<const std::uint32_t*>(row)[x];
-    };
+    Surface target;
+    cairo_surface_t* surface = target.s;
+    auto pixel = [&](int x, int y) { return target.Pixel(x, y); };
     root.PaintInvalid(renderer, surface);
     const std::uint32_t corner = pixel(20, 20);
     int work = 0;
@@ -374,29 +381,13 @@ TEST_F(RootWindowTest, NoticeShowsForItsTimeAndKeepsTheHostTicking) {
     EXPECT_EQ(pixel(20, 20), corner);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
-    cairo_surface_destroy(surface);
-}
-
-TEST_F(RootWindowTest, HoverFollowsThePointerInAndOut) {
-    const LPoint c = Centre(*exitButton);
-    root.OnPointerMove(c, 0);
-    EXPECT_EQ(root.GetHoverControl(), exitButton);
-    EXPECT_TRUE(exitButton->GetConditions() & Condition::PointerOver);
-    EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
-    root.OnPointerMove({20, 20}, 0);
-    EXPECT_NE(root.GetHoverControl(), exitButton);
-    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
-    EXPECT_EQ(exitButton->GetLookIndex(), LButton::NormalOff);
-    root.OnPointerMove(c, 0);
-    root.OnPointerLeaveWindow();
-    EXPECT_EQ(root.GetHoverControl(), nullptr);
-    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
 }
 
 // The host ticks only while the root window has work: it hears of every timer and invalidation,
 // and once painted with no timer left there is nothing to tick for.
 TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
-    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    Surface surface;
+    cairo_surface_t* target = surface.s;
     root.PaintInvalid(renderer, target);
     ASSERT_FALSE(root.HasPendingWork());
     int calls = 0;
@@ -415,7 +406,6 @@ TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
     root.StopTimer(timer);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
-    cairo_surface_destroy(target);
 }
 
 TEST_F(RootWindowTest, ToolTipShowsAfterItsDelayAndAPressHidesIt) {

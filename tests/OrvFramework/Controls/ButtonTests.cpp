@@ -1,4 +1,4 @@
-// Buttons: the look for each state, toggle and radio clicks, simulated clicks on the virtual clock.
+// Buttons: the look for each state, simulated clicks on the virtual clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -64,13 +64,6 @@ TEST_F(ButtonTest, LooksFollowHoverCaptureDragAndFocus) {
     b->OnButtonUp(up.Get());
     EXPECT_EQ(b->GetLookIndex(), 1);
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
-
-    b->SetValue(1.0);
-    EXPECT_EQ(b->GetLookIndex(), 8);
-    b->OnPointerLeave(at.Get());
-    EXPECT_EQ(b->GetLookIndex(), 7);
-    b->SetFocus(true);
-    EXPECT_EQ(b->GetLookIndex(), 10);
 }
 
 TEST_F(ButtonTest, DisabledShowsSixOrThirteenWhateverElse) {
@@ -84,39 +77,6 @@ TEST_F(ButtonTest, DisabledShowsSixOrThirteenWhateverElse) {
     EXPECT_EQ(b->GetLookIndex(), 13);
     b->SetEnabled(true);
     EXPECT_EQ(b->GetLookIndex(), 8);  // focus went back when it was disabled
-}
-
-TEST_F(ButtonTest, ToggleFlipsBeforeListenersHearAndRadioStaysOn) {
-    auto toggle = Make({{"AUTO_VALUE_SET", "true"}});
-    EXPECT_TRUE(toggle->IsAutoValueSet());
-    toggle->SetValue(1.0);
-    struct ValueSpy : LNotificationClient {
-        LButton* button = nullptr;
-        std::vector<double> seen;
-        ORVRESULT ReceiveNotification(LNotificationDistributor*, LNotification*) override {
-            seen.push_back(button->GetValue());
-            return S_OK;
-        }
-    };
-    auto spy = MakeRC<ValueSpy>();
-    spy->button = toggle.Get();
-    spy->Register(toggle.Get(), u"NID_LEFT_CLICK");
-    auto click = Left(1, 1);
-    toggle->LeftClick(click.Get());
-    toggle->LeftClick(click.Get());
-    EXPECT_EQ(spy->seen, (std::vector<double>{0.0, 1.0}));
-
-    auto radio = Make({{"AUTO_VALUE_SET", "true"}, {"IS_RADIO", "true"}});
-    EXPECT_TRUE(radio->IsRadio());
-    radio->LeftClick(click.Get());
-    EXPECT_EQ(radio->GetValue(), 1.0);
-    radio->LeftClick(click.Get());
-    EXPECT_EQ(radio->GetValue(), 1.0);
-
-    auto plain = Make({{"AUTO_VALUE_SET", "yes"}});
-    EXPECT_FALSE(plain->IsAutoValueSet());
-    plain->LeftClick(click.Get());
-    EXPECT_EQ(plain->GetValue(), 0.0);
 }
 
 TEST_F(ButtonTest, SimulatedClickShowsThePressForAMomentThenClicks) {

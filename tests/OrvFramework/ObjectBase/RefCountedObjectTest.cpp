@@ -112,13 +112,6 @@ TEST_F(RefCountedObjectTest, ReleaseInsideReleaseInternalReferencesDoesNotReente
     EXPECT_EQ(g_destroyed, 1);
 }
 
-TEST_F(RefCountedObjectTest, ReleaseInternalReferencesDefaultTest) {
-    RCPtr<LCounted> a = MakeRC<LCounted>();
-    EXPECT_EQ(a->ReleaseInternalReferences(), S_OK);
-    RCPtr<LCounted> b = a;
-    EXPECT_EQ(a->ReleaseInternalReferences(), E_FAIL);
-}
-
 TEST_F(RefCountedObjectTest, UnshareCopiesOnlyWhenShared) {
     RCPtr<LCopyable> a = MakeRC<LCopyable>(7);
     const LCopyable* original = a.Get();
@@ -131,23 +124,6 @@ TEST_F(RefCountedObjectTest, UnshareCopiesOnlyWhenShared) {
     EXPECT_EQ(b->value, 7);
     EXPECT_EQ(b->GetReferenceCount(), 1);
     EXPECT_EQ(a->GetReferenceCount(), 1);
-}
-
-TEST_F(RefCountedObjectTest, UnshareWithoutCreateCopyThrowsLogicError) {
-    RCPtr<LCounted> a = MakeRC<LCounted>();
-    RCPtr<LCounted> b = a;
-    try {
-        b.Unshare();
-        FAIL() << "expected a logic error";
-    } catch (const Exception<std::logic_error>& e) {
-        const std::string message = e.what();
-        EXPECT_EQ(message.rfind("Logic Error : CreateCopy() not implemented for RefCountedObject : "
-                                "Orv::LRefCountedObject::CreateCopy : ",
-                                0),
-                  0u)
-            << message;
-        EXPECT_NE(message.find(" : Line 225"), std::string::npos);
-    }
 }
 
 TEST_F(RefCountedObjectTest, UnshareableObjectIsCopiedWhenSecondPointerAttaches) {
@@ -167,12 +143,6 @@ TEST_F(RefCountedObjectTest, SetUnshareableOnSharedObjectThrowsAndKeepsFlag) {
     EXPECT_THROW(a->SetUnshareable(true), Exception<std::runtime_error>);
     EXPECT_TRUE(a->IsShareable());
     EXPECT_NO_THROW(a->SetUnshareable(false));
-}
-
-TEST_F(RefCountedObjectTest, UndoAndToString) {
-    RCPtr<LCounted> a = MakeRC<LCounted>();
-    EXPECT_EQ(Utf16ToUtf8(a->ToString()), "class Orv::(anonymous namespace)::LCounted");
-    EXPECT_THROW(a->Undo(), Exception<std::logic_error>);
 }
 
 }  // namespace

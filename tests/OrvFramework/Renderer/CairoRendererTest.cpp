@@ -49,16 +49,6 @@ protected:
     RCPtr<LCairoRenderer> renderer;
 };
 
-TEST(RendererCreateTest, OnlyTheCairoTypeExists) {
-    auto renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, 432, 295}, nullptr);
-    EXPECT_NE(dynamic_cast<LCairoRenderer*>(renderer.Get()), nullptr);
-    for (int type : {0, 2, 3, -1}) {
-        const std::string error = ErrorOf([type] { LRenderer::Create(type, {}, nullptr); });
-        EXPECT_EQ(error.rfind("Domain Error : Orv::LRenderer::Create : ", 0), 0u) << error;
-        EXPECT_NE(error.find(" : Line 62"), std::string::npos) << error;
-    }
-}
-
 TEST_F(CairoRendererTest, FillAndOutlineCoverExactPixels) {
     renderer->BeginPaint(surface);
     renderer->FillRect({10, 10, 20, 5}, kRed);
@@ -93,7 +83,6 @@ TEST_F(CairoRendererTest, DrawingOutsideAPaintRaises) {
     EXPECT_THROW(renderer->FillRect({0, 0, 1, 1}, kRed), std::runtime_error);
     const std::string error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 2, 2}, 0); });
     EXPECT_EQ(error.rfind("Runtime Error : Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
-    EXPECT_NE(error.find(" : Line 604"), std::string::npos);
     EXPECT_THROW(renderer->BeginPaint(nullptr), std::runtime_error);
 }
 
@@ -132,7 +121,6 @@ TEST_F(CairoRendererTest, InvalidResizeTypeIsRejected) {
     const std::string error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 4, 4}, 7); });
     EXPECT_EQ(error.rfind("Invalid Argument : Invalid ResizeType passed to DrawBitmap. : "
                           "Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
-    EXPECT_NE(error.find(" : Line 595"), std::string::npos);
     EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 0u);
 }
 

@@ -129,37 +129,26 @@ TEST(DebugTracer, OpenConsoleWritesToStandardErrorInsteadOfTheNetwork) {
     EXPECT_EQ(capture.text, "");
 }
 
+// How the option is read is tested with the reader; here each kind of request reaches the tracer.
 TEST(DebugTracer, DebugConsoleOption) {
-    {
+    struct Case {
+        const char* line;
+        DebugConsoleOption result;
+        bool console;
+        int port;
+        const char* host;
+    };
+    for (const Case& c : {Case{"updater -SILENT", DebugConsoleOption::None, false, -1, ""},
+                          Case{"updater -debug_console -x", DebugConsoleOption::Console, true, -1, ""},
+                          Case{"updater -DEBUG_CONSOLE:5", DebugConsoleOption::Ignored, false, -1, ""},
+                          Case{"updater -Debug_Console:9000:loghost -SILENT", DebugConsoleOption::Network, false,
+                               9000, "LOGHOST"},
+                          Case{"-DEBUG_CONSOLE:12", DebugConsoleOption::Network, false, 12, ""}}) {
+        SCOPED_TRACE(c.line);
         DebugTracer tracer;
-        EXPECT_EQ(ApplyDebugConsoleOption("updater -SILENT", tracer), DebugConsoleOption::None);
-        EXPECT_FALSE(tracer.IsConsoleOpen());
-    }
-    {
-        DebugTracer tracer;  // the option matches in any case
-        EXPECT_EQ(ApplyDebugConsoleOption("updater -debug_console -x", tracer),
-                  DebugConsoleOption::Console);
-        EXPECT_TRUE(tracer.IsConsoleOpen());
-    }
-    {
-        DebugTracer tracer;  // a one-character port does nothing at all
-        EXPECT_EQ(ApplyDebugConsoleOption("updater -DEBUG_CONSOLE:5", tracer),
-                  DebugConsoleOption::Ignored);
-        EXPECT_FALSE(tracer.IsConsoleOpen());
-        EXPECT_EQ(tracer.GetPort(), -1);
-    }
-    {
-        DebugTracer tracer;
-        EXPECT_EQ(ApplyDebugConsoleOption("updater -Debug_Console:9000:loghost -SILENT", tracer),
-                  DebugConsoleOption::Network);
-        EXPECT_EQ(tracer.GetPort(), 9000);
-        EXPECT_EQ(tracer.GetHost(), "LOGHOST");
-        EXPECT_FALSE(tracer.IsConsoleOpen());
-    }
-    {
-        DebugTracer tracer;  // port only: the host stays as it was
-        EXPECT_EQ(ApplyDebugConsoleOption("-DEBUG_CONSOLE:12", tracer), DebugConsoleOption::Network);
-        EXPECT_EQ(tracer.GetPort(), 12);
-        EXPECT_EQ(tracer.GetHost(), "");
+        EXPECT_EQ(ApplyDebugConsoleOption(c.line, tracer), c.result);
+        EXPECT_EQ(tracer.IsConsoleOpen(), c.console);
+        EXPECT_EQ(tracer.GetPort(), c.port);
+        EXPECT_EQ(tracer.GetHost(), c.host);
     }
 }
