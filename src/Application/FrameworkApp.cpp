@@ -275,6 +275,12 @@ void MFCFrameworkApp<App>::SignalPolicy::OnHeld(int signal) {
                          "stops when it is over\n",
                  Platform::SignalThread::Name(signal));
     std::fflush(stderr);
+    // The window answers it as it answers a refused close: the exit request is refused while the
+    // device is being programmed, and the refusal shows the "please wait" notice.
+    if (!silent && m_host.IsRunning()) {
+        MFCFrameworkApp* host = &m_host;
+        (void)m_host.RunOnUiThread([host] { host->OnSystemQuit(); });
+    }
 }
 
 template <class App>

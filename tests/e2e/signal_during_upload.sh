@@ -25,6 +25,12 @@ sleep 1
 e2e_running || { wait "$apid"; fail "SIG$sig ended the program during the upload (status $?)"; }
 [ -s "$work/flash.txt" ] && fail "the upload ended before the signal was checked; make it slower"
 e2e_expect_stderr "$work/stderr.txt" "SIG$sig received during the update"
+if [ "$mode" = windowed ]; then
+  # The window answers the held signal like a refused close: a notice dims it.
+  e2e_shot signal-held
+  corner=$(e2e_pixel "$shots/signal-held.png" 2 2)
+  case "$corner" in *48,48,48*|*303030*) fail "the held signal is not answered on the window (corner $corner)";; esac
+fi
 
 e2e_expect_exit 900
 e2e_expect_flash "$image"
