@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Screenshots of the waiting states in every shipped language, into docs/screenshots/<language>/:
+#   welcome.png         the welcome page, Next focused
 #   searching.png       the searching window (no Varnet plugged in)
 #   switching.png       the switching page with its sliding bar (a device that never shows its bootloader)
 #   refused-close.png   the notice over the dimmed window after a close request during the upload
@@ -35,6 +36,8 @@ for pair in en:en_US es:es_ES de:de_DE ja:ja_JP fr:fr_FR it:it_IT ko:ko_KR zh-TW
 
   VARNET_SIM_FAULTS=no-bootloader e2e_start "$exe"
   e2e_window 100
+  sleep 0.5
+  shoot_window "$wid" "$out/welcome.png"
   e2e_click_next
   sleep 2
   shoot_window "$wid" "$out/switching.png"
