@@ -412,19 +412,20 @@ LUpdateEngine::Restart LUpdateEngine::AwaitRestart(FirmwareVersion& seen) {
     FirmwareVersion target;
     (void)ParseVersionText(target.major, target.minor, target.sub);
     const std::int64_t deadline = m_clock.NowMs() + ApplicationReturnTimeoutMs;
-    std::optional<std::int64_t> bootloaderSince;
+    // When the bootloader was first seen in a row of searches; -1 while it is not seen.
+    std::int64_t bootloaderSince = -1;
     do {
         m_clock.SleepMs(Varnet::DeviceSearchIntervalMs);
         if (Orv::Succeeded(m_transport.FindDevice(false))) {
-            bootloaderSince.reset();
+            bootloaderSince = -1;
             // An interface that is still being set up may not answer yet: look again.
             if (Orv::Succeeded(m_transport.ReadDeviceVersion(seen.major, seen.minor, seen.sub)))
                 return seen == target ? Restart::TargetVersion : Restart::OtherVersion;
         } else if (Orv::Succeeded(m_transport.FindDevice(true))) {
-            if (!bootloaderSince) bootloaderSince = m_clock.NowMs();
-            else if (m_clock.NowMs() - *bootloaderSince >= ReturnedBootloaderSettleMs) return Restart::Bootloader;
+            if (bootloaderSince < 0) bootloaderSince = m_clock.NowMs();
+            else if (m_clock.NowMs() - bootloaderSince >= ReturnedBootloaderSettleMs) return Restart::Bootloader;
         } else {
-            bootloaderSince.reset();
+            bootloaderSince = -1;
         }
     } while (m_clock.NowMs() < deadline);
     return Restart::NoAnswer;
