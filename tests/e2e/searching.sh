@@ -32,7 +32,7 @@ start_and_time() {
 # expect_ended_within_a_second: the program ends within 1 s with status 1, nothing sent.
 expect_ended_within_a_second() {
   local t0=$(date +%s%N)
-  e2e_wait 10 e2e_ended || fail "the program did not end within a second of the cancel"
+  e2e_wait $(( 10 * ${E2E_TIME_SCALE:-1} )) e2e_ended || fail "the program did not end within a second of the cancel"
   local ms=$(( ($(date +%s%N) - t0) / 1000000 ))
   wait "$apid"; local status=$?
   [ "$status" = 1 ] || fail "exit status $status, not 1"
@@ -71,7 +71,7 @@ expect_ended_within_a_second
 # Left alone, the search gives up and the main window shows the not-found page.
 start_and_time
 note_time
-bound=${E2E_SEARCH_BOUND_MS:-500}
+bound=$(( 500 * ${E2E_TIME_SCALE:-1} ))
 [ "$quickest" -le "$bound" ] || fail "the searching window took at least ${quickest} ms to appear (bound ${bound} ms)"
 sleep 0.3
 e2e_shot searching-later
