@@ -1,6 +1,4 @@
 // varnet-updater: finds the Varnet, compares its firmware with the bundled image and updates it.
-#include <SDL.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -25,7 +23,7 @@ int main(int argc, char** argv) {
     // signal thread takes them: nothing from outside may cut an upload short.
     Platform::SignalThread::BlockInThisThread();
     // SDL's own handlers would turn an interrupt into a quit behind our back.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    Platform::HostApp::LeaveSignalsToTheProgram();
     Platform::IClock& clock = Platform::GetRealClock();
     Platform::SignalThread::Start(clock);
     std::unique_ptr<Platform::SingleInstance> instance = TakeSingleInstanceLock(JoinCommandLine(argc, argv));

@@ -143,6 +143,8 @@ bool HostApp::EnsureEvents() {
     return true;
 }
 
+void HostApp::LeaveSignalsToTheProgram() { SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); }
+
 bool HostApp::EnsureVideo(std::string* error) {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
     // Closing the last window is the window's own close request, which the application may refuse

@@ -128,6 +128,9 @@ public:
     // SDL's video subsystem, for whoever opens a window. On X11 an error the server reports (a
     // window destroyed by another client, say) is noted instead of ending the process.
     static bool EnsureVideo(std::string* error = nullptr);
+    // The toolkit installs no signal handlers of its own: the program takes its signals itself.
+    // Call before the toolkit starts.
+    static void LeaveSignalsToTheProgram();
 
     // The one HostApp of the process, or null.
     static HostApp* Current() { return s_current; }

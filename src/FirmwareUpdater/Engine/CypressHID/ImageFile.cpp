@@ -1,11 +1,6 @@
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "OrvFramework/Platform/Files.h"
 
 namespace Varnet {
 
@@ -22,68 +17,10 @@ int HexDigitValue(char c) {
     return 0;
 }
 
-const char* FileKind(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return nullptr;
-}
-
-// Why a file of this type and size is not read as an image; empty when it may be.
-std::string Refusal(const struct stat& info) {
-    if (!S_ISREG(info.st_mode)) {
-        const char* kind = FileKind(info.st_mode);
-        return kind ? std::string("not a regular file but ") + kind : std::string("not a regular file");
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > MaxImageFileSize) {
-        return "the file is " + std::to_string(info.st_size) + " bytes; an image is at most " +
-               std::to_string(MaxImageFileSize) + " bytes";
-    }
-    return {};
-}
-
 }  // namespace
 
 std::FILE* OpenImageFile(const std::string& path, std::string& reason) {
-    reason.clear();
-    // Look before opening: opening a device node can have effects of its own (a HID device, a
-    // tape), so only what looks like a regular file is opened at all.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        const int error = errno;
-        reason = error == ENOENT ? "the file does not exist" : std::string("cannot open the file: ") + std::strerror(error);
-        return nullptr;
-    }
-    reason = Refusal(info);
-    if (!reason.empty()) return nullptr;
-    // O_NONBLOCK: should a FIFO have been put in its place meanwhile, the open does not wait
-    // for a writer; the opened file is then checked again.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::string("cannot open the file: ") + std::strerror(errno);
-        return nullptr;
-    }
-    if (::fstat(fd, &info) != 0) {
-        reason = std::string("cannot examine the file: ") + std::strerror(errno);
-    } else {
-        reason = Refusal(info);
-    }
-    if (!reason.empty()) {
-        ::close(fd);
-        return nullptr;
-    }
-    // Reads of a regular file do not block; clear the flag all the same so the stream behaves as
-    // one opened plainly.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* file = ::fdopen(fd, "r");
-    if (!file) {
-        reason = std::string("cannot read the file: ") + std::strerror(errno);
-        ::close(fd);
-    }
-    return file;
+    return Orv::Platform::OpenRegularFileForReading(path, MaxImageFileSize, "an image", reason);
 }
 
 ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byteCount,

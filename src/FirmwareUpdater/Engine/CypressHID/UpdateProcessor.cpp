@@ -1,12 +1,11 @@
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
+#include "OrvFramework/Platform/Files.h"
 #include "OrvFramework/System/DebugTracer.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
@@ -193,7 +192,7 @@ TextSink LUpdateProcessor::SilentProgressOutput() const {
     if (m_environment.progress) return m_environment.progress;
     // Only a person at a terminal reads it; a log file or a pipe gets the outcome line alone. A
     // console trace on the same terminal would be torn apart by the rewriting line.
-    if (!::isatty(STDERR_FILENO) || Orv::DebugTracer::Instance().IsConsoleOpen()) return {};
+    if (!Orv::Platform::StandardErrorIsTerminal() || Orv::DebugTracer::Instance().IsConsoleOpen()) return {};
     return [](const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stderr);
         std::fflush(stderr);
