@@ -1,6 +1,7 @@
 // Creating control trees from skins: the shipped window, class registration, deferred children.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <typeinfo>
 
@@ -26,8 +27,9 @@ RCPtr<LControlFactory> ShippedFactory() {
     return factory;
 }
 
-// Each control gets the class its skin names, lies inside the window, and only the first page's
-// controls start visible. Where each one sits is checked on the painted pages.
+// Each control gets the class its skin names and lies inside the window, every look it may show resolves to
+// parts that draw, and only the first page's controls start visible. Where each one sits is checked on the
+// painted pages.
 TEST(ShippedWindow, EveryControlIsCreatedInsideTheWindowWithItsClass) {
     auto factory = ShippedFactory();
     ControlTest::TestHost host;
@@ -37,6 +39,24 @@ TEST(ShippedWindow, EveryControlIsCreatedInsideTheWindowWithItsClass) {
     ASSERT_EQ(host.attached, std::vector<LControl*>{main.Get()});
     EXPECT_EQ(main->GetHost(), &host);
     const auto descriptor = factory->FindControlDescriptor(W("mainControl"));
+    int skinned = 0;
+    const std::function<void(const LControlDescriptor&)> expectLooks = [&](const LControlDescriptor& d) {
+        SCOPED_TRACE(Utf16ToUtf8(d.controlName));
+        ++skinned;
+        ASSERT_TRUE(d.skin && d.skin->lookList);
+        EXPECT_GT(d.skin->lookList->GetCount(), 0u);
+        for (const auto& look : d.skin->lookList->looks) {
+            ASSERT_TRUE(look && look->clientPart);
+            std::vector<const LDockedPart*> parts = {&*look->clientPart};
+            for (const LDockedPart& p : look->nonClientParts) parts.push_back(&p);
+            for (const LDockedPart* p : parts) EXPECT_TRUE(p->part && (p->part->image || p->part->colorizer));
+            EXPECT_TRUE(!look->hasTextProperties || look->textForegroundPart);
+        }
+        for (const auto& child : d.children) expectLooks(*child);
+    };
+    expectLooks(*descriptor);
+    expectLooks(*factory->FindControlDescriptor(W("toolTip")));
+    EXPECT_EQ(skinned, 1 + 18 + 4 + 1);  // main, its children, the bar's, the tooltip
     ASSERT_EQ(main->GetChildren().GetCount(), descriptor->children.size());
     std::vector<std::string> visible;
     for (std::size_t i = 0; i < descriptor->children.size(); ++i) {
@@ -69,37 +89,6 @@ TEST(ShippedWindow, EveryControlIsCreatedInsideTheWindowWithItsClass) {
     ASSERT_TRUE(tip);
     EXPECT_EQ(typeid(*tip), typeid(LToolTip));
     EXPECT_FALSE(factory->CreateControl(W("noSuchControl"), nullptr));
-}
-
-TEST(ShippedWindow, ExitButtonMovesTheNextButtonWithIt) {
-    auto factory = ShippedFactory();
-    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
-    ASSERT_TRUE(main);
-    const RCPtr<LControl>& exitButton = main->FindChild(W("buttonExit"));
-    LLayoutDescriptor rules = exitButton->GetLayout();
-    rules.x.positionAbsolute = -25;
-    exitButton->SetLayout(rules);
-    EXPECT_EQ(exitButton->GetLayoutChangeCount(), 1u);
-    exitButton->SetLayout(rules);  // the same rules again: no change
-    EXPECT_EQ(exitButton->GetLayoutChangeCount(), 1u);
-    EXPECT_EQ(exitButton->GetRect(), (LRect{327, 275, 80, 15}));
-    EXPECT_EQ(main->FindChild(W("buttonNext"))->GetRect(), (LRect{237, 275, 80, 15}));
-}
-
-TEST(FactoryClasses, FirstRegistrationWinsAndUnknownClassesRaise) {
-    auto factory = MakeRC<LControlFactory>();
-    EXPECT_EQ(factory->RegisterControlClass(W("Framework.Button"), &CreateControlOf<LButton>), S_OK);
-    EXPECT_EQ(factory->RegisterControlClass(W("Framework.Button"), &CreateControlOf<LPanel>), S_OK);
-    ControlCreateFunction f = nullptr;
-    EXPECT_EQ(factory->GetControlCreateFunction(W("Framework.Button"), f), S_OK);
-    EXPECT_EQ(f, &CreateControlOf<LButton>);
-    try {
-        factory->GetControlCreateFunction(W("framework.button"), f);
-        FAIL() << "no error";
-    } catch (const std::exception& e) {
-        const std::string text = e.what();
-        EXPECT_EQ(text.rfind("Runtime Error : Orv::LControlFactory::GetControlCreateFunction", 0), 0u) << text;
-    }
 }
 
 class SmallSkin : public ::testing::Test {

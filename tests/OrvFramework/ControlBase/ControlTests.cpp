@@ -1,8 +1,6 @@
 // The control base: conditions and their notifications, pointer input, capture, the tree.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "ControlTestSupport.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 
@@ -238,38 +236,6 @@ TEST_F(ControlTree, HoverOfADescendantHoversItsAncestors) {
     EXPECT_TRUE(root->GetConditions() & Condition::Hover);
     grandchild->OnPointerLeave(nullptr);
     EXPECT_FALSE(root->GetConditions() & Condition::Hover);
-}
-
-TEST_F(ControlTree, HoverTimerRunsWhileThePointerIsOver) {
-    first->SetHoverInterval(500);
-    first->OnPointerEnter(nullptr);
-    ASSERT_EQ(host.running.size(), 1u);
-    EXPECT_EQ(host.intervals.back(), 500u);
-    EXPECT_EQ(first->GetHoverTimer(), host.running.front());
-    // Pressed: the capture keeps the timer; leaving while captured keeps it until the release.
-    first->OnButtonDown(Button(kLeftButton).Get());
-    first->OnPointerLeave(nullptr);
-    EXPECT_EQ(host.running.size(), 1u);
-    first->OnButtonUp(Button(kLeftButton).Get());
-    EXPECT_TRUE(host.running.empty());
-    EXPECT_EQ(first->GetHoverTimer(), 0u);
-}
-
-TEST_F(ControlTree, ValueStaysInItsRangeAndChangesAreAnnounced) {
-    listener->Listen(first.Get(), {u"NID_VALUE_CHANGE", u"NID_SCROLL_OFFSET_CHANGE"});
-    ASSERT_EQ(first->SetRange(0.0, 10.0), S_OK);
-    EXPECT_EQ(first->SetValue(12.0), S_OK);
-    EXPECT_EQ(first->GetValue(), 10.0);
-    EXPECT_EQ(first->SetValue(10.0), S_FALSE);
-    EXPECT_EQ(first->SetValue(NAN), E_INVALIDARG);
-    EXPECT_EQ(first->SetRange(5.0, 1.0), E_INVALIDARG);
-    EXPECT_EQ(first->SetRange(0.0, 4.0), S_OK);
-    EXPECT_EQ(first->GetValue(), 4.0);
-    EXPECT_EQ(first->SetLookIndex(-1), E_INVALIDARG);
-    EXPECT_EQ(first->SetScrollOffset({0, 0}), S_FALSE);
-    EXPECT_EQ(first->SetScrollOffset({0, 12}), S_OK);
-    EXPECT_EQ(listener->ids, (std::vector<std::string>{"NID_VALUE_CHANGE", "NID_VALUE_CHANGE",
-                                                       "NID_SCROLL_OFFSET_CHANGE"}));
 }
 
 TEST(ControlLifetime, ATreeIsFreedWhenNothingOutsideHoldsIt) {

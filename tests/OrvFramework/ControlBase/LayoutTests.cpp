@@ -21,59 +21,46 @@ LAxisLayout Axis(float anchor, PositionReference pos, float posRel, double posAb
 }
 
 TEST(LayoutAxis, WorkedExamples) {
-    const Layout::Reference client{0, 432};
-    // Exit button: anchored at its right edge, 5 pixels in from the right.
-    auto r = Layout::ComputeAxis(Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 80), client, {},
-                                 true, 0);
-    EXPECT_EQ(r.position, 347);
-    EXPECT_EQ(r.size, 80);
-    // A label spanning the client area with 5 pixels on each side.
-    r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5), client, client,
-                            false, 0);
-    EXPECT_EQ(r.position, 5);
-    EXPECT_EQ(r.size, 422);
-    // The picture: centred, 83.5 before the snap.
-    r = Layout::ComputeAxis(Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), client, {},
-                            true, 0);
-    EXPECT_EQ(r.position, 83.5);
-    const LRect snapped = Layout::Snap({r.position, 0, r.size, 10});
-    EXPECT_EQ(snapped.x, 84);
-    EXPECT_EQ(snapped.width, 275);
-}
-
-TEST(LayoutAxis, SizeEdgeCases) {
-    const Layout::Reference client{0, 100};
-    // A negative self size is no size.
-    auto r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3), client, {},
-                                 true, 0);
-    EXPECT_EQ(r.size, 0);
-    // A missing sibling is origin 0, extent 0: the far edge is the absolute part alone.
-    r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 10, SizeReference::Control, 1, 30), client, {},
-                            false, 0);
-    EXPECT_EQ(r.position, 10);
-    EXPECT_EQ(r.size, 20);
-    // Anchor 1 with the far edge before the position: the control spans from the edge to it.
-    r = Layout::ComputeAxis(Axis(1, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), client, client,
-                            false, 0);
-    EXPECT_EQ(r.size, 40);
-    EXPECT_EQ(r.position, 20);
-    // Anchor 0 with the far edge before the position: nothing.
-    r = Layout::ComputeAxis(Axis(0, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), client, client,
-                            false, 0);
-    EXPECT_EQ(r.size, 0);
-    EXPECT_EQ(r.position, 60);
-    // Anchor 0.5 and a far edge after: the size doubles so the right edge lands on e after the shift.
-    r = Layout::ComputeAxis(Axis(0.5f, PositionReference::Client, 0, 50, SizeReference::Client, 0, 70), client,
-                            client, false, 0);
-    EXPECT_EQ(r.size, 40);
-    EXPECT_EQ(r.position + r.size, 70);
-    // A docked axis keeps its place against the parent's scroll.
+    const Layout::Reference window{0, 432}, small{0, 100}, none{};
     LAxisLayout docked = Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, 5);
     docked.docked = true;
-    EXPECT_EQ(Layout::ComputeAxis(docked, client, {}, true, 25).position, 35);
+    struct Case {
+        const char* what;
+        LAxisLayout axis;
+        Layout::Reference position, size;
+        bool selfSize;
+        double scroll, expectedPosition, expectedSize;
+    };
+    const Case cases[] = {
+        {"exit button: right edge 5 in from the right",
+         Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 80), window, none, true, 0, 347, 80},
+        {"label spanning the window less 5 each side",
+         Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5), window, window, false, 0, 5, 422},
+        {"centred picture, before the snap",
+         Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), window, none, true, 0, 83.5,
+         275},
+        {"a negative self size is no size",
+         Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3), small, none, true, 0, 10, 0},
+        {"a missing sibling: the far edge is the absolute part alone",
+         Axis(0, PositionReference::Client, 0, 10, SizeReference::Control, 1, 30), small, none, false, 0, 10, 20},
+        {"anchor 1, far edge before the position: spans from the edge to it",
+         Axis(1, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), small, small, false, 0, 20, 40},
+        {"anchor 0, far edge before the position: nothing",
+         Axis(0, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), small, small, false, 0, 60, 0},
+        {"anchor 0.5, far edge after: the right edge lands on it after the shift",
+         Axis(0.5f, PositionReference::Client, 0, 50, SizeReference::Client, 0, 70), small, small, false, 0, 30, 40},
+        {"a docked axis keeps its place against the parent's scroll", docked, small, none, true, 25, 35, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto r = Layout::ComputeAxis(c.axis, c.position, c.size, c.selfSize, c.scroll);
+        EXPECT_EQ(r.position, c.expectedPosition);
+        EXPECT_EQ(r.size, c.expectedSize);
+    }
 }
 
 TEST(LayoutSnap, HalvesRoundAwayFromZero) {
+    EXPECT_EQ(Layout::Snap({83.5, 0, 275, 10}), (LRect{84, 0, 275, 10}));  // the centred picture
     EXPECT_EQ(Layout::Snap({83.5, -0.5, 275, 10}), (LRect{84, -1, 275, 11}));
     EXPECT_EQ(Layout::Snap({-1.5, 2.4, 3.0, 0.2}), (LRect{-2, 2, 4, 1}));
     EXPECT_EQ(Layout::RoundPixel(-0.5), -1);

@@ -1,11 +1,9 @@
-// Looks and visual parts: docked layout, text box, hit testing, drawing, and an offscreen paint of
-// the shipped window.
+// Looks and visual parts: docked layout, hit testing, font resolution, and the painter's partial repaint.
 #include <gtest/gtest.h>
 
 #include <cairo.h>
 
 #include <cmath>
-#include <stdexcept>
 #include <string>
 
 #include "ControlTestSupport.h"
@@ -93,8 +91,7 @@ TEST_F(Looks, ButtonPartsOnTwentyByFifteen) {
 
 TEST(LookLayout, UndockedPartIsCentredWithTheOddPixelToTheRight) {
     EXPECT_EQ(LayoutDockedPart(Docked(0, 4, 3), 11, 10), (LRect{3, 3, 4, 3}));
-    // Smaller than the look: the division truncates toward zero.
-    EXPECT_EQ(LayoutDockedPart(Docked(0, 6, 3), 3, 3), (LRect{-1, 0, 6, 3}));
+    EXPECT_EQ(LayoutDockedPart(Docked(0, 6, 3), 3, 3), (LRect{-1, 0, 6, 3}));  // truncated toward zero
     // Docked left only keeps its width, and is centred vertically.
     EXPECT_EQ(LayoutDockedPart(Docked(LDockedPart::DockLeft, 4, 2, 5), 20, 9), (LRect{5, 3, 4, 2}));
 }
@@ -161,81 +158,6 @@ TEST(VisualPartColor, ShrunkStretchedBitmapAveragesTheCoveredPixels) {
     EXPECT_EQ(part.GetColorAtPoint({13, 7}, {40, 15}), part.GetBitmap()->GetPixel(6, 7));
 }
 
-TEST(VisualPartDraw, CentredSolidFillAndTransparentPart) {
-    Canvas canvas(300, 103);
-    canvas.renderer->BeginPaint(canvas.surface);
-    const LVisualPart centred(*SolidPart(275, 103, ResizeCenter, 0xFF00FF00u, 1.0f));
-    EXPECT_TRUE(centred.Draw(*canvas.renderer, {300, 103}));
-    const LVisualPart invisible(*SolidPart(10, 10, ResizeStretch, 0xFFFF0000u, 0.0f));
-    EXPECT_FALSE(invisible.Draw(*canvas.renderer, {300, 103}));
-    EXPECT_EQ(invisible.GetColorAtPoint({1, 1}, {10, 10}) >> 24, 0u);
-    canvas.renderer->EndPaint(canvas.surface);
-    EXPECT_EQ(canvas.Pixel(11, 50), 0u);
-    EXPECT_EQ(canvas.Pixel(12, 50), 0xFF00FF00u);
-    EXPECT_EQ(canvas.Pixel(286, 50), 0xFF00FF00u);
-    EXPECT_EQ(canvas.Pixel(287, 50), 0u);
-
-    LVisualPartDescriptor empty;
-    empty.width = 3;
-    empty.height = 3;
-    const LVisualPart nothing(empty);
-    canvas.renderer->BeginPaint(canvas.surface);
-    EXPECT_THROW(nothing.Draw(*canvas.renderer, {3, 3}), std::runtime_error);
-    canvas.renderer->EndPaint(canvas.surface);
-    EXPECT_THROW(nothing.GetColorAtPoint({1, 1}, {3, 3}), std::runtime_error);
-}
-
-TEST_F(Looks, LookDrawsOnlyInsideTheUpdateRegion) {
-    Canvas canvas(40, 15);
-    LLook look(Find(u"Tessel.ButtonTuner.0"));
-    look.SetSize(40, 15);
-    canvas.renderer->BeginPaint(canvas.surface);
-    const LRegion leftHalf({{0, 0, 20, 15}});
-    EXPECT_TRUE(look.Draw(*canvas.renderer, leftHalf));
-    EXPECT_TRUE(look.DrawNonClient(*canvas.renderer, leftHalf));
-    EXPECT_EQ(canvas.renderer->GetStateDepth(), 0u);
-    canvas.renderer->EndPaint(canvas.surface);
-    EXPECT_NE(canvas.Pixel(10, 7) >> 24, 0u);
-    EXPECT_EQ(canvas.Pixel(25, 7), 0u);
-    EXPECT_EQ(canvas.Pixel(38, 7), 0u);  // the right cap lies outside the region
-}
-
-TEST_F(Looks, LabelTextNeedsASolidForeground) {
-    Canvas canvas(100, 22);
-    auto descriptor = MakeRC<LLookDescriptor>(*Find(u"Tessel.ToolTip"));
-    LFontText text(W("Hello"), LFontDescription{}, false, 0.5, 0.5);
-    descriptor->textForegroundPart = factory->FindPart(W("Tessel.ToolTip.c"));
-    LLook bitmapText(descriptor);
-    bitmapText.SetSize(100, 22);
-    canvas.renderer->BeginPaint(canvas.surface);
-    try {
-        bitmapText.DrawLabelText(*canvas.renderer, LRegion({{0, 0, 100, 22}}), &text);
-        ADD_FAILURE() << "a bitmap foreground must be refused";
-    } catch (const std::domain_error& e) {
-        EXPECT_NE(std::string(e.what()).find("Bitmap fill for text foreground part not yet implemented."),
-                  std::string::npos);
-    }
-    EXPECT_EQ(canvas.renderer->GetStateDepth(), 0u);
-    // Outside the text box nothing is asked of the foreground.
-    EXPECT_NO_THROW(bitmapText.DrawLabelText(*canvas.renderer, LRegion({{0, 0, 11, 22}}), &text));
-
-    LLook orange(Find(u"Tessel.ToolTip"));
-    orange.SetSize(100, 22);
-    orange.DrawLabelText(*canvas.renderer, LRegion({{0, 0, 100, 22}}), &text);
-    canvas.renderer->EndPaint(canvas.surface);
-    int inked = 0;
-    for (int y = 0; y < 22; ++y)
-        for (int x = 0; x < 100; ++x) {
-            const std::uint32_t p = canvas.Pixel(x, y);
-            if (p >> 24) {
-                ++inked;
-                EXPECT_GE(x, 11);
-                EXPECT_LT(x, 89);
-            }
-        }
-    EXPECT_GT(inked, 10);
-}
-
 // The shipped skin with the framework classes; the updater's own main control class belongs to
 // the application, so a plain control stands in for it.
 RCPtr<LControlFactory> ShippedFactory() {
@@ -244,38 +166,6 @@ RCPtr<LControlFactory> ShippedFactory() {
     EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
     factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
     return factory;
-}
-
-TEST(FontText, WrapsAtTheBoxWidthOnlyWhenWrapping) {
-    auto renderer = LRenderer::Create(LRenderer::TypeCairo, {}, nullptr);
-    const String words = W("one two three four five six seven eight");
-    LFontText wrapping(words, LFontDescription{}, true);
-    LFontText single(words, LFontDescription{}, false);
-    EXPECT_TRUE(wrapping.SetBoxSize({60, 100}));
-    EXPECT_FALSE(wrapping.SetBoxSize({60, 100}));
-    single.SetBoxSize({60, 100});
-    EXPECT_GT(wrapping.GetLineCount(*renderer), 1);
-    EXPECT_LE(wrapping.GetLayoutSize(*renderer).width, 60.0);
-    EXPECT_EQ(single.GetLineCount(*renderer), 1);
-    EXPECT_GT(single.GetLayoutSize(*renderer).width, 60.0);
-    // A wider box reflows into fewer lines.
-    const std::int32_t narrowLines = wrapping.GetLineCount(*renderer);
-    wrapping.SetBoxSize({400, 100});
-    EXPECT_LT(wrapping.GetLineCount(*renderer), narrowLines);
-}
-
-TEST(FontText, MeasurerWrapsOnlyWithAWidth) {
-    auto factory = ShippedFactory();
-    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
-    ASSERT_TRUE(main);
-    auto renderer = LRenderer::Create(LRenderer::TypeCairo, {}, nullptr);
-    LFontTextMeasurer measurer(*renderer);
-    const String text = W("A sentence long enough to need several lines at eighty pixels.");
-    const LSize oneLine = measurer.MeasureText(*main, text, 0.0);
-    const LSize wrapped = measurer.MeasureText(*main, text, 80.0);
-    EXPECT_GT(oneLine.width, 80.0);
-    EXPECT_LE(wrapped.width, 80.0);
-    EXPECT_GE(wrapped.height, 2.0 * oneLine.height);
 }
 
 TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
@@ -316,75 +206,35 @@ TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
     EXPECT_EQ(s.style, FontStyleItalic);
 }
 
-TEST(PaintControlTree, ShippedMainControlOffscreen) {
+// A painter that keeps its looks paints what a one-off paint does, and repaints only the update region.
+TEST(PaintControlTree, CachedLooksRepaintOnlyTheUpdateRegion) {
     auto factory = ShippedFactory();
-    Canvas canvas(432, 295);
-    // Labels that size to their text are measured as they will be drawn.
-    LFontTextMeasurer measurer(*canvas.renderer);
-    ControlTest::TestHost host;
-    host.measurer = &measurer;
-    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), &host);
+    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
     ASSERT_TRUE(main);
-    ASSERT_EQ(main->GetRect(), (LRect{0, 0, 432, 295}));
-    // The host is attached once the tree exists; lay out again so the measurer is used.
-    main->LayoutChildren();
-    const LControl* readyLabel = main->FindChild(W("labelDeviceReady")).Get();
-    ASSERT_TRUE(readyLabel);
-    const LRect ready = readyLabel->GetRect();
-    ASSERT_GT(ready.height, 20.0);  // several wrapped lines
+    Canvas whole(432, 295);
+    whole.renderer->BeginPaint(whole.surface);
+    PaintControlTree(*whole.renderer, *main);
+    EXPECT_EQ(whole.renderer->GetStateDepth(), 0u);
+    whole.renderer->EndPaint(whole.surface);
 
-    canvas.renderer->BeginPaint(canvas.surface);
-    PaintControlTree(*canvas.renderer, *main);
-    EXPECT_EQ(canvas.renderer->GetStateDepth(), 0u);
-    canvas.renderer->EndPaint(canvas.surface);
-    const std::string png = std::string(VARNET_BINARY_DIR) + "/mainControl.png";
-    EXPECT_EQ(cairo_surface_write_to_png(canvas.surface, png.c_str()), CAIRO_STATUS_SUCCESS);
-
-    const std::uint32_t background = 0xFF303030u;
-    EXPECT_EQ(canvas.Pixel(2, 2), background);
-    EXPECT_EQ(canvas.Pixel(430, 150), background);
-    int pictureInk = 0;
-    for (int y = 55; y < 158; ++y)
-        for (int x = 84; x < 359; ++x) pictureInk += canvas.Pixel(x, y) != background;
-    EXPECT_GT(pictureInk, 275 * 103 / 10);
-    // The wrapped instructions are written in light text inside the label only.
-    int textInk = 0;
-    for (int y = int(ready.y); y < int(ready.Bottom()); ++y)
-        for (int x = int(ready.x); x < int(ready.Right()); ++x) textInk += canvas.Pixel(x, y) != background;
-    EXPECT_GT(textInk, 200);
-    for (int x = 0; x < 432; ++x) EXPECT_EQ(canvas.Pixel(x, int(ready.Bottom()) + 2), background) << x;
-
-    // The Exit button: its caps are the skin's cap images over the background.
-    const LControl* exitButton = main->FindChild(W("buttonExit")).Get();
-    ASSERT_TRUE(exitButton);
-    const LRect r = exitButton->GetRect();
-    LLook look(factory->FindLook(W("Tessel.ButtonTuner.0")));
-    look.SetSize(80, 15);
-    for (const LPoint p : {LPoint{1, 7}, LPoint{78, 7}}) {
-        const std::uint32_t cap = look.GetColorAtPoint(p);
-        const std::uint32_t shown = canvas.Pixel(int(r.x + p.x), int(r.y + p.y));
-        if ((cap >> 24) == 0xFF) EXPECT_EQ(shown, cap);
-        else EXPECT_NE(shown, background);
-    }
-
-    // A painter that keeps its looks repaints only the update region, with the same pixels.
+    const LRect r = main->FindChild(W("buttonExit"))->GetRect();
     LControlTreePainter painter;
-    Canvas first(432, 295);
+    Canvas first(432, 295), partial(432, 295);
     first.renderer->BeginPaint(first.surface);
     painter.Paint(*first.renderer, *main, LRegion({{0, 0, 432, 295}}));
     first.renderer->EndPaint(first.surface);
     const std::size_t looks = painter.GetCachedLookCount();
     EXPECT_GE(looks, 4u);
-    Canvas partial(432, 295);
     partial.renderer->BeginPaint(partial.surface);
     painter.Paint(*partial.renderer, *main, LRegion({r}));
     partial.renderer->EndPaint(partial.surface);
     EXPECT_EQ(painter.GetCachedLookCount(), looks);
+    EXPECT_EQ(whole.Pixel(2, 2), 0xFF303030u);
     for (int y = 0; y < 295; y += 3)
         for (int x = 0; x < 432; x += 3) {
             const bool inside = x >= r.x && x < r.Right() && y >= r.y && y < r.Bottom();
-            ASSERT_EQ(first.Pixel(x, y), canvas.Pixel(x, y)) << x << "," << y;
-            ASSERT_EQ(partial.Pixel(x, y), inside ? canvas.Pixel(x, y) : 0u) << x << "," << y;
+            ASSERT_EQ(first.Pixel(x, y), whole.Pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(partial.Pixel(x, y), inside ? whole.Pixel(x, y) : 0u) << x << "," << y;
         }
 }
 

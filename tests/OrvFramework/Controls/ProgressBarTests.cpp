@@ -27,42 +27,34 @@ protected:
         ASSERT_NE(bar->GetPercentCompleteLabel(), nullptr);
         ASSERT_NE(bar->GetTimeRemainingLabel(), nullptr);
     }
-    String TimeText(std::int32_t seconds) {
-        bar->SetTimeRemaining(seconds);
-        return bar->GetTimeRemainingLabel()->GetText();
-    }
-
     ControlTest::TestHost host;
     RCPtr<LControlFactory> factory;
     RCPtr<LControl> main;
     LProgressBar* bar = nullptr;
 };
 
-TEST_F(ShippedProgressBar, HalfFillsHalfTheBarAndReadsFifty) {
+// The fill is the value's share of the 422-pixel groove, rounded half up; under half a pixel it is hidden.
+TEST_F(ShippedProgressBar, FillWidthAndPercentage) {
     ASSERT_EQ(bar->GetRect().width, 422.0);
-    EXPECT_EQ(bar->SetValue(0.5), S_OK);
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 211.0);
-    EXPECT_TRUE(bar->GetActiveOverlay()->IsVisibleFlag());
-    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("50"));
-    // The fill keeps its place and height.
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect(), (LRect{1, 1, 211, 14}));
-
-    bar->SetValue(1.0);
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 422.0);
-    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("100"));
-}
-
-TEST_F(ShippedProgressBar, ZeroAndSubPixelValuesHideTheFill) {
-    bar->SetValue(0.5);
-    bar->SetValue(0.0);
-    EXPECT_FALSE(bar->GetActiveOverlay()->IsVisibleFlag());
-    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("0"));
-
-    bar->SetValue(0.001);  // 0.422 pixel
-    EXPECT_FALSE(bar->GetActiveOverlay()->IsVisibleFlag());
-    bar->SetValue(0.0012);  // 0.506 pixel rounds to 1
-    EXPECT_TRUE(bar->GetActiveOverlay()->IsVisibleFlag());
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 1.0);
+    struct Case {
+        double value;
+        double width;  // 0: hidden
+        const char* percent;
+    };
+    const Case cases[] = {{0.5, 211, "50"}, {1.0, 422, "100"}, {0.0, 0, "0"},   {0.001, 0, "0"},
+                          {0.0012, 1, "0"}, {0.25, 106, "25"}, {0.75, 317, "75"}, {7.0, 422, "100"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(bar->SetValue(c.value), S_OK);
+        EXPECT_EQ(bar->GetActiveOverlay()->IsVisibleFlag(), c.width > 0);
+        if (c.width > 0) {
+            EXPECT_EQ(bar->GetActiveOverlay()->GetRect(), (LRect{1, 1, c.width, 14}));
+        }
+        EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W(c.percent));
+    }
+    EXPECT_EQ(bar->GetValue(), 1.0);
+    EXPECT_EQ(bar->SetValue(std::nan("")), E_INVALIDARG);
+    EXPECT_EQ(bar->GetValue(), 1.0);
 }
 
 TEST_F(ShippedProgressBar, DisplayValueDoesNotStoreAndResetShowsTheStoredValue) {
@@ -70,38 +62,30 @@ TEST_F(ShippedProgressBar, DisplayValueDoesNotStoreAndResetShowsTheStoredValue) 
     bar->DisplayValue(0.75);
     EXPECT_EQ(bar->GetValue(), 0.25);
     EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("75"));
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 317.0);  // 316.5 rounds up
     EXPECT_EQ(bar->ResetDisplay(), S_OK);
     EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("25"));
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 106.0);  // 105.5 rounds up
-
-    // Values outside the range are limited; a value that is not a number is refused.
-    bar->SetValue(7.0);
-    EXPECT_EQ(bar->GetValue(), 1.0);
-    EXPECT_EQ(bar->SetValue(std::nan("")), E_INVALIDARG);
+    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 106.0);
     bar->DisplayValue(std::nan(""));
     EXPECT_FALSE(bar->GetActiveOverlay()->IsVisibleFlag());
 }
 
 TEST_F(ShippedProgressBar, TimeRemainingInEnglishWords) {
-    EXPECT_EQ(TimeText(0), W("0 Seconds Remaining"));
-    EXPECT_EQ(TimeText(1), W("1 Second Remaining"));
-    EXPECT_EQ(TimeText(59), W("59 Seconds Remaining"));
-    EXPECT_EQ(TimeText(60), W("1 Minute 0 Seconds Remaining"));
-    EXPECT_EQ(TimeText(61), W("1 Minute 1 Second Remaining"));
-    EXPECT_EQ(TimeText(125), W("2 Minutes 5 Seconds Remaining"));
-    EXPECT_EQ(TimeText(3600), W("1 Hour 0 Minutes 0 Seconds Remaining"));
-    EXPECT_EQ(TimeText(3661), W("1 Hour 1 Minute 1 Second Remaining"));
-    EXPECT_EQ(TimeText(7322), W("2 Hours 2 Minutes 2 Seconds Remaining"));
-    EXPECT_EQ(TimeText(-5), W("0 Seconds Remaining"));
-    EXPECT_EQ(TimeText(INT32_MIN), W("0 Seconds Remaining"));
-}
-
-TEST_F(ShippedProgressBar, SettingTheTimeShowsAHiddenLabel) {
-    bar->GetTimeRemainingLabel()->SetVisible(false);
-    bar->SetTimeRemaining(45);
-    EXPECT_TRUE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
-    EXPECT_EQ(bar->GetTimeRemainingLabel()->GetText(), W("45 Seconds Remaining"));
+    bar->GetTimeRemainingLabel()->SetVisible(false);  // setting a time shows it
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {0, "0 Seconds Remaining"},
+        {1, "1 Second Remaining"},
+        {59, "59 Seconds Remaining"},
+        {60, "1 Minute 0 Seconds Remaining"},
+        {61, "1 Minute 1 Second Remaining"},
+        {3600, "1 Hour 0 Minutes 0 Seconds Remaining"},
+        {7322, "2 Hours 2 Minutes 2 Seconds Remaining"},
+        {-5, "0 Seconds Remaining"},
+        {INT32_MIN, "0 Seconds Remaining"}};
+    for (const auto& [seconds, text] : cases) {
+        bar->SetTimeRemaining(seconds);
+        EXPECT_EQ(Utf16ToUtf8(bar->GetTimeRemainingLabel()->GetText()), text);
+        EXPECT_TRUE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
+    }
 }
 
 // The time left as each language says it: the duration stands where the language puts it, and

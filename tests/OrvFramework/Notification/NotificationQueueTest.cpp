@@ -51,20 +51,6 @@ TEST(NotificationQueueTest, PostHookHearsEveryAcceptedPost) {
     queue->SetDistributor(nullptr);
 }
 
-TEST(NotificationQueueTest, ThreeHundredPostsAreDeliveredInOrderAndTheRingGrowsBySingleSlots) {
-    std::vector<Delivery> log;
-    auto center = MakeRC<LNotificationCenter>(String(u"t"));
-    auto c = MakeRC<RecordingClient>("c", &log);
-    c->Register(center.Get(), u"NID_VALUE_CHANGE");
-    for (int i = 0; i < 300; ++i) ASSERT_EQ(center->Post(ValueNotification(u"NID_VALUE_CHANGE", i).Get()), S_OK);
-    auto queue = center->GetQueue();
-    EXPECT_EQ(queue->GetCount(), 300u);
-    EXPECT_EQ(queue->GetSlotCount(), 301u);  // 256 slots hold 255; then one more per post
-    EXPECT_FALSE(center->ProcessQueue(false));
-    ASSERT_EQ(log.size(), 300u);
-    for (int i = 0; i < 300; ++i) EXPECT_EQ(log[static_cast<std::size_t>(i)].value, i);
-}
-
 TEST(NotificationQueueTest, LatestOnlyRegistrationGetsOnlyTheLastOfABurst) {
     std::vector<Delivery> log;
     auto center = MakeRC<LNotificationCenter>(String(u"t"));
@@ -109,20 +95,6 @@ TEST(NotificationQueueTest, PostsDuringProcessingWaitForTheNextCall) {
     EXPECT_EQ(log.back().id, u"NID_IDLE");
 }
 
-TEST(NotificationQueueTest, PostingReceiverTurnsSendsIntoPosts) {
-    std::vector<Delivery> log;
-    auto center = MakeRC<LNotificationCenter>(String(u"t"));
-    auto control = MakeRC<LNotificationDistributor>();
-    auto c = MakeRC<RecordingClient>("c", &log);
-    c->Register(center.Get(), u"NID_LEFT_CLICK");
-    const NotificationID id = InternNotificationID(u"NID_LEFT_CLICK");
-    control->RegisterClient(center->GetQueue()->GetPostingReceiver(), id, 0);
-    EXPECT_EQ(control->Distribute(LNotification::Create(id, MakeRC<LValueParam>(3)).Get()), S_OK);
-    EXPECT_TRUE(log.empty());
-    center->ProcessQueue(false);
-    EXPECT_EQ(Values(log), (std::vector<double>{3}));
-}
-
 TEST(NotificationCenterTest, TeardownDiscardsQueuedNotificationsAndEndsRegistrations) {
     std::vector<Delivery> log;
     bool destroyed = false;
@@ -145,22 +117,6 @@ TEST(NotificationCenterTest, TeardownDiscardsQueuedNotificationsAndEndsRegistrat
     EXPECT_TRUE(destroyed);
 }
 
-TEST(NotificationCenterTest, ManagerFindsCentersByName) {
-    auto& manager = LNotificationCenterManager::Get();
-    EXPECT_TRUE(manager.GetNotificationCenter(String()).IsNull());
-    auto app = GetApplicationNotificationCenter();
-    ASSERT_FALSE(app.IsNull());
-    EXPECT_EQ(app->GetName(), String(u"application"));
-    EXPECT_EQ(manager.GetNotificationCenter(String(u"application")).Get(), app.Get());
-    std::vector<Delivery> log;
-    auto c = MakeRC<RecordingClient>("c", &log);
-    c->Register(app.Get(), u"NID_APP_EXIT_REQ");
-    app->Post(LNotification::Create(u"NID_APP_EXIT_REQ").Get());
-    EXPECT_FALSE(manager.ProcessAllQueues(false));
-    EXPECT_EQ(log.size(), 1u);
-    c->Unregister(app.Get(), InternNotificationID(u"NID_APP_EXIT_REQ"));
-}
-
 TEST(NotificationPoolTest, ReleasedNotificationsAreReusedWhilePoolingIsOn) {
     LNotification::SetPoolingEnabled(true);
     const LNotification* first = nullptr;
@@ -180,20 +136,6 @@ TEST(NotificationPoolTest, ReleasedNotificationsAreReusedWhilePoolingIsOn) {
     EXPECT_EQ(LNotification::GetPoolSize(), 0u);
     auto fresh = LNotification::Create(u"NID_MOUSE_UP");
     EXPECT_EQ(fresh->GetReferenceCount(), 1);
-}
-
-TEST(NotificationPoolTest, HighRateParametersComeFromTheirRecyclingAllocator) {
-    auto& allocator = ReuseAllocator<LValueParam, 4>::Instance();
-    const void* address = nullptr;
-    {
-        auto p = MakeRC<LValueParam>(1.5);
-        address = p.Get();
-    }
-    const std::size_t blocks = allocator.GetBlockCount();
-    auto again = MakeRC<LValueParam>(2.5);
-    EXPECT_EQ(static_cast<const void*>(again.Get()), address);
-    EXPECT_EQ(allocator.GetBlockCount(), blocks);
-    EXPECT_EQ(again->m_value, 2.5);
 }
 
 // A worker thread posts while the user-interface thread processes; nothing is lost or reordered.

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "OrvFramework/ObjectBase/RCPtr.h"
-#include "OrvFramework/Utilities/Storage/String.h"
 
 namespace Orv {
 namespace {
@@ -15,21 +14,13 @@ public:
     int value;
 };
 
-class LCopyable : public LCounted {
-public:
-    using LCounted::LCounted;
-    RCPtr<LRefCountedObject> CreateCopy() const override { return RCPtr<LRefCountedObject>(new LCopyable(value)); }
-};
-
 class LOther : public LRefCountedObject {};
 
 // Holds a reference to a partner that holds it back: one internal reference per partner.
 class LNode : public LCounted {
 public:
     RCPtr<LNode> partner;
-    int releaseInternalCalls = 0;
     ORVRESULT ReleaseInternalReferences() override {
-        ++releaseInternalCalls;
         if (partner) {
             RCPtr<LNode> keep = partner;
             partner = nullptr;
@@ -110,39 +101,6 @@ TEST_F(RefCountedObjectTest, ReleaseInsideReleaseInternalReferencesDoesNotReente
     node->AdjustInternalReferenceCount(1);
     outside = nullptr;
     EXPECT_EQ(g_destroyed, 1);
-}
-
-TEST_F(RefCountedObjectTest, UnshareCopiesOnlyWhenShared) {
-    RCPtr<LCopyable> a = MakeRC<LCopyable>(7);
-    const LCopyable* original = a.Get();
-    a.Unshare();
-    EXPECT_EQ(a.Get(), original);
-
-    RCPtr<LCopyable> b = a;
-    b.Unshare();
-    EXPECT_NE(b.Get(), original);
-    EXPECT_EQ(b->value, 7);
-    EXPECT_EQ(b->GetReferenceCount(), 1);
-    EXPECT_EQ(a->GetReferenceCount(), 1);
-}
-
-TEST_F(RefCountedObjectTest, UnshareableObjectIsCopiedWhenSecondPointerAttaches) {
-    RCPtr<LCopyable> a = MakeRC<LCopyable>(9);
-    a->SetUnshareable(true);
-    RCPtr<LCopyable> b = a;
-    EXPECT_NE(a.Get(), b.Get());
-    EXPECT_EQ(a->GetReferenceCount(), 1);
-    EXPECT_EQ(b->GetReferenceCount(), 1);
-}
-
-TEST_F(RefCountedObjectTest, SetUnshareableOnSharedObjectThrowsAndKeepsFlag) {
-    RCPtr<LCounted> a = MakeRC<LCounted>();
-    a->SetUnshareable(true);
-    a->SetUnshareable(false);
-    RCPtr<LCounted> b = a;
-    EXPECT_THROW(a->SetUnshareable(true), Exception<std::runtime_error>);
-    EXPECT_TRUE(a->IsShareable());
-    EXPECT_NO_THROW(a->SetUnshareable(false));
 }
 
 }  // namespace

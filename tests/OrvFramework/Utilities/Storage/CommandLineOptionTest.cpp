@@ -60,78 +60,44 @@ INSTANTIATE_TEST_SUITE_P(
         FlagCase{u"updater - SILENT", u"-", false},
         FlagCase{u"updater SILENT", u"SILENT", false}));
 
-TEST(GetCommandLineOption, ValuesKeepTheirCase) {
-    // A value option is found where an argument begins, never inside another value.
-    EXPECT_EQ(ValueOf(u"u -X=\"a -FIRMWARE_IMAGE_NAME=evil\" -FIRMWARE_IMAGE_NAME=good", u"-FIRMWARE_IMAGE_NAME="),
-              W("good"));
-    EXPECT_EQ(ValueOf(u"u -X=a-FIRMWARE_IMAGE_NAME=evil", u"-FIRMWARE_IMAGE_NAME="), std::nullopt);
-    EXPECT_EQ(ValueOf(u"u -FIRMWARE_IMAGE_NAME=MyImage.cyacd -SILENT", u"-FIRMWARE_IMAGE_NAME="),
-              W("MyImage.cyacd"));
-    EXPECT_EQ(ValueOf(u"u -firmware_update_version=1.2.3", u"-FIRMWARE_UPDATE_VERSION="), W("1.2.3"));
-    EXPECT_EQ(ValueOf(u"u -ABSOLUTE_FIRMWARE_FILE_PATH=/opt/Fw/ünï.cyacd", u"-ABSOLUTE_FIRMWARE_FILE_PATH="),
-              W("/opt/Fw/ünï.cyacd"));
+// A value option is found where an argument begins, never inside another value; its value keeps its case.
+struct ValueCase {
+    const char16_t* line;
+    const char16_t* name;
+    std::optional<const char16_t*> value;
+};
+
+class ValueReading : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(ValueReading, ReadsTheValue) {
+    const auto value = ValueOf(GetParam().line, GetParam().name);
+    ASSERT_EQ(value.has_value(), GetParam().value.has_value()) << "line: " << Utf16ToUtf8(GetParam().line);
+    if (value) {
+        EXPECT_EQ(*value, String(*GetParam().value));
+    }
 }
 
-TEST(GetCommandLineOption, BlankAfterTheEqualsSignMeansAbsent) {
-    EXPECT_EQ(ValueOf(u"u -FIRMWARE_IMAGE_NAME= other.cyacd", u"-FIRMWARE_IMAGE_NAME="), std::nullopt);
-    // At the very end of the text the value is empty and the option is present.
-    EXPECT_EQ(ValueOf(u"u -FIRMWARE_IMAGE_NAME=", u"-FIRMWARE_IMAGE_NAME="), W(""));
-}
-
-TEST(GetCommandLineOption, QuotedValues) {
-    EXPECT_EQ(ValueOf(u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/a b/Fw 2.cyacd\" -SILENT",
-                      u"-ABSOLUTE_FIRMWARE_FILE_PATH="),
-              W("/home/a b/Fw 2.cyacd"));
-    // Without a closing quote the value keeps the opening one and runs to the end.
-    EXPECT_EQ(ValueOf(u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/a b/x -SILENT", u"-ABSOLUTE_FIRMWARE_FILE_PATH="),
-              W("\"/home/a b/x -SILENT"));
-    EXPECT_EQ(ValueOf(u"u -FIRMWARE_IMAGE_NAME=\"\" x", u"-FIRMWARE_IMAGE_NAME="), W(""));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table, ValueReading,
+    ::testing::Values(
+        ValueCase{u"u -X=\"a -FIRMWARE_IMAGE_NAME=evil\" -FIRMWARE_IMAGE_NAME=good", u"-FIRMWARE_IMAGE_NAME=", u"good"},
+        ValueCase{u"u -X=a-FIRMWARE_IMAGE_NAME=evil", u"-FIRMWARE_IMAGE_NAME=", std::nullopt},
+        ValueCase{u"u -FIRMWARE_IMAGE_NAME=MyImage.cyacd -SILENT", u"-FIRMWARE_IMAGE_NAME=", u"MyImage.cyacd"},
+        ValueCase{u"u -firmware_update_version=1.2.3", u"-FIRMWARE_UPDATE_VERSION=", u"1.2.3"},
+        ValueCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=/opt/Fw/ünï.cyacd", u"-ABSOLUTE_FIRMWARE_FILE_PATH=", u"/opt/Fw/ünï.cyacd"},
+        // A blank after the equals sign means absent; at the very end the value is empty and present.
+        ValueCase{u"u -FIRMWARE_IMAGE_NAME= other.cyacd", u"-FIRMWARE_IMAGE_NAME=", std::nullopt},
+        ValueCase{u"u -FIRMWARE_IMAGE_NAME=", u"-FIRMWARE_IMAGE_NAME=", u""},
+        ValueCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/a b/Fw 2.cyacd\" -SILENT", u"-ABSOLUTE_FIRMWARE_FILE_PATH=",
+                  u"/home/a b/Fw 2.cyacd"},
+        // Without a closing quote the value keeps the opening one and runs to the end.
+        ValueCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/a b/x -SILENT", u"-ABSOLUTE_FIRMWARE_FILE_PATH=",
+                  u"\"/home/a b/x -SILENT"},
+        ValueCase{u"u -FIRMWARE_IMAGE_NAME=\"\" x", u"-FIRMWARE_IMAGE_NAME=", u""}));
 
 TEST(GetCommandLineOption, TimeEstimateWithLettersReadsAsZero) {
-    const auto value = ValueOf(u"u -UPDATE_TIME_ESTIMATE=abc", u"-UPDATE_TIME_ESTIMATE=");
-    ASSERT_TRUE(value);
-    EXPECT_EQ(WToI(*value), 0);
+    EXPECT_EQ(WToI(*ValueOf(u"u -UPDATE_TIME_ESTIMATE=abc", u"-UPDATE_TIME_ESTIMATE=")), 0);
     EXPECT_EQ(WToI(*ValueOf(u"u -UPDATE_TIME_ESTIMATE=12s", u"-UPDATE_TIME_ESTIMATE=")), 12);
-}
-
-using Action = DebugConsoleRequest::Action;
-
-TEST(ReadDebugConsoleOption, ConsoleOrNetworkTarget) {
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -SILENT").action, Action::None);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE").action, Action::OpenConsole);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -debug_console -SILENT").action, Action::OpenConsole);
-    // Only where an argument begins, and only as the whole name.
-    EXPECT_EQ(ReadDebugConsoleOption(u"u x-debug_console").action, Action::None);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLEZ").action, Action::None);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u \"/a -DEBUG_CONSOLE:9000 b/f\"").action, Action::None);
-    // A one-digit port does nothing at all.
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:5").action, Action::None);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:").action, Action::None);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:5:host").action, Action::None);
-
-    const auto port = ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:9000 -SILENT");
-    EXPECT_EQ(port.action, Action::NetworkTarget);
-    EXPECT_EQ(port.port, 9000);
-    EXPECT_FALSE(port.host);
-
-    const auto host = ReadDebugConsoleOption(u"u -debug_console:4711:trace.local -SILENT");
-    EXPECT_EQ(host.action, Action::NetworkTarget);
-    EXPECT_EQ(host.port, 4711);
-    EXPECT_EQ(host.host, std::optional<std::string>("TRACE.LOCAL"));
-
-    const auto noHost = ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:4711:");
-    EXPECT_EQ(noHost.port, 4711);
-    EXPECT_FALSE(noHost.host);
-
-    // A non-numeric port field of two characters still sets a target, with port 0 (atoi).
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:ab").port, 0);
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:ab").action, Action::NetworkTarget);
-}
-
-TEST(ReadDebugConsoleOption, PortFieldEndsAtTheBlank) {
-    // A colon of a later argument does not stretch the port field across the blank.
-    EXPECT_EQ(ReadDebugConsoleOption(u"u -DEBUG_CONSOLE:5 -X:Y").action, Action::None);
 }
 
 TEST(JoinCommandLine, QuotesWhatHoldsABlankSoThatOptionsReadBack) {

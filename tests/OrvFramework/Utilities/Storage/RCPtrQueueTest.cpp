@@ -42,20 +42,5 @@ TEST(RCPtrQueueTest, DequeueFromAnEmptyRingThrows) {
     }
 }
 
-TEST(RCPtrQueueTest, TakeAllEmptiesInOrderAndReleasesNothingEarly) {
-    RCPtrQueue<QueueItem, 2> ring;
-    auto kept = MakeRC<QueueItem>(7);
-    ring.Enqueue(kept);
-    ring.Enqueue(MakeRC<QueueItem>(8));
-    EXPECT_EQ(kept->GetReferenceCount(), 2);
-    auto all = ring.TakeAll();
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0]->value, 7);
-    EXPECT_EQ(all[1]->value, 8);
-    EXPECT_TRUE(ring.IsEmpty());
-    all.clear();
-    EXPECT_EQ(kept->GetReferenceCount(), 1);
-}
-
 }  // namespace
 }  // namespace Orv
