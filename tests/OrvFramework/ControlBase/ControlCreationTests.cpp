@@ -27,10 +27,9 @@ RCPtr<LControlFactory> ShippedFactory() {
     return factory;
 }
 
-// Each control gets the class its skin names and lies inside the window, every look it may show resolves to
-// parts that draw, and only the first page's controls start visible. Where each one sits is checked on the
-// painted pages.
-TEST(ShippedWindow, EveryControlIsCreatedInsideTheWindowWithItsClass) {
+// Each control gets the class its skin names and every look it may show resolves to parts that draw. Where
+// each one sits and which start visible is checked on the painted pages.
+TEST(ShippedWindow, EveryControlIsCreatedWithItsClassAndLooks) {
     auto factory = ShippedFactory();
     ControlTest::TestHost host;
     RCPtr<LControl> main = factory->CreateControl(W("mainControl"), &host);
@@ -58,7 +57,6 @@ TEST(ShippedWindow, EveryControlIsCreatedInsideTheWindowWithItsClass) {
     expectLooks(*factory->FindControlDescriptor(W("toolTip")));
     EXPECT_EQ(skinned, 1 + 18 + 4 + 1);  // main, its children, the bar's, the tooltip
     ASSERT_EQ(main->GetChildren().GetCount(), descriptor->children.size());
-    std::vector<std::string> visible;
     for (std::size_t i = 0; i < descriptor->children.size(); ++i) {
         const auto& d = descriptor->children[i];
         const RCPtr<LControl>& c = main->GetChildren().GetAt(i);
@@ -70,17 +68,7 @@ TEST(ShippedWindow, EveryControlIsCreatedInsideTheWindowWithItsClass) {
                                      : d->className == W("Framework.ProgressBar") ? typeid(LProgressBar)
                                                                                     : typeid(LLabel);
         EXPECT_EQ(typeid(*c), type);
-        const LRect r = c->GetRect();
-        EXPECT_GE(r.x, 0);
-        EXPECT_GE(r.y, 0);
-        EXPECT_LE(r.Right(), 432);
-        EXPECT_LE(r.Bottom(), 295);
-        EXPECT_EQ(c->IsVisibleFlag(), bool(c->GetConditions() & Condition::Visible));
-        if (c->IsVisibleFlag()) visible.push_back(Utf16ToUtf8(c->GetName()));
     }
-    EXPECT_EQ(visible, (std::vector<std::string>{"buttonExit", "labelDeviceReady", "labelDevicePicture",
-                                                 "progressBar", "buttonNext",
-                                                 "labelWaitingForDeviceArrivalPostInstall"}));
     EXPECT_EQ(main->FindChild(W("progressBar"))->GetChildren().GetCount(), 4u);
     // The button's caption comes from the string tables.
     EXPECT_EQ(main->FindChild(W("buttonExit"))->GetText(), W("Exit"));

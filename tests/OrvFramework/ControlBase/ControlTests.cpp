@@ -145,34 +145,6 @@ TEST_F(ControlTree, ClickNeedsPressOverTheControlAndEndsCapture) {
     first->OnButtonUp(Button(kMiddleButton).Get());
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_MOUSE_UP"});
 
-    // Another mouse button still held keeps the capture until it too is released.
-    listener->ids.clear();
-    first->OnButtonDown(Button(kRightButton).Get());
-    first->OnButtonDown(Button(kMiddleButton).Get());
-    first->OnButtonUp(Button(kMiddleButton).Get());
-    EXPECT_TRUE(first->HasCapture());
-    EXPECT_EQ(listener->ids, (std::vector<std::string>{"NID_MOUSE_DOWN", "NID_MOUSE_DOWN", "NID_MOUSE_UP",
-                                                       "NID_MIDDLE_CLICK"}));
-    first->OnButtonUp(Button(kRightButton).Get());
-    EXPECT_FALSE(first->HasCapture());
-    EXPECT_EQ(first->EndCapture(), S_FALSE);
-}
-
-// Keyboard keys held at the release (Control 1, Shift 8, Alt 64) do not keep the capture: a kept
-// capture would take the next click away from whatever control it lands on.
-TEST_F(ControlTree, ReleaseWithKeysHeldEndsTheCapture) {
-    for (std::uint32_t keys : {1u, 8u, 64u, 73u}) {
-        SCOPED_TRACE(keys);
-        listener->ids.clear();
-        listener->Listen(first.Get(), {u"NID_LEFT_CLICK"});
-        first->OnPointerEnter(nullptr);
-        ASSERT_EQ(first->OnButtonDown(Button(kLeftButton, keys).Get()), S_OK);
-        ASSERT_EQ(first->OnButtonUp(Button(kLeftButton, keys).Get()), S_OK);
-        EXPECT_FALSE(first->HasCapture());
-        EXPECT_EQ(host.captured, nullptr);
-        EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
-        listener->ReleaseInternalReferences();
-    }
 }
 
 TEST_F(ControlTree, BadButtonValuesAreRejectedAndSendNothing) {

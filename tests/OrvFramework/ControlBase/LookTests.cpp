@@ -1,16 +1,12 @@
-// Looks and visual parts: docked layout, hit testing, font resolution, and the painter's partial repaint.
+// Looks and visual parts: docked layout, hit testing and font resolution.
 #include <gtest/gtest.h>
-
-#include <cairo.h>
 
 #include <cmath>
 #include <string>
 
-#include "ControlTestSupport.h"
+#include "OrvFramework/ControlBase/Control.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
-#include "OrvFramework/ControlBase/CreateControl.h"
 #include "OrvFramework/ControlBase/Look.h"
-#include "OrvFramework/Controls/FrameworkControls.h"
 
 namespace Orv {
 namespace {
@@ -28,23 +24,6 @@ protected:
         return look;
     }
     static inline RCPtr<LControlFactory> factory;
-};
-
-// A cairo image surface painted through the Cairo renderer, read back as 0xAARRGGBB.
-class Canvas {
-public:
-    Canvas(int width, int height)
-        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
-          renderer(LRenderer::Create(LRenderer::TypeCairo, {0, 0, double(width), double(height)}, nullptr)) {}
-    ~Canvas() { cairo_surface_destroy(surface); }
-    std::uint32_t Pixel(int x, int y) {
-        cairo_surface_flush(surface);
-        const unsigned char* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        return *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4);
-    }
-    cairo_surface_t* surface;
-    RCPtr<LRenderer> renderer;
 };
 
 LDockedPart Docked(std::uint32_t flags, int pw, int ph, int l = 0, int t = 0, int r = 0, int b = 0) {
@@ -158,16 +137,6 @@ TEST(VisualPartColor, ShrunkStretchedBitmapAveragesTheCoveredPixels) {
     EXPECT_EQ(part.GetColorAtPoint({13, 7}, {40, 15}), part.GetBitmap()->GetPixel(6, 7));
 }
 
-// The shipped skin with the framework classes; the updater's own main control class belongs to
-// the application, so a plain control stands in for it.
-RCPtr<LControlFactory> ShippedFactory() {
-    auto factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-    EXPECT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
-    EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
-    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
-    return factory;
-}
-
 TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
     auto skinned = [](const char16_t* name, float size, bool relative, bool inherits, int style) {
         auto descriptor = MakeRC<LControlDescriptor>(W("C"), W("c"), nullptr);
@@ -204,38 +173,6 @@ TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
     EXPECT_EQ(s.name, W("Courier"));
     EXPECT_EQ(s.size, 10.0);
     EXPECT_EQ(s.style, FontStyleItalic);
-}
-
-// A painter that keeps its looks paints what a one-off paint does, and repaints only the update region.
-TEST(PaintControlTree, CachedLooksRepaintOnlyTheUpdateRegion) {
-    auto factory = ShippedFactory();
-    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
-    ASSERT_TRUE(main);
-    Canvas whole(432, 295);
-    whole.renderer->BeginPaint(whole.surface);
-    PaintControlTree(*whole.renderer, *main);
-    EXPECT_EQ(whole.renderer->GetStateDepth(), 0u);
-    whole.renderer->EndPaint(whole.surface);
-
-    const LRect r = main->FindChild(W("buttonExit"))->GetRect();
-    LControlTreePainter painter;
-    Canvas first(432, 295), partial(432, 295);
-    first.renderer->BeginPaint(first.surface);
-    painter.Paint(*first.renderer, *main, LRegion({{0, 0, 432, 295}}));
-    first.renderer->EndPaint(first.surface);
-    const std::size_t looks = painter.GetCachedLookCount();
-    EXPECT_GE(looks, 4u);
-    partial.renderer->BeginPaint(partial.surface);
-    painter.Paint(*partial.renderer, *main, LRegion({r}));
-    partial.renderer->EndPaint(partial.surface);
-    EXPECT_EQ(painter.GetCachedLookCount(), looks);
-    EXPECT_EQ(whole.Pixel(2, 2), 0xFF303030u);
-    for (int y = 0; y < 295; y += 3)
-        for (int x = 0; x < 432; x += 3) {
-            const bool inside = x >= r.x && x < r.Right() && y >= r.y && y < r.Bottom();
-            ASSERT_EQ(first.Pixel(x, y), whole.Pixel(x, y)) << x << "," << y;
-            ASSERT_EQ(partial.Pixel(x, y), inside ? whole.Pixel(x, y) : 0u) << x << "," << y;
-        }
 }
 
 }  // namespace
