@@ -89,32 +89,8 @@ protected:
                                  "</Skin></Skins></Other>";
         return factory->ParseXML(text.data(), text.size());
     }
-    static std::string Deferred(const char* name, const char* value) {
-        return std::string("<SubControl Class=\"K\" Name=\"") + name +
-               "\"><CreateParamList><CreateParam ID=\"DEFER_CREATE\">" + value +
-               "</CreateParam></CreateParamList></SubControl>";
-    }
     RCPtr<LControlFactory> factory = MakeRC<LControlFactory>();
 };
-
-TEST_F(SmallSkin, DeferredChildrenAreNotCreatedWithTheirParent) {
-    ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\">" + Deferred("later", "true") + Deferred("now", "false") +
-                    Deferred("blank", " TRUE ") + "</SubControl>"),
-              S_OK);
-    RCPtr<LControl> top = factory->CreateControl(W("top"), nullptr);
-    ASSERT_TRUE(top);
-    EXPECT_FALSE(top->FindChild(W("later")));
-    EXPECT_FALSE(top->FindChild(W("blank")));
-    ASSERT_TRUE(top->FindChild(W("now")));
-    EXPECT_EQ(top->GetChildren().GetCount(), 1u);
-
-    // Created on demand from its descriptor, a deferred child knows it was deferred.
-    const auto descriptor = factory->FindControlDescriptor(W("top"));
-    RCPtr<LControl> later = factory->CreateControl(ConstRCPtr<LControlDescriptor>(descriptor->children[0]), top.Get());
-    ASSERT_TRUE(later);
-    EXPECT_TRUE(later->IsCreationDeferred());
-    EXPECT_EQ(later->GetParent(), top.Get());
-}
 
 TEST_F(SmallSkin, UnregisteredChildClassFailsTheWholeTree) {
     ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\"><SubControl Class=\"Nope\" Name=\"x\"/></SubControl>"),
@@ -139,31 +115,15 @@ TEST_F(SmallSkin, ReapplyDescriptorRestoresTheSkinsLayout) {
 }
 
 
-TEST_F(SmallSkin, CreationParametersAndTheSiblingKeyRegistration) {
-    ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\"><SubControl Class=\"K\" Name=\"child\"><CreateParamList>"
-                    "<CreateParam ID=\"INITIAL_VALUE\">0.25</CreateParam>"
-                    "<CreateParam ID=\"NOT_FOCUSABLE\">true</CreateParam>"
-                    "<CreateParam ID=\"USE_PARENT_TOOLTIP\">True</CreateParam>"
-                    "<CreateParam ID=\"WANTS_TAB\">true</CreateParam>"
-                    "</CreateParamList></SubControl>"
-                    "<SubControl Class=\"K\" Name=\"bad\"><CreateParamList>"
-                    "<CreateParam ID=\"INITIAL_VALUE\">abc</CreateParam></CreateParamList></SubControl>"
-                    "</SubControl>"),
+// Each child listens to its parent's sibling keys; the top-level control to nobody.
+TEST_F(SmallSkin, ChildrenRegisterForTheirParentsSiblingKeys) {
+    ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\"><SubControl Class=\"K\" Name=\"a\"/>"
+                    "<SubControl Class=\"K\" Name=\"b\"/></SubControl>"),
               S_OK);
     RCPtr<LControl> top = factory->CreateControl(W("top"), nullptr);
     ASSERT_TRUE(top);
-    const RCPtr<LControl>& child = top->FindChild(W("child"));
-    ASSERT_TRUE(child);
-    EXPECT_EQ(child->GetValue(), 0.25);
-    EXPECT_FALSE(child->IsFocusable());
-    EXPECT_FALSE(child->UsesParentToolTip());  // only "true" counts
-    EXPECT_TRUE(child->WantsTab());
-    EXPECT_EQ(top->FindChild(W("bad"))->GetValue(), 0.0);
-    EXPECT_EQ(child->SetFocus(true), S_FALSE);  // not focusable
-    // Each child listens to its parent's sibling keys; the top-level control to nobody.
-    const NotificationID key = InternNotificationID(u"NID_SIBLING_KEY");
-    EXPECT_EQ(top->GetRegistrationCount(key), 2u);
-    EXPECT_EQ(child->GetRegistrationCount(), 1);
+    EXPECT_EQ(top->GetRegistrationCount(InternNotificationID(u"NID_SIBLING_KEY")), 2u);
+    EXPECT_EQ(top->FindChild(W("a"))->GetRegistrationCount(), 1);
     EXPECT_EQ(top->GetRegistrationCount(), 0);
 }
 

@@ -22,38 +22,35 @@ LAxisLayout Axis(float anchor, PositionReference pos, float posRel, double posAb
 
 TEST(LayoutAxis, WorkedExamples) {
     const Layout::Reference window{0, 432}, small{0, 100}, none{};
-    LAxisLayout docked = Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, 5);
-    docked.docked = true;
     struct Case {
         const char* what;
         LAxisLayout axis;
         Layout::Reference position, size;
         bool selfSize;
-        double scroll, expectedPosition, expectedSize;
+        double expectedPosition, expectedSize;
     };
     const Case cases[] = {
         {"exit button: right edge 5 in from the right",
-         Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 80), window, none, true, 0, 347, 80},
+         Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 80), window, none, true, 347, 80},
         {"label spanning the window less 5 each side",
-         Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5), window, window, false, 0, 5, 422},
+         Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5), window, window, false, 5, 422},
         {"centred picture, before the snap",
-         Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), window, none, true, 0, 83.5,
+         Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), window, none, true, 83.5,
          275},
         {"a negative self size is no size",
-         Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3), small, none, true, 0, 10, 0},
+         Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3), small, none, true, 10, 0},
         {"a missing sibling: the far edge is the absolute part alone",
-         Axis(0, PositionReference::Client, 0, 10, SizeReference::Control, 1, 30), small, none, false, 0, 10, 20},
+         Axis(0, PositionReference::Client, 0, 10, SizeReference::Control, 1, 30), small, none, false, 10, 20},
         {"anchor 1, far edge before the position: spans from the edge to it",
-         Axis(1, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), small, small, false, 0, 20, 40},
+         Axis(1, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), small, small, false, 20, 40},
         {"anchor 0, far edge before the position: nothing",
-         Axis(0, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), small, small, false, 0, 60, 0},
+         Axis(0, PositionReference::Client, 0, 60, SizeReference::Client, 0, 20), small, small, false, 60, 0},
         {"anchor 0.5, far edge after: the right edge lands on it after the shift",
-         Axis(0.5f, PositionReference::Client, 0, 50, SizeReference::Client, 0, 70), small, small, false, 0, 30, 40},
-        {"a docked axis keeps its place against the parent's scroll", docked, small, none, true, 25, 35, 5},
+         Axis(0.5f, PositionReference::Client, 0, 50, SizeReference::Client, 0, 70), small, small, false, 30, 40},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto r = Layout::ComputeAxis(c.axis, c.position, c.size, c.selfSize, c.scroll);
+        const auto r = Layout::ComputeAxis(c.axis, c.position, c.size, c.selfSize, 0);
         EXPECT_EQ(r.position, c.expectedPosition);
         EXPECT_EQ(r.size, c.expectedSize);
     }
@@ -141,24 +138,13 @@ TEST_F(LayoutTree, ChildrenFollowTheParentsRectangle) {
     EXPECT_EQ(child->GetRect(), (LRect{5, 80, 390, 15}));
 }
 
-TEST_F(LayoutTree, SizeLimitsAndTheChildrenReference) {
+TEST_F(LayoutTree, SizeLimits) {
     LLayoutDescriptor rules = Fixed(0, 0, 10, 10);
     rules.x.minimumSize.absolute = 30;
     rules.y.maximumSize.absolute = 4;
     auto limited = Child("limited", rules);
     EXPECT_EQ(limited->GetRect(), (LRect{0, 0, 30, 4}));
 
-    // A panel at most as wide as its children's bounding box.
-    rules = Fixed(0, 0, 200, 10);
-    rules.x.maximumSize.reference = LimitReference::Control;
-    rules.x.maximumSize.controlName = W("Children");
-    rules.x.maximumSize.relative = 1;
-    auto panel = Child("panel", rules);
-    RCPtr<LControl> inner(MakeRC<LControl>(panel.Get(), W("inner")));
-    panel->AddChild(inner);
-    inner->SetLayout(Fixed(10, 0, 60, 5));
-    panel->Relayout();
-    EXPECT_EQ(panel->GetRect().width, 60);
 }
 
 class FixedMeasurer : public ITextMeasurer {
