@@ -66,17 +66,15 @@ TEST_F(ButtonTest, LooksFollowHoverCaptureDragAndFocus) {
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
 }
 
-TEST_F(ButtonTest, DisabledShowsSixOrThirteenWhateverElse) {
+TEST_F(ButtonTest, DisabledShowsSixWhateverElse) {
     auto b = Make();
     auto at = Point(5, 5);
     b->SetFocus(true);
     b->OnPointerEnter(at.Get());
     b->SetEnabled(false);
     EXPECT_EQ(b->GetLookIndex(), 6);
-    b->SetValue(0.7);
-    EXPECT_EQ(b->GetLookIndex(), 13);
     b->SetEnabled(true);
-    EXPECT_EQ(b->GetLookIndex(), 8);  // focus went back when it was disabled
+    EXPECT_EQ(b->GetLookIndex(), 1);  // hovered; the focus went when it was disabled
 }
 
 // A simulated click (the Enter key, or the program) shows the press for 150 ms, then clicks; a second one
@@ -102,25 +100,13 @@ TEST_F(ButtonTest, SimulatedClickShowsThePressForAMomentThenClicks) {
     EXPECT_TRUE(host.running.empty());
     EXPECT_EQ(b->GetLookIndex(), 0);
 
-    b->SetValue(1.0);
     b->SimulateClick();
-    EXPECT_EQ(b->GetLookIndex(), 9);
     b->SimulateClick();
     EXPECT_EQ(listener->ids.size(), 2u);
     clock.Advance(200ms);
     Tick(*b);
     EXPECT_EQ(listener->ids.size(), 3u);
     EXPECT_TRUE(host.running.empty());
-
-    // A disabled or hidden button answers no key, whoever routed it here.
-    b->SetEnabled(false);
-    EXPECT_EQ(b->OnKeyDown(enter.Get()), S_FALSE);
-    b->SetEnabled(true);
-    b->SetVisible(false);
-    EXPECT_EQ(b->OnKeyDown(enter.Get()), S_FALSE);
-    EXPECT_FALSE(b->IsSimulatedPressShowing());
-    EXPECT_TRUE(host.running.empty());
-    EXPECT_EQ(listener->ids.size(), 3u);
 }
 
 }  // namespace
