@@ -2,11 +2,13 @@
 // this machine: every message is drawn, every character has a glyph, no text is cut off by its
 // control or the window, and no text lies over another text, a button, the progress bar or the
 // device picture.
-// The pictures are written to <build>/language-pages/<language>/<page>.png for looking at.
+// The searching window's picture is checked the same way. The pictures are written to
+// <build>/language-pages/<language>/<page>.png for looking at.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "../OrvFramework/ControlBase/ControlTestSupport.h"
+#include "Application/SearchingSplash.h"
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/UI/MainControl.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
@@ -74,6 +77,33 @@ bool DrawsText(const LControl& control) {
 bool Overlap(const LRect& a, const LRect& b) {
     // Touching edges do not overlap; half a pixel is rounding.
     return a.x + 0.5 < b.Right() && b.x + 0.5 < a.Right() && a.y + 0.5 < b.Bottom() && b.y + 0.5 < a.Bottom();
+}
+
+// The searching window's picture: light grey ink on the dark background (anti-aliased edges are darker).
+constexpr std::uint32_t kBackground = 0xFF303030;
+
+bool IsTextPixel(std::uint32_t p) {
+    return ((p >> 16) & 0xFF) > 0x90 && ((p >> 8) & 0xFF) > 0x90 && (p & 0xFF) > 0x90;
+}
+
+int CountIn(const SplashPicture& picture, const SplashArea& area, bool (*pred)(std::uint32_t)) {
+    int n = 0;
+    for (int y = area.y; y < area.y + area.height; ++y)
+        for (int x = area.x; x < area.x + area.width; ++x)
+            if (pred(picture.pixels[static_cast<std::size_t>(y) * picture.width + x])) ++n;
+    return n;
+}
+
+void WritePng(const SplashPicture& picture, const std::filesystem::path& path) {
+    std::filesystem::create_directories(path.parent_path());
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture.width, picture.height);
+    cairo_surface_flush(s);
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(cairo_image_surface_get_data(s) + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(s),
+                    &picture.pixels[static_cast<std::size_t>(y) * picture.width], static_cast<std::size_t>(picture.width) * 4);
+    cairo_surface_mark_dirty(s);
+    cairo_surface_write_to_png(s, path.c_str());
+    cairo_surface_destroy(s);
 }
 
 class LanguagePages : public ::testing::TestWithParam<Language> {
@@ -236,6 +266,39 @@ TEST_P(LanguagePages, EveryPageIsReadable) {
         step();
         CheckPage(page);
     }
+}
+
+// The searching window in the language: the string table's text in the message area in the main window's
+// text colour, the Cancel button with its label, both clear of the splash strip at the bottom.
+TEST_P(LanguagePages, SearchingPictureShowsItsTextAndCancel) {
+    factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
+    ASSERT_EQ(factory->LoadDefinitions(W("::"), GetParam().id), S_OK);
+    String text, cancel;
+    GetSearchingTexts(factory.Get(), text, cancel);
+    const bool english = std::string(GetParam().folder) == "en";
+    // The table's own texts, not the built-in English ones.
+    EXPECT_EQ(text == W("Looking for the Varnet..."), english) << Utf16ToUtf8(text);
+    EXPECT_EQ(cancel == W("Cancel"), english) << Utf16ToUtf8(cancel);
+
+    const SearchingSplash splash = ComposeSearchingSplash(text, cancel);
+    ASSERT_TRUE(splash.picture.IsValid());
+    ASSERT_EQ(splash.picture.width, kSearchingSplashWidth);
+    ASSERT_EQ(splash.picture.height, kSearchingSplashHeight);
+    WritePng(splash.picture, folder / "searching.png");
+
+    EXPECT_GT(CountIn(splash.picture, splash.text, IsTextPixel), 40) << "no searching text drawn";
+    // The button's face (the artwork) with its label on it.
+    EXPECT_GT(CountIn(splash.picture, splash.cancelButton, IsTextPixel), 15) << "no Cancel label";
+    // (only its rounded corners let the background through)
+    EXPECT_LE(CountIn(splash.picture, splash.cancelButton, [](std::uint32_t p) { return p == kBackground; }), 8)
+        << "the button's face is not drawn";
+    // The device picture sits where the main window has it; the corners are the background.
+    EXPECT_EQ(splash.picture.pixels[0], kBackground);
+    EXPECT_NE(splash.picture.pixels[static_cast<std::size_t>(100) * splash.picture.width + 216], kBackground);
+    // Nothing is drawn where the strip goes (the bottom 20 pixels) or between the text and the button.
+    const SplashArea strip{0, kSearchingSplashHeight - 22, kSearchingSplashWidth, 22};
+    EXPECT_EQ(CountIn(splash.picture, strip, [](std::uint32_t p) { return p != kBackground; }), 0);
+    EXPECT_LE(splash.text.y + splash.text.height, splash.cancelButton.y);
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedLanguages, LanguagePages, ::testing::ValuesIn(kLanguages),

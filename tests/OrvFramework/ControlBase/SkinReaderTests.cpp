@@ -177,28 +177,6 @@ TEST_F(SkinReader, ChildrenSortedByLayoutOrder) {
     EXPECT_EQ(names, (std::vector<String>{W("zero"), W("one"), W("two")}));
 }
 
-TEST_F(SkinReader, Fonts) {
-    ASSERT_EQ(Parse(Doc("<Application Name=\"App\"/>"
-                        "<Skins><Skin Name=\"S\" FontName=\"Arial\" FontSize=\"8.25\">"
-                        "<SubControl Class=\"K\" Name=\"rel\" FontSizeIsRelative=\"True\" FontName=\"Arial\"><Skin/></SubControl>"
-                        "<SubControl Class=\"K\" Name=\"sized\" FontSizeIsRelative=\"True\" FontSize=\"1.5\""
-                        " FontInheritsFromParent=\"True\" FontStyle=\"2\" FontName=\"Tahoma\"><Skin/></SubControl>"
-                        "</Skin></Skins>")),
-              S_OK);
-    const auto root = factory->GetRoot(0);
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->controlName, W("App"));
-    EXPECT_EQ(root->skin->fontStyle, -1);
-    const auto rel = factory->FindControlDescriptor(W("rel"))->skin;
-    EXPECT_EQ(rel->fontSize, 0.0f);
-    EXPECT_FALSE(rel->fontSizeIsRelative);  // a relative size needs a size
-    const auto sized = factory->FindControlDescriptor(W("sized"))->skin;
-    EXPECT_TRUE(sized->fontSizeIsRelative);
-    EXPECT_TRUE(sized->fontInheritsFromParent);
-    EXPECT_FLOAT_EQ(sized->fontSize, 1.5f);
-    EXPECT_EQ(sized->fontStyle, 2);
-}
-
 TEST_F(SkinReader, BadSubControlEndsTheParseAndKeepsWhatWasRead) {
     const std::string text = Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>\n"
                                  "<Skins><Skin><SubControl Class=\"K\" Name=\"ok\"/>\n"
