@@ -126,16 +126,6 @@ TEST_F(ControlTree, CaptureIsRefusedWhenTheWindowRefusesOrItIsHeld) {
     EXPECT_EQ(host.releases, 1);
 }
 
-TEST_F(ControlTree, HoverOfADescendantHoversItsAncestors) {
-    grandchild->OnPointerEnter(nullptr);
-    EXPECT_TRUE(grandchild->GetConditions() & Condition::PointerOver);
-    EXPECT_TRUE(b->GetConditions() & Condition::Hover);
-    EXPECT_FALSE(b->GetConditions() & Condition::PointerOver);
-    EXPECT_TRUE(root->GetConditions() & Condition::Hover);
-    grandchild->OnPointerLeave(nullptr);
-    EXPECT_FALSE(root->GetConditions() & Condition::Hover);
-}
-
 TEST(ControlLifetime, ATreeIsFreedWhenNothingOutsideHoldsIt) {
     struct Probe : LControl {
         Probe(LControl* parent, String name, int* alive) : LControl(parent, std::move(name)), alive(alive) {

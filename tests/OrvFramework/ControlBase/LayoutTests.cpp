@@ -125,7 +125,7 @@ TEST_F(LayoutTree, SiblingsAreFollowedWhenTheyMove) {
     EXPECT_EQ(orphan->GetRect(), (LRect{5, 0, 40, 7}));
 }
 
-TEST_F(LayoutTree, ChildrenFollowTheParentsRectangle) {
+TEST_F(LayoutTree, ChildrenFollowTheParentsRectangleWithinTheirLimits) {
     LLayoutDescriptor fill;
     fill.x = Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5);
     fill.y = Axis(1, PositionReference::Client, 1, -5, SizeReference::Self, 0, 15);
@@ -136,15 +136,11 @@ TEST_F(LayoutTree, ChildrenFollowTheParentsRectangle) {
     bigger.y.sizeAbsolute = 100;
     parent->SetLayout(bigger);
     EXPECT_EQ(child->GetRect(), (LRect{5, 80, 390, 15}));
-}
-
-TEST_F(LayoutTree, SizeLimits) {
+    // Size limits hold over the rules.
     LLayoutDescriptor rules = Fixed(0, 0, 10, 10);
     rules.x.minimumSize.absolute = 30;
     rules.y.maximumSize.absolute = 4;
-    auto limited = Child("limited", rules);
-    EXPECT_EQ(limited->GetRect(), (LRect{0, 0, 30, 4}));
-
+    EXPECT_EQ(Child("limited", rules)->GetRect(), (LRect{0, 0, 30, 4}));
 }
 
 class FixedMeasurer : public ITextMeasurer {

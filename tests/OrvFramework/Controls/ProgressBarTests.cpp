@@ -14,9 +14,10 @@ namespace {
 
 class ShippedProgressBar : public ::testing::Test {
 protected:
+    virtual std::uint32_t Language() const { return 0x0409; }
     void SetUp() override {
         factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK) << factory->GetLastParseError();
+        ASSERT_EQ(factory->LoadDefinitions(W("::"), Language()), S_OK) << factory->GetLastParseError();
         ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
         factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LPanel>);
         main = factory->CreateControl(W("mainControl"), &host);
@@ -26,6 +27,9 @@ protected:
         ASSERT_NE(bar->GetActiveOverlay(), nullptr);
         ASSERT_NE(bar->GetPercentCompleteLabel(), nullptr);
         ASSERT_NE(bar->GetTimeRemainingLabel(), nullptr);
+    }
+    void TearDown() override {
+        if (main) main->ReleaseInternalReferences();
     }
     ControlTest::TestHost host;
     RCPtr<LControlFactory> factory;
@@ -97,18 +101,13 @@ struct TimeWording {
     const char* oneHourOneMinuteTwoSeconds;
 };
 
-class ProgressBarLanguage : public ::testing::TestWithParam<TimeWording> {};
+class ProgressBarLanguage : public ShippedProgressBar, public ::testing::WithParamInterface<TimeWording> {
+protected:
+    std::uint32_t Language() const override { return GetParam().language; }
+};
 
 TEST_P(ProgressBarLanguage, TimeLeftReadsAsASentence) {
     const TimeWording& w = GetParam();
-    auto factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-    ASSERT_EQ(factory->LoadDefinitions(W("::"), w.language), S_OK) << factory->GetLastParseError();
-    ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
-    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LPanel>);
-    RCPtr<LControl> main = factory->CreateControl(W("mainControl"), nullptr);
-    ASSERT_TRUE(main);
-    auto* bar = dynamic_cast<LProgressBar*>(main->FindChild(W("progressBar")).Get());
-    ASSERT_NE(bar, nullptr);
     auto text = [&](std::int32_t seconds) {
         bar->SetTimeRemaining(seconds);
         return Utf16ToUtf8(bar->GetTimeRemainingLabel()->GetText());
@@ -116,7 +115,6 @@ TEST_P(ProgressBarLanguage, TimeLeftReadsAsASentence) {
     EXPECT_EQ(text(4), w.fourSeconds);
     EXPECT_EQ(text(1), w.oneSecond);
     EXPECT_EQ(text(3662), w.oneHourOneMinuteTwoSeconds);
-    main->ReleaseInternalReferences();
 }
 
 INSTANTIATE_TEST_SUITE_P(
