@@ -15,11 +15,9 @@ public:
     }
     ORVRESULT ReceiveNotification(LNotificationDistributor*, LNotification* n) override {
         ids.push_back(Utf16ToUtf8(std::u16string(n->GetID())));
-        if (const auto* c = n->GetParameterAs<LConditionsParam>()) conditions.push_back(*c);
         return S_OK;
     }
     std::vector<std::string> ids;
-    std::vector<LConditionsParam> conditions;
 };
 
 // The window services a control tree asks for, recorded.
