@@ -34,26 +34,15 @@ TEST(ParseVidPid, ReadsFourDigitsAfterTheTags) {
     EXPECT_EQ(pid, 0x2800);  // past the end counts as 0
 }
 
-TEST(DecodeVersionNumber, ReadsPackedDecimalDigits) {
-    DeviceVersion v = DecodeVersionNumber(0x1203);
-    EXPECT_EQ(v.major, 12);
-    EXPECT_EQ(v.minor, 0);
-    EXPECT_EQ(v.sub, 3);
-    v = DecodeVersionNumber(0x0102);
-    EXPECT_EQ(v.major, 1);
-    EXPECT_EQ(v.minor, 0);
-    EXPECT_EQ(v.sub, 2);
-}
-
 TEST(HidTransport, FindsApplicationInterfaceFourOnlyAndReadsItsVersion) {
     SimulatedVarnet sim(ApplicationConfig());
     ASSERT_TRUE(sim.Detect());
     EXPECT_FALSE(sim.transport.IsInBootloader());
     EXPECT_NE(sim.transport.GetApplicationDevicePath().find("&MI_04"), std::string::npos);
     EXPECT_TRUE(Orv::Failed(sim.transport.FindDevice(true)));
-    int major = -1, minor = -1, sub = -1;
-    ASSERT_TRUE(Orv::Succeeded(sim.transport.ReadDeviceVersion(major, minor, sub)));
-    EXPECT_EQ(major * 100 + minor * 10 + sub, 101);
+    FirmwareVersion version;
+    ASSERT_TRUE(Orv::Succeeded(sim.transport.ReadDeviceVersion(version)));
+    EXPECT_EQ(version, (FirmwareVersion{1, 0, 1}));
     EXPECT_EQ(sim.clock.NowMs(), 0);  // a present device is found at once
 }
 
@@ -129,8 +118,8 @@ TEST(HidTransport, SwitchesIntoTheBootloaderAndWaitsForIt) {
     EXPECT_NE(sim.transport.GetBootloaderDevicePath().find("PID_2836"), std::string::npos);
     EXPECT_GE(sim.clock.NowMs(), SimulatorConfig{}.restartDelayMs);
     // The application interface has gone: its version can no longer be read, and says so.
-    int major = 0, minor = 0, sub = 0;
-    EXPECT_TRUE(Orv::Failed(sim.transport.ReadDeviceVersion(major, minor, sub)));
+    FirmwareVersion version;
+    EXPECT_TRUE(Orv::Failed(sim.transport.ReadDeviceVersion(version)));
     EXPECT_TRUE(Orv::Failed(sim.transport.RequestBootloaderMode()));
     EXPECT_TRUE(sim.Enter());
 }
@@ -225,10 +214,10 @@ TEST(HidTransport, ExitBootloaderRestartsWithTheNewVersionOnlyAfterProgramming) 
     ASSERT_TRUE(sim.Enter());
     ASSERT_TRUE(Orv::Succeeded(sim.protocol.ExitBootloader()));
     sim.clock.SleepMs(SimulatorConfig{}.restartDelayMs);
-    int major = 0, minor = 0, sub = 0;
+    FirmwareVersion version;
     ASSERT_TRUE(Orv::Succeeded(sim.transport.FindDevice(false)));
-    ASSERT_TRUE(Orv::Succeeded(sim.transport.ReadDeviceVersion(major, minor, sub)));
-    EXPECT_EQ(sub, 1);  // nothing was programmed: still 1.0.1
+    ASSERT_TRUE(Orv::Succeeded(sim.transport.ReadDeviceVersion(version)));
+    EXPECT_EQ(version, (FirmwareVersion{1, 0, 1}));  // nothing was programmed
 
     ASSERT_TRUE(Orv::Succeeded(sim.transport.EnterBootloaderMode()));
     ASSERT_TRUE(sim.Enter());
@@ -242,6 +231,6 @@ TEST(HidTransport, ExitBootloaderRestartsWithTheNewVersionOnlyAfterProgramming) 
     sim.clock.SleepMs(SimulatorConfig{}.restartDelayMs);
     ASSERT_TRUE(sim.Detect());
     EXPECT_FALSE(sim.transport.IsInBootloader());
-    ASSERT_TRUE(Orv::Succeeded(sim.transport.ReadDeviceVersion(major, minor, sub)));
-    EXPECT_EQ(major * 100 + minor * 10 + sub, 102);
+    ASSERT_TRUE(Orv::Succeeded(sim.transport.ReadDeviceVersion(version)));
+    EXPECT_EQ(version, (FirmwareVersion{1, 0, 2}));
 }

@@ -309,11 +309,11 @@ TEST(UpdateProcessor, RegistryValueThatCannotBeClearedAfterAnUpdateIsReported) {
 
 TEST(SilentOutcome, NamesEachOutcome) {
     const std::pair<SilentOutcome, const char*> cases[] = {
-        {{-3, 0, false, "1.0.2", "/opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum", ""},
+        {{-3, {Orv::E_FAIL, false, "/opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum", ""}, "1.0.2"},
          "varnet-updater: firmware image missing or corrupt: /opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum"},
-        {{-6, 0, false, "1.0.2", "", ""}, "varnet-updater: update failed: the HID library is not available"},
-        {{0, 0, false, "1.0.2", "", ""}, "varnet-updater: updated to 1.0.2 (the device is still restarting)"},
-        {{0, Orv::E_FAIL, false, "1.0.2", "", ""}, "varnet-updater: update failed: unknown reason"},
+        {{-6, {}, "1.0.2"}, "varnet-updater: update failed: the HID library is not available"},
+        {{0, {Orv::S_OK, false, "", ""}, "1.0.2"}, "varnet-updater: updated to 1.0.2 (the device is still restarting)"},
+        {{0, {Orv::E_FAIL, false, "", ""}, "1.0.2"}, "varnet-updater: update failed: unknown reason"},
     };
     for (const auto& [outcome, line] : cases) EXPECT_EQ(DescribeSilentOutcome(outcome), line);
 }
