@@ -1,6 +1,7 @@
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 
 #include "OrvFramework/Utilities/Storage/String.h"
+#include "OrvFramework/Utilities/Storage/Hex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,13 +18,8 @@ namespace {
 std::uint16_t ReadHex4(const std::string& text, std::size_t position) {
     std::uint16_t value = 0;
     for (std::size_t i = position; i < position + 4; ++i) {
-        int digit = 0;
-        if (i < text.size()) {
-            char c = text[i];
-            if (c >= '0' && c <= '9') digit = c - '0';
-            else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        }
-        value = static_cast<std::uint16_t>(value * 16 + digit);
+        const int digit = i < text.size() ? Orv::HexDigitValue(text[i]) : 0;
+        value = static_cast<std::uint16_t>(value * 16 + (digit < 0 ? 0 : digit));
     }
     return value;
 }
