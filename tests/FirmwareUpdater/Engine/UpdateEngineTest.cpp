@@ -172,28 +172,6 @@ TEST(UpdateEngine, TraceTellsEachStepOfAnUpdate) {
     for (const auto& line : rig.trace) EXPECT_EQ(line.rfind("engine: ", 0), 0u) << line;
 }
 
-// What a silent run shows: the stages in order, and the share written rising to 100.
-TEST(UpdateEngine, StagesAreReportedInOrder) {
-    TestImage image(8);
-    EngineRig rig;
-    std::vector<std::pair<UpdateStage, int>> stages;
-    rig.engine->SetStageObserver([&](UpdateStage stage, int percent) { stages.emplace_back(stage, percent); });
-    ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
-    ASSERT_EQ(rig.Update(), Orv::S_OK);
-    ASSERT_GE(stages.size(), 5u);
-    EXPECT_EQ(stages.front().first, UpdateStage::Searching);
-    EXPECT_EQ(stages[1].first, UpdateStage::Switching);
-    EXPECT_EQ(stages[2], std::make_pair(UpdateStage::Writing, 0));
-    EXPECT_EQ(stages.back().first, UpdateStage::Restarting);
-    EXPECT_EQ(stages[stages.size() - 2], std::make_pair(UpdateStage::Writing, 100));
-    // One per row between: rising percentages.
-    EXPECT_EQ(stages.size(), 3 + image.rows.size() + 2);
-    for (std::size_t i = 3; i + 1 < stages.size(); ++i) {
-        EXPECT_EQ(stages[i].first, UpdateStage::Writing);
-        EXPECT_GT(stages[i].second, stages[i - 1].second);
-    }
-}
-
 // Without a sink and without "-DEBUG_CONSOLE" the engine says nothing anywhere.
 TEST(UpdateEngine, UntracedRunWritesNothing) {
     std::string written;
