@@ -133,46 +133,6 @@ TEST(HidTransport, DeviceAlreadyInBootloaderIsNotSwitched) {
     EXPECT_EQ(sim.clock.NowMs(), 0);
 }
 
-// Every wait on a device that does not do its part ends at its bound: ten switch reports a second
-// apart, 30 s for the bootloader to appear after the switch, 5 s for an answer.
-TEST(HidTransport, EveryWaitEndsAtItsBound) {
-    struct Case {
-        const char* name;
-        void (*fault)(SimulatorConfig&);
-        bool bootloader;        // starts in the bootloader and waits for an answer to command 2
-        std::int64_t elapsedMs;  // the least time the failed step took
-        int switchReports;
-    };
-    const Case cases[] = {
-        {"ignored switch", [](SimulatorConfig& c) { c.faults.ignoreSwitch = true; }, false,
-         SwitchAttempts * DeviceSearchIntervalMs, SwitchAttempts},
-        {"no bootloader", [](SimulatorConfig& c) { c.faults.noBootloader = true; }, false,
-         DeviceSearchIntervalMs + BootloaderArrivalTimeoutMs, 1},
-        {"silent device", [](SimulatorConfig& c) { c.faults.silentAt = {2}; }, true, ReportReadTimeoutMs, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SimulatorConfig config = c.bootloader ? VarnetTest::BootloaderConfig() : ApplicationConfig();
-        c.fault(config);
-        SimulatedVarnet sim(config);
-        ASSERT_TRUE(sim.Detect());
-        if (c.bootloader) {
-            ASSERT_TRUE(sim.Enter());
-        }
-        const std::int64_t start = sim.clock.NowMs();
-        if (c.bootloader) {
-            EXPECT_TRUE(Orv::Failed(sim.protocol.CheckRowRange(0, 1)));
-            EXPECT_EQ(sim.device.GetTranscript().back(), "IN -");
-            EXPECT_TRUE(Orv::Succeeded(sim.protocol.CheckRowRange(0, 1)));  // the next one is answered
-        } else {
-            EXPECT_TRUE(Orv::Failed(sim.transport.EnterBootloaderMode()));
-        }
-        EXPECT_GE(sim.clock.NowMs() - start, c.elapsedMs);
-        EXPECT_LE(sim.clock.NowMs() - start, c.elapsedMs + DeviceSearchIntervalMs);
-        EXPECT_EQ(sim.device.GetSwitchReportCount(), c.switchReports);
-    }
-}
-
 TEST(HidTransport, BootloaderInterfaceStaysOpenUntilClosedOrBroken) {
     auto config = VarnetTest::BootloaderConfig();
     config.faults.silentAt = {5};

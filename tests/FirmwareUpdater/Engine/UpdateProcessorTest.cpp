@@ -53,7 +53,6 @@ struct ProcessorRig {
 };
 
 const std::vector<std::u16string> kCompleteTwice = {NID_FIRMWARE_UPDATE_COMPLETE, NID_FIRMWARE_UPDATE_COMPLETE};
-const std::vector<std::u16string> kFailedTwice = {NID_FIRMWARE_UPDATE_FAILED, NID_FIRMWARE_UPDATE_FAILED};
 
 }  // namespace
 
@@ -148,42 +147,6 @@ TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
         EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
         EXPECT_TRUE(rig.processor->IsIdle());
     }
-}
-
-TEST(UpdateProcessor, UploadOnTheWorkerDeliversTheOutcomeTwice) {
-    TestImage image(20);
-    ProcessorRig rig;
-    ASSERT_EQ(rig.Init(image.Option()), Orv::S_OK);
-    ASSERT_EQ(rig.processor->GetState(), DeviceReady);
-    ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
-    const auto progress = rig.recorder->Progress();
-    ASSERT_EQ(progress.size(), 23u);  // Enter Bootloader, 20 rows and the metadata row, the end
-    EXPECT_FALSE(progress.back().flag);
-    EXPECT_EQ(rig.device->GetFlash(), image.rows);
-    EXPECT_TRUE(rig.processor->IsIdle());
-    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
-    EXPECT_TRUE(rig.Reports().empty());  // the window tells the outcome
-
-    // One update per start: a second request (a stray key on the success page) does nothing.
-    const int commands = rig.device->GetBootloaderCommandCount();
-    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.device->GetBootloaderCommandCount(), commands);
-    EXPECT_EQ(rig.device->GetSwitchReportCount(), 1);
-    EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
-}
-
-TEST(UpdateProcessor, FailedUploadDeliversFailureTwice) {
-    TestImage otherChip(3, 0x12345678);  // refused by the bootloader
-    ProcessorRig rig;
-    ASSERT_EQ(rig.Init(otherChip.Option()), Orv::S_OK);
-    ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.recorder->Outcomes(), kFailedTwice);
-    EXPECT_TRUE(rig.processor->IsIdle());
-    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);  // not even after a failure
 }
 
 TEST(UpdateProcessor, RegistryErrorOnTheWorkerBecomesAFailure) {
