@@ -163,7 +163,7 @@ void BM_WholeUpdate(benchmark::State& state) {
         auto device = std::make_shared<Varnet::SimulatedHidPlatform>(config, clock);
         auto engine = Orv::MakeRC<LUpdateEngine>(device, clock, Orv::String(u"" VARNET_SOURCE_DIR "/resources"));
         if (engine->Initialize(Orv::String(u"varnet-updater")) != EngineResult::Ready ||
-            engine->UpdateFirmware() != Orv::S_OK) {
+            !engine->UpdateFirmware().Succeeded()) {
             state.SkipWithError("the update failed");
             break;
         }

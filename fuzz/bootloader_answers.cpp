@@ -113,11 +113,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Varnet::LHidTransport transport(platform, clock);
 
     if (!transport.DetectDevice()) return 0;
-    int major = 0, minor = 0, sub = 0;
+    Varnet::FirmwareVersion version;
     if (!transport.IsInBootloader()) {
         // Packed decimal digits: each of the four nibbles may still hold up to 15.
-        if (Orv::Succeeded(transport.ReadDeviceVersion(major, minor, sub)) &&
-            (major < 0 || major > 165 || minor < 0 || minor > 15 || sub < 0 || sub > 15))
+        if (Orv::Succeeded(transport.ReadDeviceVersion(version)) &&
+            (version.major < 0 || version.major > 165 || version.minor < 0 || version.minor > 15 || version.sub < 0 ||
+             version.sub > 15))
             __builtin_trap();
         if (Orv::Failed(transport.EnterBootloaderMode())) return 0;
     }

@@ -5,6 +5,7 @@
 #include "OrvFramework/Controls/FrameworkControls.h"
 #include "OrvFramework/Notification/Notification.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
+#include "OrvFramework/Notification/NotificationIDs.h"
 #include "OrvFramework/Platform/Folders.h"
 #include "OrvFramework/System/DebugTracer.h"
 
@@ -81,7 +82,7 @@ std::int32_t LFrameworkApp::ReadUserSettingInt(const String&, std::int32_t defau
 ORVRESULT LFrameworkApp::WriteUserSettingInt(const String&, std::int32_t) { return E_FAIL; }
 
 void LFrameworkApp::Shutdown() {
-    if (m_center) Unregister(m_center.Get(), InternNotificationID(u"NID_APP_EXIT_REQ"));
+    if (m_center) Unregister(m_center.Get(), InternNotificationID(NID_APP_EXIT_REQ));
     m_center = nullptr;
     LNotificationCenterManager::Get().ReleaseAll();
 }
@@ -101,7 +102,7 @@ LApplication::~LApplication() = default;
 ORVRESULT LApplication::InitializeApplication() {
     if (!m_center) return E_FAIL;
     if (m_factory && Failed(RunApplicationStartup(*m_factory))) return E_FAIL;
-    Register(m_center.Get(), u"NID_APP_EXIT_REQ");
+    Register(m_center.Get(), NID_APP_EXIT_REQ);
     if (m_factory) RegisterMainControlClass(*m_factory);
     m_processor = MakeRC<LUpdateProcessor>(m_environment);
     {
@@ -116,7 +117,7 @@ ORVRESULT LApplication::InitializeApplication() {
 
 ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender,
                                             LNotification* notification) {
-    if (notification && notification->GetID() == InternNotificationID(u"NID_APP_EXIT_REQ")) {
+    if (notification && notification->GetID() == InternNotificationID(NID_APP_EXIT_REQ)) {
         // An exit while the device is being programmed would leave it half-written: refuse it.
         if (!CanExit()) {
             // The window says why nothing happened.

@@ -12,6 +12,7 @@
 #include "Application/Version.h"
 #include "OrvFramework/ControlBase/OSWindow.h"
 #include "OrvFramework/Notification/Notification.h"
+#include "OrvFramework/Notification/NotificationIDs.h"
 #include "OrvFramework/Notification/NotificationQueue.h"
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/Platform/Locale.h"
@@ -304,7 +305,7 @@ template <class App>
 void MFCFrameworkApp<App>::OnSystemQuit() {
     RCPtr<App>& application = TheApplication();
     RCPtr<LNotificationCenter> center = application ? application->GetApplicationCenter() : nullptr;
-    RCPtr<LNotification> request = center ? LNotification::Create(u"NID_APP_EXIT_REQ") : nullptr;
+    RCPtr<LNotification> request = center ? LNotification::Create(NID_APP_EXIT_REQ) : nullptr;
     if (!request) {
         PostQuit(0);
         return;

@@ -66,10 +66,9 @@ using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::
 bool ReadImageRows(const std::string& path, Flash& rows);
 
 std::string VersionText(std::uint16_t number) {
-    const Varnet::DeviceVersion version = Varnet::DecodeVersionNumber(number);
-    char text[48];
-    std::snprintf(text, sizeof text, "%d.%d.%d (0x%04X)", version.major, version.minor, version.sub, unsigned{number});
-    return text;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " (0x%04X)", unsigned{number});
+    return Varnet::DecodeVersionNumber(number).Text() + hex;
 }
 
 // The metadata sits in the last row of the last flash array; the image's own last row is the best
@@ -239,7 +238,7 @@ int Simulate(const char* path) {
     if (start != EngineResult::Ready) {
         std::printf("%s: the simulated device is not ready (engine result %d)\n", path, static_cast<int>(start));
     } else {
-        const Orv::ORVRESULT result = engine->UpdateFirmware();
+        const Orv::ORVRESULT result = engine->UpdateFirmware().code;
         while (center->ProcessQueue(false)) {
         }
         const Flash flash = device->GetFlash();

@@ -178,7 +178,6 @@ bool SimulatedHidPlatform::OutputReport(int generation, Interface which, const s
     UpdateLocked();
     if (generation != m_generation || m_state == SimulatedState::Absent) return false;
     m_clock.SleepMs(m_config.latencyMs);
-    static constexpr std::uint8_t SwitchReport[4] = {0x00, 0x12, 0x34, 0x00};
     if (which != Interface::Application4 || length != sizeof SwitchReport ||
         std::memcmp(data, SwitchReport, sizeof SwitchReport) != 0) {
         return true;  // taken and ignored, as the hardware does with reports it does not know

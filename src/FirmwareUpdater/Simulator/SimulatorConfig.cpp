@@ -1,5 +1,7 @@
 #include "FirmwareUpdater/Simulator/SimulatorConfig.h"
 
+#include "FirmwareUpdater/Engine/CypressHID/FirmwareVersion.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <vector>
@@ -68,8 +70,8 @@ bool ParseSimulatorVersion(std::string_view text, std::uint16_t& versionNumber) 
         !ParseSimulatorNumber(parts[2], 9, sub) || parts[0].starts_with("0x")) {
         return false;
     }
-    versionNumber = static_cast<std::uint16_t>(((major / 10) << 12) | ((major % 10) << 8) |
-                                               (minor << 4) | sub);
+    versionNumber = EncodeVersionNumber(
+        {static_cast<int>(major), static_cast<int>(minor), static_cast<int>(sub)});
     return true;
 }
 

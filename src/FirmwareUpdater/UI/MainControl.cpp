@@ -71,9 +71,9 @@ void LMainControl::Initialize() {
     add(&LMainControl::OnExitRefused, app, NID_APP_EXIT_REFUSED, 42);
 
     m_buttonExit = FindRequired<LButton>("buttonExit", 44);
-    add(&LMainControl::OnButtonClick, m_buttonExit.Get(), u"NID_LEFT_CLICK", 45);
+    add(&LMainControl::OnButtonClick, m_buttonExit.Get(), NID_LEFT_CLICK, 45);
     m_buttonNext = FindRequired<LButton>("buttonNext", 48);
-    add(&LMainControl::OnButtonClick, m_buttonNext.Get(), u"NID_LEFT_CLICK", 49);
+    add(&LMainControl::OnButtonClick, m_buttonNext.Get(), NID_LEFT_CLICK, 49);
 
     m_labelDeviceNotFound = FindRequired<LLabel>("labelDeviceNotFound", 52);
     m_labelWaitingForDevicePrep = FindRequired<LLabel>("labelWaitingForDevicePrep", 55);
@@ -253,7 +253,7 @@ ORVRESULT LMainControl::OnButtonClick(LNotificationDistributor* sender, LNotific
         if (m_processor) (void)m_processor->StartUpdate();
     } else if (sender == static_cast<LNotificationDistributor*>(m_buttonExit.Get())) {
         if (RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter()) {
-            RCPtr<LNotification> exit = LNotification::Create(u"NID_APP_EXIT_REQ");
+            RCPtr<LNotification> exit = LNotification::Create(NID_APP_EXIT_REQ);
             if (exit) center->Post(exit.Get());
         }
     }

@@ -7,6 +7,7 @@
 #include "OrvFramework/Controls/Button.h"
 #include "OrvFramework/Controls/Label.h"
 #include "OrvFramework/Controls/ProgressBar.h"
+#include "OrvFramework/Notification/NotificationIDs.h"
 
 namespace Orv {
 
@@ -94,10 +95,7 @@ private:
     unsigned m_page = 0;  // the visibility mask of the page on show; 0 before the first
 };
 
-// Posted to the application notification center when an exit request was refused because an
-// update is running; the main control answers it on the window.
-inline constexpr std::u16string_view NID_APP_EXIT_REFUSED = u"NID_APP_EXIT_REFUSED";
-// How long that answer stays on the window.
+// How long the main control's answer to a refused exit request stays on the window.
 inline constexpr std::uint32_t kExitRefusedNoticeMs = 4000;
 // The Escape key as the root window passes it.
 inline constexpr std::uint32_t kEscapeKey = 0x201B0000;

@@ -12,6 +12,7 @@
 
 #include "OrvFramework/ObjectBase/Exception.h"
 #include "OrvFramework/Platform/Resources.h"
+#include "OrvFramework/Utilities/Storage/Hex.h"
 
 static_assert(sizeof(XML_Char) == 1, "the reader expects Expat's UTF-8 interface");
 
@@ -26,20 +27,13 @@ const String* Find(const LControlFactory::AttributeMap& attributes, std::u16stri
     return it == attributes.end() ? nullptr : &it->second;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // "0x" and at most four hexadecimal digits, or a signed decimal number.
 int ReadInteger(const String& value) {
     const std::string text = value.ToUtf8();
     if (text.size() >= 2 && text[0] == '0' && text[1] == 'x') {
         int result = 0;
         for (std::size_t i = 2; i < text.size() && i < 6; ++i) {
-            const int digit = HexDigit(text[i]);
+            const int digit = HexDigitValue(text[i]);
             if (digit < 0) break;
             result = result * 16 + digit;
         }
@@ -76,10 +70,10 @@ void ReadColor(const String& value, LColor& color) {
     std::size_t start = 0;
     if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) start = 2;
     std::size_t digits = 0;
-    while (start + digits < text.size() && HexDigit(text[start + digits]) >= 0) ++digits;
+    while (start + digits < text.size() && HexDigitValue(text[start + digits]) >= 0) ++digits;
     auto byteAt = [&](std::size_t index) {
         const std::size_t at = start + index * 2;
-        const int b = HexDigit(text[at]) * 16 + HexDigit(text[at + 1]);
+        const int b = HexDigitValue(text[at]) * 16 + HexDigitValue(text[at + 1]);
         return static_cast<float>(b) * 0.003921568859368563f;
     };
     switch (digits) {

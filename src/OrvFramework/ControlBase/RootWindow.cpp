@@ -6,7 +6,7 @@
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/LookList.h"
 #include "OrvFramework/ControlBase/SkinDescriptor.h"
-#include "OrvFramework/Controls/ToolTip.h"
+#include "OrvFramework/ControlBase/ToolTipDisplay.h"
 
 namespace Orv {
 
@@ -88,7 +88,7 @@ void LRootWindow::SetToolTipControl(const RCPtr<LControl>& toolTip) {
 }
 
 ORVRESULT LRootWindow::ShowToolTip(LControl* control, const String& text) {
-    auto* toolTip = dynamic_cast<LToolTip*>(m_toolTip.Get());
+    auto* toolTip = dynamic_cast<IToolTipDisplay*>(m_toolTip.Get());
     if (toolTip == nullptr) return S_FALSE;
     if (text.empty()) {
         if (m_toolTipOwner == control || control == nullptr) {

@@ -45,8 +45,8 @@ public:
     // null (and the content unchanged) when the skin has no such control.
     RCPtr<LControl> CreateContent(LControlFactory& factory, const String& controlName);
 
-    // The window's tooltip (the skin's top-level tooltip control); it is painted over the content
-    // and never takes pointer input. Null removes it.
+    // The window's tooltip (the skin's top-level tooltip control, shown through IToolTipDisplay);
+    // it is painted over the content and never takes pointer input. Null removes it.
     void SetToolTipControl(const RCPtr<LControl>& toolTip);
     const RCPtr<LControl>& GetToolTipControl() const { return m_toolTip; }
 

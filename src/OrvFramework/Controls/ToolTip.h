@@ -4,11 +4,12 @@
 #include <cstdint>
 
 #include "OrvFramework/ControlBase/Control.h"
+#include "OrvFramework/ControlBase/ToolTipDisplay.h"
 #include "OrvFramework/Platform/Clock.h"
 
 namespace Orv {
 
-class LToolTip : public LControl {
+class LToolTip : public LControl, public IToolTipDisplay {
 public:
     enum State : std::int32_t { Idle = 0, Waiting = 1, Shown = 2 };
     static constexpr std::int64_t kShowDelayMs = 500;
@@ -23,8 +24,8 @@ public:
     ~LToolTip() override;
 
     // Places the tooltip by pointer (parent coordinates) with text and starts the show delay.
-    void Show(const LPoint& pointer, const String& text);
-    void Hide();
+    void Show(const LPoint& pointer, const String& text) override;
+    void Hide() override;
     ORVRESULT ResetDisplay();
     void OnTimer(std::uint32_t timerId) override;
 

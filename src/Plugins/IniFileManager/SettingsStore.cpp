@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "OrvFramework/Utilities/Storage/Hex.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,13 +36,6 @@ std::string Escape(const std::string& text, const char* extra) {
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string Unescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -58,8 +53,8 @@ std::string Unescape(std::string_view text) {
         } else if (next == 'r') {
             out += '\r';
             ++i;
-        } else if (next == 'x' && i + 3 < text.size() && HexDigit(text[i + 2]) >= 0 && HexDigit(text[i + 3]) >= 0) {
-            out += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
+        } else if (next == 'x' && i + 3 < text.size() && Orv::HexDigitValue(text[i + 2]) >= 0 && Orv::HexDigitValue(text[i + 3]) >= 0) {
+            out += static_cast<char>(Orv::HexDigitValue(text[i + 2]) * 16 + Orv::HexDigitValue(text[i + 3]));
             i += 3;
         } else {
             out += '\\';  // an unknown escape stays as written

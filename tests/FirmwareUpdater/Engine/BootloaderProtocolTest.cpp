@@ -8,7 +8,7 @@ using namespace Varnet;
 using VarnetTest::ByteCount;
 using VarnetTest::SimulatedVarnet;
 
-TEST(PacketChecksum, SummingAndCrc16MatchTheWorkedExamples) {
+TEST(PacketChecksum, SummingAndCrc16MatchTheWorkedExamplesAndTheImageSelects) {
     const std::uint8_t enter[] = {0x01, 0x38, 0x00, 0x00};
     EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Summing, enter, 4), 0xFFC7);
     EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Crc16, enter, 4), 0x09A0);
@@ -17,9 +17,7 @@ TEST(PacketChecksum, SummingAndCrc16MatchTheWorkedExamples) {
     // The sum wraps in 16 bits: 258 bytes of 0xFF sum to 0x100FE -> 0x00FE -> 0xFF02.
     std::vector<std::uint8_t> many(258, 0xFF);
     EXPECT_EQ(ComputePacketChecksum(ChecksumKind::Summing, many.data(), many.size()), 0xFF02);
-}
-
-TEST(PacketChecksum, ImageHeaderSelectsTheKind) {
+    // The image header selects the kind.
     EXPECT_EQ(ChecksumKindFromImage(0), ChecksumKind::Summing);
     EXPECT_EQ(ChecksumKindFromImage(1), ChecksumKind::Crc16);
     EXPECT_EQ(ChecksumKindFromImage(2), ChecksumKind::Summing);
@@ -130,22 +128,6 @@ TEST(BootloaderProtocol, FlashRangeIsAskedOncePerArrayAndEnterBootloader) {
     EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(1, 9, &byte, 1)));
     EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(4, 0, &byte, 1)));
     EXPECT_EQ(sim.device.GetBootloaderCommandCount(), before + 1);  // Get Flash Size for array 1
-}
-
-TEST(BootloaderProtocol, EnterBootloaderChecksChipAndBootloaderVersion) {
-    SimulatedVarnet sim;
-    ASSERT_TRUE(sim.Detect());
-    std::uint32_t version = 0;
-    EXPECT_TRUE(Orv::Failed(sim.protocol.EnterBootloader(SampleSiliconId + 1, SampleSiliconRevision, version)));
-    EXPECT_TRUE(Orv::Failed(sim.protocol.EnterBootloader(SampleSiliconId, SampleSiliconRevision + 1, version)));
-    EXPECT_TRUE(Orv::Succeeded(sim.protocol.EnterBootloader(SampleSiliconId, SampleSiliconRevision, version)));
-    EXPECT_EQ(version, 0x010000u);
-
-    auto config = VarnetTest::BootloaderConfig();
-    config.bootloaderVersion = 0x020000;
-    SimulatedVarnet newer(config);
-    ASSERT_TRUE(newer.Detect());
-    EXPECT_FALSE(newer.Enter());
 }
 
 TEST(BootloaderProtocol, AnswerWithWrongChecksumButGoodFrameIsAccepted) {

@@ -72,14 +72,14 @@ struct Received {
 // Registers for the firmware family with the "application" center; Collect delivers what is queued.
 class NotificationRecorder : public Orv::LNotificationClient {
 public:
+    static constexpr const char16_t* kFamily[] = {NID_FIRMWARE_UPDATE_PROGRESS, NID_FIRMWARE_UPDATE_COMPLETE,
+                                                  NID_FIRMWARE_UPDATE_FAILED, NID_READY_TO_UPDATE,
+                                                  NID_FIRMWARE_UPDATE_NOT_NEEDED};
     static Orv::RCPtr<NotificationRecorder> Create() {
         auto recorder = Orv::MakeRC<NotificationRecorder>();
         auto center = Orv::GetApplicationNotificationCenter();
         center->GetQueue()->Discard();  // nothing left over from an earlier test
-        for (const char16_t* id : {NID_FIRMWARE_UPDATE_PROGRESS, NID_FIRMWARE_UPDATE_COMPLETE,
-                                   NID_FIRMWARE_UPDATE_FAILED, NID_READY_TO_UPDATE,
-                                   NID_FIRMWARE_UPDATE_NOT_NEEDED})
-            recorder->Register(center.Get(), id);
+        for (const char16_t* id : kFamily) recorder->Register(center.Get(), id);
         return recorder;
     }
     ~NotificationRecorder() override = default;
@@ -118,10 +118,7 @@ public:
     }
     void Detach() {
         auto center = Orv::GetApplicationNotificationCenter();
-        for (const char16_t* id : {NID_FIRMWARE_UPDATE_PROGRESS, NID_FIRMWARE_UPDATE_COMPLETE,
-                                   NID_FIRMWARE_UPDATE_FAILED, NID_READY_TO_UPDATE,
-                                   NID_FIRMWARE_UPDATE_NOT_NEEDED})
-            Unregister(center.Get(), Orv::InternNotificationID(id));
+        for (const char16_t* id : kFamily) Unregister(center.Get(), Orv::InternNotificationID(id));
     }
 
     std::vector<Received> log;

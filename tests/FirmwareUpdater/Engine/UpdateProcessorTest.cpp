@@ -31,7 +31,7 @@ struct ProcessorRig {
               [this](const std::string& text) { progress.push_back(text); }})),
           recorder(NotificationRecorder::Create()) {}
     ~ProcessorRig() {
-        processor->WaitForRun(kRunTimeout);
+        if (processor) processor->WaitForRun(kRunTimeout);
         recorder->Detach();
     }
 
@@ -53,43 +53,68 @@ struct ProcessorRig {
 };
 
 const std::vector<std::u16string> kCompleteTwice = {NID_FIRMWARE_UPDATE_COMPLETE, NID_FIRMWARE_UPDATE_COMPLETE};
-const std::vector<std::u16string> kFailedTwice = {NID_FIRMWARE_UPDATE_FAILED, NID_FIRMWARE_UPDATE_FAILED};
 
 }  // namespace
 
-TEST(UpdateProcessor, StatesFollowTheEngineAnswer) {
-    {
-        ProcessorRig rig;
-        EXPECT_EQ(rig.processor->GetState(), ProcessorStateNone);
-        EXPECT_EQ(rig.Init(""), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), DeviceReady);
-        Orv::String version;
-        EXPECT_FALSE(rig.processor->GetFirmwareUpdateVersion(version));
-        EXPECT_EQ(version, Orv::String(u"1.0.2"));
-        EXPECT_TRUE(rig.processor->IsIdle());
-        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);  // nothing starts without Next
-    }
-    {
-        ProcessorRig rig(QuickConfig(0x0102));
-        EXPECT_EQ(rig.Init(""), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), UpdateNotNeeded);
-    }
-    {
-        auto config = QuickConfig();
-        config.startState = SimulatedState::Absent;
+// The engine's answer and the options decide the state shown, or a quiet end; nothing starts
+// without Next unless asked for.
+TEST(UpdateProcessor, StatesFollowTheEngineAnswerAndTheOptions) {
+    const auto dir = UniqueTempPath("varnet-processor-image");
+    std::filesystem::create_directories(dir);
+    const std::string damaged = "-ABSOLUTE_FIRMWARE_FILE_PATH=" + FindHostileImage("BadRowChecksum").make(dir);
+    TestImage image(8);
+    const struct {
+        const char* name;
+        std::uint16_t version;  // the device's; 0: absent
+        std::string options;
+        Orv::ORVRESULT result;
+        ProcessorState state;
+        bool uploads;
+    } cases[] = {
+        {"outdated", 0x0101, "", Orv::S_OK, DeviceReady, false},
+        {"current", 0x0102, "", Orv::S_OK, UpdateNotNeeded, false},
+        {"absent", 0, "", Orv::S_OK, DeviceNotFound, false},
+        {"damaged image", 0x0101, damaged, Orv::S_OK, FirmwareFileMissingOrCorrupt, false},
+        {"quiet when current", 0x0102, "-SILENT_IF_UPDATE_NOT_NEEDED", Orv::E_QUIET_EXIT, ProcessorStateNone, false},
+        {"quiet only when current", 0x0101, "-SILENT_IF_UPDATE_NOT_NEEDED", Orv::S_OK, DeviceReady, false},
+        {"automatic", 0x0101, "-START_UPDATE_AUTOMATICALLY " + image.Option(), Orv::S_OK, UpdateInProcess, true},
+        {"automatic, current", 0x0102, "-START_UPDATE_AUTOMATICALLY", Orv::S_OK, UpdateNotNeeded, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto config = QuickConfig(c.version);
+        if (c.version == 0) config.startState = SimulatedState::Absent;
         ProcessorRig rig(config);
-        EXPECT_EQ(rig.Init(""), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), DeviceNotFound);
+        EXPECT_EQ(rig.Init(c.options), c.result);
+        EXPECT_EQ(rig.processor->GetState(), c.state);
+        ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
+        EXPECT_EQ(rig.recorder->Outcomes(), c.uploads ? kCompleteTwice : std::vector<std::u16string>{});
+        EXPECT_EQ(rig.device->GetFlash() == image.rows, c.uploads);
+        if (!c.uploads) {
+            EXPECT_EQ(rig.device->GetSwitchReportCount(), 0);
+        }
+        if (c.state == FirmwareFileMissingOrCorrupt) {
+            EXPECT_EQ(rig.device->GetOpenCount(), 0);
+        }
     }
-    {
-        const auto dir = UniqueTempPath("varnet-processor-image");
-        std::filesystem::create_directories(dir);
-        ProcessorRig rig;
-        EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=" + FindHostileImage("BadRowChecksum").make(dir)), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), FirmwareFileMissingOrCorrupt);
-        EXPECT_EQ(rig.device->GetOpenCount(), 0);
-        std::filesystem::remove_all(dir);
-    }
+    ProcessorRig rig;
+    ASSERT_EQ(rig.Init(""), Orv::S_OK);
+    Orv::String version;
+    EXPECT_FALSE(rig.processor->GetFirmwareUpdateVersion(version));
+    EXPECT_EQ(version, Orv::String(u"1.0.2"));
+    std::filesystem::remove_all(dir);
+}
+
+// Asking whether the program may end writes nothing; the processor's end (the program's) clears
+// the value that holds the driver package back.
+TEST(UpdateProcessor, TheEndOfTheProgramClearsTheValueThatHoldsTheDriverBack) {
+    ProcessorRig rig;
+    ASSERT_EQ(rig.Init(""), Orv::S_OK);
+    Orv::MakeRC<LUpdateEngine>(rig.device, rig.clock, Orv::String())->SuppressAutomaticFirmwareUpdates(true);
+    EXPECT_TRUE(rig.processor->IsIdle());
+    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), true);
+    rig.processor = nullptr;
+    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
 }
 
 // A cancelled search ends the run quietly: no state to show, nothing sent to the device, even when
@@ -122,42 +147,6 @@ TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
         EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
         EXPECT_TRUE(rig.processor->IsIdle());
     }
-}
-
-TEST(UpdateProcessor, UploadOnTheWorkerDeliversTheOutcomeTwice) {
-    TestImage image(20);
-    ProcessorRig rig;
-    ASSERT_EQ(rig.Init(image.Option()), Orv::S_OK);
-    ASSERT_EQ(rig.processor->GetState(), DeviceReady);
-    ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
-    const auto progress = rig.recorder->Progress();
-    ASSERT_EQ(progress.size(), 23u);  // Enter Bootloader, 20 rows and the metadata row, the end
-    EXPECT_FALSE(progress.back().flag);
-    EXPECT_EQ(rig.device->GetFlash(), image.rows);
-    EXPECT_TRUE(rig.processor->IsIdle());
-    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
-    EXPECT_TRUE(rig.Reports().empty());  // the window tells the outcome
-
-    // One update per start: a second request (a stray key on the success page) does nothing.
-    const int commands = rig.device->GetBootloaderCommandCount();
-    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.device->GetBootloaderCommandCount(), commands);
-    EXPECT_EQ(rig.device->GetSwitchReportCount(), 1);
-    EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
-}
-
-TEST(UpdateProcessor, FailedUploadDeliversFailureTwice) {
-    TestImage otherChip(3, 0x12345678);  // refused by the bootloader
-    ProcessorRig rig;
-    ASSERT_EQ(rig.Init(otherChip.Option()), Orv::S_OK);
-    ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
-    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    EXPECT_EQ(rig.recorder->Outcomes(), kFailedTwice);
-    EXPECT_TRUE(rig.processor->IsIdle());
-    EXPECT_EQ(rig.processor->StartUpdate(), Orv::E_FAIL);  // not even after a failure
 }
 
 TEST(UpdateProcessor, RegistryErrorOnTheWorkerBecomesAFailure) {
@@ -291,64 +280,17 @@ TEST(UpdateProcessor, RegistryValueThatCannotBeClearedAfterAnUpdateIsReported) {
         }
         recorder->Detach();
     }
-    {
-        // A damaged image ends a silent run before the device is looked for: not one report.
-        const auto dir = UniqueTempPath("varnet-processor-image");
-        std::filesystem::create_directories(dir);
-        ProcessorRig rig;
-        EXPECT_EQ(rig.Init("-SILENT -ABSOLUTE_FIRMWARE_FILE_PATH=" + FindHostileImage("TwoRowsOnOneLine").make(dir)),
-                  Orv::E_QUIET_EXIT);
-        EXPECT_TRUE(rig.device->GetTranscript().empty());
-        EXPECT_EQ(rig.device->GetOpenCount(), 0);
-        EXPECT_EQ(rig.device->GetSwitchReportCount(), 0);
-        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
-        EXPECT_TRUE(rig.recorder->Outcomes().empty());
-        std::filesystem::remove_all(dir);
-    }
 }
 
 TEST(SilentOutcome, NamesEachOutcome) {
     const std::pair<SilentOutcome, const char*> cases[] = {
-        {{-3, 0, false, "1.0.2", "/opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum", ""},
+        {{-3, {Orv::E_FAIL, false, "/opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum", ""}, "1.0.2"},
          "varnet-updater: firmware image missing or corrupt: /opt/varnet/Varnet1.0.2.cyacd:7: bad row checksum"},
-        {{-6, 0, false, "1.0.2", "", ""}, "varnet-updater: update failed: the HID library is not available"},
-        {{0, 0, false, "1.0.2", "", ""}, "varnet-updater: updated to 1.0.2 (the device is still restarting)"},
-        {{0, Orv::E_FAIL, false, "1.0.2", "", ""}, "varnet-updater: update failed: unknown reason"},
+        {{-6, {}, "1.0.2"}, "varnet-updater: update failed: the HID library is not available"},
+        {{0, {Orv::S_OK, false, "", ""}, "1.0.2"}, "varnet-updater: updated to 1.0.2 (the device is still restarting)"},
+        {{0, {Orv::E_FAIL, false, "", ""}, "1.0.2"}, "varnet-updater: update failed: unknown reason"},
     };
     for (const auto& [outcome, line] : cases) EXPECT_EQ(DescribeSilentOutcome(outcome), line);
-}
-
-TEST(UpdateProcessor, SilentIfUpdateNotNeededEndsOnlyForAnUpToDateDevice) {
-    {
-        ProcessorRig rig(QuickConfig(0x0102));
-        EXPECT_EQ(rig.Init("-SILENT_IF_UPDATE_NOT_NEEDED"), Orv::E_QUIET_EXIT);
-    }
-    {
-        ProcessorRig rig(QuickConfig(0x0101));
-        EXPECT_EQ(rig.Init("-SILENT_IF_UPDATE_NOT_NEEDED"), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), DeviceReady);
-        EXPECT_EQ(rig.device->GetBootloaderCommandCount(), 0);
-    }
-}
-
-TEST(UpdateProcessor, StartUpdateAutomaticallyStartsTheWorkerAtOnce) {
-    {
-        TestImage image(8);
-        ProcessorRig rig;
-        EXPECT_EQ(rig.Init("-START_UPDATE_AUTOMATICALLY " + image.Option()), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), UpdateInProcess);
-        ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-        EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
-        EXPECT_EQ(rig.device->GetFlash(), image.rows);
-    }
-    {
-        ProcessorRig rig(QuickConfig(0x0102));
-        EXPECT_EQ(rig.Init("-START_UPDATE_AUTOMATICALLY"), Orv::S_OK);
-        EXPECT_EQ(rig.processor->GetState(), UpdateNotNeeded);
-        ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-        EXPECT_TRUE(rig.recorder->Outcomes().empty());
-        EXPECT_EQ(rig.device->GetSwitchReportCount(), 0);
-    }
 }
 
 TEST(UpdateProcessor, CheckPostsReadyToUpdate) {

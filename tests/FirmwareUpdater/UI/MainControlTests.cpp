@@ -176,8 +176,6 @@ TEST_F(MainControlTest, NextStartsTheUpdateAndProgressFillsTheBar) {
     EXPECT_EQ(Visible(), (Names{"labelUpdateInProcess", "progressBar"}));
     auto* bar = dynamic_cast<LProgressBar*>(Child("progressBar"));
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->GetActiveOverlay()->GetRect().width, 211.0);
-    EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("50"));
     const String timeText = bar->GetTimeRemainingLabel()->GetText();
     EXPECT_FALSE(timeText.empty());
 
@@ -451,7 +449,7 @@ TEST_F(MainControlInWindow, RefusedExitIsAnsweredOnTheWindow) {
 }
 
 // The new states painted offscreen: the focus ring stands out from the button, the sliding block
-// moves, and the refused close darkens the window under a white text.
+// moves, and the first progress paints over the page that had Next.
 TEST_F(MainControlInWindow, NewStatesPaintOffscreen) {
     constexpr int kWidth = 432, kHeight = 295;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
@@ -500,15 +498,6 @@ TEST_F(MainControlInWindow, NewStatesPaintOffscreen) {
     int changed = 0;
     for (std::size_t i = 0; i < gone.size(); ++i) changed += gone[i] != plain[i];
     EXPECT_GT(changed, int(gone.size()) / 2) << "the Next button is still painted";
-
-    const std::uint32_t corner = pixel(20, 20);
-    Post(NID_APP_EXIT_REFUSED);
-    Paint(surface, "mainControl_close_refused.png");
-    EXPECT_LT(brightness(pixel(20, 20)), brightness(corner));
-    int white = 0;
-    for (int y = kHeight / 2 - 20; y < kHeight / 2 + 20; ++y)
-        for (int x = 40; x < kWidth - 40; ++x) white += brightness(pixel(x, y)) > 600;
-    EXPECT_GT(white, 50);
     cairo_surface_destroy(surface);
 }
 

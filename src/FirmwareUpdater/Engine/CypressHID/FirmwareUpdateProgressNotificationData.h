@@ -1,17 +1,11 @@
 #pragma once
-// The firmware notifications that the engine and the processor post into the "application"
-// center, and the payload of the progress notification.
+// The payload of the progress notification, and how the engine and the processor post the firmware
+// notifications into the "application" center.
 #include <cstdint>
 #include <string_view>
 
+#include "OrvFramework/Notification/NotificationIDs.h"
 #include "OrvFramework/ObjectBase/RCPtr.h"
-
-inline constexpr char16_t NID_FIRMWARE_UPDATE_PROGRESS[] = u"NID_FIRMWARE_UPDATE_PROGRESS";
-inline constexpr char16_t NID_FIRMWARE_UPDATE_COMPLETE[] = u"NID_FIRMWARE_UPDATE_COMPLETE";
-inline constexpr char16_t NID_FIRMWARE_UPDATE_FAILED[] = u"NID_FIRMWARE_UPDATE_FAILED";
-inline constexpr char16_t NID_READY_TO_UPDATE[] = u"NID_READY_TO_UPDATE";
-inline constexpr char16_t NID_FIRMWARE_UPDATE_NOT_NEEDED[] = u"NID_FIRMWARE_UPDATE_NOT_NEEDED";
-inline constexpr char16_t NID_FIRMWARE_IMAGE_UPLOAD_COMPLETE[] = u"NID_FIRMWARE_IMAGE_UPLOAD_COMPLETE";
 
 class LFirmwareUpdateProgressNotificationData : public virtual Orv::LRefCountedObject {
 public:

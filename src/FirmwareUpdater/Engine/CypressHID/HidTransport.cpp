@@ -1,6 +1,7 @@
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 
 #include "OrvFramework/Utilities/Storage/String.h"
+#include "OrvFramework/Utilities/Storage/Hex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,26 +13,13 @@ using Orv::ORVRESULT;
 using Orv::S_OK;
 using Orv::Platform::HidReportSize;
 
-DeviceVersion DecodeVersionNumber(std::uint16_t v) {
-    DeviceVersion version;
-    version.major = 10 * ((v >> 12) & 0xF) + ((v >> 8) & 0xF);
-    version.minor = (v >> 4) & 0xF;
-    version.sub = v & 0xF;
-    return version;
-}
-
 namespace {
 
 std::uint16_t ReadHex4(const std::string& text, std::size_t position) {
     std::uint16_t value = 0;
     for (std::size_t i = position; i < position + 4; ++i) {
-        int digit = 0;
-        if (i < text.size()) {
-            char c = text[i];
-            if (c >= '0' && c <= '9') digit = c - '0';
-            else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        }
-        value = static_cast<std::uint16_t>(value * 16 + digit);
+        const int digit = i < text.size() ? Orv::HexDigitValue(text[i]) : 0;
+        value = static_cast<std::uint16_t>(value * 16 + (digit < 0 ? 0 : digit));
     }
     return value;
 }
@@ -59,12 +47,11 @@ void LHidTransport::TraceFound(const Orv::Platform::HidInterfaceInfo& info, bool
     std::string& traced = bootloader ? m_tracedBootloaderPath : m_tracedApplicationPath;
     if (traced == info.path || !m_trace.On()) return;
     traced = info.path;
-    const DeviceVersion v = DecodeVersionNumber(info.versionNumber);
+
     m_trace(std::string("found ") + (bootloader ? "bootloader" : "application") + " interface path=" + info.path +
             " vid=" + Hex(vendorId, 4) + " pid=" + Hex(productId, 4) +
             " interface=" + (info.interfaceNumber < 0 ? std::string("none") : std::to_string(info.interfaceNumber)) +
-            " version=" + std::to_string(v.major) + "." +
-            std::to_string(v.minor) + "." + std::to_string(v.sub));
+            " version=" + DecodeVersionNumber(info.versionNumber).Text());
 }
 
 ORVRESULT LHidTransport::FindDevice(bool bootloader) {
@@ -129,14 +116,13 @@ ORVRESULT LHidTransport::RequestBootloaderMode() {
         m_trace("switch report not sent: the application interface could not be opened");
         return E_FAIL;
     }
-    const std::uint8_t report[4] = {0x00, 0x12, 0x34, 0x00};
-    if (device->SetOutputReport(report, sizeof report)) return S_OK;
+    if (device->SetOutputReport(SwitchReport, sizeof SwitchReport)) return S_OK;
     m_trace("switch report refused by the application interface");
     return E_FAIL;
 }
 
-ORVRESULT LHidTransport::ReadDeviceVersion(int& major, int& minor, int& sub) {
-    major = minor = sub = 0;
+ORVRESULT LHidTransport::ReadDeviceVersion(FirmwareVersion& version) {
+    version = {};
     auto device = m_platform.Open(m_applicationDevicePath);
     if (!device) {
         m_trace("version not read: the application interface could not be opened");
@@ -147,10 +133,7 @@ ORVRESULT LHidTransport::ReadDeviceVersion(int& major, int& minor, int& sub) {
         m_trace("version not read: the application interface gave no attributes");
         return E_FAIL;
     }
-    DeviceVersion version = DecodeVersionNumber(attributes.versionNumber);
-    major = version.major;
-    minor = version.minor;
-    sub = version.sub;
+    version = DecodeVersionNumber(attributes.versionNumber);
     return S_OK;
 }
 

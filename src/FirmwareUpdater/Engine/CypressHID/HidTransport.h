@@ -7,6 +7,7 @@
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
 #include "OrvFramework/Notification/Event.h"
 #include "FirmwareUpdater/Engine/CypressHID/EngineTrace.h"
+#include "FirmwareUpdater/Engine/CypressHID/FirmwareVersion.h"
 #include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Platform/HidPlatform.h"
 
@@ -19,6 +20,8 @@ inline constexpr std::uint16_t ApplicationProductId = 0x2036;
 inline constexpr std::uint16_t BootloaderProductId = 0x2836;
 // The application interface is interface 4 of the composite device.
 inline constexpr char ApplicationInterfaceTag[] = "&MI_04";
+// The output report that asks the application to restart into its bootloader.
+inline constexpr std::uint8_t SwitchReport[4] = {0x00, 0x12, 0x34, 0x00};
 
 inline constexpr int DetectAttempts = 10;
 inline constexpr int SwitchAttempts = 10;
@@ -36,15 +39,6 @@ struct DeviceSearchWatch {
     Orv::RCPtr<Orv::LEvent> cancel;
     std::function<void(int attempt, int attempts)> onMiss;
 };
-
-struct DeviceVersion {
-    int major = 0;
-    int minor = 0;
-    int sub = 0;
-};
-
-// The HID version number holds packed decimal digits: 0x1203 is 12.0.3.
-DeviceVersion DecodeVersionNumber(std::uint16_t versionNumber);
 
 // Reads the four characters after "VID_" and "PID_" (upper-cased) as hexadecimal; anything that
 // is not a digit, or lies past the end, counts as 0.
@@ -65,11 +59,11 @@ public:
     bool DetectDevice();
     void SetSearchWatch(DeviceSearchWatch watch) { m_searchWatch = std::move(watch); }
     bool IsSearchCancelled() const { return m_searchWatch.cancel && m_searchWatch.cancel->IsSet(); }
-    // Sends the switch report 00 12 34 00 to the application interface; fails when the interface
+    // Sends the switch report to the application interface; fails when the interface
     // cannot be opened or the report is refused.
     Orv::ORVRESULT RequestBootloaderMode();
     // Fails when the application interface cannot be opened or its attributes cannot be read.
-    Orv::ORVRESULT ReadDeviceVersion(int& major, int& minor, int& sub);
+    Orv::ORVRESULT ReadDeviceVersion(FirmwareVersion& version);
     // Switches the device and waits (at most 30 s) for the bootloader interface.
     Orv::ORVRESULT EnterBootloaderMode();
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "OrvFramework/Utilities/Storage/Hex.h"
+
 namespace Varnet {
 
 namespace {
@@ -22,15 +24,11 @@ void Add(ImageReport& report, std::size_t line, std::string text) {
     ++report.problemCount;
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // The upload reads a stray character as a 0 digit without noticing; the check must notice.
 bool CheckDigits(const char* text, std::size_t length, std::size_t column, std::size_t line,
                  ImageReport& report) {
     for (std::size_t i = 0; i < length; ++i) {
-        if (IsHexDigit(text[i])) continue;
+        if (Orv::HexDigitValue(text[i]) >= 0) continue;
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == ':') {
             Add(report, line, Format("a second row begins at column %zu; one row per line", column + i));

@@ -1,6 +1,7 @@
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 
 #include "OrvFramework/Platform/Files.h"
+#include "OrvFramework/Utilities/Storage/Hex.h"
 
 namespace Varnet {
 
@@ -10,11 +11,11 @@ using Orv::S_OK;
 
 namespace {
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 0;
+// A character that is not a digit reads as 0, as the bootloader host always did; the image check
+// refuses such images before an upload.
+int DigitOrZero(char c) {
+    const int value = Orv::HexDigitValue(c);
+    return value < 0 ? 0 : value;
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byteCount
     if (count / 2 > capacity) return E_FAIL;
     for (std::size_t i = 0; i + 1 < count; i += 2) {
         bytes[byteCount++] =
-            static_cast<std::uint8_t>(HexDigitValue(text[i]) * 16 + HexDigitValue(text[i + 1]));
+            static_cast<std::uint8_t>(DigitOrZero(text[i]) * 16 + DigitOrZero(text[i + 1]));
     }
     return S_OK;
 }

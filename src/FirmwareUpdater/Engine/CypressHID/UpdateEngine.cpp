@@ -17,22 +17,9 @@ using Orv::S_OK;
 
 namespace {
 
-// Reads one number up to the next dot (or the end) and steps over the run of dots after it.
-int ReadVersionPart(std::u16string_view text, std::size_t& position) {
-    const std::size_t start = position;
-    while (position < text.size() && text[position] != u'.') ++position;
-    const int value = Orv::WToI(text.substr(start, position - start));
-    while (position < text.size() && text[position] == u'.') ++position;
-    return value;
-}
-
 // A value option counts as given only with a non-empty value.
 bool GetValueOption(const Orv::String& commandLine, std::u16string_view name, Orv::String& value) {
     return Orv::GetCommandLineOption(commandLine, name, value) && !value.empty();
-}
-
-std::string VersionText(const FirmwareVersion& v) {
-    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.sub);
 }
 
 std::string RowText(const Varnet::ImageRow& row) {
@@ -40,15 +27,6 @@ std::string RowText(const Varnet::ImageRow& row) {
 }
 
 }  // namespace
-
-FirmwareVersion ParseVersionText(std::u16string_view text) {
-    FirmwareVersion version;
-    std::size_t position = 0;
-    version.major = ReadVersionPart(text, position);
-    version.minor = ReadVersionPart(text, position);
-    version.sub = ReadVersionPart(text, position);
-    return version;
-}
 
 LUpdateEngine::LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform,
                              Orv::Platform::IClock& clock, Orv::String programFolder, TraceFn trace)
@@ -85,8 +63,7 @@ EngineResult LUpdateEngine::Initialize(const Orv::String& commandLine) {
     Orv::String version;
     const bool versionGiven = Orv::GetCommandLineOption(m_commandLine, u"-FIRMWARE_UPDATE_VERSION=", version);
     (void)GetFirmwareUpdateVersion(version);
-    traceOption("-FIRMWARE_UPDATE_VERSION=", versionGiven, version,
-                VersionText(::ParseVersionText(version)));
+    traceOption("-FIRMWARE_UPDATE_VERSION=", versionGiven, version, Varnet::ParseVersionText(version).Text());
     traceOption("-ALWAYS_UPDATE", Orv::GetCommandLineOption(m_commandLine, u"-ALWAYS_UPDATE", value), {}, {});
 
     const bool absolute = GetValueOption(m_commandLine, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value);
@@ -129,8 +106,8 @@ EngineResult LUpdateEngine::Initialize(const Orv::String& commandLine) {
     if (!m_transport.IsInBootloader()) {
         // A device whose version cannot be read is not one we can talk to; saying "up to date"
         // would send the user away with old firmware.
-        int major = 0, minor = 0, sub = 0;
-        if (Orv::Failed(m_transport.ReadDeviceVersion(major, minor, sub))) {
+        Varnet::FirmwareVersion device;
+        if (Orv::Failed(m_transport.ReadDeviceVersion(device))) {
             Trace("decision: no update: the device's version could not be read");
             return EngineResult::DeviceNotFound;
         }
@@ -147,16 +124,10 @@ ORVRESULT LUpdateEngine::GetFirmwareUpdateVersion(Orv::String& version) const {
     return S_OK;
 }
 
-ORVRESULT LUpdateEngine::ParseVersionText(int& major, int& minor, int& sub) const {
-    major = minor = sub = 0;
+Varnet::FirmwareVersion LUpdateEngine::TargetVersion() const {
     Orv::String text;
-    const ORVRESULT result = GetFirmwareUpdateVersion(text);
-    if (Orv::Failed(result)) return result;
-    const FirmwareVersion version = ::ParseVersionText(text);
-    major = version.major;
-    minor = version.minor;
-    sub = version.sub;
-    return S_OK;
+    (void)GetFirmwareUpdateVersion(text);
+    return Varnet::ParseVersionText(text);
 }
 
 bool LUpdateEngine::IsUpdateNeeded() {
@@ -164,29 +135,27 @@ bool LUpdateEngine::IsUpdateNeeded() {
         Trace("decision: update needed: the device is in its bootloader (no version to compare)");
         return true;
     }
-    FirmwareVersion target, device;
-    const bool haveTarget = Orv::Succeeded(ParseVersionText(target.major, target.minor, target.sub));
-    const bool haveDevice =
-        Orv::Succeeded(m_transport.ReadDeviceVersion(device.major, device.minor, device.sub));
-    const std::string versions = haveDevice ? "device " + VersionText(device) + ", target " + VersionText(target)
+    const Varnet::FirmwareVersion target = TargetVersion();
+    Varnet::FirmwareVersion device;
+    const bool haveDevice = Orv::Succeeded(m_transport.ReadDeviceVersion(device));
+    const std::string versions = haveDevice ? "device " + device.Text() + ", target " + target.Text()
                                             : "the device's version could not be read";
     Orv::String ignored;
     if (Orv::GetCommandLineOption(m_commandLine, u"-ALWAYS_UPDATE", ignored)) {
-        m_isDowngrade = haveTarget && haveDevice && target < device;
+        m_isDowngrade = haveDevice && target < device;
         Trace("decision: update forced by -ALWAYS_UPDATE: " + versions + (m_isDowngrade ? " (a downgrade)" : ""));
         return true;
     }
-    const bool needed = haveTarget && haveDevice && target > device;
+    const bool needed = haveDevice && target > device;
     Trace(needed ? "decision: update needed: " + versions + " (older)"
                  : "decision: no update: " + versions + (haveDevice ? " (same or newer)" : ""));
     return needed;
 }
 
-bool LUpdateEngine::IsUpdateInProgress() {
-    if (m_isUpdateInProgress.load()) return true;
+void LUpdateEngine::EndSession() {
     // A completed forced downgrade keeps the driver package from undoing it at its next start.
-    if (!m_keepSuppressed.load()) SuppressAutomaticFirmwareUpdates(false);
-    return false;
+    if (m_isUpdateInProgress.load() || m_keepSuppressed.load()) return;
+    WriteSuppressValue(false, "as the program ends", false);
 }
 
 void LUpdateEngine::SuppressAutomaticFirmwareUpdates(bool suppress) {
@@ -234,25 +203,23 @@ void LUpdateEngine::PostProgress() {
                              Orv::MakeRC<LFirmwareUpdateProgressNotificationData>(fraction, seconds, false));
 }
 
-ORVRESULT LUpdateEngine::UpdateFirmware() {
+UpdateResult LUpdateEngine::UpdateFirmware() {
+    UpdateResult result;
     try {
-        return Upload();
+        result.code = Upload();
+    } catch (const std::exception& e) {
+        // Before the device is touched only the registry write can raise; wherever it came from,
+        // the failure path leaves no open file, handle or running mark behind.
+        (void)FailUpdate(e.what());
+        result.code = E_FAIL;
     } catch (...) {
-        // The registry could not be written before the device was touched: leave no open file,
-        // handle or running mark behind; the caller decides how the failure is reported.
-        try {
-            throw;
-        } catch (const std::exception& e) {
-            m_failureReason = e.what();
-        } catch (...) {
-            m_failureReason = "unexpected error";
-        }
-        Trace("update failed: " + m_failureReason);
-        m_imageFile.Close();
-        m_transport.CloseBootloader();
-        m_isUpdateInProgress = false;
-        throw;
+        (void)FailUpdate("unexpected error");
+        result.code = E_FAIL;
     }
+    result.confirmed = m_outcomeConfirmed;
+    result.failureReason = m_failureReason;
+    result.registryProblem = m_registryProblem;
+    return result;
 }
 
 ORVRESULT LUpdateEngine::Upload() {
@@ -261,15 +228,46 @@ ORVRESULT LUpdateEngine::Upload() {
     m_outcomeConfirmed = false;
     m_keepSuppressed = false;
     m_exitOnFailure = false;
-    // Running from the switch on: ending the program while the device changes into its
+    // Running from the first step on: ending the program while the device changes into its
     // bootloader would strand it there just as surely as ending it half-way through the rows.
     m_isUpdateInProgress = true;
-    const bool foundInBootloader = m_transport.IsInBootloader();
+    m_foundInBootloader = m_transport.IsInBootloader();
     Trace("update started");
-    if (!foundInBootloader) {
+    Varnet::ImageHeader header;
+    if (!CheckImage(header) || !SwitchToBootloader(header) || !WriteRows() || !ExitAndConfirm()) return E_FAIL;
+
+    Trace("update complete");
+    PostFirmwareNotification(NID_FIRMWARE_UPDATE_COMPLETE);
+    // The upload is done whatever the registry says: a failed write is traced and told, not
+    // turned into a failed update.
+    if (m_isDowngrade) {
+        m_keepSuppressed = true;
+    } else {
+        WriteSuppressValue(false, "after the update", true);
+    }
+    return S_OK;
+}
+
+bool LUpdateEngine::CheckImage(Varnet::ImageHeader& header) {
+    const std::string path = Orv::Utf16ToUtf8(m_firmwareFilePath);
+    if (Orv::Failed(m_imageFile.Open(path))) return FailUpdate("the firmware image " + path + " could not be opened");
+    m_totalLines = m_remainingLines = Varnet::CountImageLines(path);
+    m_secondsPerLine = m_totalLines > 0 ? m_updateTimeEstimate / m_totalLines : 0.0;
+    char line[Varnet::ImageLineBufferSize];
+    std::size_t length = 0;
+    if (m_imageFile.ReadImageLine(length, line) != Varnet::ImageLineResult::LineRead ||
+        Orv::Failed(Varnet::ParseHeaderLine(length, line, header))) {
+        return FailUpdate(path + ":1: the header line cannot be read");
+    }
+    return true;
+}
+
+bool LUpdateEngine::SwitchToBootloader(const Varnet::ImageHeader& header) {
+    if (!m_foundInBootloader) {
         SuppressAutomaticFirmwareUpdates(true);
         Stage(UpdateStage::Switching);
-        if (Orv::Failed(EnterBootloaderMode())) return FailUpdate("the device did not switch into its bootloader");
+        if (Orv::Failed(m_transport.EnterBootloaderMode()))
+            return FailUpdate("the device did not switch into its bootloader");
         // The settle belongs to our own switch. A bootloader found at start-up gets none: a freshly
         // powered one waits only about 2 s for a host before it starts its application.
         Trace("switch: waiting " + std::to_string(BootloaderSettleMs) + " ms for the bootloader to settle");
@@ -285,26 +283,11 @@ ORVRESULT LUpdateEngine::Upload() {
 
     // Open once for the whole upload: every open of a hidraw node costs the kernel tens of ms.
     if (Orv::Failed(m_transport.OpenBootloader())) return FailUpdate("the bootloader interface could not be opened");
-
-    const std::string path = Orv::Utf16ToUtf8(m_firmwareFilePath);
-    if (Orv::Failed(m_imageFile.Open(path))) return FailUpdate("the firmware image " + path + " could not be opened");
-    m_totalLines = m_remainingLines = Varnet::CountImageLines(path);
-    m_secondsPerLine = m_totalLines > 0 ? m_updateTimeEstimate / m_totalLines : 0.0;
-
-    char line[Varnet::ImageLineBufferSize];
-    std::size_t length = 0;
-    int lineNumber = 1;
-    Varnet::ImageHeader header;
-    if (m_imageFile.ReadImageLine(length, line) != Varnet::ImageLineResult::LineRead ||
-        Orv::Failed(Varnet::ParseHeaderLine(length, line, header))) {
-        return FailUpdate(path + ":1: the header line cannot be read");
-    }
-
     // The image says which packet checksum its bootloader expects.
     m_protocol.SetChecksumKind(Varnet::ChecksumKindFromImage(header.checksumType));
     // A bootloader we did not switch into may hold row data staged by an interrupted session,
     // which Enter Bootloader keeps and which would make it refuse every row.
-    if (foundInBootloader) {
+    if (m_foundInBootloader) {
         const bool synced = Orv::Succeeded(m_protocol.SyncBootloader());
         Trace(synced ? "Sync Bootloader sent" : "Sync Bootloader could not be sent");
     }
@@ -330,7 +313,14 @@ ORVRESULT LUpdateEngine::Upload() {
                           " is not supported");
     }
     PostProgress();
+    return true;
+}
 
+bool LUpdateEngine::WriteRows() {
+    const std::string path = Orv::Utf16ToUtf8(m_firmwareFilePath);
+    char line[Varnet::ImageLineBufferSize];
+    std::size_t length = 0;
+    int lineNumber = 1;  // the header
     Varnet::ImageRow row;
     for (;;) {
         const Varnet::ImageLineResult read = m_imageFile.ReadImageLine(length, line);
@@ -358,9 +348,12 @@ ORVRESULT LUpdateEngine::Upload() {
         if (m_stage && m_totalLines > 0)
             Stage(UpdateStage::Writing, static_cast<int>((m_totalLines - m_remainingLines) * 100.0 / m_totalLines));
     }
-
     PostProgress();
     Stage(UpdateStage::Writing, 100);
+    return true;
+}
+
+bool LUpdateEngine::ExitAndConfirm() {
     const bool exitSent = Orv::Succeeded(m_protocol.ExitBootloader());
     Trace(exitSent ? "Exit Bootloader sent" : "Exit Bootloader could not be sent");
     m_exitOnFailure = false;
@@ -369,18 +362,18 @@ ORVRESULT LUpdateEngine::Upload() {
     m_imageFile.Close();
 
     // Only an outcome seen is told: the device must come back with the version just installed.
-    FirmwareVersion target, seen;
-    (void)ParseVersionText(target.major, target.minor, target.sub);
+    const Varnet::FirmwareVersion target = TargetVersion();
+    Varnet::FirmwareVersion seen;
     Stage(UpdateStage::Restarting);
     Trace("restart check: waiting up to " + std::to_string(ApplicationReturnTimeoutMs) +
-          " ms for the device to come back with " + VersionText(target));
+          " ms for the device to come back with " + target.Text());
     const std::int64_t restartStart = m_clock.NowMs();
-    const Restart restart = AwaitRestart(seen);
+    const Restart restart = AwaitRestart(target, seen);
     const std::string after = " after " + std::to_string(m_clock.NowMs() - restartStart) + " ms";
     switch (restart) {
     case Restart::TargetVersion:
         m_outcomeConfirmed = true;
-        Trace("restart check: the device restarted with version " + VersionText(seen) + after);
+        Trace("restart check: the device restarted with version " + seen.Text() + after);
         break;
     case Restart::NoAnswer:
         Trace("restart check: timed out: the device had not come back " +
@@ -389,28 +382,16 @@ ORVRESULT LUpdateEngine::Upload() {
         break;
     case Restart::OtherVersion:
         Trace("restart check: the device came back" + after);
-        return FailUpdate("the device restarted with version " + VersionText(seen) + " instead of " +
-                          VersionText(target));
+        return FailUpdate("the device restarted with version " + seen.Text() + " instead of " + target.Text());
     case Restart::Bootloader:
         Trace("restart check: the bootloader came back" + after);
         return FailUpdate("the device came back in its bootloader: it did not start the new firmware");
     }
-
-    Trace("update complete");
-    PostFirmwareNotification(NID_FIRMWARE_UPDATE_COMPLETE);
-    // The upload is done whatever the registry says: a failed write is traced and told, not
-    // turned into a failed update.
-    if (m_isDowngrade) {
-        m_keepSuppressed = true;
-    } else {
-        WriteSuppressValue(false, "after the update", true);
-    }
-    return S_OK;
+    return true;
 }
 
-LUpdateEngine::Restart LUpdateEngine::AwaitRestart(FirmwareVersion& seen) {
-    FirmwareVersion target;
-    (void)ParseVersionText(target.major, target.minor, target.sub);
+LUpdateEngine::Restart LUpdateEngine::AwaitRestart(const Varnet::FirmwareVersion& target,
+                                                   Varnet::FirmwareVersion& seen) {
     const std::int64_t deadline = m_clock.NowMs() + ApplicationReturnTimeoutMs;
     // When the bootloader was first seen in a row of searches; -1 while it is not seen.
     std::int64_t bootloaderSince = -1;
@@ -419,7 +400,7 @@ LUpdateEngine::Restart LUpdateEngine::AwaitRestart(FirmwareVersion& seen) {
         if (Orv::Succeeded(m_transport.FindDevice(false))) {
             bootloaderSince = -1;
             // An interface that is still being set up may not answer yet: look again.
-            if (Orv::Succeeded(m_transport.ReadDeviceVersion(seen.major, seen.minor, seen.sub)))
+            if (Orv::Succeeded(m_transport.ReadDeviceVersion(seen)))
                 return seen == target ? Restart::TargetVersion : Restart::OtherVersion;
         } else if (Orv::Succeeded(m_transport.FindDevice(true))) {
             if (bootloaderSince < 0) bootloaderSince = m_clock.NowMs();
@@ -431,7 +412,7 @@ LUpdateEngine::Restart LUpdateEngine::AwaitRestart(FirmwareVersion& seen) {
     return Restart::NoAnswer;
 }
 
-ORVRESULT LUpdateEngine::FailUpdate(std::string reason) {
+bool LUpdateEngine::FailUpdate(std::string reason) {
     m_failureReason = std::move(reason);
     Trace("update failed: " + m_failureReason);
     if (m_exitOnFailure) {
@@ -446,5 +427,5 @@ ORVRESULT LUpdateEngine::FailUpdate(std::string reason) {
     m_isUpdateInProgress = false;
     WriteSuppressValue(false, "after the failed update", true);
     PostFirmwareNotification(NID_FIRMWARE_UPDATE_FAILED);
-    return E_FAIL;
+    return false;
 }

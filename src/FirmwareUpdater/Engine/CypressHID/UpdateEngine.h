@@ -10,6 +10,7 @@
 
 #include "FirmwareUpdater/Engine/CypressHID/BootloaderProtocol.h"
 #include "FirmwareUpdater/Engine/CypressHID/EngineTrace.h"
+#include "FirmwareUpdater/Engine/CypressHID/FirmwareVersion.h"
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageFile.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngineInterface.h"
@@ -30,17 +31,6 @@ inline constexpr char16_t SuppressAutoUpdatesKeyPath[] =
     u"Software\\Korvo\\Audio\\Drivers\\{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}\\FirmwareUpdate";
 inline constexpr char16_t SuppressAutoUpdatesValueName[] = u"SuppressAutoUpdates";
 
-struct FirmwareVersion {
-    int major = 0;
-    int minor = 0;
-    int sub = 0;
-    auto operator<=>(const FirmwareVersion&) const = default;
-};
-
-// Splits "major.minor.sub": each part read like _wtoi, a run of dots is one separator, missing
-// parts are 0 and anything after the third number is ignored.
-FirmwareVersion ParseVersionText(std::u16string_view text);
-
 // Where an update stands, for a caller that shows it without the notification center (a silent
 // run on the user-interface thread). Writing comes with the share of the image done, 0 to 100.
 enum class UpdateStage { Searching, Switching, Writing, Restarting };
@@ -56,26 +46,19 @@ public:
     ~LUpdateEngine() override;
 
     EngineResult Initialize(const Orv::String& commandLine) override;
+    const std::string& GetFailureReason() const override { return m_failureReason; }
     Orv::ORVRESULT GetFirmwareUpdateVersion(Orv::String& version) const override;
-    bool IsUpdateInProgress() override;
+    bool IsUpdateInProgress() const override { return m_isUpdateInProgress.load(); }
+    void EndSession() override;
     int CheckForUpdate() override { return 0; }
-    Orv::ORVRESULT UpdateFirmware() override;
-    int GetEngineKind() const override { return 2; }
-    bool IsUpdateNeeded() override;
-    Orv::ORVRESULT EnterBootloaderMode() override { return m_transport.EnterBootloaderMode(); }
+    UpdateResult UpdateFirmware() override;
     // Who watches the device search of Initialize, and may cancel it.
     void SetDeviceSearchWatch(Varnet::DeviceSearchWatch watch) { m_transport.SetSearchWatch(std::move(watch)); }
-
-    // Fails like GetFirmwareUpdateVersion.
-    Orv::ORVRESULT ParseVersionText(int& major, int& minor, int& sub) const;
-    // Writes "SuppressAutoUpdates"; raises a runtime error when the key cannot be opened.
-    void SuppressAutomaticFirmwareUpdates(bool suppress);
-    void PostProgress();
     // Called on the engine's thread at each stage, and at each row while writing.
     void SetStageObserver(StageFn observer) { m_stage = std::move(observer); }
-    // Why the last start-up check or upload failed, for the outcome line and the trace; empty
-    // when nothing failed.
-    const std::string& GetFailureReason() const { return m_failureReason; }
+
+    // Writes "SuppressAutoUpdates"; raises a runtime error when the key cannot be opened.
+    void SuppressAutomaticFirmwareUpdates(bool suppress);
 
     const Orv::String& GetFirmwareFilePath() const { return m_firmwareFilePath; }
     double GetUpdateTimeEstimate() const { return m_updateTimeEstimate; }
@@ -83,21 +66,29 @@ public:
     bool IsDowngrade() const { return m_isDowngrade; }
     const std::string& GetApplicationDevicePath() const { return m_transport.GetApplicationDevicePath(); }
     const std::string& GetBootloaderDevicePath() const { return m_transport.GetBootloaderDevicePath(); }
-    // After a successful upload: true when the device came back with the version installed, false
-    // when it had not come back within the bound (it is then still restarting).
-    bool IsOutcomeConfirmed() const { return m_outcomeConfirmed; }
-    // What went wrong writing "SuppressAutoUpdates" during or after the last upload; empty when
-    // every write succeeded.
-    const std::string& GetRegistryProblem() const { return m_registryProblem; }
 
 private:
     enum class Restart { TargetVersion, OtherVersion, Bootloader, NoAnswer };
 
+    // The upload's steps, in order. Each answers false when it failed, having called FailUpdate.
+    // The image is opened and its header read before anything goes near the device.
+    bool CheckImage(Varnet::ImageHeader& header);
+    // Switches the device (unless it is there already), opens the bootloader interface and
+    // identifies the chip against the image.
+    bool SwitchToBootloader(const Varnet::ImageHeader& header);
+    bool WriteRows();
+    // Sends Exit Bootloader and waits (bounded) for the device to come back with the new version.
+    bool ExitAndConfirm();
+
     Orv::ORVRESULT Upload();
-    Orv::ORVRESULT FailUpdate(std::string reason);
+    bool FailUpdate(std::string reason);
+    // The version the update installs, as the launch options give it.
+    Varnet::FirmwareVersion TargetVersion() const;
+    bool IsUpdateNeeded();
     // Waits (bounded) for the device to come back after Exit Bootloader; `seen` is the version it
     // came back with.
-    Restart AwaitRestart(FirmwareVersion& seen);
+    Restart AwaitRestart(const Varnet::FirmwareVersion& target, Varnet::FirmwareVersion& seen);
+    void PostProgress();
     // Writes the value without raising; a failure is traced, and kept for the outcome when the
     // write is the last of the upload (`final`).
     void WriteSuppressValue(bool suppress, const char* when, bool final);
@@ -134,6 +125,7 @@ private:
     bool m_outcomeConfirmed = false;
     std::string m_registryProblem;
     Varnet::LImageFile m_imageFile;
+    bool m_foundInBootloader = false;
     double m_remainingLines = 0;
     double m_totalLines = 0;
     double m_secondsPerLine = 0;

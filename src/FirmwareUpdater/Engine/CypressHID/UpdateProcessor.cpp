@@ -1,7 +1,6 @@
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
 
 #include <cstdio>
-#include <exception>
 
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
@@ -66,7 +65,7 @@ std::string DescribeSilentOutcome(const SilentOutcome& outcome) {
     case static_cast<int>(EngineResult::DeviceNotFound): line += "device not found"; break;
     case static_cast<int>(EngineResult::UpdateNotNeeded): line += "already up to date"; break;
     case static_cast<int>(EngineResult::FirmwareFileMissingOrCorrupt):
-        line += "firmware image missing or corrupt: " + because(outcome.reason);
+        line += "firmware image missing or corrupt: " + because(outcome.upload.failureReason);
         break;
     case static_cast<int>(EngineResult::HidLibraryUnavailable):
         line += "update failed: the HID library is not available";
@@ -74,15 +73,15 @@ std::string DescribeSilentOutcome(const SilentOutcome& outcome) {
     default:
         if (outcome.engineResult < 0) {
             line += "update failed: the device check answered " + std::to_string(outcome.engineResult);
-        } else if (Orv::Failed(outcome.upload)) {
-            line += "update failed: " + because(outcome.reason);
+        } else if (!outcome.upload.Succeeded()) {
+            line += "update failed: " + because(outcome.upload.failureReason);
         } else {
             line += "updated to " + outcome.version;
-            if (!outcome.confirmed) line += " (the device is still restarting)";
+            if (!outcome.upload.confirmed) line += " (the device is still restarting)";
         }
         break;
     }
-    if (!outcome.registryProblem.empty()) line += "; " + outcome.registryProblem;
+    if (!outcome.upload.registryProblem.empty()) line += "; " + outcome.upload.registryProblem;
     return line;
 }
 
@@ -95,7 +94,10 @@ LUpdateProcessor::LUpdateProcessor(UpdateEnvironment environment)
     m_runDone->Set();
 }
 
-LUpdateProcessor::~LUpdateProcessor() = default;
+LUpdateProcessor::~LUpdateProcessor() {
+    // The program is ending (a run holds the processor, so none is under way).
+    if (m_engine) m_engine->EndSession();
+}
 
 ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
     m_commandLine = commandLine;
@@ -126,14 +128,13 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
         outcome.engineResult = result;
         if (result >= 0) {
             m_updateStarted = true;
-            outcome.upload = RunUpdate();
-            outcome.confirmed = engine->IsOutcomeConfirmed();
-            outcome.registryProblem = engine->GetRegistryProblem();
+            outcome.upload = m_engine->UpdateFirmware();
+        } else {
+            outcome.upload.failureReason = m_engine->GetFailureReason();
         }
         Orv::String version;
         (void)m_engine->GetFirmwareUpdateVersion(version);
         outcome.version = Orv::Utf16ToUtf8(version);
-        outcome.reason = m_raisedError.empty() ? engine->GetFailureReason() : m_raisedError;
         engine->SetStageObserver({});
         if (status) status->Clear();
         const std::string line = DescribeSilentOutcome(outcome);
@@ -222,13 +223,7 @@ bool LUpdateProcessor::IsIdle() const {
     if (!engine) return true;
     // An upload is busy from the moment it is triggered, before the engine marks it running.
     if (m_mode == ModeUpdate && !m_runDone->IsSet()) return false;
-    try {
-        return !engine->IsUpdateInProgress();
-    } catch (...) {
-        // Nothing runs; the registry value just could not be cleared, which must not keep the
-        // program from ending.
-        return true;
-    }
+    return !engine->IsUpdateInProgress();
 }
 
 bool LUpdateProcessor::WaitForRun(Orv::Platform::ClockDuration timeout) {
@@ -243,40 +238,13 @@ bool LUpdateProcessor::WaitForRun(Orv::Platform::ClockDuration timeout) {
     return true;
 }
 
-ORVRESULT LUpdateProcessor::RunUpdate() {
-    ORVRESULT result = E_FAIL;
-    m_raisedError.clear();
-    try {
-        result = m_engine->UpdateFirmware();
-    } catch (...) {
-        try {
-            throw;
-        } catch (const std::exception& e) {
-            m_raisedError = e.what();
-        } catch (...) {
-            m_raisedError = "unexpected error";
-        }
-        // Only the registry write can raise here. The upload is over either way; try once more
-        // to leave the value cleared so the driver package is not held back for good.
-        try {
-            if (auto* engine = dynamic_cast<LUpdateEngine*>(m_engine.Get()))
-                engine->SuppressAutomaticFirmwareUpdates(false);
-        } catch (...) {
-        }
-        result = E_FAIL;
-    }
-    return result;
-}
-
 ORVRESULT LUpdateProcessor::Run(const Orv::ConstRCPtr<Orv::LRefCountedObject>& /*parameters*/) {
     if (!m_engine) return E_FAIL;
     if (m_mode == ModeUpdate) {
-        const ORVRESULT r = RunUpdate();
+        const UpdateResult result = m_engine->UpdateFirmware();
         // The window shows the outcome; a value that could not be written is for the log.
-        if (auto* engine = dynamic_cast<LUpdateEngine*>(m_engine.Get())) {
-            if (!engine->GetRegistryProblem().empty()) Report(ReportPrefix + engine->GetRegistryProblem());
-        }
-        PostFirmwareNotification(r < 0 ? NID_FIRMWARE_UPDATE_FAILED : NID_FIRMWARE_UPDATE_COMPLETE);
+        if (!result.registryProblem.empty()) Report(ReportPrefix + result.registryProblem);
+        PostFirmwareNotification(result.Succeeded() ? NID_FIRMWARE_UPDATE_COMPLETE : NID_FIRMWARE_UPDATE_FAILED);
         return S_OK;
     }
     if (m_mode == ModeCheck) {

@@ -10,6 +10,7 @@
 
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 #include "FirmwareUpdater/Engine/CypressHID/EngineTrace.h"
+#include "FirmwareUpdater/Engine/CypressHID/UpdateEngineInterface.h"
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 #include "OrvFramework/Notification/ThreadWorker.h"
 #include "OrvFramework/ObjectBase/RCPtr.h"
@@ -17,7 +18,6 @@
 #include "OrvFramework/Platform/HidPlatform.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
-class LUpdateEngineInterface;
 
 enum ProcessorState : int {
     WaitingForDeviceArrivalPostInstall = 0,
@@ -55,12 +55,11 @@ struct UpdateEnvironment {
 
 // What a silent run did, as its one closing line tells it.
 struct SilentOutcome {
-    int engineResult = 0;           // the engine's start-up answer
-    Orv::ORVRESULT upload = 0;      // the upload's result, when it ran (engine result 0 or higher)
-    bool confirmed = false;         // the device came back with the new version
-    std::string version;            // the version the update installs
-    std::string reason;             // why the start-up check or the upload failed
-    std::string registryProblem;    // a registry write that failed around the upload
+    int engineResult = 0;  // the engine's start-up answer
+    // The upload, when it ran (engine result 0 or higher); otherwise only its reason is used,
+    // which then tells why the start-up check failed.
+    UpdateResult upload;
+    std::string version;  // the version the update installs
 };
 // "varnet-updater: " and the outcome: updated (with the version), already up to date, device not
 // found, firmware image missing or corrupt (with the reason), or update failed (with the reason).
@@ -89,8 +88,6 @@ public:
 
 private:
     Orv::ORVRESULT Trigger();
-    // The engine's upload with any error it raises contained: the outcome is then a failure.
-    Orv::ORVRESULT RunUpdate();
     void Report(const std::string& line) const;
     // Where a silent run's status line goes; empty when it is not shown.
     TextSink SilentProgressOutput() const;
@@ -106,6 +103,4 @@ private:
     std::atomic<int> m_mode{0};
     mutable std::mutex m_engineLock;
     bool m_updateStarted = false;
-    // Why the upload failed when the engine raised an error instead of answering.
-    std::string m_raisedError;
 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include "OrvFramework/Utilities/Storage/Hex.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
 namespace Orv {
@@ -63,3 +66,12 @@ TEST(StringConversion, EveryByteSequenceConvertsWithoutFault) {
 
 }  // namespace
 }  // namespace Orv
+
+TEST(HexDigitValue, ReadsBothCasesAndRefusesTheRest) {
+    const std::string digits = "0123456789abcdef";
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(Orv::HexDigitValue(digits[i]), i);
+        EXPECT_EQ(Orv::HexDigitValue(static_cast<char>(std::toupper(digits[i]))), i);
+    }
+    for (const char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0', '\xff'}) EXPECT_EQ(Orv::HexDigitValue(c), -1) << int(c);
+}
