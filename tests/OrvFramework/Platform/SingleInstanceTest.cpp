@@ -1,4 +1,5 @@
 #include "OrvFramework/Platform/SingleInstance.h"
+#include "OrvFramework/Platform/Posix/RuntimeFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
