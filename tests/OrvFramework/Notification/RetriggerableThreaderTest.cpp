@@ -72,14 +72,6 @@ TEST(RetriggerableThreaderTest, RefusesATriggerWhileBusy) {
     EXPECT_EQ(other->runs.load(), 1);
 }
 
-TEST(RetriggerableThreaderTest, NullWorkerWakesAndGoesIdle) {
-    RetriggerableThreader threader;
-    auto done = MakeRC<LEvent>();
-    ASSERT_EQ(threader.Trigger(nullptr, nullptr, 0, done), S_OK);
-    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
-    EXPECT_FALSE(threader.IsBusy());
-}
-
 TEST(RetriggerableThreaderTest, DestroyingABusyThreaderWaitsSixtySecondsAtMost) {
     Platform::VirtualClock clock;
     auto worker = MakeRC<GatedWorker>();
