@@ -16,7 +16,8 @@
 // The Linux backend: an flock on "<instance>.lock" held for the life of the process and, once the
 // window exists, the Unix-domain socket "<instance>.sock", both in a folder only this user can enter.
 //
-// Wire format of a hand-over (host byte order, it never leaves the machine):
+// The Linux backend's record of a hand-over (host byte order, it never leaves the machine; the
+// magic and identifier below are the ones a copy-data message carries elsewhere):
 //   uint32 magic "ORVI", uint32 identifier 0x465, uint32 length, then `length` bytes: the narrow
 //   (UTF-8) command line and its terminating zero, so length = string length + 1 (0 when there is
 //   no command line, which still asks the first instance to come to the front).
