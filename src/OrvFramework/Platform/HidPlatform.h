@@ -3,10 +3,10 @@
 // and to the simulated device the same way.
 //
 // Contract:
-// - The engine calls everything from its own worker thread, one call at a time per object; the
-//   application creates the platform (CreateSystemHidPlatform or the simulated device) and hands
-//   it over. A device object is used by one thread at a time and may outlive nothing but its
-//   platform.
+// - The engine's transport makes every call, one at a time per object, on whichever thread runs
+//   the engine's task; a backend needs no locking of its own. The application creates the platform
+//   (CreateSystemHidPlatform or the simulated device) and hands it over; device objects end before
+//   their platform.
 // - Nothing blocks: Read answers at once (the engine waits between reads through the clock), Write
 //   and SetOutputReport return when the report is handed to the system. Failures answer false,
 //   -1 or null, never throw; a device that went away answers -1 from Read.
