@@ -19,10 +19,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -180,7 +179,7 @@ public:
         if (std::getenv("VARNET_REGISTRY_DIR")) return;
         std::error_code error;
         m_dir = std::filesystem::temp_directory_path(error) /
-                ("varnet-image-registry-" + std::to_string(::getpid()));
+                ("varnet-image-registry-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(m_dir, error);
         ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1);
     }

@@ -1,7 +1,6 @@
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
-#include "OrvFramework/Platform/HidApiPlatform.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -129,8 +128,7 @@ std::vector<HidInterfaceInfo> SimulatedHidPlatform::InterfacesLocked() const {
         info.versionNumber = version;
         info.interfaceNumber = interfaceNumber;
         info.path = "sim:varnet/" + std::to_string(m_generation) + "/" + name + "#" +
-                    Orv::Platform::HidApiPlatform::DescribeIdentifiers(m_config.vendorId, productId,
-                                                                       interfaceNumber);
+                    Orv::Platform::DescribeHidIdentifiers(m_config.vendorId, productId, interfaceNumber);
         list.push_back(std::move(info));
     };
     if (m_state == SimulatedState::Application) {
@@ -425,20 +423,6 @@ bool HasValidApplication(const std::map<SimulatedHidPlatform::FlashKey, std::vec
         }
     }
     return static_cast<std::uint8_t>(sum + metadata[0]) == 0;
-}
-
-ORVRESULT CreateHidPlatformFromEnvironment(Orv::Platform::IClock& clock,
-                                           std::unique_ptr<Orv::Platform::IHidPlatform>& platform,
-                                           std::string& error) {
-    const auto lookup = [](const char* name) { return std::getenv(name); };
-    if (!IsSimulatorSelected(lookup)) {
-        platform = std::make_unique<Orv::Platform::HidApiPlatform>();
-        return S_OK;
-    }
-    SimulatorConfig config;
-    if (Orv::Failed(ReadSimulatorConfig(lookup, config, error))) return Orv::E_INVALIDARG;
-    platform = std::make_unique<SimulatedHidPlatform>(std::move(config), clock);
-    return S_OK;
 }
 
 }  // namespace Varnet

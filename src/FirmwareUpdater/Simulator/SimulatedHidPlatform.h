@@ -109,10 +109,4 @@ private:
 bool HasValidApplication(const std::map<SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>& flash,
                          const std::array<std::optional<FlashRowRange>, FlashArrayCount>& layout);
 
-// The platform the program uses: the simulator when VARNET_DEVICE=simulated (configured from the
-// environment), real HID otherwise. Fails with a message on a bad simulator variable.
-Orv::ORVRESULT CreateHidPlatformFromEnvironment(Orv::Platform::IClock& clock,
-                                                std::unique_ptr<Orv::Platform::IHidPlatform>& platform,
-                                                std::string& error);
-
 }  // namespace Varnet

@@ -1,22 +1,6 @@
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 namespace Orv {
-namespace {
-
-// Relative priorities map onto nice steps; raising one above normal needs privileges and is
-// otherwise quietly left as it is.
-void ApplyPriority(int nativeId, int priority) {
-    if (nativeId == 0) return;
-    if (priority < -2) priority = -2;
-    if (priority > 2) priority = 2;
-    setpriority(PRIO_PROCESS, static_cast<id_t>(nativeId), -priority * 5);
-}
-
-}  // namespace
 
 RetriggerableThreader::RetriggerableThreader(Platform::IClock& clock)
     : m_clock(clock), m_state(std::make_shared<State>()) {
@@ -29,7 +13,7 @@ RetriggerableThreader::RetriggerableThreader(Platform::IClock& clock)
 }
 
 void RetriggerableThreader::ThreadProc(std::shared_ptr<State> state) {
-    state->nativeId.store(static_cast<int>(syscall(SYS_gettid)));
+    state->nativeId.store(Platform::CurrentNativeThreadId());
     std::unique_lock<std::mutex> lock(state->lock);
     while (!state->stopping.load()) {
         // Waiting for a trigger is the one unbounded wait: the destructor always signals.
@@ -64,7 +48,7 @@ ORVRESULT RetriggerableThreader::Trigger(const ConstRCPtr<LThreadWorker>& worker
     if (s.stopping.load()) return E_FAIL;
     if (s.busy.load() && s.threadEnded) s.busy.store(false);
     if (s.busy.load()) return E_FAIL;
-    ApplyPriority(s.nativeId.load(), priority);
+    Platform::SetNativeThreadPriority(s.nativeId.load(), priority);
     s.worker = worker;
     s.parameters = parameters;
     s.completion = completion;

@@ -10,6 +10,7 @@
 #include "OrvFramework/Notification/Event.h"
 #include "OrvFramework/Notification/ThreadWorker.h"
 #include "OrvFramework/Platform/Clock.h"
+#include "OrvFramework/Platform/ThreadPriority.h"
 
 namespace Orv {
 
@@ -48,7 +49,7 @@ private:
         ConstRCPtr<LRefCountedObject> parameters;
         ConstRCPtr<LEvent> completion;
         std::atomic<ORVRESULT> lastResult{S_OK};
-        std::atomic<int> nativeId{0};
+        std::atomic<Platform::NativeThreadId> nativeId{0};
     };
     static void ThreadProc(std::shared_ptr<State> state);
 

@@ -1,10 +1,20 @@
 #pragma once
-// Where the program finds itself and keeps its data, on the XDG layout:
+// Where the program finds itself and keeps its data.
+//
+// Contract: called from any thread, usually once at start-up; nothing here throws except
+// GetApplicationFolder for an unknown ID. Answers are absolute paths with '/' between levels and
+// without a trailing '/'. A folder that cannot be found answers a sensible fallback (the home
+// folder, /tmp) rather than nothing, except GetModuleFolder, which answers empty when the program
+// cannot find itself. The Get*DataFolder and GetDocumentsFolder functions create the folder when it
+// is missing and answer it even when that fails. A new backend provides GetModuleFolder,
+// GetHomeFolder, GetAllUsersDataFolder, GetLocalDataFolder and GetDocumentsFolder (its platform's
+// shell folders); the folder table and CreateFolderLevels are shared (Folders.cpp).
+//
+// The Linux backend (Linux/Folders.cpp) follows the XDG layout:
 //   module folder      the folder of /proc/self/exe
 //   all-users data     /var/lib when this user may write there, else the local data folder
 //   local data         $XDG_DATA_HOME, else ~/.local/share
 //   documents          `xdg-user-dir DOCUMENTS`, else ~/Documents
-// Every folder comes without a trailing '/'.
 #include <string>
 #include <string_view>
 

@@ -1,6 +1,23 @@
 #pragma once
 // Access to HID interfaces behind one small interface, so that the engine talks to real hardware
-// (hidapi) and to the simulated device the same way.
+// and to the simulated device the same way.
+//
+// Contract:
+// - The engine's transport makes every call, one at a time per object, on whichever thread runs
+//   the engine's task; a backend needs no locking of its own. The application creates the platform
+//   (CreateSystemHidPlatform or the simulated device) and hands it over; device objects end before
+//   their platform.
+// - Nothing blocks: Read answers at once (the engine waits between reads through the clock), Write
+//   and SetOutputReport return when the report is handed to the system. Failures answer false,
+//   -1 or null, never throw; a device that went away answers -1 from Read.
+// - Reports are 65 bytes with the report ID in byte 0, on every platform (a backend whose system
+//   drops the ID of unnumbered reports puts it back).
+// - Paths are opaque to callers but hold the identifiers in the form DescribeHidIdentifiers writes,
+//   so that the device search can tell product and interface from the path alone.
+// - Opening is the only thing that may need a permission; a backend that is refused says once on
+//   standard error how to grant it.
+// A new backend implements IHidPlatform and IHidDevice and answers CreateSystemHidPlatform; the
+// Linux one lives in HidApi/.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,6 +25,9 @@
 #include <vector>
 
 namespace Orv::Platform {
+
+// "VID_xxxx&PID_xxxx" and, when interfaceNumber >= 0, "&MI_xx" (hexadecimal, upper case).
+std::string DescribeHidIdentifiers(std::uint16_t vendorId, std::uint16_t productId, int interfaceNumber);
 
 // Every bootloader transfer is one report: the report ID (0) and 64 bytes of packet.
 inline constexpr std::size_t HidReportSize = 65;
@@ -52,5 +72,8 @@ public:
     // Opens an interface for reading and writing; nullptr when it cannot be opened.
     virtual std::unique_ptr<IHidDevice> Open(const std::string& path) = 0;
 };
+
+// The platform's real HID access (the build's HID backend); the caller owns it.
+std::unique_ptr<IHidPlatform> CreateSystemHidPlatform();
 
 }  // namespace Orv::Platform

@@ -1,6 +1,5 @@
 #include "OrvFramework/Platform/Locale.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace Orv::Platform {
@@ -67,14 +66,6 @@ std::uint32_t LanguageIdFromLocaleName(std::string_view name) {
         if (!fallback) fallback = &entry;
     }
     return fallback ? fallback->id : kLanguageEnglishUS;
-}
-
-std::uint32_t GetUserLanguageId() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value) return LanguageIdFromLocaleName(value);
-    }
-    return kLanguageEnglishUS;
 }
 
 }  // namespace Orv::Platform

@@ -1,9 +1,17 @@
 #pragma once
-// The signals that may end the program from outside (an interrupt, a terminate, a closed terminal,
-// Ctrl+\, a user signal, a broken pipe) are blocked in every thread from the start and taken by one
-// thread of their own with sigwait. What happens with each is up to the program's policy: while
-// the policy says an upload runs they are held, and the program ends as asked once it is over;
-// otherwise the policy acts on them or they take their default action as if nothing were here.
+// The requests from outside to end the program (on Linux the signals SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT, SIGUSR1 and SIGPIPE) are taken by one thread of their own instead of interrupting
+// whatever runs. What happens with each is up to the program's policy: while the policy says an
+// upload runs they are held, and the program ends as asked once it is over; otherwise the policy
+// acts on them or they take their default action as if nothing were here.
+//
+// Contract: main calls BlockInThisThread first, before any thread exists, then Start once; the
+// policy is set and changed from any thread. The policy is called only on the backend's own thread
+// and only under the policy lock. Requests the process was started with ignored stay ignored. A
+// held request is looked at again every pollMs through the clock, never by sleeping. A new backend
+// maps its platform's end requests (console control events, session end) onto the same calls and
+// names them through Name(); the numbers are the backend's own and only compared, never computed.
+// The Linux backend is Posix/Signals.cpp (blocked signal mask, sigwait).
 #include <functional>
 
 #include "OrvFramework/Platform/Clock.h"

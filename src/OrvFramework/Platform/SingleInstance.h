@@ -1,20 +1,31 @@
 #pragma once
-// One instance per user and instance name. The first instance holds an flock on
-// "<instance>.lock" for the life of the process and, once its window exists, listens on the
-// Unix-domain socket "<instance>.sock", both in a folder only this user can enter (see
-// SingleInstanceRuntimeFolder), so that no other user can take the names first. A later instance finds the lock taken, connects and hands over its command line; the first
-// instance raises its window and receives the command line on its user-interface thread.
+// One instance per user and instance name, and the hand-over from a later instance to the first.
 //
-// Wire format of a hand-over (host byte order, the socket never leaves the machine):
+// Contract (what every backend provides; Posix/SingleInstance.cpp is the one for Linux):
+// - Called from the user-interface thread at start-up (TryBecomeFirst, SendToFirst) and at the end
+//   (StopListening, the destructor). Handlers run on the user-interface thread through the poster;
+//   the backend's own listener thread never calls them directly.
+// - The lock belongs to the process and to this user: a crashed first instance leaves nothing that
+//   blocks the next start, and no other user can take the names first. Failing to make the lock is
+//   not "first": TryBecomeFirst answers false and Error() says why, because two programs must never
+//   talk to the device at once.
+// - A hand-over carries the narrow (UTF-8) command line; the first instance answers only after it
+//   has queued the handlers, so a true SendToFirst means it will be handled. Every wait is bounded.
+// - LockPath/SocketPath name the lock and the hand-over channel in the backend's own terms (file
+//   paths on Linux, object names elsewhere); they are for messages and tests.
+// The Linux backend: an flock on "<instance>.lock" held for the life of the process and, once the
+// window exists, the Unix-domain socket "<instance>.sock", both in a folder only this user can enter.
+//
+// The Linux backend's record of a hand-over (host byte order, it never leaves the machine; the
+// magic and identifier below are the ones a copy-data message carries elsewhere):
 //   uint32 magic "ORVI", uint32 identifier 0x465, uint32 length, then `length` bytes: the narrow
 //   (UTF-8) command line and its terminating zero, so length = string length + 1 (0 when there is
 //   no command line, which still asks the first instance to come to the front).
 // The first instance answers one byte (1) once it has taken the record.
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 
 namespace Orv::Platform {
 
@@ -23,14 +34,9 @@ inline constexpr std::uint32_t kSecondInstanceCopyDataId = 0x465;
 // Longer hand-overs are refused: a command line is never this long.
 inline constexpr std::uint32_t kSecondInstanceMaxLength = 64 * 1024;
 
-// The folder for the lock and the socket. xdgRuntimeDir when it is a folder (not a link) owned by
-// this user and closed to everyone else (no group or other permission bits); otherwise
-// fallbackParent + "/varnet-updater-<uid>", created with mode 0700 when missing, and refused when it
-// is a link, not a folder, another user's or open to others. Empty, with the reason in *error,
-// when there is no such folder.
-std::string ChoosePrivateRuntimeFolder(const char* xdgRuntimeDir, const std::string& fallbackParent,
-                                       std::string* error = nullptr);
-// The same for this process: $XDG_RUNTIME_DIR, else a folder of the user's own under /tmp.
+// The folder for the lock and the hand-over channel for this process and user (Linux:
+// $XDG_RUNTIME_DIR when it is private, else a folder of the user's own under /tmp). Empty, with the
+// reason in *error, when there is no such folder.
 std::string SingleInstanceRuntimeFolder(std::string* error = nullptr);
 
 class SingleInstance {
@@ -56,7 +62,7 @@ public:
     // this object ends). False when another instance holds it, or when the lock cannot be made at
     // all (Error() then tells why): two programs must never talk to the device at once.
     bool TryBecomeFirst();
-    bool IsFirst() const { return m_lockFd >= 0; }
+    bool IsFirst() const;
     // Why the lock could not be made; empty when it could (or another instance holds it).
     const std::string& Error() const { return m_error; }
 
@@ -74,19 +80,13 @@ public:
     const std::string& SocketPath() const { return m_socketPath; }
 
 private:
-    void ListenLoop();
-    void ServeConnection(int fd);
+    // The backend's handles and listener thread.
+    struct Backend;
 
     std::string m_lockPath;
     std::string m_socketPath;
     std::string m_error;
-    int m_lockFd = -1;
-
-    int m_listenFd = -1;
-    int m_wakeFds[2] = {-1, -1};
-    std::thread m_listener;
-    Handlers m_handlers;
-    Poster m_poster;
+    std::unique_ptr<Backend> m_backend;
 };
 
 }  // namespace Orv::Platform

@@ -1,17 +1,12 @@
 #include "OrvFramework/System/DebugTracer.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
+#include "OrvFramework/Platform/UdpSocket.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
 namespace Orv {
@@ -30,19 +25,6 @@ std::size_t Length16(const char16_t* s) {
     std::size_t n = 0;
     while (s[n]) ++n;
     return n;
-}
-
-// The first IPv4 address of a name, in network order.
-std::optional<std::uint32_t> ResolveIPv4(const std::string& name) {
-    if (name.empty()) return std::nullopt;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* result = nullptr;
-    if (getaddrinfo(name.c_str(), nullptr, &hints, &result) != 0 || !result) return std::nullopt;
-    const auto address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(result);
-    return address;
 }
 
 }  // namespace
@@ -185,11 +167,11 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
     return out;
 }
 
-DebugTracer::DebugTracer() = default;
+DebugTracer::DebugTracer() : m_socket(std::make_unique<Platform::UdpSocket>()) {}
 
-DebugTracer::~DebugTracer() {
-    if (m_socket >= 0) close(m_socket);
-}
+DebugTracer::~DebugTracer() = default;
+
+bool DebugTracer::HasSocket() const { return m_socket->IsOpen(); }
 
 DebugTracer& DebugTracer::Instance() {
     static DebugTracer tracer;
@@ -271,33 +253,19 @@ void DebugTracer::OpenConsole() {
 
 int DebugTracer::SendToNetwork(std::string_view text) {
     if (!m_addressResolved) {
-        std::optional<std::uint32_t> address = ResolveIPv4(m_host);
-        if (!address) {
-            char name[256] = {};
-            if (gethostname(name, sizeof name - 1) == 0) address = ResolveIPv4(name);
-        }
-        m_address = address ? *address : htonl(INADDR_LOOPBACK);
+        std::optional<std::uint32_t> address = Platform::ResolveIPv4(m_host);
+        if (!address) address = Platform::ResolveIPv4(Platform::LocalHostName());
+        m_address = address ? *address : Platform::kIPv4Loopback;
         m_addressResolved = true;
-        if (m_socket < 0) m_socket = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (m_socket < 0) return -errno;
-        char addressText[INET_ADDRSTRLEN] = {};
-        in_addr a{};
-        a.s_addr = m_address;
-        inet_ntop(AF_INET, &a, addressText, sizeof addressText);
+        int error = 0;
+        if (!m_socket->Open(&error)) return error;
         // A new listener learns first who is talking.
-        for (const char* part : {"*** APPLICATION Launched on ", static_cast<const char*>(addressText),
-                                 "***\n"})
+        const std::string addressText = Platform::FormatIPv4(m_address);
+        for (const char* part : {"*** APPLICATION Launched on ", addressText.c_str(), "***\n"})
             SendToNetwork(part);
     }
-    if (m_socket < 0) return -EBADF;
-    if (text.empty()) return 0;
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = m_address;
-    to.sin_port = htons(static_cast<std::uint16_t>(m_port));
-    const ssize_t sent = sendto(m_socket, text.data(), text.size(), MSG_NOSIGNAL,
-                                reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    return sent < 0 ? -errno : static_cast<int>(sent);
+    if (text.empty()) return m_socket->IsOpen() ? 0 : -EBADF;
+    return m_socket->SendTo(m_address, static_cast<std::uint16_t>(m_port), text);
 }
 
 DebugConsoleOption ApplyDebugConsoleOption(std::string_view commandLine, DebugTracer& tracer) {

@@ -7,11 +7,16 @@
 #include <cstdarg>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace Orv {
+
+namespace Platform {
+class UdpSocket;
+}
 
 // Where "debugger output" goes. Standard error unless replaced (tests, embedding hosts).
 using DebuggerOutputFn = std::function<void(std::string_view)>;
@@ -53,10 +58,10 @@ public:
     void SetLevel(int level) { m_level = level; }
     const std::string& GetHost() const { return m_host; }
     int GetPort() const { return m_port; }
-    bool HasSocket() const { return m_socket >= 0; }
+    bool HasSocket() const;
 
     // Sends narrow text to the network target, making the socket (and sending the launch banner)
-    // on first use. Answers the bytes sent, or a negative errno.
+    // on first use. Answers the bytes sent, or a negative error code.
     int SendToNetwork(std::string_view text);
 
 private:
@@ -70,9 +75,9 @@ private:
     int m_port = -1;
     int m_level = 1;
 
-    int m_socket = -1;
+    std::unique_ptr<Platform::UdpSocket> m_socket;
     bool m_addressResolved = false;
-    std::uint32_t m_address = 0;  // network order
+    std::uint32_t m_address = 0;  // host order
 };
 
 // The debug-console option of a command line (matched without regard to case):

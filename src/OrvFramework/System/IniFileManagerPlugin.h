@@ -37,5 +37,6 @@ typedef std::int32_t (*RemoveArrayItemAtFn)(OrvIniHandle handle, const char* nod
 
 namespace Orv {
 inline constexpr std::int32_t kIniInsufficientBuffer = static_cast<std::int32_t>(0x8007007Au);
-inline constexpr const char* kIniFileManagerLibrary = "libIniFileManager.so";
+// The plug-in's name; Platform::PluginFileName makes the file name.
+inline constexpr const char* kIniFileManagerStem = "IniFileManager";
 }  // namespace Orv

@@ -1,22 +1,11 @@
 #include "OrvFramework/System/IniFileManagerProxy.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 #include <functional>
+
+#include "OrvFramework/Platform/Folders.h"
 
 namespace Orv {
 namespace {
-
-std::string ExecutableFolder() {
-    char buf[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return {};
-    std::string path(buf, static_cast<std::size_t>(n));
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 // Reads a text through an entry point that copies it into a caller's buffer.
 ORVRESULT ReadText(const std::function<std::int32_t(char*, std::uint32_t, std::uint32_t*)>& call, String& out) {
@@ -44,11 +33,12 @@ ORVRESULT CIniFileManagerProxy::Load(const String& folder) {
     if (!folder.empty()) {
         std::string path = Utf16ToUtf8(folder);
         if (path.back() != '/') path += '/';
-        return LoadLibrary(path + kIniFileManagerLibrary);
+        return LoadLibrary(path + Platform::PluginFileName(kIniFileManagerStem));
     }
-    const std::string beside = ExecutableFolder();
-    if (!beside.empty() && Succeeded(LoadLibrary(beside + "/" + kIniFileManagerLibrary))) return S_OK;
-    return LoadLibrary(kIniFileManagerLibrary);
+    const std::string beside = Platform::GetModuleFolder();
+    if (!beside.empty() && Succeeded(LoadLibrary(beside + "/" + Platform::PluginFileName(kIniFileManagerStem))))
+        return S_OK;
+    return LoadLibrary(Platform::PluginFileName(kIniFileManagerStem));
 }
 
 ORVRESULT CIniFileManagerProxy::LoadFromPath(const String& path) {
@@ -58,11 +48,10 @@ ORVRESULT CIniFileManagerProxy::LoadFromPath(const String& path) {
 }
 
 ORVRESULT CIniFileManagerProxy::LoadLibrary(const std::string& file) {
-    void* module = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) return E_FAIL;
+    if (!m_library.Load(file)) return E_FAIL;
     bool complete = true;
     auto take = [&](auto& slot, const char* name) {
-        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(::dlsym(module, name));
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(m_library.Symbol(name));
         complete = complete && slot != nullptr;
     };
     take(m_fn.open, "OpenIniFile");
@@ -80,7 +69,6 @@ ORVRESULT CIniFileManagerProxy::LoadLibrary(const std::string& file) {
     take(m_fn.arrayItemAt, "GetArrayItemAt");
     take(m_fn.setArrayItemAt, "SetArrayItemAt");
     take(m_fn.removeArrayItemAt, "RemoveArrayItemAt");
-    m_module = module;
     if (!complete) {
         Unload();
         return E_FAIL;
@@ -89,8 +77,7 @@ ORVRESULT CIniFileManagerProxy::LoadLibrary(const std::string& file) {
 }
 
 ORVRESULT CIniFileManagerProxy::Unload() {
-    if (m_module) ::dlclose(m_module);
-    m_module = nullptr;
+    m_library.Unload();
     m_fn = {};
     return S_OK;
 }

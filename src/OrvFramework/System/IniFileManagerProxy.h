@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "OrvFramework/ObjectBase/ResultCodes.h"
+#include "OrvFramework/Platform/PluginLibrary.h"
 #include "OrvFramework/System/IniFileManagerPlugin.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
@@ -15,7 +16,7 @@ public:
     CIniFileManagerProxy(const CIniFileManagerProxy&) = delete;
     CIniFileManagerProxy& operator=(const CIniFileManagerProxy&) = delete;
 
-    // Loads "libIniFileManager.so" from the folder; with an empty folder from the executable's
+    // Loads the plug-in (PluginFileName("IniFileManager")) from the folder; with an empty folder from the executable's
     // folder, then through the ordinary library search. 1 when loaded already; 0x80004005 unless
     // the library and all fifteen entry points are found.
     virtual ORVRESULT Load(const String& folder);
@@ -39,7 +40,7 @@ public:
     virtual ORVRESULT RemoveArrayItemAt(OrvIniHandle handle, const String& node, std::int32_t index);
     virtual ~CIniFileManagerProxy();
 
-    bool IsLoaded() const { return m_module != nullptr; }
+    bool IsLoaded() const { return m_library.IsLoaded(); }
 
 private:
     ORVRESULT LoadLibrary(const std::string& file);
@@ -61,7 +62,7 @@ private:
         SetArrayItemAtFn setArrayItemAt = nullptr;
         RemoveArrayItemAtFn removeArrayItemAt = nullptr;
     };
-    void* m_module = nullptr;
+    Platform::PluginLibrary m_library;
     EntryPoints m_fn;
 };
 

@@ -1,18 +1,12 @@
 #include "OrvFramework/System/RegistryKey.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "OrvFramework/Utilities/Storage/PathServices.h"
+#include "OrvFramework/Platform/RegistryStore.h"
 
 namespace Orv {
 namespace {
@@ -39,66 +33,6 @@ V FromBytes(const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() >= sizeof(V)) std::memcpy(&v, bytes.data(), sizeof(V));
     return v;
 }
-
-// Names become file names: "%", "/", "\" and a leading "." are escaped, so that a value or key name
-// can never reach outside its directory or collide with a temporary file.
-std::string EscapeName(const String& name) {
-    const std::string utf8 = Utf16ToUtf8(name);
-    if (utf8.empty()) return "@";
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c == '%' || c == '/' || c == '\\' || c == '@' || c < 0x20 || (i == 0 && c == '.')) {
-            static const char* hex = "0123456789ABCDEF";
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-const char* RootName(int root) {
-    switch (root) {
-        case kClassesRoot: return "HKEY_CLASSES_ROOT";
-        case kCurrentUser: return "HKEY_CURRENT_USER";
-        case kLocalMachine: return "HKEY_LOCAL_MACHINE";
-        case kUsers: return "HKEY_USERS";
-        default: return nullptr;
-    }
-}
-
-std::string UserBase() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && *xdg) {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/tmp") + "/.local/share";
-    }
-    return base + "/varnet-updater/registry";
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Serialises writers and readers of one key across objects and processes.
-struct DirLock {
-    DirLock(int fd, int op) : m_fd(fd) { while (::flock(m_fd, op) != 0 && errno == EINTR) {} }
-    ~DirLock() { ::flock(m_fd, LOCK_UN); }
-    int m_fd;
-};
 
 }  // namespace
 
@@ -193,37 +127,11 @@ String RegistryVariant::ToText() const {
 LRegistryKey::LRegistryKey(int root, String subKey, bool use64BitView)
     : m_root(root), m_subKey(std::move(subKey)), m_use64BitView(use64BitView) {}
 
-LRegistryKey::~LRegistryKey() { CloseHandle(); }
-
-String LRegistryKey::GetRootDirectory(int root) {
-    const char* name = RootName(root);
-    if (name == nullptr) return String();
-    const char* over = std::getenv("VARNET_REGISTRY_DIR");
-    if (over && *over) return W(std::string(over) + "/" + name);
-    if (root != kCurrentUser) {
-        static const std::string kMachineBase = "/var/lib/varnet-updater/registry";
-        if (PathServices::CreateFolder(W(kMachineBase)) && ::access(kMachineBase.c_str(), W_OK) == 0)
-            return W(kMachineBase + "/" + name);
-    }
-    return W(UserBase() + "/" + name);
-}
-
-String LRegistryKey::GetKeyDirectory() const {
-    String dir = GetRootDirectory(m_root);
-    if (dir.empty()) return dir;
-    std::size_t start = 0;
-    while (start <= m_subKey.size()) {
-        std::size_t end = m_subKey.find_first_of(u"\\/", start);
-        if (end == String::npos) end = m_subKey.size();
-        if (end > start) dir += W("/" + EscapeName(String(m_subKey.substr(start, end - start))));
-        start = end + 1;
-    }
-    return dir;
-}
+LRegistryKey::~LRegistryKey() = default;
 
 bool LRegistryKey::IsOpen() const {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    return m_handle >= 0;
+    return m_key != nullptr;
 }
 
 ORVRESULT LRegistryKey::OpenForReading() { return Open(false); }
@@ -231,29 +139,14 @@ ORVRESULT LRegistryKey::OpenForWriting() { return Open(true); }
 
 ORVRESULT LRegistryKey::Open(bool forWriting) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (m_handle >= 0) return S_FALSE;
-    const String dir = GetKeyDirectory();
-    if (dir.empty()) return E_FAIL;
-    if (forWriting && !PathServices::CreateFolder(dir)) return E_FAIL;
-    const int fd = ::open(Utf16ToUtf8(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return E_FAIL;
-    if (forWriting && ::faccessat(fd, ".", W_OK, 0) != 0) {
-        ::close(fd);
-        return E_FAIL;
-    }
-    m_handle = fd;
-    return S_OK;
-}
-
-void LRegistryKey::CloseHandle() {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (m_handle >= 0) ::close(m_handle);
-    m_handle = -1;
+    if (m_key) return S_FALSE;
+    m_key = Platform::GetRegistryStore().OpenKey(m_root, m_subKey, forWriting, m_use64BitView);
+    return m_key ? S_OK : E_FAIL;
 }
 
 ORVRESULT LRegistryKey::Close() {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (m_useCount == 0) CloseHandle();
+    if (m_useCount == 0) m_key.reset();
     return S_OK;
 }
 
@@ -271,73 +164,24 @@ ORVRESULT LRegistryKey::SetValue(const String& name, const RegistryVariant& valu
     } else if (!value.Serialize(bytes)) {
         return E_FAIL;
     }
-    const bool openedHere = m_handle < 0;
+    const bool openedHere = !m_key;
     if (openedHere && Failed(Open(true))) return E_FAIL;
     ++m_useCount;
-    ORVRESULT result = E_FAIL;
-    {
-        DirLock dirLock(m_handle, LOCK_EX);
-        static std::atomic<unsigned> counter{0};
-        const std::string base = EscapeName(name);
-        const std::string target = base + (type == kTypeString ? ".sz" : ".bin");
-        const std::string other = base + (type == kTypeString ? ".bin" : ".sz");
-        const std::string temp = ".tmp-" + base + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::openat(m_handle, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-            ok = (::close(fd) == 0) && ok;
-            if (ok && ::renameat(m_handle, temp.c_str(), m_handle, target.c_str()) == 0) {
-                ::unlinkat(m_handle, other.c_str(), 0);
-                ::fsync(m_handle);  // the rename itself is durable
-                result = S_OK;
-            } else {
-                ::unlinkat(m_handle, temp.c_str(), 0);
-            }
-        }
-    }
+    const bool written = m_key->WriteValue(name, type, bytes);
     --m_useCount;
     if (openedHere) Close();
-    return result;
-}
-
-ORVRESULT LRegistryKey::ReadFileAt(const std::string& fileName, std::vector<std::uint8_t>& bytes) const {
-    const int fd = ::openat(m_handle, fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return E_FAIL;
-    bytes.clear();
-    std::uint8_t buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return E_FAIL;
-        }
-        if (n == 0) break;
-        bytes.insert(bytes.end(), buf, buf + n);
-    }
-    ::close(fd);
-    return S_OK;
+    return written ? S_OK : E_FAIL;
 }
 
 ORVRESULT LRegistryKey::GetRawValue(const String& name, std::uint32_t& type, std::vector<std::uint8_t>& bytes) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    const bool openedHere = m_handle < 0;
+    const bool openedHere = !m_key;
     if (openedHere && Failed(Open(false))) return E_FAIL;
     ++m_useCount;
-    ORVRESULT result;
-    {
-        DirLock dirLock(m_handle, LOCK_SH);
-        const std::string base = EscapeName(name);
-        result = ReadFileAt(base + ".sz", bytes);
-        type = kTypeString;
-        if (Failed(result)) {
-            result = ReadFileAt(base + ".bin", bytes);
-            type = kTypeBinary;
-        }
-    }
+    const bool read = m_key->ReadValue(name, type, bytes);
     --m_useCount;
     if (openedHere) Close();
-    return result;
+    return read ? S_OK : E_FAIL;
 }
 
 namespace {
@@ -378,18 +222,11 @@ ORVRESULT LRegistryKey::GetValue(const String& name, double& number) {
 
 ORVRESULT LRegistryKey::DeleteValue(const String& name) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    const bool openedHere = m_handle < 0;
+    const bool openedHere = !m_key;
     if (openedHere && Failed(Open(false))) return E_FAIL;
-    ORVRESULT result;
-    {
-        DirLock dirLock(m_handle, LOCK_EX);
-        const std::string base = EscapeName(name);
-        const bool a = ::unlinkat(m_handle, (base + ".sz").c_str(), 0) == 0;
-        const bool b = ::unlinkat(m_handle, (base + ".bin").c_str(), 0) == 0;
-        result = (a || b) ? S_OK : S_FALSE;
-    }
+    const bool deleted = m_key->DeleteValue(name);
     if (openedHere) Close();
-    return result;
+    return deleted ? S_OK : S_FALSE;
 }
 
 }  // namespace Orv

@@ -1,13 +1,13 @@
 #pragma once
-// Registry keys over a file-backed store: one directory per key, one file per value holding the
-// value's exact bytes ("<name>.sz" for a text, "<name>.bin" for a serialised value). A value is
-// replaced atomically (temporary file, fsync, rename), so a crash or a full disk never leaves a
-// half-written value. Where the roots live: see GetRootDirectory.
+// Registry keys over the platform's registry store (Platform/RegistryStore.h). A value is
+// replaced atomically, so a crash or a full disk never leaves a half-written value.
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "OrvFramework/ObjectBase/RCPtr.h"
+#include "OrvFramework/Platform/RegistryStore.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
 namespace Orv {
@@ -53,8 +53,8 @@ private:
 class LRegistryKey : public LRefCountedObject {
 public:
     // Value types as the store records them.
-    static constexpr std::uint32_t kTypeString = 1;
-    static constexpr std::uint32_t kTypeBinary = 3;
+    static constexpr std::uint32_t kTypeString = Platform::kRegistryTypeString;
+    static constexpr std::uint32_t kTypeBinary = Platform::kRegistryTypeBinary;
 
     LRegistryKey(int root, String subKey, bool use64BitView = false);
     ~LRegistryKey() override;
@@ -76,25 +76,14 @@ public:
     ORVRESULT GetRawValue(const String& name, std::uint32_t& type, std::vector<std::uint8_t>& bytes);
     ORVRESULT DeleteValue(const String& name);
 
-    // The directory that holds a root: "$VARNET_REGISTRY_DIR/<ROOT NAME>" when that variable is
-    // set; otherwise the machine-wide roots use /var/lib/varnet-updater/registry when it is (or can
-    // be made) writable, and the per-user root and the fallback use
-    // "$XDG_DATA_HOME/varnet-updater/registry" (~/.local/share when XDG_DATA_HOME is unset).
-    // Empty for an unknown root.
-    static String GetRootDirectory(int root);
-    // The directory of this key (empty for an unknown root).
-    String GetKeyDirectory() const;
-
 private:
     ORVRESULT Open(bool forWriting);
-    void CloseHandle();
-    ORVRESULT ReadFileAt(const std::string& fileName, std::vector<std::uint8_t>& bytes) const;
 
-    int m_handle = -1;  // the key directory's descriptor
+    std::unique_ptr<Platform::IRegistryStoreKey> m_key;  // while open
     int m_root;
     String m_subKey;
-    // Chooses the registry view on Windows; the file-backed store has only one.
-    [[maybe_unused]] bool m_use64BitView;
+    // Chooses the registry view where the store keeps two.
+    bool m_use64BitView;
     mutable std::recursive_mutex m_lock;
     int m_useCount = 0;
 };

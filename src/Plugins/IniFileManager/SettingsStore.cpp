@@ -2,14 +2,13 @@
 
 #include "OrvFramework/Utilities/Storage/Hex.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
+
+#include "OrvFramework/Platform/Files.h"
 
 namespace IniPlugin {
 namespace {
@@ -223,9 +222,11 @@ void SettingsStore::Parse(const std::string& text) {
 bool SettingsStore::Load() {
     std::ifstream in(m_path, std::ios::binary);
     if (!in) {
-        struct stat st {};
+        // Only a file that does not exist yet is an empty store; one that cannot be read is not.
+        std::error_code error;
         m_nodes.clear();
-        return ::stat(m_path.c_str(), &st) != 0 && errno == ENOENT;
+        (void)std::filesystem::status(m_path, error);
+        return error == std::errc::no_such_file_or_directory;
     }
     std::ostringstream text;
     text << in.rdbuf();
@@ -236,29 +237,10 @@ bool SettingsStore::Load() {
 bool SettingsStore::Save() const {
     const std::size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0) {
-        const std::string folder = m_path.substr(0, slash);
-        for (std::size_t i = 1; i <= folder.size(); ++i)
-            if (i == folder.size() || folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0777);
+        std::error_code error;
+        std::filesystem::create_directories(m_path.substr(0, slash), error);
     }
-    const std::string text = Serialize();
-    // The temporary file is always a new one under a name nobody can guess (mkostemp: O_EXCL,
-    // so a link or file planted beside the settings is never written through or truncated).
-    std::string temp = m_path + ".tmp-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    (void)::fchmod(fd, 0644);
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), m_path.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
+    return Orv::Platform::ReplaceFileContents(m_path, Serialize());
 }
 
 }  // namespace IniPlugin

@@ -2,8 +2,6 @@
 
 #include <thread>
 
-#include "OrvFramework/Notification/NotificationCenter.h"
-#include "OrvFramework/Notification/NotificationClient.h"
 #include "OrvFramework/Notification/RetriggerableThreader.h"
 
 namespace Orv {
@@ -74,14 +72,6 @@ TEST(RetriggerableThreaderTest, RefusesATriggerWhileBusy) {
     EXPECT_EQ(other->runs.load(), 1);
 }
 
-TEST(RetriggerableThreaderTest, NullWorkerWakesAndGoesIdle) {
-    RetriggerableThreader threader;
-    auto done = MakeRC<LEvent>();
-    ASSERT_EQ(threader.Trigger(nullptr, nullptr, 0, done), S_OK);
-    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
-    EXPECT_FALSE(threader.IsBusy());
-}
-
 TEST(RetriggerableThreaderTest, DestroyingABusyThreaderWaitsSixtySecondsAtMost) {
     Platform::VirtualClock clock;
     auto worker = MakeRC<GatedWorker>();
@@ -103,47 +93,6 @@ TEST(RetriggerableThreaderTest, DestroyingAnIdleThreaderEndsItAtOnce) {
     Platform::VirtualClock clock;
     { RetriggerableThreader threader(clock); }
     EXPECT_EQ(clock.Now(), Platform::ClockDuration(0));
-}
-
-// The worker reports through posts into a center while the owner's thread processes the queue.
-class PostingWorker : public LThreadWorker {
-public:
-    explicit PostingWorker(RCPtr<LNotificationQueue> queue) : m_queue(std::move(queue)) {}
-    ORVRESULT Run(const ConstRCPtr<LRefCountedObject>&) override {
-        for (int i = 0; i < 200; ++i) m_queue->Post(LNotification::Create(u"NID_FIRMWARE_UPDATE_PROGRESS").Get());
-        m_queue->Post(LNotification::Create(u"NID_FIRMWARE_UPDATE_COMPLETE").Get());
-        return S_OK;
-    }
-
-private:
-    RCPtr<LNotificationQueue> m_queue;
-};
-
-class CountingClient : public LNotificationClient {
-public:
-    ORVRESULT ReceiveNotification(LNotificationDistributor*, LNotification* n) override {
-        if (n->GetID() == InternNotificationID(u"NID_FIRMWARE_UPDATE_COMPLETE"))
-            complete = true;
-        else
-            ++progress;
-        return S_OK;
-    }
-    int progress = 0;
-    bool complete = false;
-};
-
-TEST(RetriggerableThreaderTest, WorkerPostsAreDeliveredOnTheProcessingThread) {
-    auto center = MakeRC<LNotificationCenter>(String(u"worker-test"));
-    auto client = MakeRC<CountingClient>();
-    client->Register(center.Get(), u"NID_FIRMWARE_UPDATE_PROGRESS");
-    client->Register(center.Get(), u"NID_FIRMWARE_UPDATE_COMPLETE");
-    RetriggerableThreader threader;
-    auto done = MakeRC<LEvent>();
-    ASSERT_EQ(threader.Trigger(MakeRC<PostingWorker>(center->GetQueue()), nullptr, 0, done), S_OK);
-    for (int i = 0; i < 10000000 && !client->complete; ++i) center->ProcessQueue(false);
-    ASSERT_TRUE(done->Wait(Platform::GetRealClock(), kBound));
-    EXPECT_TRUE(client->complete);
-    EXPECT_EQ(client->progress, 200);
 }
 
 }  // namespace

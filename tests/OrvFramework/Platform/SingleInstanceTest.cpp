@@ -1,4 +1,5 @@
 #include "OrvFramework/Platform/SingleInstance.h"
+#include "OrvFramework/Platform/Posix/RuntimeFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -11,9 +12,9 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <thread>
-
-#include "OrvFramework/Platform/HostApp.h"
+#include <functional>
+#include <mutex>
+#include <vector>
 
 using namespace Orv::Platform;
 namespace fs = std::filesystem;
@@ -163,29 +164,6 @@ TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
     EXPECT_TRUE(second.SendToFirst("still here"));
     RunQueued();
     EXPECT_EQ(m_lines, (std::vector<std::string>{"still here"}));
-}
-
-TEST_F(SingleInstanceTest, HandOverArrivesOnTheHostLoopThread) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    HostApp app;
-    SingleInstance first(kName, m_dir), second(kName, m_dir);
-    ASSERT_TRUE(first.TryBecomeFirst());
-    const auto uiThread = std::this_thread::get_id();
-    std::string received;
-    bool onUiThread = false;
-    ASSERT_TRUE(first.StartListening(
-        {nullptr,
-         [&](const std::string& line) {
-             received = line;
-             onUiThread = std::this_thread::get_id() == uiThread;
-             app.PostQuit(5);
-         }},
-        [&app](std::function<void()> fn) { app.RunOnUiThread(std::move(fn)); }));
-    std::thread other([&] { EXPECT_TRUE(second.SendToFirst("-DEBUG_CONSOLE")); });
-    EXPECT_EQ(app.RunMessageLoop(), 5);
-    other.join();
-    EXPECT_EQ(received, "-DEBUG_CONSOLE");
-    EXPECT_TRUE(onUiThread);
 }
 
 namespace {

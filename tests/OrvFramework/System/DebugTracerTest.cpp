@@ -58,7 +58,7 @@ private:
 
 }  // namespace
 
-TEST(DebugTracer, DefaultsSendTraceTextToTheDebuggerOutputWithoutASocket) {
+TEST(DebugTracer, DefaultsSendTraceTextUpToItsLevelToTheDebuggerOutput) {
     DebuggerCapture capture;
     DebugTracer tracer;
     EXPECT_EQ(tracer.GetPort(), -1);
@@ -67,19 +67,13 @@ TEST(DebugTracer, DefaultsSendTraceTextToTheDebuggerOutputWithoutASocket) {
     tracer.TraceLine(1, "row %d of %s", 7, "image");
     tracer.Trace(0, u"wide %s %c%C|%5.1f|%-3d|%%", u"\u00e9t\u00e9", u'\u00df', 'x', 2.25, 4);
     tracer.TraceLine(1, u"%ls %lld %x", u"long", 1234567890123LL, 255u);
-    EXPECT_EQ(capture.text, "row 7 of image\nwide \xC3\xA9t\xC3\xA9 \xC3\x9Fx|  2.2|4  |%long 1234567890123 ff\n");
-    EXPECT_FALSE(tracer.HasSocket());
-}
-
-TEST(DebugTracer, LevelsAboveTheTracersLevelAreDropped) {
-    DebuggerCapture capture;
-    DebugTracer tracer;
     tracer.TraceLine(2, "hidden");
-    tracer.Trace(2, u"hidden");
     tracer.SetLevel(3);
     tracer.TraceLine(3, "shown %d", 3);
-    tracer.TraceLine(4, u"hidden");
-    EXPECT_EQ(capture.text, "shown 3\n");
+    tracer.Trace(4, u"hidden");
+    EXPECT_EQ(capture.text,
+              "row 7 of image\nwide \xC3\xA9t\xC3\xA9 \xC3\x9Fx|  2.2|4  |%long 1234567890123 ff\nshown 3\n");
+    EXPECT_FALSE(tracer.HasSocket());
 }
 
 TEST(DebugTracer, FirstNetworkSendSendsTheLaunchBannerThenTheText) {

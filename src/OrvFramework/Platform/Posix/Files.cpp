@@ -1,6 +1,7 @@
 #include "OrvFramework/Platform/Files.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -74,6 +75,77 @@ std::FILE* OpenRegularFileForReading(const std::string& path, std::uint64_t maxB
         ::close(fd);
     }
     return file;
+}
+
+bool ReplaceFileContents(const std::string& path, std::string_view contents) {
+    std::string temp = path + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    (void)::fchmod(fd, 0644);
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < contents.size();) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
+FileHandle FileOpen(const std::string& path, FileOpenMode mode) {
+    int flags = O_CLOEXEC | (mode.readWrite ? O_RDWR : O_RDONLY);
+    if (mode.create) {
+        flags |= O_CREAT;
+        if (mode.exclusive) flags |= O_EXCL;
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? kNoFile : fd;
+}
+
+void FileClose(FileHandle file) {
+    if (file != kNoFile) ::close(static_cast<int>(file));
+}
+
+bool FileRemove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::int64_t FileLength(FileHandle file) {
+    struct stat st {};
+    if (::fstat(static_cast<int>(file), &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+bool FileSeek(FileHandle file, std::int64_t position) {
+    return ::lseek(static_cast<int>(file), static_cast<off_t>(position), SEEK_SET) == position;
+}
+
+std::int64_t FileRead(FileHandle file, void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(static_cast<int>(file), static_cast<char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t FileWrite(FileHandle file, const void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(static_cast<int>(file), static_cast<const char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return -1;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
 }
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }

@@ -1,9 +1,10 @@
 #pragma once
-// A file over a POSIX descriptor. Copies share the descriptor; only the last holder closes it.
+// A file over the platform's file handle. Copies share the handle; only the last holder closes it.
 #include <cstddef>
 #include <cstdint>
 
 #include "OrvFramework/ObjectBase/RCPtr.h"
+#include "OrvFramework/Platform/Files.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
 namespace Orv {
@@ -11,13 +12,13 @@ namespace Orv {
 // The shared descriptor: closes it (and deletes the file when asked) when its last holder goes.
 class LFileDescriptorHolder : public LRefCountedObject {
 public:
-    LFileDescriptorHolder(int fd, std::string path, bool deleteOnClose)
+    LFileDescriptorHolder(Platform::FileHandle fd, std::string path, bool deleteOnClose)
         : m_fd(fd), m_path(std::move(path)), m_deleteOnClose(deleteOnClose) {}
     ~LFileDescriptorHolder() override;
-    int GetDescriptor() const { return m_fd; }
+    Platform::FileHandle GetDescriptor() const { return m_fd; }
 
 private:
-    int m_fd;
+    Platform::FileHandle m_fd;
     std::string m_path;
     bool m_deleteOnClose;
 };
@@ -52,7 +53,7 @@ public:
     std::uint32_t GetFlags() const { return m_flags; }
 
 private:
-    int Descriptor() const;
+    Platform::FileHandle Descriptor() const;
 
     RCPtr<LFileDescriptorHolder> m_holder;
     String m_folder;

@@ -1,21 +1,31 @@
 #include "OrvFramework/Utilities/Storage/PathServices.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace Orv::PathServices {
 
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path NativePath(const String& path) { return fs::path(Utf16ToUtf8(path)); }
+
+fs::file_type TypeOf(const String& path) {
+    std::error_code error;
+    return path.empty() ? fs::file_type::none : fs::status(NativePath(path), error).type();
+}
+
+}  // namespace
+
 bool CreateFolder(const String& path) {
     if (path.empty()) return false;
+    std::error_code error;
     for (std::size_t i = 1; i < path.size(); ++i) {
-        if (path[i] == u'/' || path[i] == u'\\') ::mkdir(Utf16ToUtf8(path.substr(0, i)).c_str(), 0777);
+        if (path[i] == u'/' || path[i] == u'\\') fs::create_directory(NativePath(path.substr(0, i)), error);
     }
-    ::mkdir(Utf16ToUtf8(path).c_str(), 0777);
+    fs::create_directory(NativePath(path), error);
     return FolderExists(path);
 }
 
@@ -28,43 +38,49 @@ String CleanFileName(const String& name) {
 }
 
 bool FileExists(const String& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(Utf16ToUtf8(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    const fs::file_type type = TypeOf(path);
+    return type != fs::file_type::none && type != fs::file_type::not_found && type != fs::file_type::directory;
 }
 
-bool FolderExists(const String& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(Utf16ToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool FolderExists(const String& path) { return TypeOf(path) == fs::file_type::directory; }
 
 String GetLongPath(const String& path) {
-    char resolved[PATH_MAX];
-    if (path.empty() || ::realpath(Utf16ToUtf8(path).c_str(), resolved) == nullptr) return path;
-    return String(Utf8ToUtf16(resolved));
+    std::error_code error;
+    if (path.empty()) return path;
+    const fs::path resolved = fs::canonical(NativePath(path), error);
+    return error ? path : String(Utf8ToUtf16(resolved.string()));
 }
 
-DirectoryListing::~DirectoryListing() {
-    if (m_dir) ::closedir(static_cast<DIR*>(m_dir));
-}
+struct DirectoryListing::Position {
+    fs::directory_iterator at;
+    bool started = false;
+};
+
+DirectoryListing::DirectoryListing() = default;
+DirectoryListing::~DirectoryListing() = default;
 
 ORVRESULT DirectoryListing::First(const String& folder, String& name) {
-    if (m_dir) ::closedir(static_cast<DIR*>(m_dir));
-    m_dir = ::opendir(Utf16ToUtf8(folder).c_str());
-    if (m_dir == nullptr) return E_FAIL;
+    m_position.reset();
+    std::error_code error;
+    fs::directory_iterator at(NativePath(folder), error);
+    if (error) return E_FAIL;
+    m_position = std::make_unique<Position>();
+    m_position->at = std::move(at);
     return Next(name);
 }
 
 ORVRESULT DirectoryListing::Next(String& name) {
-    if (m_dir == nullptr) return E_FAIL;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(static_cast<DIR*>(m_dir));
-        if (entry == nullptr) return errno == 0 ? E_NO_MORE_FILES : E_FAIL;
-        const std::string_view n = entry->d_name;
-        if (n == "." || n == "..") continue;
-        name = String(Utf8ToUtf16(n));
-        return S_OK;
+    if (!m_position) return E_FAIL;
+    // The iterator skips "." and "..".
+    if (m_position->started) {
+        std::error_code error;
+        m_position->at.increment(error);
+        if (error) return E_FAIL;
     }
+    m_position->started = true;
+    if (m_position->at == fs::directory_iterator()) return E_NO_MORE_FILES;
+    name = String(Utf8ToUtf16(m_position->at->path().filename().string()));
+    return S_OK;
 }
 
 std::vector<String> ListFolder(const String& folder) {

@@ -1,5 +1,6 @@
 #pragma once
 // Small services over file-system paths.
+#include <memory>
 #include <vector>
 
 #include "OrvFramework/ObjectBase/ResultCodes.h"
@@ -25,7 +26,7 @@ String GetLongPath(const String& path);
 // other failure answers 0x80004005.
 class DirectoryListing {
 public:
-    DirectoryListing() = default;
+    DirectoryListing();
     ~DirectoryListing();
     DirectoryListing(const DirectoryListing&) = delete;
     DirectoryListing& operator=(const DirectoryListing&) = delete;
@@ -34,7 +35,8 @@ public:
     ORVRESULT Next(String& name);
 
 private:
-    void* m_dir = nullptr;
+    struct Position;
+    std::unique_ptr<Position> m_position;
 };
 
 // Every entry name of a folder, sorted; empty when it cannot be listed.

@@ -1,4 +1,4 @@
-#include "OrvFramework/Platform/HidApiPlatform.h"
+#include "OrvFramework/Platform/HidApi/HidApiPlatform.h"
 
 #include <hidapi/hidapi.h>
 
@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace Orv::Platform {
 
@@ -68,18 +69,6 @@ bool HidApiPlatform::Initialize() {
     return m_initialized;
 }
 
-std::string HidApiPlatform::DescribeIdentifiers(std::uint16_t vendorId, std::uint16_t productId,
-                                                int interfaceNumber) {
-    char text[32];
-    if (interfaceNumber >= 0) {
-        std::snprintf(text, sizeof text, "VID_%04X&PID_%04X&MI_%02X", vendorId, productId,
-                      static_cast<unsigned>(interfaceNumber) & 0xFFu);
-    } else {
-        std::snprintf(text, sizeof text, "VID_%04X&PID_%04X", vendorId, productId);
-    }
-    return text;
-}
-
 bool HidApiPlatform::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
     interfaces.clear();
     if (!Initialize()) return false;
@@ -92,7 +81,7 @@ bool HidApiPlatform::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
         info.versionNumber = d->release_number;
         info.interfaceNumber = d->interface_number;
         info.path = std::string(d->path) + PathSeparator +
-                    DescribeIdentifiers(d->vendor_id, d->product_id, d->interface_number);
+                    DescribeHidIdentifiers(d->vendor_id, d->product_id, d->interface_number);
         interfaces.push_back(std::move(info));
     }
     hid_free_enumeration(list);
@@ -116,5 +105,7 @@ std::unique_ptr<IHidDevice> HidApiPlatform::Open(const std::string& path) {
     }
     return std::make_unique<HidApiDevice>(device);
 }
+
+std::unique_ptr<IHidPlatform> CreateSystemHidPlatform() { return std::make_unique<HidApiPlatform>(); }
 
 }  // namespace Orv::Platform

@@ -16,10 +16,6 @@ public:
     bool Enumerate(std::vector<HidInterfaceInfo>& interfaces) override;
     std::unique_ptr<IHidDevice> Open(const std::string& path) override;
 
-    // "VID_xxxx&PID_xxxx" and, when interfaceNumber >= 0, "&MI_xx".
-    static std::string DescribeIdentifiers(std::uint16_t vendorId, std::uint16_t productId,
-                                           int interfaceNumber);
-
 private:
     bool m_initialized = false;
 };

@@ -1,4 +1,5 @@
 #include "OrvFramework/Platform/SingleInstance.h"
+#include "OrvFramework/Platform/Posix/RuntimeFolder.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace Orv::Platform {
@@ -53,6 +55,18 @@ bool TransferAll(int fd, void* data, std::size_t n, bool reading, int timeoutMs)
 
 }  // namespace
 
+struct SingleInstance::Backend {
+    int lockFd = -1;
+    int listenFd = -1;
+    int wakeFds[2] = {-1, -1};
+    std::thread listener;
+    Handlers handlers;
+    Poster poster;
+
+    void ListenLoop();
+    void ServeConnection(int fd);
+};
+
 namespace {
 
 // Why `path` is not a private folder of this user; empty when it is. lstat: a link is never taken,
@@ -90,7 +104,8 @@ std::string SingleInstanceRuntimeFolder(std::string* error) {
     return ChoosePrivateRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp", error);
 }
 
-SingleInstance::SingleInstance(std::string instanceName, std::string runtimeFolder) {
+SingleInstance::SingleInstance(std::string instanceName, std::string runtimeFolder)
+    : m_backend(std::make_unique<Backend>()) {
     if (runtimeFolder.empty()) runtimeFolder = SingleInstanceRuntimeFolder(&m_error);
     if (runtimeFolder.empty()) return;
     const std::string stem = runtimeFolder + "/" + instanceName;
@@ -100,11 +115,13 @@ SingleInstance::SingleInstance(std::string instanceName, std::string runtimeFold
 
 SingleInstance::~SingleInstance() {
     StopListening();
-    if (m_lockFd >= 0) close(m_lockFd);
+    if (m_backend->lockFd >= 0) close(m_backend->lockFd);
 }
 
+bool SingleInstance::IsFirst() const { return m_backend->lockFd >= 0; }
+
 bool SingleInstance::TryBecomeFirst() {
-    if (m_lockFd >= 0) return true;
+    if (m_backend->lockFd >= 0) return true;
     if (m_lockPath.empty()) return false;  // no private folder: m_error says why
     const int fd = open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
@@ -116,13 +133,14 @@ bool SingleInstance::TryBecomeFirst() {
         close(fd);
         return false;
     }
-    m_lockFd = fd;
+    m_backend->lockFd = fd;
     return true;
 }
 
 bool SingleInstance::StartListening(Handlers handlers, Poster poster) {
-    if (m_listenFd >= 0) return true;
-    if (m_lockFd < 0) return false;  // only the lock holder may replace the socket
+    Backend& b = *m_backend;
+    if (b.listenFd >= 0) return true;
+    if (b.lockFd < 0) return false;  // only the lock holder may replace the socket
     sockaddr_un addr;
     if (!FillAddress(m_socketPath, addr)) return false;
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -130,46 +148,47 @@ bool SingleInstance::StartListening(Handlers handlers, Poster poster) {
     // Holding the lock, any socket file there is a leftover of a crashed instance.
     unlink(m_socketPath.c_str());
     if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0 ||
-        pipe2(m_wakeFds, O_CLOEXEC) != 0) {
+        pipe2(b.wakeFds, O_CLOEXEC) != 0) {
         close(fd);
         return false;
     }
     chmod(m_socketPath.c_str(), 0600);
-    m_listenFd = fd;
-    m_handlers = std::move(handlers);
-    m_poster = poster ? std::move(poster) : Poster([](std::function<void()> fn) { fn(); });
-    m_listener = std::thread([this] { ListenLoop(); });
+    b.listenFd = fd;
+    b.handlers = std::move(handlers);
+    b.poster = poster ? std::move(poster) : Poster([](std::function<void()> fn) { fn(); });
+    b.listener = std::thread([&b] { b.ListenLoop(); });
     return true;
 }
 
 void SingleInstance::StopListening() {
-    if (m_listenFd < 0) return;
+    Backend& b = *m_backend;
+    if (b.listenFd < 0) return;
     const char stop = 1;
-    (void)!write(m_wakeFds[1], &stop, 1);
-    if (m_listener.joinable()) m_listener.join();
-    close(m_listenFd);
-    close(m_wakeFds[0]);
-    close(m_wakeFds[1]);
-    m_listenFd = -1;
-    m_wakeFds[0] = m_wakeFds[1] = -1;
+    (void)!write(b.wakeFds[1], &stop, 1);
+    if (b.listener.joinable()) b.listener.join();
+    close(b.listenFd);
+    close(b.wakeFds[0]);
+    close(b.wakeFds[1]);
+    b.listenFd = -1;
+    b.wakeFds[0] = b.wakeFds[1] = -1;
     unlink(m_socketPath.c_str());
 }
 
-void SingleInstance::ListenLoop() {
+void SingleInstance::Backend::ListenLoop() {
     for (;;) {
-        pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+        pollfd fds[2] = {{listenFd, POLLIN, 0}, {wakeFds[0], POLLIN, 0}};
         const int ready = poll(fds, 2, -1);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0 || (fds[1].revents & POLLIN)) return;
         if (!(fds[0].revents & POLLIN)) continue;
-        const int client = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int client = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
         ServeConnection(client);
         close(client);
     }
 }
 
-void SingleInstance::ServeConnection(int fd) {
+void SingleInstance::Backend::ServeConnection(int fd) {
     HandOverHeader header{};
     if (!TransferAll(fd, &header, sizeof header, true, kServeTimeoutMs)) return;
     // Anything that is not a well-formed hand-over is dropped without an answer.
@@ -183,10 +202,10 @@ void SingleInstance::ServeConnection(int fd) {
         if (data.back() != '\0') return;
         text.assign(data.data());  // up to the first zero, as a C string is read
     }
-    Handlers handlers = m_handlers;
-    m_poster([handlers, text] {
-        if (handlers.activate) handlers.activate();
-        if (!text.empty() && handlers.commandLine) handlers.commandLine(text);
+    Handlers copy = handlers;
+    poster([copy, text] {
+        if (copy.activate) copy.activate();
+        if (!text.empty() && copy.commandLine) copy.commandLine(text);
     });
     // The answer comes after the hand-over is queued, so the sender knows it will be handled.
     char ack = 1;
