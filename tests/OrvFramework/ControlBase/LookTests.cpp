@@ -4,6 +4,8 @@
 
 #include <cairo.h>
 
+#include "OrvFramework/Renderer/Cairo/CairoImages.h"
+
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -163,13 +165,13 @@ TEST(VisualPartColor, ShrunkStretchedBitmapAveragesTheCoveredPixels) {
 
 TEST(VisualPartDraw, CentredSolidFillAndTransparentPart) {
     Canvas canvas(300, 103);
-    canvas.renderer->BeginPaint(canvas.surface);
+    canvas.renderer->BeginPaint(PaintTargetOf(canvas.surface));
     const LVisualPart centred(*SolidPart(275, 103, ResizeCenter, 0xFF00FF00u, 1.0f));
     EXPECT_TRUE(centred.Draw(*canvas.renderer, {300, 103}));
     const LVisualPart invisible(*SolidPart(10, 10, ResizeStretch, 0xFFFF0000u, 0.0f));
     EXPECT_FALSE(invisible.Draw(*canvas.renderer, {300, 103}));
     EXPECT_EQ(invisible.GetColorAtPoint({1, 1}, {10, 10}) >> 24, 0u);
-    canvas.renderer->EndPaint(canvas.surface);
+    canvas.renderer->EndPaint(PaintTargetOf(canvas.surface));
     EXPECT_EQ(canvas.Pixel(11, 50), 0u);
     EXPECT_EQ(canvas.Pixel(12, 50), 0xFF00FF00u);
     EXPECT_EQ(canvas.Pixel(286, 50), 0xFF00FF00u);
@@ -179,9 +181,9 @@ TEST(VisualPartDraw, CentredSolidFillAndTransparentPart) {
     empty.width = 3;
     empty.height = 3;
     const LVisualPart nothing(empty);
-    canvas.renderer->BeginPaint(canvas.surface);
+    canvas.renderer->BeginPaint(PaintTargetOf(canvas.surface));
     EXPECT_THROW(nothing.Draw(*canvas.renderer, {3, 3}), std::runtime_error);
-    canvas.renderer->EndPaint(canvas.surface);
+    canvas.renderer->EndPaint(PaintTargetOf(canvas.surface));
     EXPECT_THROW(nothing.GetColorAtPoint({1, 1}, {3, 3}), std::runtime_error);
 }
 
@@ -189,12 +191,12 @@ TEST_F(Looks, LookDrawsOnlyInsideTheUpdateRegion) {
     Canvas canvas(40, 15);
     LLook look(Find(u"Tessel.ButtonTuner.0"));
     look.SetSize(40, 15);
-    canvas.renderer->BeginPaint(canvas.surface);
+    canvas.renderer->BeginPaint(PaintTargetOf(canvas.surface));
     const LRegion leftHalf({{0, 0, 20, 15}});
     EXPECT_TRUE(look.Draw(*canvas.renderer, leftHalf));
     EXPECT_TRUE(look.DrawNonClient(*canvas.renderer, leftHalf));
     EXPECT_EQ(canvas.renderer->GetStateDepth(), 0u);
-    canvas.renderer->EndPaint(canvas.surface);
+    canvas.renderer->EndPaint(PaintTargetOf(canvas.surface));
     EXPECT_NE(canvas.Pixel(10, 7) >> 24, 0u);
     EXPECT_EQ(canvas.Pixel(25, 7), 0u);
     EXPECT_EQ(canvas.Pixel(38, 7), 0u);  // the right cap lies outside the region
@@ -207,7 +209,7 @@ TEST_F(Looks, LabelTextNeedsASolidForeground) {
     descriptor->textForegroundPart = factory->FindPart(W("Tessel.ToolTip.c"));
     LLook bitmapText(descriptor);
     bitmapText.SetSize(100, 22);
-    canvas.renderer->BeginPaint(canvas.surface);
+    canvas.renderer->BeginPaint(PaintTargetOf(canvas.surface));
     try {
         bitmapText.DrawLabelText(*canvas.renderer, LRegion({{0, 0, 100, 22}}), &text);
         ADD_FAILURE() << "a bitmap foreground must be refused";
@@ -222,7 +224,7 @@ TEST_F(Looks, LabelTextNeedsASolidForeground) {
     LLook orange(Find(u"Tessel.ToolTip"));
     orange.SetSize(100, 22);
     orange.DrawLabelText(*canvas.renderer, LRegion({{0, 0, 100, 22}}), &text);
-    canvas.renderer->EndPaint(canvas.surface);
+    canvas.renderer->EndPaint(PaintTargetOf(canvas.surface));
     int inked = 0;
     for (int y = 0; y < 22; ++y)
         for (int x = 0; x < 100; ++x) {
@@ -333,10 +335,10 @@ TEST(PaintControlTree, ShippedMainControlOffscreen) {
     const LRect ready = readyLabel->GetRect();
     ASSERT_GT(ready.height, 20.0);  // several wrapped lines
 
-    canvas.renderer->BeginPaint(canvas.surface);
+    canvas.renderer->BeginPaint(PaintTargetOf(canvas.surface));
     PaintControlTree(*canvas.renderer, *main);
     EXPECT_EQ(canvas.renderer->GetStateDepth(), 0u);
-    canvas.renderer->EndPaint(canvas.surface);
+    canvas.renderer->EndPaint(PaintTargetOf(canvas.surface));
     const std::string png = std::string(VARNET_BINARY_DIR) + "/mainControl.png";
     EXPECT_EQ(cairo_surface_write_to_png(canvas.surface, png.c_str()), CAIRO_STATUS_SUCCESS);
 
@@ -370,15 +372,15 @@ TEST(PaintControlTree, ShippedMainControlOffscreen) {
     // A painter that keeps its looks repaints only the update region, with the same pixels.
     LControlTreePainter painter;
     Canvas first(432, 295);
-    first.renderer->BeginPaint(first.surface);
+    first.renderer->BeginPaint(PaintTargetOf(first.surface));
     painter.Paint(*first.renderer, *main, LRegion({{0, 0, 432, 295}}));
-    first.renderer->EndPaint(first.surface);
+    first.renderer->EndPaint(PaintTargetOf(first.surface));
     const std::size_t looks = painter.GetCachedLookCount();
     EXPECT_GE(looks, 4u);
     Canvas partial(432, 295);
-    partial.renderer->BeginPaint(partial.surface);
+    partial.renderer->BeginPaint(PaintTargetOf(partial.surface));
     painter.Paint(*partial.renderer, *main, LRegion({r}));
-    partial.renderer->EndPaint(partial.surface);
+    partial.renderer->EndPaint(PaintTargetOf(partial.surface));
     EXPECT_EQ(painter.GetCachedLookCount(), looks);
     for (int y = 0; y < 295; y += 3)
         for (int x = 0; x < 432; x += 3) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -122,7 +123,7 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
     cairo_surface_t* surface = target.s;
     auto pixel = [&](int x, int y) { return target.Pixel(x, y); };
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_FALSE(root.NeedsPaint());
     // The background look covers the window: opaque and not the black of uncovered areas.
     EXPECT_EQ(pixel(20, 20) >> 24, 0xFFu);
@@ -138,7 +139,7 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
     cairo_destroy(cr);
     root.Invalidate(exitButton);
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
     EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
 }
@@ -148,12 +149,12 @@ TEST_F(RootWindowTest, BusyTextDimsTheWindowAndIsDrawnInItsMiddle) {
     cairo_surface_t* surface = target.s;
     auto pixels = [&] { return target.Pixels(); };
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     const auto before = pixels();
 
     root.SetBusyText(W("Loading Skin..."));
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     const auto busy = pixels();
     // The corner is darker than before; somewhere in the middle band white text shows.
     EXPECT_LT(brightness(busy[20 * 432 + 20]), brightness(before[20 * 432 + 20]));
@@ -166,7 +167,7 @@ TEST_F(RootWindowTest, BusyTextDimsTheWindowAndIsDrawnInItsMiddle) {
     // Taking the text away restores the window exactly.
     root.SetBusyText(String());
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_EQ(pixels(), before);
 }
 
@@ -361,14 +362,14 @@ TEST_F(RootWindowTest, NoticeShowsForItsTimeAndKeepsTheHostTicking) {
     Surface target;
     cairo_surface_t* surface = target.s;
     auto pixel = [&](int x, int y) { return target.Pixel(x, y); };
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     const std::uint32_t corner = pixel(20, 20);
     int work = 0;
     root.SetWorkHandler([&] { ++work; });
     root.ShowNotice(W("Please wait until the update has finished."), 4000);
     EXPECT_GE(work, 1);
     EXPECT_TRUE(root.HasPendingWork());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_NE(pixel(20, 20), corner);
     EXPECT_TRUE(root.HasPendingWork());  // the notice must be taken away in time
     clock.Advance(3900ms);
@@ -377,7 +378,7 @@ TEST_F(RootWindowTest, NoticeShowsForItsTimeAndKeepsTheHostTicking) {
     clock.Advance(200ms);
     root.ProcessTimers();
     EXPECT_TRUE(root.GetNoticeText().empty());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_EQ(pixel(20, 20), corner);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
@@ -388,7 +389,7 @@ TEST_F(RootWindowTest, NoticeShowsForItsTimeAndKeepsTheHostTicking) {
 TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
     Surface surface;
     cairo_surface_t* target = surface.s;
-    root.PaintInvalid(renderer, target);
+    root.PaintInvalid(renderer, PaintTargetOf(target));
     ASSERT_FALSE(root.HasPendingWork());
     int calls = 0;
     root.SetWorkHandler([&] { ++calls; });
@@ -397,7 +398,7 @@ TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
     EXPECT_TRUE(root.HasPendingWork());
     root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
     EXPECT_EQ(calls, 1);
-    root.PaintInvalid(renderer, target);
+    root.PaintInvalid(renderer, PaintTargetOf(target));
     EXPECT_FALSE(root.HasPendingWork());
 
     const std::uint32_t timer = root.StartTimer(exitButton, 100);
@@ -474,7 +475,7 @@ protected:
 TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
     EXPECT_FALSE(window.IsResizable());  // minimum == maximum in the skin
     int w = 0, h = 0;
-    SDL_GetWindowSize(window.GetSdlWindow(), &w, &h);
+    SDL_GetWindowSize(SDL_GetWindowFromID(window.GetHostWindow()->GetId()), &w, &h);
     EXPECT_EQ(w, 432);
     EXPECT_EQ(h, 295);
     EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
@@ -483,9 +484,9 @@ TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
 
     // The same tree painted offscreen gives the pixels the window shows.
     cairo_surface_t* expected = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
-    window.GetRootWindow()->Paint(*window.GetRenderer(), expected, LRegion({{0, 0, 432, 295}}));
+    window.GetRootWindow()->Paint(*window.GetRenderer(), PaintTargetOf(expected), LRegion({{0, 0, 432, 295}}));
     cairo_surface_flush(expected);
-    SDL_Surface* shown = SDL_GetWindowSurface(window.GetSdlWindow());
+    SDL_Surface* shown = SDL_GetWindowSurface(SDL_GetWindowFromID(window.GetHostWindow()->GetId()));
     ASSERT_NE(shown, nullptr);
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
     ASSERT_NE(argb, nullptr);

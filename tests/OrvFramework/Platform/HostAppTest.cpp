@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "OrvFramework/Platform/Clock.h"
-#include "OrvFramework/Platform/KeyCodes.h"
+#include "OrvFramework/Platform/Sdl/SdlHostApp.h"
 
 using namespace Orv::Platform;
 
@@ -207,43 +207,43 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
     e.button.clicks = 2;
     e.button.x = 5;
     e.button.y = 6;
-    app.DispatchEvent(e);
+    DispatchSdlEvent(app, e);
     e.type = SDL_MOUSEBUTTONUP;
     e.button.button = SDL_BUTTON_LEFT;
-    app.DispatchEvent(e);
+    DispatchSdlEvent(app, e);
     e.button.button = SDL_BUTTON_X1;  // no framework button: dropped
-    app.DispatchEvent(e);
+    DispatchSdlEvent(app, e);
 
     SDL_Event w{};
     w.type = SDL_MOUSEWHEEL;
     w.wheel.windowID = 10;
     w.wheel.y = 1;
     w.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
-    app.DispatchEvent(w);
+    DispatchSdlEvent(app, w);
 
     SDL_Event k{};
     k.type = SDL_KEYDOWN;
     k.key.windowID = 10;
     k.key.keysym.sym = SDLK_a;
     k.key.keysym.mod = KMOD_LCTRL | KMOD_RSHIFT | KMOD_LALT | KMOD_LGUI;
-    app.DispatchEvent(k);
+    DispatchSdlEvent(app, k);
 
     SDL_Event t{};
     t.type = SDL_TEXTINPUT;
     t.text.windowID = 10;
     std::strcpy(t.text.text, "\xC3\xA9");
-    app.DispatchEvent(t);
+    DispatchSdlEvent(app, t);
 
     SDL_Event c{};
     c.type = SDL_WINDOWEVENT;
     c.window.windowID = 11;
     c.window.event = SDL_WINDOWEVENT_CLOSE;
-    app.DispatchEvent(c);
+    DispatchSdlEvent(app, c);
     c.window.windowID = 99;  // nobody's window
-    app.DispatchEvent(c);
+    DispatchSdlEvent(app, c);
     c.window.windowID = 10;
     c.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-    app.DispatchEvent(c);
+    DispatchSdlEvent(app, c);
 
     EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6",
                                                     "wheel 0,-120", "key 65 down mods 73 gui",

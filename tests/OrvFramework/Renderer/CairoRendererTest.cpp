@@ -28,7 +28,7 @@ protected:
         renderer = MakeRC<LCairoRenderer>(clock);
     }
     void TearDown() override {
-        renderer->EndPaint(surface);
+        renderer->EndPaint(PaintTargetOf(surface));
         cairo_surface_destroy(surface);
     }
     std::uint32_t Pixel(int x, int y) {
@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(CairoRendererTest, FillAndOutlineCoverExactPixels) {
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     renderer->FillRect({10, 10, 20, 5}, kRed);
     EXPECT_EQ(Pixel(10, 10), 0xFFFF0000u);
     EXPECT_EQ(Pixel(29, 14), 0xFFFF0000u);
@@ -83,11 +83,11 @@ TEST_F(CairoRendererTest, DrawingOutsideAPaintRaises) {
     EXPECT_THROW(renderer->FillRect({0, 0, 1, 1}, kRed), std::runtime_error);
     const std::string error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 2, 2}, 0); });
     EXPECT_EQ(error.rfind("Runtime Error : Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
-    EXPECT_THROW(renderer->BeginPaint(nullptr), std::runtime_error);
+    EXPECT_THROW(renderer->BeginPaint(Platform::PaintTarget{}), std::runtime_error);
 }
 
 TEST_F(CairoRendererTest, TileCoversTheDestinationWithClippedTiles) {
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     renderer->DrawBitmap(Numbered(64, 64), {0, 0, 100, 30}, ResizeTile);
     EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
     EXPECT_EQ(Pixel(63, 29), 0xFF3F1D00u);
@@ -102,7 +102,7 @@ TEST_F(CairoRendererTest, TileCoversTheDestinationWithClippedTiles) {
 }
 
 TEST_F(CairoRendererTest, CenterAndStretchPlaceTheSource) {
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     renderer->DrawBitmap(Numbered(10, 10), {0, 0, 21, 21}, ResizeCenter);
     EXPECT_EQ(Pixel(5, 5), 0xFF000000u);   // source (0, 0)
     EXPECT_EQ(Pixel(14, 14), 0xFF090900u); // source (9, 9)
@@ -117,7 +117,7 @@ TEST_F(CairoRendererTest, CenterAndStretchPlaceTheSource) {
 }
 
 TEST_F(CairoRendererTest, InvalidResizeTypeIsRejected) {
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     const std::string error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 4, 4}, 7); });
     EXPECT_EQ(error.rfind("Invalid Argument : Invalid ResizeType passed to DrawBitmap. : "
                           "Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
@@ -131,7 +131,7 @@ LBitmapCacheKey KeyOf(const LBitmap& b, int width, int height, int type) {
 
 TEST_F(CairoRendererTest, CacheBuildsOnceAndEvictsTheLeastRecentlyUsed) {
     auto bitmap = Numbered(4, 4);
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     renderer->DrawBitmap(bitmap, {0, 0, 8, 8}, ResizeTile);
     renderer->DrawBitmap(bitmap, {20, 20, 8.2, 7.6}, ResizeTile);  // same rounded size
     EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 1u);
@@ -161,9 +161,9 @@ TEST_F(CairoRendererTest, PurgeDropsEntriesUnusedSinceTheLastPurge) {
     auto a = Numbered(2, 2);
     auto b = Numbered(3, 3);
     auto paint = [&](std::initializer_list<RCPtr<LBitmap>> bitmaps) {
-        renderer->BeginPaint(surface);
+        renderer->BeginPaint(PaintTargetOf(surface));
         for (const auto& bm : bitmaps) renderer->DrawBitmap(bm, {0, 0, 4, 4}, ResizeTile);
-        renderer->EndPaint(surface);
+        renderer->EndPaint(PaintTargetOf(surface));
     };
     const auto& cache = renderer->GetBitmapCache();
     paint({a, b});
@@ -185,7 +185,7 @@ TEST_F(CairoRendererTest, StateStackTranslatesClipsAndBalances) {
     EXPECT_EQ(renderer->GetStateDepth(), 0u);
     EXPECT_EQ(renderer->GetOrigin(), (LPoint{0, 0}));
 
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     const LRect fullClip = renderer->GetClipRect();
     EXPECT_EQ(fullClip, (LRect{0, 0, 120, 60}));
     renderer->PushTranslation({10, 5});
@@ -217,7 +217,7 @@ TEST_F(CairoRendererTest, StateStackTranslatesClipsAndBalances) {
 
     // A paint that ends unbalanced leaves the next one clean.
     renderer->PushTranslation({7, 7});
-    renderer->EndPaint(surface);
+    renderer->EndPaint(PaintTargetOf(surface));
     EXPECT_EQ(renderer->GetStateDepth(), 0u);
     EXPECT_EQ(renderer->GetOrigin(), (LPoint{0, 0}));
 }
@@ -281,7 +281,7 @@ TEST_F(CairoRendererTest, BreaksBeforeAKoreanParticleWithoutAHyphen) {
 }
 
 TEST_F(CairoRendererTest, DrawsTextInsideItsAlignedBox) {
-    renderer->BeginPaint(surface);
+    renderer->BeginPaint(PaintTargetOf(surface));
     const LRect box{10, 10, 100, 40};
     const String text(u"Next");
     const LSize size = renderer->MeasureText(kArial, text).size;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "OrvFramework/Platform/Resources.h"
+#include "OrvFramework/Renderer/Cairo/CairoImages.h"
 
 namespace Orv {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 // Encodes a small ARGB image as PNG bytes through Cairo.
 std::vector<unsigned char> EncodePng(int width, int height, const std::vector<std::uint32_t>& argb) {
     auto data = MakeRC<LBitmapData>(width, height, argb);
-    cairo_surface_t* surface = data->CreateSurface(0, 0, width, height);
+    cairo_surface_t* surface = CreateCairoSurface(*data, 0, 0, width, height);
     std::vector<unsigned char> bytes;
     cairo_surface_write_to_png_stream(
         surface,

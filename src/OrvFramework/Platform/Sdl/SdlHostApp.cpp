@@ -1,11 +1,10 @@
-#include "OrvFramework/Platform/HostApp.h"
+#include "OrvFramework/Platform/Sdl/SdlHostApp.h"
 
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
 
-#include "OrvFramework/Platform/KeyCodes.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that would clash with names above.
@@ -60,6 +59,14 @@ bool IsNativeWindowDestroyed(SDL_Window* window) {
 }
 
 HostApp* HostApp::s_current = nullptr;
+
+// The SDL side of HostApp: its event dispatch and its timer callback.
+struct HostAppBackend {
+    static std::uint32_t TimerCallback(std::uint32_t interval, void* param);
+    static void DispatchUserEvent(HostApp& app, const SDL_UserEvent& event);
+    static void DispatchWindowEvent(HostApp& app, const SDL_WindowEvent& event);
+    static void Dispatch(HostApp& app, const SDL_Event& event);
+};
 
 unsigned ModifierFlagsFromSdl(std::uint16_t sdlMod) {
     unsigned flags = 0;
@@ -117,7 +124,7 @@ HostApp::~HostApp() {
         for (auto& timer : m_timers) LiveTimers().erase(timer.get());
     }
     for (auto& timer : m_timers) {
-        if (timer->sdlTimer) SDL_RemoveTimer(timer->sdlTimer);
+        if (timer->backendTimer) SDL_RemoveTimer(timer->backendTimer);
     }
     m_timers.clear();
     if (s_current == this) s_current = nullptr;
@@ -246,7 +253,7 @@ int HostApp::RunMessageLoop() {
             have = SDL_PollEvent(&event) == 1;
         }
         if (!have && SDL_WaitEventTimeout(&event, kWaitSliceMs) != 1) continue;
-        DispatchEvent(event);
+        HostAppBackend::Dispatch(*this, event);
         idleCount = 0;
         idleMore = true;
     }
@@ -273,10 +280,10 @@ bool HostApp::IsWindowRegistered(std::uint32_t sdlWindowId) const {
     return m_windows.count(sdlWindowId) != 0;
 }
 
-std::uint32_t HostApp::TimerCallback(std::uint32_t interval, void* param) {
+std::uint32_t HostAppBackend::TimerCallback(std::uint32_t interval, void* param) {
     std::lock_guard guard(TimerLock());
     if (LiveTimers().count(param) == 0) return 0;
-    auto* timer = static_cast<TimerState*>(param);
+    auto* timer = static_cast<HostApp::TimerState*>(param);
     if (timer->stopped.load()) return 0;
     if (!timer->pending.exchange(true)) {
         if (!timer->app->PushUserEvent(kUserTimer, timer->windowId, timer)) timer->pending = false;
@@ -288,11 +295,11 @@ bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint
     if (!EnsureEvents() || periodMs == 0) return false;
     StopWindowTimer(sdlWindowId, timerId);
     for (auto& stopped : m_timers) {
-        if (stopped->windowId != sdlWindowId || stopped->timerId != timerId || stopped->sdlTimer) continue;
+        if (stopped->windowId != sdlWindowId || stopped->timerId != timerId || stopped->backendTimer) continue;
         stopped->stopped = false;
-        stopped->sdlTimer = SDL_AddTimer(periodMs, &HostApp::TimerCallback, stopped.get());
-        if (!stopped->sdlTimer) stopped->stopped = true;
-        return stopped->sdlTimer != 0;
+        stopped->backendTimer = SDL_AddTimer(periodMs, &HostAppBackend::TimerCallback, stopped.get());
+        if (!stopped->backendTimer) stopped->stopped = true;
+        return stopped->backendTimer != 0;
     }
     auto timer = std::make_unique<TimerState>();
     timer->app = this;
@@ -302,8 +309,8 @@ bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint
         std::lock_guard guard(TimerLock());
         LiveTimers().insert(timer.get());
     }
-    timer->sdlTimer = SDL_AddTimer(periodMs, &HostApp::TimerCallback, timer.get());
-    if (!timer->sdlTimer) {
+    timer->backendTimer = SDL_AddTimer(periodMs, &HostAppBackend::TimerCallback, timer.get());
+    if (!timer->backendTimer) {
         std::lock_guard guard(TimerLock());
         LiveTimers().erase(timer.get());
         return false;
@@ -316,21 +323,21 @@ void HostApp::StopWindowTimer(std::uint32_t sdlWindowId, int timerId) {
     for (auto& timer : m_timers) {
         if (timer->windowId == sdlWindowId && timer->timerId == timerId && !timer->stopped) {
             timer->stopped = true;
-            SDL_RemoveTimer(timer->sdlTimer);
-            timer->sdlTimer = 0;
+            SDL_RemoveTimer(timer->backendTimer);
+            timer->backendTimer = 0;
         }
     }
 }
 
-void HostApp::DispatchUserEvent(const SDL_UserEvent& event) {
+void HostAppBackend::DispatchUserEvent(HostApp& app, const SDL_UserEvent& event) {
     switch (event.code) {
     case kUserQuit:
-        m_quitRequested = true;
-        m_quitCode = static_cast<int>(reinterpret_cast<std::intptr_t>(event.data1));
+        app.m_quitRequested = true;
+        app.m_quitCode = static_cast<int>(reinterpret_cast<std::intptr_t>(event.data1));
         break;
     case kUserWake:
-        m_idleWakePending = false;
-        RunPostedFunctions();
+        app.m_idleWakePending = false;
+        app.RunPostedFunctions();
         break;
     case kUserTimer: {
         std::uint32_t windowId = 0;
@@ -339,14 +346,14 @@ void HostApp::DispatchUserEvent(const SDL_UserEvent& event) {
             std::lock_guard guard(TimerLock());
             // A tick of a host that is gone (or of another host's timer) is dropped.
             if (LiveTimers().count(event.data1) == 0) break;
-            auto* timer = static_cast<TimerState*>(event.data1);
-            if (timer->app != this) break;
+            auto* timer = static_cast<HostApp::TimerState*>(event.data1);
+            if (timer->app != &app) break;
             timer->pending = false;
             if (timer->stopped) break;
             windowId = timer->windowId;
             timerId = timer->timerId;
         }
-        if (IHostWindowEvents* window = FindWindow(windowId)) window->OnHostTimer(timerId);
+        if (IHostWindowEvents* window = app.FindWindow(windowId)) window->OnHostTimer(timerId);
         break;
     }
     default:
@@ -354,8 +361,8 @@ void HostApp::DispatchUserEvent(const SDL_UserEvent& event) {
     }
 }
 
-void HostApp::DispatchWindowEvent(const SDL_WindowEvent& event) {
-    IHostWindowEvents* window = FindWindow(event.windowID);
+void HostAppBackend::DispatchWindowEvent(HostApp& app, const SDL_WindowEvent& event) {
+    IHostWindowEvents* window = app.FindWindow(event.windowID);
     if (!window) return;
     switch (event.event) {
     case SDL_WINDOWEVENT_EXPOSED: window->OnHostExpose(); break;
@@ -388,17 +395,17 @@ void HostApp::DispatchWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
-void HostApp::DispatchEvent(const SDL_Event& event) {
-    if (m_eventsStarted && event.type == m_userEventType) {
-        DispatchUserEvent(event.user);
+void HostAppBackend::Dispatch(HostApp& app, const SDL_Event& event) {
+    if (app.m_eventsStarted && event.type == app.m_userEventType) {
+        DispatchUserEvent(app, event.user);
         return;
     }
     switch (event.type) {
     case SDL_QUIT:
-        OnSystemQuit();
+        app.OnSystemQuit();
         break;
     case SDL_WINDOWEVENT:
-        DispatchWindowEvent(event.window);
+        DispatchWindowEvent(app, event.window);
         break;
     case SDL_SYSWMEVENT:
         if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11 &&
@@ -409,7 +416,7 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
     case SDL_MOUSEBUTTONUP: {
         const SDL_MouseButtonEvent& b = event.button;
         const int button = MouseButtonFromSdl(b.button);
-        IHostWindowEvents* window = FindWindow(b.windowID);
+        IHostWindowEvents* window = app.FindWindow(b.windowID);
         if (!window || button == 0) break;
         const bool down = event.type == SDL_MOUSEBUTTONDOWN;
         window->OnHostMouseButton(button, down, down && b.clicks == 2, b.x, b.y,
@@ -417,11 +424,11 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
         break;
     }
     case SDL_MOUSEMOTION:
-        if (IHostWindowEvents* window = FindWindow(event.motion.windowID))
+        if (IHostWindowEvents* window = app.FindWindow(event.motion.windowID))
             window->OnHostMouseMove(event.motion.x, event.motion.y, CurrentModifierFlags());
         break;
     case SDL_MOUSEWHEEL:
-        if (IHostWindowEvents* window = FindWindow(event.wheel.windowID)) {
+        if (IHostWindowEvents* window = app.FindWindow(event.wheel.windowID)) {
             int dx = event.wheel.x, dy = event.wheel.y;
             if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
                 dx = -dx;
@@ -432,11 +439,9 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        if (IHostWindowEvents* window = FindWindow(event.key.windowID)) {
+        if (IHostWindowEvents* window = app.FindWindow(event.key.windowID)) {
             HostKeyEvent key;
-            key.sdlKey = event.key.keysym.sym;
-            key.scancode = event.key.keysym.scancode;
-            key.virtualKey = VirtualKeyFromSdl(key.sdlKey);
+            key.virtualKey = VirtualKeyFromSdl(event.key.keysym.sym);
             key.modifiers = ModifierFlagsFromSdl(event.key.keysym.mod);
             key.repeat = event.key.repeat != 0;
             key.systemKeyHeld = (event.key.keysym.mod & KMOD_GUI) != 0;
@@ -444,7 +449,7 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
         }
         break;
     case SDL_TEXTINPUT:
-        if (IHostWindowEvents* window = FindWindow(event.text.windowID)) {
+        if (IHostWindowEvents* window = app.FindWindow(event.text.windowID)) {
             const SDL_Keymod mod = SDL_GetModState();
             window->OnHostTextInput(event.text.text, ModifierFlagsFromSdl(mod),
                                     (mod & KMOD_GUI) != 0);
@@ -454,6 +459,8 @@ void HostApp::DispatchEvent(const SDL_Event& event) {
         break;
     }
 }
+
+void DispatchSdlEvent(HostApp& app, const SDL_Event& event) { HostAppBackend::Dispatch(app, event); }
 
 const std::string& HostCommandLine() { return g_commandLine; }
 

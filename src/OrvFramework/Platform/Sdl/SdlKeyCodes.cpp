@@ -1,13 +1,14 @@
 #include "OrvFramework/Platform/KeyCodes.h"
+#include "OrvFramework/Platform/Sdl/SdlHostApp.h"
 
 namespace Orv::Platform {
 
 int VirtualKeyFromSdl(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
-    if (key >= SDLK_F13 && key <= SDLK_F24) return 0x7C + (key - SDLK_F13);
-    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
+    if (key >= SDLK_a && key <= SDLK_z) return Key::LetterA + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return Key::Digit0 + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return Key::F1 + (key - SDLK_F1);
+    if (key >= SDLK_F13 && key <= SDLK_F24) return Key::F13 + (key - SDLK_F13);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return Key::Numpad0 + 1 + (key - SDLK_KP_1);
     switch (key) {
     case SDLK_BACKSPACE: return 0x08;
     case SDLK_TAB: return 0x09;
@@ -18,7 +19,7 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_LALT: case SDLK_RALT: return 0x12;
     case SDLK_PAUSE: return 0x13;
     case SDLK_CAPSLOCK: return 0x14;
-    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_ESCAPE: return Key::Escape;
     case SDLK_SPACE: return 0x20;
     case SDLK_PAGEUP: return 0x21;
     case SDLK_PAGEDOWN: return 0x22;
