@@ -7,7 +7,7 @@
 // PostQuit, RunOnUiThread and WakeForIdle, which any thread may call, and EnsureVideo, which the
 // splash thread calls too.
 //
-// What a backend implements (every member function below that has no body here):
+// What a backend implements (what neither this header nor HostApp.cpp defines):
 // - the loop: block until an event or a wake-up arrives (bounded: it looks again at least every
 //   250 ms), call OnIdle while it answers true and nothing is queued, restart the idle count after
 //   every event; a quit request ends the loop after the events queued before it.
@@ -62,7 +62,8 @@ struct HostKeyEvent {
     bool systemKeyHeld = false; // either "Windows" (GUI) key is held
 };
 
-// What a host window receives from the loop. Every call is made on the user-interface thread.
+// What a host window receives: from the loop, on the user-interface thread, or for a window with a
+// thread of its own, from its PumpEvents on that thread (HostWindow.h).
 class IHostWindowEvents {
 public:
     virtual ~IHostWindowEvents() = default;

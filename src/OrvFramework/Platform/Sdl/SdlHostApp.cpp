@@ -5,7 +5,6 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that would clash with names above.
 #include <SDL_syswm.h>
@@ -26,8 +25,6 @@ constexpr int kWaitSliceMs = 250;
 
 // One wheel notch in the classic unit.
 constexpr int kWheelNotch = 120;
-
-std::string g_commandLine;
 
 // X windows reported gone: destroyed (DestroyNotify), or named by a BadWindow or BadDrawable error.
 std::mutex g_lostWindowsLock;
@@ -57,8 +54,6 @@ bool IsNativeWindowDestroyed(SDL_Window* window) {
     std::lock_guard guard(g_lostWindowsLock);
     return g_lostWindows.count(info.info.x11.window) != 0;
 }
-
-HostApp* HostApp::s_current = nullptr;
 
 // The SDL side of HostApp: its event dispatch and its timer callback.
 struct HostAppBackend {
@@ -113,10 +108,6 @@ std::unordered_set<const void*>& LiveTimers() {
 }
 
 }  // namespace
-
-HostApp::HostApp() {
-    if (!s_current) s_current = this;
-}
 
 HostApp::~HostApp() {
     {
@@ -225,15 +216,6 @@ void HostApp::WakeForIdle() {
     if (!PushUserEvent(kUserWake, 0, nullptr)) m_idleWakePending = false;
 }
 
-void HostApp::RunPostedFunctions() {
-    std::deque<std::function<void()>> batch;
-    {
-        std::lock_guard lock(m_postedLock);
-        batch.swap(m_posted);
-    }
-    for (auto& fn : batch) fn();
-}
-
 int HostApp::RunMessageLoop() {
     if (!EnsureEvents()) return -1;
     m_running = true;
@@ -260,26 +242,6 @@ int HostApp::RunMessageLoop() {
     return m_quitCode;
 }
 
-IHostWindowEvents* HostApp::FindWindow(std::uint32_t windowId) const {
-    const auto it = m_windows.find(windowId);
-    return it == m_windows.end() ? nullptr : it->second;
-}
-
-void HostApp::RegisterWindow(std::uint32_t sdlWindowId, IHostWindowEvents* handler) {
-    if (handler) m_windows[sdlWindowId] = handler;
-}
-
-void HostApp::UnregisterWindow(std::uint32_t sdlWindowId) {
-    for (auto& timer : m_timers) {
-        if (timer->windowId == sdlWindowId) StopWindowTimer(sdlWindowId, timer->timerId);
-    }
-    m_windows.erase(sdlWindowId);
-}
-
-bool HostApp::IsWindowRegistered(std::uint32_t sdlWindowId) const {
-    return m_windows.count(sdlWindowId) != 0;
-}
-
 std::uint32_t HostAppBackend::TimerCallback(std::uint32_t interval, void* param) {
     std::lock_guard guard(TimerLock());
     if (LiveTimers().count(param) == 0) return 0;
@@ -291,11 +253,11 @@ std::uint32_t HostAppBackend::TimerCallback(std::uint32_t interval, void* param)
     return interval;
 }
 
-bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint32_t periodMs) {
+bool HostApp::StartWindowTimer(std::uint32_t windowId, int timerId, std::uint32_t periodMs) {
     if (!EnsureEvents() || periodMs == 0) return false;
-    StopWindowTimer(sdlWindowId, timerId);
+    StopWindowTimer(windowId, timerId);
     for (auto& stopped : m_timers) {
-        if (stopped->windowId != sdlWindowId || stopped->timerId != timerId || stopped->backendTimer) continue;
+        if (stopped->windowId != windowId || stopped->timerId != timerId || stopped->backendTimer) continue;
         stopped->stopped = false;
         stopped->backendTimer = SDL_AddTimer(periodMs, &HostAppBackend::TimerCallback, stopped.get());
         if (!stopped->backendTimer) stopped->stopped = true;
@@ -303,7 +265,7 @@ bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint
     }
     auto timer = std::make_unique<TimerState>();
     timer->app = this;
-    timer->windowId = sdlWindowId;
+    timer->windowId = windowId;
     timer->timerId = timerId;
     {
         std::lock_guard guard(TimerLock());
@@ -319,9 +281,9 @@ bool HostApp::StartWindowTimer(std::uint32_t sdlWindowId, int timerId, std::uint
     return true;
 }
 
-void HostApp::StopWindowTimer(std::uint32_t sdlWindowId, int timerId) {
+void HostApp::StopWindowTimer(std::uint32_t windowId, int timerId) {
     for (auto& timer : m_timers) {
-        if (timer->windowId == sdlWindowId && timer->timerId == timerId && !timer->stopped) {
+        if (timer->windowId == windowId && timer->timerId == timerId && !timer->stopped) {
             timer->stopped = true;
             SDL_RemoveTimer(timer->backendTimer);
             timer->backendTimer = 0;
@@ -461,14 +423,5 @@ void HostAppBackend::Dispatch(HostApp& app, const SDL_Event& event) {
 }
 
 void DispatchSdlEvent(HostApp& app, const SDL_Event& event) { HostAppBackend::Dispatch(app, event); }
-
-const std::string& HostCommandLine() { return g_commandLine; }
-
-int RunHostApp(HostApp& app, int argc, char** argv) {
-    g_commandLine = JoinCommandLine(argc, argv);
-    if (!app.InitApplication()) return 0;
-    if (!app.InitInstance()) return 0;
-    return app.Run();
-}
 
 }  // namespace Orv::Platform
