@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <span>
 
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/Notification/NotificationCenter.h"

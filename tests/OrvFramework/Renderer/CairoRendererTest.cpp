@@ -249,17 +249,6 @@ TEST_F(CairoRendererTest, StateStackTranslatesClipsAndBalances) {
 
 const LFontDescription kArial{String(u"Arial"), 8.25, 0};
 
-TEST_F(CairoRendererTest, FontMetricsOfTheSkinFont) {
-    const LFontMetrics m = renderer->GetFontMetrics(kArial);
-    EXPECT_DOUBLE_EQ(m.emHeight, 11.0);  // 8.25 pt at 96 dpi
-    EXPECT_GT(m.ascent, 8.0);
-    EXPECT_LT(m.ascent, 12.0);
-    EXPECT_GT(m.descent, 1.0);
-    EXPECT_GE(m.lineHeight, m.ascent + m.descent - 0.01);
-    const LFontMetrics big = renderer->GetFontMetrics({String(u"Arial"), 16.5, FontStyleBold});
-    EXPECT_NEAR(big.ascent, 2 * m.ascent, 1.0);
-}
-
 // English breaks at blanks and keeps words whole; Japanese has no blanks and still breaks, between
 // characters, each glyph (from a fallback font) about one em wide.
 TEST_F(CairoRendererTest, MeasuresAndWrapsAtTheLanguagesBreakOpportunities) {

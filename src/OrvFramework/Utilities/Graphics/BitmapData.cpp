@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -59,6 +58,12 @@ LBitmapData::LBitmapData(std::int32_t width, std::int32_t height, std::vector<st
 void LBitmapData::Take(LDecodedImage&& image) {
     m_status = image.status;
     if (m_status != ImageOk) return;
+    // A decoder's answer is checked like any image made in memory: pixels must fill the size.
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height)) {
+        m_status = ImageInvalidSize;
+        return;
+    }
     m_width = image.width;
     m_height = image.height;
     m_pixels = std::move(image.pixels);
