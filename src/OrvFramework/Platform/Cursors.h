@@ -13,7 +13,9 @@
 
 namespace Orv::Platform {
 
-enum class CursorShape { Arrow, IBeam, Wait, WaitArrow, Crosshair, SizeAll, SizeNWSE, SizeNESW, SizeWE, SizeNS, Hand, No };
+enum class CursorShape {
+    Arrow, IBeam, Wait, WaitArrow, Crosshair, SizeAll, SizeNWSE, SizeNESW, SizeWE, SizeNS, Hand, No
+};
 
 // The shape of a framework cursor name; none for a name the framework does not know. Names compare
 // case-sensitively, like every framework name. Names without a standard shape of their own (the

@@ -19,7 +19,9 @@ struct PaintTarget {
     bool opaque = false;
 
     bool IsValid() const { return pixels != nullptr && width > 0 && height > 0 && stride >= width * 4; }
-    std::uint32_t* Row(int y) const { return reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride); }
+    std::uint32_t* Row(int y) const {
+        return reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride);
+    }
 };
 
 }  // namespace Orv::Platform

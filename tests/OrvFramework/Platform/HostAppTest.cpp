@@ -221,7 +221,8 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
 }
 
 TEST(HostAppEvents, ModifierFlagsAndKeyCodes) {
-    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RCTRL | KMOD_LSHIFT | KMOD_RALT), kModifierControl | kModifierShift | kModifierAlt);
+    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RCTRL | KMOD_LSHIFT | KMOD_RALT),
+              kModifierControl | kModifierShift | kModifierAlt);
     EXPECT_EQ(ModifierFlagsFromSdl(KMOD_NUM | KMOD_CAPS), 0u);
     // The ends of every range and keys whose left and right forms share a code.
     const std::pair<SDL_Keycode, int> keys[] = {

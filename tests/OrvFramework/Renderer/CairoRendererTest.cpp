@@ -260,7 +260,8 @@ TEST_F(CairoRendererTest, MeasuresAndWrapsAtTheLanguagesBreakOpportunities) {
         double minRangeWidth, maxRangeWidth;
     };
     const Case cases[] = {
-        {u"Please connect your Varnet and press Next to update the firmware.", 100.0, {{7, 7}, {20, 6}}, 3, 10.0, 100.0},
+        {u"Please connect your Varnet and press Next to update the firmware.", 100.0, {{7, 7}, {20, 6}}, 3, 10.0,
+         100.0},
         {u"ファームウェアを更新しています。デバイスを取り外さないでください。", 80.0, {{0, 1}}, 3, 9.0, 13.0},
     };
     for (const Case& c : cases) {

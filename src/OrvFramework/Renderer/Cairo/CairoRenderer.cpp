@@ -77,8 +77,8 @@ void LCairoRenderer::BeginPaint(const Platform::PaintTarget& target) {
     if (!target.IsValid()) ORV_THROW(NullPointer, "", "Orv::LCairoRenderer::BeginPaint", 57);
     if (m_context) ORV_THROW(Logic, "BeginPaint during a paint.", "Orv::LCairoRenderer::BeginPaint", 0);
     // Cairo's ARGB32 and RGB24 are the paint target's layout: the target's pixels are drawn in place.
-    m_target = cairo_image_surface_create_for_data(target.pixels, target.opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
-                                                   target.width, target.height, target.stride);
+    const cairo_format_t format = target.opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
+    m_target = cairo_image_surface_create_for_data(target.pixels, format, target.width, target.height, target.stride);
     if (cairo_surface_status(m_target) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(m_target);
         m_target = nullptr;
