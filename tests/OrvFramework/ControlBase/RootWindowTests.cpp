@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "ControlTestSupport.h"
@@ -502,6 +505,45 @@ TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
                                                       20 * argb->pitch + 20 * 4) & 0xFFFFFFu, 0u);
     SDL_FreeSurface(argb);
     cairo_surface_destroy(expected);
+}
+
+// A window closed while its tick ran and opened again paints on its tick: the tick is started
+// afresh, not taken for the closed window's.
+TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Platform::HostApp app;
+    Platform::VirtualClock clock;
+    OSWindow window(clock);
+    OSWindow::CreateParams params;
+    params.width = 100;
+    params.height = 80;
+    ASSERT_TRUE(window.Create(params));  // starts the tick: the new root window needs painting
+    window.Destroy();
+    ASSERT_TRUE(window.Create(params));
+    ASSERT_TRUE(window.GetRootWindow()->NeedsPaint());
+    // The loop looks until a tick has painted; a loop that never ticks is ended after 3 s.
+    std::function<void()> poll = [&] {
+        if (window.GetRootWindow()->NeedsPaint()) app.RunOnUiThread(poll);
+        else app.PostQuit(1);
+    };
+    app.RunOnUiThread(poll);
+    std::mutex lock;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock guard(lock);
+        if (!Platform::GetRealClock().WaitFor(cv, guard, std::chrono::seconds(3), [&] { return done; }))
+            app.PostQuit(-1);
+    });
+    const int code = app.RunMessageLoop();
+    {
+        std::lock_guard guard(lock);
+        done = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    EXPECT_EQ(code, 1);
+    window.Destroy();
 }
 
 TEST_F(OSWindowTest, CaptureStaysWhileAnyButtonIsHeldAndClicksReachTheButton) {
