@@ -52,9 +52,9 @@ void BM_PaintWindow(benchmark::State& state) {
     Scene scene;
     int frame = 0;
     for (auto _ : state) {
-        renderer.BeginPaint(surface);
+        renderer.BeginPaint(PaintTargetOf(surface));
         scene.Paint(renderer, frame++);
-        renderer.EndPaint(surface);
+        renderer.EndPaint(PaintTargetOf(surface));
     }
     cairo_surface_destroy(surface);
 }
@@ -66,9 +66,9 @@ void BM_PaintWindowColdCache(benchmark::State& state) {
     Scene scene;
     for (auto _ : state) {
         LCairoRenderer renderer;
-        renderer.BeginPaint(surface);
+        renderer.BeginPaint(PaintTargetOf(surface));
         scene.Paint(renderer, 0);
-        renderer.EndPaint(surface);
+        renderer.EndPaint(PaintTargetOf(surface));
     }
     cairo_surface_destroy(surface);
 }

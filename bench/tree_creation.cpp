@@ -5,6 +5,8 @@
 
 #include <cairo.h>
 
+#include "OrvFramework/Renderer/Cairo/CairoImages.h"
+
 #include "FirmwareUpdater/UI/MainControl.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/Look.h"
@@ -91,9 +93,9 @@ void BM_PaintMainControl(benchmark::State& state) {
     LControlTreePainter painter;
     const LRegion everything(std::vector<LRect>{LRect{0, 0, 432, 295}});
     for (auto _ : state) {
-        renderer->BeginPaint(surface);
+        renderer->BeginPaint(PaintTargetOf(surface));
         painter.Paint(*renderer, *main, everything);
-        renderer->EndPaint(surface);
+        renderer->EndPaint(PaintTargetOf(surface));
     }
     // A paint that left the window untouched measured nothing: the corner is the skin's background.
     cairo_surface_flush(surface);

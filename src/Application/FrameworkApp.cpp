@@ -1,6 +1,5 @@
 #include "Application/FrameworkApp.h"
 
-#include <SDL.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -224,12 +223,9 @@ int MFCFrameworkApp<App>::Run() {
             std::fflush(stdout);
         }
         if (m_instance && m_instance->IsFirst()) {
-            SDL_Window* sdlWindow = window.GetSdlWindow();
+            OSWindow* shown = &window;
             m_instance->StartListening(
-                {[sdlWindow] {
-                     SDL_RestoreWindow(sdlWindow);
-                     SDL_RaiseWindow(sdlWindow);
-                 },
+                {[shown] { shown->BringToFront(); },
                  [](const std::string& forwarded) {
                      if (RCPtr<App>& running = TheApplication())
                          running->OnSecondInstanceCommandLine(String(Utf8ToUtf16(forwarded)));
@@ -238,7 +234,7 @@ int MFCFrameworkApp<App>::Run() {
         }
         // The loop sleeps while nothing happens; a queued notification wakes it for delivery.
         LNotificationQueue::SetPostHook([](void* app) { static_cast<MFCFrameworkApp*>(app)->WakeForIdle(); }, this);
-        m_mainWindow = window.GetSdlWindow();
+        m_mainWindow = &window;
         RunMessageLoop();
         m_mainWindow = nullptr;
         LNotificationQueue::SetPostHook(nullptr, nullptr);
@@ -319,7 +315,7 @@ bool MFCFrameworkApp<App>::OnIdle(long count) {
     if (!application) return false;
     // A window destroyed by another program: nothing is left to show, so the program ends as a
     // closed window would, once no upload runs.
-    if (m_mainWindow && !m_windowLostQuit && Platform::IsNativeWindowDestroyed(m_mainWindow) && application->CanExit()) {
+    if (m_mainWindow && !m_windowLostQuit && m_mainWindow->IsLost() && application->CanExit()) {
         m_windowLostQuit = true;
         PostQuit(0);
     }

@@ -14,6 +14,8 @@
 
 namespace Orv {
 
+class OSWindow;
+
 // The one process-wide application object; null outside Run.
 RCPtr<LApplication>& TheApplication();
 
@@ -84,7 +86,7 @@ private:
     bool m_searchSplashTried = false;
     SignalPolicy m_signalPolicy{*this};
     // The main window while the loop runs; the quit for its loss is asked once.
-    SDL_Window* m_mainWindow = nullptr;
+    OSWindow* m_mainWindow = nullptr;
     bool m_windowLostQuit = false;
 };
 

@@ -20,7 +20,7 @@ struct SearchingSplash {
     SplashArea text;          // where the searching text is drawn
 };
 
-// The picture with `text` and a button labelled `cancel`, drawn with Pango in the skin's font; the
+// The picture with `text` and a button labelled `cancel`, drawn in the skin's font; the
 // artwork comes from the program's own resources.
 SearchingSplash ComposeSearchingSplash(const String& text, const String& cancel);
 

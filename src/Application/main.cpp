@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     // Before any thread exists, so that every thread inherits the blocked signals and only the
     // signal thread takes them: nothing from outside may cut an upload short.
     Platform::SignalThread::BlockInThisThread();
-    // The host toolkit's own handlers would turn an interrupt into a quit behind our back.
+    // The toolkit's own handlers would turn an interrupt into a quit behind our back.
     Platform::HostApp::LeaveSignalsToTheProgram();
     Platform::IClock& clock = Platform::GetRealClock();
     Platform::SignalThread::Start(clock);

@@ -5,6 +5,8 @@
 // The searching window's picture is checked the same way. The pictures are written to
 // <build>/language-pages/<language>/<page>.png for looking at.
 #include <cairo.h>
+
+#include "OrvFramework/Renderer/Cairo/CairoImages.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -179,9 +181,9 @@ protected:
     void CheckPage(const std::string& page, bool hasText = true) {
         SCOPED_TRACE(std::string(GetParam().folder) + " " + page);
         main->LayoutChildren();
-        renderer->BeginPaint(surface);
+        renderer->BeginPaint(PaintTargetOf(surface));
         PaintControlTree(*renderer, *main);
-        renderer->EndPaint(surface);
+        renderer->EndPaint(PaintTargetOf(surface));
         cairo_surface_flush(surface);
         cairo_surface_write_to_png(surface, (folder / (page + ".png")).string().c_str());
 

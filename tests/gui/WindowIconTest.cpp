@@ -8,15 +8,11 @@ namespace Orv {
 namespace {
 
 TEST(WindowIcon, IsTheEmbeddedFortyEightPixelIcon) {
-    SDL_Surface* icon = CreateWindowIconSurface();
+    const RCPtr<LBitmapData> icon = LoadWindowIcon();
     ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->w, 48);
-    EXPECT_EQ(icon->h, 48);
-    ASSERT_EQ(icon->format->format, SDL_PIXELFORMAT_ARGB8888);
-    auto pixel = [&](int x, int y) {
-        return *reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(icon->pixels) +
-                                                        y * icon->pitch + x * 4);
-    };
+    EXPECT_EQ(icon->GetWidth(), 48);
+    EXPECT_EQ(icon->GetHeight(), 48);
+    auto pixel = [&](int x, int y) { return icon->GetPixels()[static_cast<std::size_t>(y) * 48 + x]; };
     EXPECT_EQ(pixel(0, 0) >> 24, 0u) << "the corner is rounded off";
     EXPECT_EQ(pixel(24, 4) >> 24, 255u) << "the tile is opaque";
     // A half-covered pixel on the tile's left edge (row 37: below the device, above the rounded
@@ -29,7 +25,6 @@ TEST(WindowIcon, IsTheEmbeddedFortyEightPixelIcon) {
     const std::uint32_t p = pixel(edge, kRow), inside = pixel(edge + 2, kRow);
     EXPECT_EQ(inside >> 24, 255u);
     EXPECT_NEAR(int((p >> 8) & 0xFF), int((inside >> 8) & 0xFF), 8) << std::hex << p << " " << inside;
-    SDL_FreeSurface(icon);
 }
 
 }  // namespace

@@ -1,20 +1,19 @@
 #pragma once
-// OSWindow: the host window of a root window. An SDL window that owns the renderer, turns the
-// host loop's window events into calls on its LRootWindow and paints the root window's update
-// region into the window's own pixels.
-#include <SDL.h>
-
+// OSWindow: the framework's window around a root window. It owns a host window (Platform/
+// HostWindow.h) and the renderer, turns the host loop's window events into calls on its
+// LRootWindow and paints the root window's update region into the window's own pixels.
 #include <memory>
 #include <string>
 
 #include "OrvFramework/ControlBase/RootWindow.h"
 #include "OrvFramework/Platform/HostApp.h"
+#include "OrvFramework/Platform/HostWindow.h"
 
 namespace Orv {
 
-// The program's icon from its embedded PNG resource "APP_ICON" as an SDL surface (straight alpha),
-// or null when the program carries none or it cannot be read. The caller frees it.
-SDL_Surface* CreateWindowIconSurface();
+// The program's icon from its embedded PNG resource "APP_ICON" (straight alpha), or null when the
+// program carries none or it cannot be read.
+RCPtr<LBitmapData> LoadWindowIcon();
 
 class LControlFactory;
 
@@ -45,12 +44,16 @@ public:
     // control as the root window's content. Null (and error set) when either step fails.
     RCPtr<LControl> CreateWithContent(LControlFactory& factory, const String& controlName, const String& title,
                                       std::string* error = nullptr);
-    // Closes the SDL window; the root window's content is released.
+    // Closes the host window; the root window's content is released.
     void Destroy();
 
     void Show();
     void Hide();
     void SetTitle(const String& title);
+    // Restores the window and brings it to the front with the focus.
+    void BringToFront();
+    // The window was destroyed by another program (see IHostWindow::IsLost).
+    bool IsLost() const;
     // The window's cursor by framework name ("UI_CURSOR_ARROW", ...); false for an unknown name,
     // which leaves the cursor as it was.
     bool SetCursor(const String& cursorName);
@@ -63,8 +66,7 @@ public:
     bool IsCreated() const { return m_window != nullptr; }
     bool IsResizable() const;
     bool IsMainWindow() const { return m_mainWindow; }
-    SDL_Window* GetSdlWindow() const { return m_window; }
-    std::uint32_t GetWindowId() const { return m_windowId; }
+    Platform::IHostWindow* GetHostWindow() const { return m_window.get(); }
     LRootWindow* GetRootWindow() const { return m_root.get(); }
     LRenderer* GetRenderer() const { return m_renderer.Get(); }
     bool HasCaptureFlag() const { return m_captureFlag; }
@@ -86,8 +88,7 @@ public:
 
 private:
     Platform::IClock& m_clock;
-    SDL_Window* m_window = nullptr;
-    std::uint32_t m_windowId = 0;
+    std::unique_ptr<Platform::IHostWindow> m_window;
     RCPtr<LRenderer> m_renderer;
     std::unique_ptr<LRootWindow> m_root;
     bool m_mainWindow = true;

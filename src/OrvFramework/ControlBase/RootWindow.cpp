@@ -481,14 +481,14 @@ void LRootWindow::InvalidateRect(const LRect& rect) {
     if (m_workHandler) m_workHandler();
 }
 
-void LRootWindow::PaintInvalid(LRenderer& renderer, void* target) {
+void LRootWindow::PaintInvalid(LRenderer& renderer, const Platform::PaintTarget& target) {
     if (m_invalid.empty()) return;
     const LRegion region(std::move(m_invalid));
     m_invalid.clear();
     Paint(renderer, target, region);
 }
 
-void LRootWindow::Paint(LRenderer& renderer, void* target, const LRegion& region) {
+void LRootWindow::Paint(LRenderer& renderer, const Platform::PaintTarget& target, const LRegion& region) {
     renderer.BeginPaint(target);
     try {
         for (const LRect& rect : region.GetRects()) {

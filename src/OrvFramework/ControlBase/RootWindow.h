@@ -3,7 +3,7 @@
 // under the pointer, routes pointer, wheel and key input to the controls, keeps the capture, the
 // keyboard focus and the control timers, and paints the invalid part of the tree through a
 // renderer. It knows nothing of the operating system: a host window (OSWindow) feeds it, and tests
-// drive it directly and paint it into an offscreen Cairo surface.
+// drive it directly and paint it into an offscreen pixel buffer.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -131,10 +131,10 @@ public:
     bool NeedsPaint() const { return !m_invalid.empty(); }
     const std::vector<LRect>& GetInvalidRects() const { return m_invalid; }
     // Paints the update region (or, with none pending, nothing) into target through renderer and
-    // clears it. target is what the renderer paints into (a cairo_surface_t* for the Cairo renderer).
-    void PaintInvalid(LRenderer& renderer, void* target);
+    // clears it.
+    void PaintInvalid(LRenderer& renderer, const Platform::PaintTarget& target);
     // Paints region (window coordinates) into target: the background, then the control tree.
-    void Paint(LRenderer& renderer, void* target, const LRegion& region);
+    void Paint(LRenderer& renderer, const Platform::PaintTarget& target, const LRegion& region);
     LControlTreePainter& GetPainter() { return m_painter; }
 
     // --- IControlHost -------------------------------------------------------------------------

@@ -1,15 +1,26 @@
 #pragma once
-// The host toolkit's application object on Linux: start-up hooks, the SDL event loop with idle
-// processing, per-window event routing and window timers.
+// The host toolkit's application object: start-up hooks, the event loop with idle processing,
+// per-window event routing and window timers. This header is the whole contract; the toolkit
+// behind it is a backend of its own (one source folder per toolkit under Platform/).
 //
 // Threads: everything here runs on the thread that calls Run (the user-interface thread), except
-// PostQuit and RunOnUiThread, which any thread may call.
+// PostQuit, RunOnUiThread and WakeForIdle, which any thread may call, and EnsureVideo, which the
+// splash thread calls too.
 //
-// SDL is started lazily: the event loop needs only SDL's event and timer subsystems, so a run
-// without a window (a silent update on a machine without a display) never touches the video
-// subsystem. Whoever creates a window calls EnsureVideo first.
-#include <SDL.h>
-
+// What a backend implements (what neither this header nor HostApp.cpp defines):
+// - the loop: block until an event or a wake-up arrives (bounded: it looks again at least every
+//   250 ms), call OnIdle while it answers true and nothing is queued, restart the idle count after
+//   every event; a quit request ends the loop after the events queued before it.
+// - routing: input and window events of a registered window id go to its IHostWindowEvents, in the
+//   framework's units (key codes of KeyCodes.h, kMouse* buttons, kModifier* flags, wheel notches of
+//   120); events of unknown windows are dropped. The system's request to end the process (session
+//   end) calls OnSystemQuit.
+// - timers: at most one tick per timer waits in the queue; a stopped timer, or one whose window is
+//   unregistered, delivers nothing more, even a tick already queued.
+// - failures: the loop answers -1 when the toolkit cannot start; posting answers false when the
+//   toolkit's queue refuses (the function is then dropped, never run twice).
+// The toolkit is started lazily: the loop needs no display, so a run without a window (a silent
+// update on a machine without one) never opens it. Whoever creates a window calls EnsureVideo first.
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -37,27 +48,22 @@ inline constexpr int kMouseRight = 4;
 inline constexpr int kWindowTimerId = 1;
 inline constexpr std::uint32_t kWindowTimerPeriodMs = 33;
 
-// Modifier flags from SDL's keyboard state at the time of the call.
+// Modifier flags from the keyboard's state at the time of the call.
 unsigned CurrentModifierFlags();
-// Modifier flags from an SDL modifier mask.
-unsigned ModifierFlagsFromSdl(std::uint16_t sdlMod);
 // Which of the three buttons are held now (kMouseLeft | kMouseMiddle | kMouseRight).
 int CurrentMouseButtons();
-// The framework button number of an SDL button (0 for the extra buttons).
-int MouseButtonFromSdl(std::uint8_t sdlButton);
 
 enum class HostSizeKind { Restored, Minimized, Maximized };
 
 struct HostKeyEvent {
-    SDL_Keycode sdlKey = SDLK_UNKNOWN;
-    SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN;
     int virtualKey = 0;         // the framework key code (see KeyCodes.h), 0 when unmapped
     unsigned modifiers = 0;     // kModifier* flags
     bool repeat = false;
     bool systemKeyHeld = false; // either "Windows" (GUI) key is held
 };
 
-// What a host window receives from the loop. Every call is made on the user-interface thread.
+// What a host window receives: from the loop, on the user-interface thread, or for a window with a
+// thread of its own, from its PumpEvents on that thread (HostWindow.h).
 class IHostWindowEvents {
 public:
     virtual ~IHostWindowEvents() = default;
@@ -99,34 +105,37 @@ public:
     // The system asked the process to end (SIGINT, SIGTERM, session end). Default: quit with 0.
     virtual void OnSystemQuit() { PostQuit(0); }
 
-    // Runs the loop until the quit request; answers its code. Starts SDL's events if needed.
+    // Runs the loop until the quit request; answers its code. Starts the toolkit's events if needed.
     int RunMessageLoop();
     bool IsRunning() const { return m_running.load(); }
 
     // Any thread: ends the loop once the events queued before it are handled.
     void PostQuit(int code);
     // Any thread: runs fn on the user-interface thread, in posting order, from the loop.
-    // Answers false when SDL's event queue refused the wake-up (fn is then dropped).
+    // Answers false when the toolkit's event queue refused the wake-up (fn is then dropped).
     bool RunOnUiThread(std::function<void()> fn);
     // Any thread: one more turn of the loop, so that idle processing runs (a notification was
     // queued). Wake-ups asked for before the loop turns are one.
     void WakeForIdle();
 
     // Window routing, user-interface thread only. Unregistering also stops the window's timers.
-    void RegisterWindow(std::uint32_t sdlWindowId, IHostWindowEvents* handler);
-    void UnregisterWindow(std::uint32_t sdlWindowId);
-    bool IsWindowRegistered(std::uint32_t sdlWindowId) const;
+    // Window ids are the backend's (IHostWindow::GetId); a host window registers itself.
+    void RegisterWindow(std::uint32_t windowId, IHostWindowEvents* handler);
+    void UnregisterWindow(std::uint32_t windowId);
+    bool IsWindowRegistered(std::uint32_t windowId) const;
 
     // A periodic timer delivered to the window's OnHostTimer on the user-interface thread. At most
     // one tick per timer is queued at a time, so a busy loop never piles ticks up.
-    bool StartWindowTimer(std::uint32_t sdlWindowId, int timerId,
+    bool StartWindowTimer(std::uint32_t windowId, int timerId,
                           std::uint32_t periodMs = kWindowTimerPeriodMs);
-    void StopWindowTimer(std::uint32_t sdlWindowId, int timerId);
+    void StopWindowTimer(std::uint32_t windowId, int timerId);
 
-    // SDL's event and timer subsystems (no display needed). Answers false with SDL's error text.
+    // The toolkit's events and timers (no display needed). False, with the reason on standard
+    // error, when they cannot start.
     bool EnsureEvents();
-    // SDL's video subsystem, for whoever opens a window. On X11 an error the server reports (a
-    // window destroyed by another client, say) is noted instead of ending the process.
+    // The display, for whoever opens a window; false with the reason in error. An error the window
+    // system reports (a window destroyed by another program, say) is noted, never fatal: see
+    // IHostWindow::IsLost.
     static bool EnsureVideo(std::string* error = nullptr);
     // The toolkit installs no signal handlers of its own: the program takes its signals itself.
     // Call before the toolkit starts.
@@ -135,29 +144,26 @@ public:
     // The one HostApp of the process, or null.
     static HostApp* Current() { return s_current; }
 
-    // Handles one SDL event as the loop does (exposed for the loop's own tests and for modal loops).
-    void DispatchEvent(const SDL_Event& event);
-
 private:
+    // The backend's own access to the state below (its event dispatch, its timer callback).
+    friend struct HostAppBackend;
+
     struct TimerState {
         HostApp* app = nullptr;
         std::uint32_t windowId = 0;
         int timerId = 0;
-        SDL_TimerID sdlTimer = 0;
+        int backendTimer = 0;  // the toolkit's timer, 0 when not running
         std::atomic<bool> pending{false};
         std::atomic<bool> stopped{false};
     };
-    static std::uint32_t TimerCallback(std::uint32_t interval, void* param);
-    void DispatchWindowEvent(const SDL_WindowEvent& event);
-    void DispatchUserEvent(const SDL_UserEvent& event);
     void RunPostedFunctions();
     IHostWindowEvents* FindWindow(std::uint32_t windowId) const;
     bool PushUserEvent(std::int32_t code, std::uint32_t windowId, void* data);
 
     static HostApp* s_current;
 
-    // Any thread may be the first to post, so starting the event subsystem is serialised: two
-    // threads racing here would register two user event types and lose each other's events.
+    // Any thread may be the first to post, so starting the events is serialised: two threads
+    // racing here would register two wake-up event types and lose each other's events.
     std::mutex m_eventsInitLock;
     std::atomic<bool> m_eventsStarted{false};
     std::atomic<std::uint32_t> m_userEventType{0};
@@ -166,18 +172,14 @@ private:
     int m_quitCode = 0;
 
     std::unordered_map<std::uint32_t, IHostWindowEvents*> m_windows;
-    // Timer states stay alive until the app ends: SDL may still be inside a callback when a timer
-    // is removed.
+    // Timer states stay alive until the app ends: the toolkit may still be inside a callback when
+    // a timer is removed.
     std::vector<std::unique_ptr<TimerState>> m_timers;
 
     std::mutex m_postedLock;
     std::deque<std::function<void()>> m_posted;
     std::atomic<bool> m_idleWakePending{false};
 };
-
-// Whether the window system's window behind `window` has been destroyed by someone else (another
-// X client); the SDL window is then an empty shell.
-bool IsNativeWindowDestroyed(SDL_Window* window);
 
 // The start-up driver: InitApplication, InitInstance, Run. Answers Run's value, or 0 when a start-up
 // hook failed (the hooks report their own failures).

@@ -1,14 +1,6 @@
 #include "OrvFramework/Renderer/Renderer.h"
 
-#include "OrvFramework/Platform/Clock.h"
-#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
-
 namespace Orv {
-
-RCPtr<LRenderer> LRenderer::Create(int type, const LRect&, void*) {
-    if (type == TypeCairo) return MakeRC<LCairoRenderer>(Platform::GetRealClock());
-    ORV_THROW_NO_TEXT(Domain, "Orv::LRenderer::Create", 62);
-}
 
 void LRenderer::PushState() {
     if (!m_painting) return;

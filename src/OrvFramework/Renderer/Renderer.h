@@ -2,10 +2,24 @@
 // The one drawing interface of the framework. Controls and looks draw only through it; the
 // renderer keeps a stack of render states (origin, clip, opacity, a flag, a clip region) so that
 // nested controls translate and clip without undoing each other's work.
+//
+// Contract for a drawing backend (one folder under Renderer/, chosen by the build):
+// - it implements the pure virtual members below, plus LRenderer::Create and CreateForPlatform, and
+//   the PNG decoding of Utilities/Graphics/ImageDecoder.h;
+// - a renderer is used by one thread at a time (the user-interface thread for a window's);
+// - BeginPaint takes a paint target (Platform/PaintTarget.h) owned by the caller, which stays
+//   valid until the matching EndPaint; everything drawn in between must be in its pixels when
+//   EndPaint returns. An invalid target raises the null-pointer error, a second BeginPaint before
+//   EndPaint a logic error; drawing outside a paint raises the null-pointer error;
+// - measuring works at any time, inside a paint or not;
+// - bitmaps hold straight (not premultiplied) pixels; a backend converts them when it draws or
+//   caches them.
 #include <cstdint>
 #include <vector>
 
 #include "OrvFramework/ObjectBase/RCPtr.h"
+#include "OrvFramework/Platform/Clock.h"
+#include "OrvFramework/Platform/PaintTarget.h"
 #include "OrvFramework/Utilities/Graphics/Bitmap.h"
 #include "OrvFramework/Utilities/Graphics/Geometry.h"
 #include "OrvFramework/Utilities/Storage/String.h"
@@ -85,14 +99,15 @@ public:
     static constexpr int TypeCairo = 1;
     static constexpr int TypeDirect3D9 = 2;
 
-    // Type 1 gives the Cairo renderer. The OpenGL (0) and Direct3D 9 (2) renderers do not exist
-    // on this platform: they, like any other type, raise a domain error.
+    // The renderer of the type the build's drawing backend provides; any other type (the OpenGL
+    // and Direct3D 9 renderers exist on no platform of ours) raises a domain error.
     static RCPtr<LRenderer> Create(int type, const LRect& clientRect, void* window);
+    // The drawing backend's renderer for windows, timing its caches on clock.
+    static RCPtr<LRenderer> CreateForPlatform(Platform::IClock& clock);
 
     virtual void Flush() {}
-    // target is the platform surface to paint (cairo_surface_t* for the Cairo renderer).
-    virtual void BeginPaint(void* target) = 0;
-    virtual void EndPaint(void* target) = 0;
+    virtual void BeginPaint(const Platform::PaintTarget& target) = 0;
+    virtual void EndPaint(const Platform::PaintTarget& target) = 0;
 
     // One line (or the lines split at line feeds) with its top-left at position.
     virtual void DrawText(const String& text, const LFontDescription& font, const LColor& color,

@@ -1,11 +1,11 @@
 #include "OrvFramework/System/SplashWindow.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <array>
 
 #include "OrvFramework/Platform/HostApp.h"
+#include "OrvFramework/Platform/HostWindow.h"
+#include "OrvFramework/Platform/KeyCodes.h"
 #include "OrvFramework/System/DebugTracer.h"
 
 namespace Orv {
@@ -183,52 +183,67 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
         shared->cv.notify_all();
     };
     const SplashPicture& picture = shared->picture;
-    std::string error;
-    if (!Platform::HostApp::EnsureVideo(&error)) {
-        WriteDebuggerOutput("Unable to create SplashWnd\n");
-        finish();
-        return;
-    }
-    SDL_Rect area{0, 0, picture.width, picture.height};
-    SDL_GetDisplayUsableBounds(0, &area);
-    const int left = (area.x + area.x + area.w - picture.width) / 2;
-    const int top = (area.y + area.y + area.h - picture.height) / 2;
-    std::uint32_t flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
-    if (!shared->showInTaskBar) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
-    SDL_Window* window =
-        SDL_CreateWindow(shared->title.c_str(), left, top, picture.width, picture.height, flags);
+    const bool interactive = static_cast<bool>(shared->onCancel);
+
+    // The window's input and exposure; only a splash that can be cancelled reads them.
+    struct Events : Platform::IHostWindowEvents {
+        std::function<void()> cancel;
+        std::function<void()> paint;
+        const SplashArea* button = nullptr;
+        bool pressedInButton = false;
+        void OnHostKey(const Platform::HostKeyEvent& key, bool down) override {
+            if (down && key.virtualKey == Platform::Key::Escape) cancel();
+        }
+        void OnHostMouseButton(int which, bool down, bool, int x, int y, unsigned) override {
+            if (which != Platform::kMouseLeft) return;
+            if (down) {
+                pressedInButton = button->Contains(x, y);
+                return;
+            }
+            if (pressedInButton && button->Contains(x, y)) cancel();
+            pressedInButton = false;
+        }
+        void OnHostClose() override { cancel(); }
+        void OnHostExpose() override { paint(); }
+    } events;
+    events.button = &shared->cancelButton;
+
+    Platform::HostWindowParams params;
+    params.title = shared->title;
+    params.width = picture.width;
+    params.height = picture.height;
+    params.resizable = false;
+    params.borderless = true;
+    params.inTaskBar = shared->showInTaskBar;
+    params.centreOnWorkArea = true;
+    params.ownThread = true;
+    std::unique_ptr<Platform::IHostWindow> window = Platform::CreateHostWindow(params, events);
     if (!window) {
         WriteDebuggerOutput("Unable to create SplashWnd\n");
         finish();
         return;
     }
-    const bool interactive = static_cast<bool>(shared->onCancel);
     if (interactive) {
         // The user is to answer it (Escape): it takes the focus like any window they opened.
-        SDL_ShowWindow(window);
-        SDL_RaiseWindow(window);
+        window->Show(true);
+        window->BringToFront();
     } else {
-        SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
-        SDL_ShowWindow(window);
-        // The hint holds for every window shown later; the main window must take the focus.
-        SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
+        window->Show(false);
     }
-    const std::uint32_t windowId = SDL_GetWindowID(window);
+    const std::uint32_t windowId = window->GetId();
 
     SplashProgress progress;
     bool strip = false;
     std::uint32_t barColor = 0x06B025;
     auto paint = [&] {
         std::vector<std::uint32_t> frame = ComposeSplashFrame(picture, strip, progress.Position(), barColor);
-        if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
-            SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-                frame.data(), picture.width, picture.height, 32, picture.width * 4,
-                SDL_PIXELFORMAT_ARGB8888);
-            if (source) {
-                SDL_BlitSurface(source, nullptr, surface, nullptr);
-                SDL_FreeSurface(source);
-                SDL_UpdateWindowSurface(window);
-            }
+        Platform::PaintTarget target;
+        if (window->BeginPaint(target)) {
+            // The frame is opaque: its straight pixels are also premultiplied ones.
+            const int w = std::min(picture.width, target.width);
+            for (int y = 0; y < std::min(picture.height, target.height); ++y)
+                std::copy_n(frame.data() + static_cast<std::size_t>(y) * picture.width, w, target.Row(y));
+            window->EndPaint();
         }
         std::lock_guard lock(shared->lock);
         shared->frame = std::move(frame);
@@ -254,8 +269,7 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
     shared->cv.notify_all();
 
     bool cancelled = false;
-    bool pressedInButton = false;
-    auto cancel = [&] {
+    events.cancel = [&] {
         if (cancelled) return;
         cancelled = true;
         {
@@ -265,37 +279,8 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
         shared->cv.notify_all();
         shared->onCancel();
     };
-    // The window's input and exposure; only a splash that can be cancelled reads them.
-    auto handleInput = [&] {
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            switch (event.type) {
-            case SDL_KEYDOWN:
-                if (event.key.windowID == windowId && event.key.keysym.sym == SDLK_ESCAPE) cancel();
-                break;
-            case SDL_MOUSEBUTTONDOWN:
-                if (event.button.windowID == windowId && event.button.button == SDL_BUTTON_LEFT)
-                    pressedInButton = shared->cancelButton.Contains(event.button.x, event.button.y);
-                break;
-            case SDL_MOUSEBUTTONUP:
-                if (event.button.windowID == windowId && event.button.button == SDL_BUTTON_LEFT) {
-                    if (pressedInButton && shared->cancelButton.Contains(event.button.x, event.button.y)) cancel();
-                    pressedInButton = false;
-                }
-                break;
-            case SDL_WINDOWEVENT:
-                if (event.window.windowID != windowId) break;
-                if (event.window.event == SDL_WINDOWEVENT_CLOSE) cancel();
-                else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) paint();
-                break;
-            case SDL_QUIT:
-                cancel();
-                break;
-            default:
-                break;
-            }
-        }
-    };
+    events.paint = paint;
+    auto handleInput = [&] { window->PumpEvents(); };
 
     Platform::IClock& clock = *shared->clock;
     auto nextTick = clock.Now();
@@ -352,7 +337,7 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
         }
         paint();
     }
-    SDL_DestroyWindow(window);
+    window.reset();
     finish();
 }
 

@@ -74,7 +74,7 @@ struct SplashState {
     bool timerRunning = false;
     std::uint32_t barColor = 0x06B025;  // 0xRRGGBB
     bool cancelled = false;  // the user asked to cancel (see SetCancelHandler)
-    std::uint32_t windowId = 0;  // SDL's id of the window, once shown
+    std::uint32_t windowId = 0;  // the host window's id, once shown
     bool finished = false;
 };
 

@@ -316,7 +316,7 @@ protected:
     }
     void Paint(cairo_surface_t* surface, const char* file) {
         root.InvalidateAll();
-        root.PaintInvalid(renderer, surface);
+        root.PaintInvalid(renderer, PaintTargetOf(surface));
         cairo_surface_flush(surface);
         cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
     }

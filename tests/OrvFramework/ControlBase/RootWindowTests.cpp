@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <cairo.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "ControlTestSupport.h"
@@ -122,7 +126,7 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
     cairo_surface_t* surface = target.s;
     auto pixel = [&](int x, int y) { return target.Pixel(x, y); };
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_FALSE(root.NeedsPaint());
     // The background look covers the window: opaque and not the black of uncovered areas.
     EXPECT_EQ(pixel(20, 20) >> 24, 0xFFu);
@@ -138,7 +142,7 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
     cairo_destroy(cr);
     root.Invalidate(exitButton);
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, surface);
+    root.PaintInvalid(renderer, PaintTargetOf(surface));
     EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
     EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
 }
@@ -296,19 +300,19 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
     auto dimmedWithText = [&] {
         EXPECT_TRUE(root.NeedsPaint());
-        root.PaintInvalid(renderer, target.s);
+        root.PaintInvalid(renderer, PaintTargetOf(target.s));
         int white = 0;
         for (int y = 130; y < 165; ++y)
             for (int x = 150; x < 282; ++x) white += brightness(target.Pixel(x, y)) > 600;
         return white > 20;
     };
-    root.PaintInvalid(renderer, target.s);
+    root.PaintInvalid(renderer, PaintTargetOf(target.s));
     const auto before = target.Pixels();
     root.SetBusyText(W("Loading Skin..."));
     EXPECT_TRUE(dimmedWithText());
     EXPECT_LT(brightness(target.Pixel(20, 20)), brightness(before[20 * 432 + 20]));
     root.SetBusyText(String());
-    root.PaintInvalid(renderer, target.s);
+    root.PaintInvalid(renderer, PaintTargetOf(target.s));
     EXPECT_EQ(target.Pixels(), before);
 
     int work = 0;
@@ -323,7 +327,7 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
     clock.Advance(200ms);
     root.ProcessTimers();
     EXPECT_TRUE(root.GetNoticeText().empty());
-    root.PaintInvalid(renderer, target.s);
+    root.PaintInvalid(renderer, PaintTargetOf(target.s));
     EXPECT_EQ(target.Pixels(), before);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
@@ -334,7 +338,7 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
 TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
     Surface surface;
     cairo_surface_t* target = surface.s;
-    root.PaintInvalid(renderer, target);
+    root.PaintInvalid(renderer, PaintTargetOf(target));
     ASSERT_FALSE(root.HasPendingWork());
     int calls = 0;
     root.SetWorkHandler([&] { ++calls; });
@@ -343,7 +347,7 @@ TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
     EXPECT_TRUE(root.HasPendingWork());
     root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
     EXPECT_EQ(calls, 1);
-    root.PaintInvalid(renderer, target);
+    root.PaintInvalid(renderer, PaintTargetOf(target));
     EXPECT_FALSE(root.HasPendingWork());
 
     const std::uint32_t timer = root.StartTimer(exitButton, 100);
@@ -420,7 +424,7 @@ protected:
 TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
     EXPECT_FALSE(window.IsResizable());  // minimum == maximum in the skin
     int w = 0, h = 0;
-    SDL_GetWindowSize(window.GetSdlWindow(), &w, &h);
+    SDL_GetWindowSize(SDL_GetWindowFromID(window.GetHostWindow()->GetId()), &w, &h);
     EXPECT_EQ(w, 432);
     EXPECT_EQ(h, 295);
     EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
@@ -429,9 +433,9 @@ TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
 
     // The same tree painted offscreen gives the pixels the window shows.
     cairo_surface_t* expected = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
-    window.GetRootWindow()->Paint(*window.GetRenderer(), expected, LRegion({{0, 0, 432, 295}}));
+    window.GetRootWindow()->Paint(*window.GetRenderer(), PaintTargetOf(expected), LRegion({{0, 0, 432, 295}}));
     cairo_surface_flush(expected);
-    SDL_Surface* shown = SDL_GetWindowSurface(window.GetSdlWindow());
+    SDL_Surface* shown = SDL_GetWindowSurface(SDL_GetWindowFromID(window.GetHostWindow()->GetId()));
     ASSERT_NE(shown, nullptr);
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
     ASSERT_NE(argb, nullptr);
@@ -447,6 +451,45 @@ TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
                                                       20 * argb->pitch + 20 * 4) & 0xFFFFFFu, 0u);
     SDL_FreeSurface(argb);
     cairo_surface_destroy(expected);
+}
+
+// A window closed while its tick ran and opened again paints on its tick: the tick is started
+// afresh, not taken for the closed window's.
+TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Platform::HostApp app;
+    Platform::VirtualClock clock;
+    OSWindow window(clock);
+    OSWindow::CreateParams params;
+    params.width = 100;
+    params.height = 80;
+    ASSERT_TRUE(window.Create(params));  // starts the tick: the new root window needs painting
+    window.Destroy();
+    ASSERT_TRUE(window.Create(params));
+    ASSERT_TRUE(window.GetRootWindow()->NeedsPaint());
+    // The loop looks until a tick has painted; a loop that never ticks is ended after 3 s.
+    std::function<void()> poll = [&] {
+        if (window.GetRootWindow()->NeedsPaint()) app.RunOnUiThread(poll);
+        else app.PostQuit(1);
+    };
+    app.RunOnUiThread(poll);
+    std::mutex lock;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock guard(lock);
+        if (!Platform::GetRealClock().WaitFor(cv, guard, std::chrono::seconds(3), [&] { return done; }))
+            app.PostQuit(-1);
+    });
+    const int code = app.RunMessageLoop();
+    {
+        std::lock_guard guard(lock);
+        done = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    EXPECT_EQ(code, 1);
+    window.Destroy();
 }
 
 TEST_F(OSWindowTest, CaptureStaysWhileAnyButtonIsHeldAndClicksReachTheButton) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "OrvFramework/Platform/Clock.h"
-#include "OrvFramework/Platform/KeyCodes.h"
+#include "OrvFramework/Platform/Sdl/SdlHostApp.h"
 
 using namespace Orv::Platform;
 
@@ -89,43 +89,24 @@ struct WindowRecorder : IHostWindowEvents {
 
 }  // namespace
 
-TEST(HostAppLoop, IdleCountRestartsAfterEveryEventAndQuitCodeIsAnswered) {
+// Both wake-ups come from other threads while the loop blocks: a posted function (the idle count
+// restarts at 0 after it) and the quit, whose code the loop answers.
+TEST(HostAppLoop, IdleCountRestartsAfterEveryEventAndAQuitFromAnotherThreadEndsIt) {
     IdleRecorder app;
     Watchdog watchdog(app);
     int rounds = 0;
     std::thread poster;
     app.onIdleEnd = [&](long) {
-        // First idle run over: an event from another thread must restart the count at 0.
-        if (++rounds == 1) {
+        if (poster.joinable()) poster.join();
+        if (++rounds == 1)
             poster = std::thread([&] { app.RunOnUiThread([] {}); });
-        } else {
-            app.PostQuit(7);
-        }
+        else
+            poster = std::thread([&] { app.PostQuit(7); });
     };
     EXPECT_EQ(app.RunMessageLoop(), 7);
     poster.join();
     EXPECT_EQ(app.counts, (std::vector<long>{0, 1, 2, 0, 1, 2}));
     EXPECT_FALSE(app.IsRunning());
-}
-
-TEST(HostAppLoop, QuitPostedFromAnotherThreadEndsABlockedLoop) {
-    IdleRecorder app;
-    Watchdog watchdog(app);
-    std::mutex lock;
-    std::condition_variable cv;
-    bool idle = false;
-    app.onIdleEnd = [&](long) {
-        std::lock_guard guard(lock);
-        idle = true;
-        cv.notify_all();
-    };
-    std::thread quitter([&] {
-        std::unique_lock guard(lock);
-        GetRealClock().WaitFor(cv, guard, std::chrono::seconds(5), [&] { return idle; });
-        app.PostQuit(3);
-    });
-    EXPECT_EQ(app.RunMessageLoop(), 3);
-    quitter.join();
 }
 
 TEST(HostAppLoop, FunctionsPostedFromThreadsRunOnTheLoopThreadInOrder) {
@@ -156,41 +137,29 @@ TEST(HostAppLoop, FunctionsPostedFromThreadsRunOnTheLoopThreadInOrder) {
     EXPECT_EQ(wrongThread, 0);
 }
 
-TEST(HostAppLoop, WindowTimerTicksOnTheLoopThreadUntilStopped) {
+// Ticks arrive on the loop thread; nothing reaches a window after its timer stops or after it is
+// unregistered, not even a tick already queued.
+TEST(HostAppLoop, WindowTimerTicksOnTheLoopThreadUntilStoppedOrUnregistered) {
     HostApp app;
     Watchdog watchdog(app);
-    WindowRecorder window;
-    constexpr std::uint32_t kWindow = 4242;
-    app.RegisterWindow(kWindow, &window);
-    window.onTick = [&] {
-        if (window.ticks == 3) {
-            app.StopWindowTimer(kWindow, kWindowTimerId);
-            // Anything still queued behind the stop must not reach the window.
-            app.RunOnUiThread([&] { app.PostQuit(window.ticks); });
-        }
+    WindowRecorder stopped, gone, stays;
+    app.RegisterWindow(1, &stopped);
+    app.RegisterWindow(2, &gone);
+    app.RegisterWindow(3, &stays);
+    for (std::uint32_t id : {1u, 2u, 3u}) ASSERT_TRUE(app.StartWindowTimer(id, kWindowTimerId, 2));
+    app.UnregisterWindow(2);
+    EXPECT_FALSE(app.IsWindowRegistered(2));
+    stopped.onTick = [&] {
+        if (stopped.ticks == 3) app.StopWindowTimer(1, kWindowTimerId);
     };
-    ASSERT_TRUE(app.StartWindowTimer(kWindow, kWindowTimerId, 2));
-    EXPECT_EQ(app.RunMessageLoop(), 3);
-    EXPECT_EQ(window.ticks, 3);
-    EXPECT_EQ(window.timerThread, std::this_thread::get_id());
-}
-
-TEST(HostAppLoop, UnregisteredWindowGetsNoTicks) {
-    HostApp app;
-    Watchdog watchdog(app);
-    WindowRecorder gone, stays;
-    app.RegisterWindow(1, &gone);
-    app.RegisterWindow(2, &stays);
-    ASSERT_TRUE(app.StartWindowTimer(1, kWindowTimerId, 2));
-    ASSERT_TRUE(app.StartWindowTimer(2, kWindowTimerId, 2));
-    app.UnregisterWindow(1);
-    EXPECT_FALSE(app.IsWindowRegistered(1));
     stays.onTick = [&] {
-        if (stays.ticks == 5) app.PostQuit(0);
+        if (stays.ticks >= 8 && stopped.ticks == 3) app.RunOnUiThread([&] { app.PostQuit(0); });
     };
     EXPECT_EQ(app.RunMessageLoop(), 0);
+    EXPECT_EQ(stopped.ticks, 3);
     EXPECT_EQ(gone.ticks, 0);
-    EXPECT_GE(stays.ticks, 5);
+    EXPECT_GE(stays.ticks, 8);
+    EXPECT_EQ(stays.timerThread, std::this_thread::get_id());
 }
 
 TEST(HostAppEvents, InputGoesToTheWindowItNames) {
@@ -207,43 +176,43 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
     e.button.clicks = 2;
     e.button.x = 5;
     e.button.y = 6;
-    app.DispatchEvent(e);
+    DispatchSdlEvent(app, e);
     e.type = SDL_MOUSEBUTTONUP;
     e.button.button = SDL_BUTTON_LEFT;
-    app.DispatchEvent(e);
+    DispatchSdlEvent(app, e);
     e.button.button = SDL_BUTTON_X1;  // no framework button: dropped
-    app.DispatchEvent(e);
+    DispatchSdlEvent(app, e);
 
     SDL_Event w{};
     w.type = SDL_MOUSEWHEEL;
     w.wheel.windowID = 10;
     w.wheel.y = 1;
     w.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
-    app.DispatchEvent(w);
+    DispatchSdlEvent(app, w);
 
     SDL_Event k{};
     k.type = SDL_KEYDOWN;
     k.key.windowID = 10;
     k.key.keysym.sym = SDLK_a;
     k.key.keysym.mod = KMOD_LCTRL | KMOD_RSHIFT | KMOD_LALT | KMOD_LGUI;
-    app.DispatchEvent(k);
+    DispatchSdlEvent(app, k);
 
     SDL_Event t{};
     t.type = SDL_TEXTINPUT;
     t.text.windowID = 10;
     std::strcpy(t.text.text, "\xC3\xA9");
-    app.DispatchEvent(t);
+    DispatchSdlEvent(app, t);
 
     SDL_Event c{};
     c.type = SDL_WINDOWEVENT;
     c.window.windowID = 11;
     c.window.event = SDL_WINDOWEVENT_CLOSE;
-    app.DispatchEvent(c);
+    DispatchSdlEvent(app, c);
     c.window.windowID = 99;  // nobody's window
-    app.DispatchEvent(c);
+    DispatchSdlEvent(app, c);
     c.window.windowID = 10;
     c.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-    app.DispatchEvent(c);
+    DispatchSdlEvent(app, c);
 
     EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6",
                                                     "wheel 0,-120", "key 65 down mods 73 gui",
@@ -252,20 +221,14 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
 }
 
 TEST(HostAppEvents, ModifierFlagsAndKeyCodes) {
-    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RCTRL), kModifierControl);
-    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_LSHIFT), kModifierShift);
-    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RALT), kModifierAlt);
+    EXPECT_EQ(ModifierFlagsFromSdl(KMOD_RCTRL | KMOD_LSHIFT | KMOD_RALT),
+              kModifierControl | kModifierShift | kModifierAlt);
     EXPECT_EQ(ModifierFlagsFromSdl(KMOD_NUM | KMOD_CAPS), 0u);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_z), 'Z');
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_7), '7');
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F12), 0x7B);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F13), 0x7C);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_0), 0x60);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_9), 0x69);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RSHIFT), 0x10);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_AUDIOPLAY), 0xB3);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RETURN), 0x0D);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_UNKNOWN), 0);
+    // The ends of every range and keys whose left and right forms share a code.
+    const std::pair<SDL_Keycode, int> keys[] = {
+        {SDLK_z, 'Z'}, {SDLK_7, '7'}, {SDLK_F12, 0x7B}, {SDLK_F13, 0x7C}, {SDLK_KP_0, 0x60}, {SDLK_KP_9, 0x69},
+        {SDLK_RSHIFT, 0x10}, {SDLK_AUDIOPLAY, 0xB3}, {SDLK_RETURN, 0x0D}, {SDLK_UNKNOWN, 0}};
+    for (const auto& [sdl, code] : keys) EXPECT_EQ(VirtualKeyFromSdl(sdl), code) << SDL_GetKeyName(sdl);
 }
 
 namespace {
@@ -294,23 +257,14 @@ TEST(HostAppStartup, HooksRunInOrderAndAFailedHookEndsBeforeRun) {
     char opt[] = "-FIRMWARE_IMAGE_NAME=my image.cyacd";
     char plain[] = "-SILENT";
     char* argv[] = {prog, opt, plain, nullptr};
-    {
+    const std::vector<std::string> all{"InitApplication", "InitInstance", "Run"};
+    for (int failing = 0; failing < 3; ++failing) {  // 0: InitApplication fails, 1: InitInstance, 2: none
+        SCOPED_TRACE(failing);
         OrderApp app;
-        EXPECT_EQ(RunHostApp(app, 3, argv), 1);
-        EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication", "InitInstance", "Run"}));
-        EXPECT_EQ(HostCommandLine(),
-                  "/opt/varnet/varnet-updater -FIRMWARE_IMAGE_NAME=\"my image.cyacd\" -SILENT");
+        app.failApplication = failing == 0;
+        app.failInstance = failing == 1;
+        EXPECT_EQ(RunHostApp(app, 3, argv), failing == 2 ? 1 : 0);
+        EXPECT_EQ(app.calls, std::vector<std::string>(all.begin(), all.begin() + failing + 1));
     }
-    {
-        OrderApp app;
-        app.failApplication = true;
-        EXPECT_EQ(RunHostApp(app, 3, argv), 0);
-        EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication"}));
-    }
-    {
-        OrderApp app;
-        app.failInstance = true;
-        EXPECT_EQ(RunHostApp(app, 3, argv), 0);
-        EXPECT_EQ(app.calls, (std::vector<std::string>{"InitApplication", "InitInstance"}));
-    }
+    EXPECT_EQ(HostCommandLine(), "/opt/varnet/varnet-updater -FIRMWARE_IMAGE_NAME=\"my image.cyacd\" -SILENT");
 }

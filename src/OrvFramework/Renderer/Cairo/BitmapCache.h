@@ -2,6 +2,8 @@
 // Pre-scaled copies of bitmaps, so that a part drawn every frame is stretched or tiled once.
 // At most 256 entries: when full, the least recently used one goes. At the end of a paint, when
 // five minutes have passed since the last purge, entries unused since that purge are released.
+#include <cairo.h>
+
 #include <cstdint>
 #include <functional>
 #include <list>

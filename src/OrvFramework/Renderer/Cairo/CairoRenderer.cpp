@@ -6,6 +6,13 @@
 
 namespace Orv {
 
+RCPtr<LRenderer> LRenderer::Create(int type, const LRect&, void*) {
+    if (type == TypeCairo) return MakeRC<LCairoRenderer>(Platform::GetRealClock());
+    ORV_THROW_NO_TEXT(Domain, "Orv::LRenderer::Create", 62);
+}
+
+RCPtr<LRenderer> LRenderer::CreateForPlatform(Platform::IClock& clock) { return MakeRC<LCairoRenderer>(clock); }
+
 LCairoRenderer::LCairoRenderer(Platform::IClock& clock) : m_bitmapCache(clock) {
     m_measureSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
     m_measureContext = cairo_create(m_measureSurface);
@@ -13,6 +20,7 @@ LCairoRenderer::LCairoRenderer(Platform::IClock& clock) : m_bitmapCache(clock) {
 
 LCairoRenderer::~LCairoRenderer() {
     if (m_context) cairo_destroy(m_context);
+    if (m_target) cairo_surface_destroy(m_target);
     cairo_destroy(m_measureContext);
     cairo_surface_destroy(m_measureSurface);
 }
@@ -65,32 +73,32 @@ void LCairoRenderer::DrawText(const String& text, const LFontDescription& font, 
 
 // ---- paint ----
 
-void LCairoRenderer::BeginPaint(void* target) {
-    auto* surface = static_cast<cairo_surface_t*>(target);
-    if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-        ORV_THROW(NullPointer, "", "Orv::LCairoRenderer::BeginPaint", 57);
+void LCairoRenderer::BeginPaint(const Platform::PaintTarget& target) {
+    if (!target.IsValid()) ORV_THROW(NullPointer, "", "Orv::LCairoRenderer::BeginPaint", 57);
     if (m_context) ORV_THROW(Logic, "BeginPaint during a paint.", "Orv::LCairoRenderer::BeginPaint", 0);
-    m_context = cairo_create(surface);
+    // Cairo's ARGB32 and RGB24 are the paint target's layout: the target's pixels are drawn in place.
+    const cairo_format_t format = target.opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
+    m_target = cairo_image_surface_create_for_data(target.pixels, format, target.width, target.height, target.stride);
+    if (cairo_surface_status(m_target) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(m_target);
+        m_target = nullptr;
+        ORV_THROW(NullPointer, "", "Orv::LCairoRenderer::BeginPaint", 57);
+    }
+    m_context = cairo_create(m_target);
     // Crisp pixel art: no smoothing of shapes, source-over compositing.
     cairo_set_antialias(m_context, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(m_context, CAIRO_OPERATOR_OVER);
     cairo_set_line_width(m_context, 1.0);
-    double width = 0.0, height = 0.0;
-    if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE) {
-        width = cairo_image_surface_get_width(surface);
-        height = cairo_image_surface_get_height(surface);
-    } else {
-        double x1, y1;
-        cairo_clip_extents(m_context, &x1, &y1, &width, &height);
-    }
-    StartStates({0.0, 0.0, width, height});
+    StartStates({0.0, 0.0, double(target.width), double(target.height)});
 }
 
-void LCairoRenderer::EndPaint(void*) {
+void LCairoRenderer::EndPaint(const Platform::PaintTarget&) {
     if (!m_context) return;
-    cairo_surface_flush(cairo_get_target(m_context));
     cairo_destroy(m_context);
     m_context = nullptr;
+    cairo_surface_flush(m_target);
+    cairo_surface_destroy(m_target);
+    m_target = nullptr;
     EndStates();
     m_bitmapCache.PurgeIfDue();
 }
@@ -184,7 +192,7 @@ void LCairoRenderer::StrokePath(const std::vector<LPoint>& points, const LColor&
 
 cairo_surface_t* LCairoRenderer::BuildScaled(const LBitmap& bitmap, std::int32_t width,
                                              std::int32_t height, int resizeType) const {
-    cairo_surface_t* source = bitmap.CreateSurface();
+    cairo_surface_t* source = CreateCairoSurface(bitmap);
     if (!source) return nullptr;
     cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_t* cr = cairo_create(out);

@@ -1,10 +1,11 @@
 #pragma once
-// The renderer of this platform (renderer type 1): draws with Cairo onto a Cairo image surface
-// (the window's pixels, or an offscreen surface), text with Pango. Shapes are drawn without
+// The renderer of this platform (renderer type 1): draws with Cairo onto the paint target's pixels
+// (the window's, or an offscreen buffer), wrapped in a Cairo image surface; text with Pango. Shapes are drawn without
 // anti-aliasing, like the crisp pixel art of the skin; bitmaps are stretched, tiled or centred
 // once per size and kept in a bitmap cache.
 #include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Renderer/Cairo/BitmapCache.h"
+#include "OrvFramework/Renderer/Cairo/CairoImages.h"
 #include "OrvFramework/Renderer/Renderer.h"
 
 typedef struct _cairo cairo_t;
@@ -23,9 +24,8 @@ public:
     LRect GetTextBounds(const LFontDescription& font, const String& text,
                         double wrapWidth = 0.0) override;
 
-    // target: a cairo_surface_t* (an image surface; the window wraps its pixels in one).
-    void BeginPaint(void* target) override;
-    void EndPaint(void* target) override;
+    void BeginPaint(const Platform::PaintTarget& target) override;
+    void EndPaint(const Platform::PaintTarget& target) override;
 
     using LRenderer::DrawText;
     void DrawText(const String& text, const LFontDescription& font, const LColor& color,
@@ -64,6 +64,7 @@ private:
 
     LBitmapCache m_bitmapCache;
     cairo_t* m_context = nullptr;
+    cairo_surface_t* m_target = nullptr;  // the paint target's pixels, during a paint
     // Text is measured on a small offscreen context, so measuring works outside a paint.
     cairo_surface_t* m_measureSurface = nullptr;
     cairo_t* m_measureContext = nullptr;

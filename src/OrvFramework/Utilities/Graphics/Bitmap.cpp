@@ -1,7 +1,5 @@
 #include "OrvFramework/Utilities/Graphics/Bitmap.h"
 
-#include <cairo.h>
-
 #include <cmath>
 
 namespace Orv {
@@ -44,12 +42,9 @@ RCPtr<LBitmap> LBitmap::Clone() const {
     return MakeRC<LBitmap>(MakeRC<LBitmapData>(m_width, m_height, std::move(pixels)));
 }
 
-cairo_surface_t* LBitmap::CreateSurface() const {
-    if (!HasImage()) return nullptr;
-    const bool inside = m_x >= 0 && m_y >= 0 && m_x <= m_data->GetWidth() - m_width &&
-                        m_y <= m_data->GetHeight() - m_height;
-    if (inside) return m_data->CreateSurface(m_x, m_y, m_width, m_height);
-    return Clone()->CreateSurface();
+bool LBitmap::IsInsideImage() const {
+    return HasImage() && m_x >= 0 && m_y >= 0 && m_x <= m_data->GetWidth() - m_width &&
+           m_y <= m_data->GetHeight() - m_height;
 }
 
 RCPtr<LBitmap> LBitmap::CreateFilledBitmap(std::int32_t width, std::int32_t height,

@@ -32,9 +32,8 @@ public:
     // A new bitmap with its own copy of this rectangle's pixels.
     RCPtr<LBitmap> Clone() const;
 
-    // A premultiplied Cairo image surface of the rectangle (parts outside the image are
-    // transparent); the caller destroys it. Null without an image.
-    cairo_surface_t* CreateSurface() const;
+    // Whether the rectangle lies wholly inside the image (else Clone gives the drawable copy).
+    bool IsInsideImage() const;
 
     static RCPtr<LBitmap> CreateFilledBitmap(std::int32_t width, std::int32_t height,
                                              const LColor& color);

@@ -1,14 +1,12 @@
 #include "OrvFramework/Utilities/Graphics/BitmapData.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <map>
 #include <mutex>
 
 #include "OrvFramework/Platform/Resources.h"
+#include "OrvFramework/Utilities/Graphics/ImageDecoder.h"
 
 namespace Orv {
 
@@ -17,20 +15,6 @@ namespace {
 std::uint64_t NextGeneration() {
     static std::atomic<std::uint64_t> counter{0};
     return ++counter;
-}
-
-struct ByteReader {
-    const unsigned char* data;
-    std::size_t size;
-    std::size_t offset;
-};
-
-cairo_status_t ReadBytes(void* closure, unsigned char* out, unsigned int length) {
-    auto* reader = static_cast<ByteReader*>(closure);
-    if (reader->size - reader->offset < length) return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(out, reader->data + reader->offset, length);
-    reader->offset += length;
-    return CAIRO_STATUS_SUCCESS;
 }
 
 struct SharedImages {
@@ -47,78 +31,48 @@ SharedImages& GetSharedImages() {
 
 LBitmapData::LBitmapData(const String& path) : m_path(path), m_generation(NextGeneration()) {
     static const String resourcePrefix(u"::");
-    cairo_surface_t* surface = nullptr;
     if (path.starts_with(resourcePrefix)) {
         std::string name = Utf16ToUtf8(std::u16string_view(path).substr(2));
         std::replace(name.begin(), name.end(), '.', '_');
         auto bytes = Platform::FindResource("GDIPLUS", name);
         if (!bytes) {
-            m_status = CAIRO_STATUS_FILE_NOT_FOUND;
+            m_status = ImageFileNotFound;
             return;
         }
-        ByteReader reader{bytes->data(), bytes->size(), 0};
-        surface = cairo_image_surface_create_from_png_stream(ReadBytes, &reader);
+        Take(DecodePng(*bytes));
     } else {
-        surface = cairo_image_surface_create_from_png(path.ToUtf8().c_str());
+        Take(DecodePngFile(path.ToUtf8()));
     }
-    Decode(surface);
-    cairo_surface_destroy(surface);
 }
 
 LBitmapData::LBitmapData(std::int32_t width, std::int32_t height, std::vector<std::uint32_t> pixels)
     : m_width(width), m_height(height), m_pixels(std::move(pixels)), m_generation(NextGeneration()) {
     if (width <= 0 || height <= 0 ||
         m_pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
-        m_status = CAIRO_STATUS_INVALID_SIZE;
+        m_status = ImageInvalidSize;
         m_width = m_height = 0;
         m_pixels.clear();
     }
 }
 
-void LBitmapData::Decode(cairo_surface_t* surface) {
-    m_status = cairo_surface_status(surface);
-    if (m_status != CAIRO_STATUS_SUCCESS) return;
-    cairo_surface_t* argb = surface;
-    const cairo_format_t format = cairo_image_surface_get_format(surface);
-    const int width = cairo_image_surface_get_width(surface);
-    const int height = cairo_image_surface_get_height(surface);
-    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) {
-        // Grey or high-depth images: let Cairo convert them to ARGB32 first.
-        argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-        cairo_t* cr = cairo_create(argb);
-        cairo_set_source_surface(cr, surface, 0, 0);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_destroy(cr);
+void LBitmapData::Take(LDecodedImage&& image) {
+    m_status = image.status;
+    if (m_status != ImageOk) return;
+    // A decoder's answer is checked like any image made in memory: pixels must fill the size.
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height)) {
+        m_status = ImageInvalidSize;
+        return;
     }
-    cairo_surface_flush(argb);
-    const bool opaque = cairo_image_surface_get_format(argb) == CAIRO_FORMAT_RGB24;
-    const unsigned char* data = cairo_image_surface_get_data(argb);
-    const int stride = cairo_image_surface_get_stride(argb);
-    m_width = width;
-    m_height = height;
-    m_pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < width; ++x) {
-            std::uint32_t p = row[x];
-            std::uint32_t a = opaque ? 0xFFu : (p >> 24);
-            std::uint32_t out = a << 24;
-            if (a != 0) {
-                for (int shift = 0; shift <= 16; shift += 8) {
-                    const std::uint32_t c = (p >> shift) & 0xFFu;
-                    out |= std::min<std::uint32_t>(255u, (c * 255u + a / 2u) / a) << shift;
-                }
-            }
-            m_pixels[static_cast<std::size_t>(y) * width + x] = out;
-        }
-    }
-    if (argb != surface) cairo_surface_destroy(argb);
+    m_width = image.width;
+    m_height = image.height;
+    m_pixels = std::move(image.pixels);
 }
 
-RCPtr<LBitmapData> LBitmapData::FromSurface(cairo_surface_t* surface) {
-    RCPtr<LBitmapData> data = MakeRC<LBitmapData>(1, 1, std::vector<std::uint32_t>(1, 0u));
-    data->Decode(surface);
+RCPtr<LBitmapData> LBitmapData::FromPng(std::span<const unsigned char> bytes) {
+    RCPtr<LBitmapData> data(new LBitmapData());
+    data->m_generation = NextGeneration();
+    data->Take(DecodePng(bytes));
     return data;
 }
 
@@ -141,37 +95,6 @@ void LBitmapData::ForgetSharedImages() {
 std::vector<std::uint32_t>& LBitmapData::LockPixels() {
     m_generation = NextGeneration();
     return m_pixels;
-}
-
-cairo_surface_t* LBitmapData::CreateSurface(std::int32_t x, std::int32_t y, std::int32_t width,
-                                            std::int32_t height) const {
-    if (!HasImage() || width <= 0 || height <= 0 || x < 0 || y < 0 || x > m_width - width ||
-        y > m_height - height)
-        return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
-    unsigned char* out = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (std::int32_t row = 0; row < height; ++row) {
-        auto* dst = reinterpret_cast<std::uint32_t*>(out + static_cast<std::ptrdiff_t>(row) * stride);
-        const std::uint32_t* src = m_pixels.data() + static_cast<std::size_t>(y + row) * m_width + x;
-        for (std::int32_t col = 0; col < width; ++col) {
-            const std::uint32_t p = src[col];
-            const std::uint32_t a = p >> 24;
-            std::uint32_t premultiplied = a << 24;
-            for (int shift = 0; shift <= 16; shift += 8) {
-                const std::uint32_t c = (p >> shift) & 0xFFu;
-                premultiplied |= ((c * a + 127u) / 255u) << shift;
-            }
-            dst[col] = premultiplied;
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return surface;
 }
 
 }  // namespace Orv

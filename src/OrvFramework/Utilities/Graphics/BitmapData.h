@@ -2,20 +2,21 @@
 // One decoded image: 32-bit non-premultiplied ARGB pixels (0xAARRGGBB), its source path and the
 // status of the last load. Parts cut from one image file share one LBitmapData.
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "OrvFramework/ObjectBase/RCPtr.h"
 #include "OrvFramework/Utilities/Graphics/Geometry.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
-typedef struct _cairo_surface cairo_surface_t;
-
 namespace Orv {
+
+struct LDecodedImage;
 
 class LBitmapData : public LRefCountedObject {
 public:
     // Loads a PNG: "::Name.png" is the embedded resource "Name_png" of type "GDIPLUS", anything
-    // else a file. A failed load keeps no image and a non-zero status (a cairo_status_t value).
+    // else a file. A failed load keeps no image and a non-zero status (an LImageStatus).
     explicit LBitmapData(const String& path);
     // An image made in memory; pixels.size() must be width * height.
     LBitmapData(std::int32_t width, std::int32_t height, std::vector<std::uint32_t> pixels);
@@ -39,15 +40,12 @@ public:
     // Changes whenever the pixels may have changed, so caches of drawn copies know when to rebuild.
     std::uint64_t GetGeneration() const { return m_generation; }
 
-    // A new premultiplied Cairo image surface holding the rectangle (which must lie inside the
-    // image); the caller destroys it. Null when there is no image or the rectangle is empty.
-    cairo_surface_t* CreateSurface(std::int32_t x, std::int32_t y, std::int32_t width,
-                                   std::int32_t height) const;
-    // The pixels of a premultiplied ARGB32 (or RGB24) Cairo surface, made non-premultiplied.
-    static RCPtr<LBitmapData> FromSurface(cairo_surface_t* surface);
+    // A PNG held in memory (the window icon, say).
+    static RCPtr<LBitmapData> FromPng(std::span<const unsigned char> bytes);
 
 private:
-    void Decode(cairo_surface_t* surface);
+    LBitmapData() = default;
+    void Take(LDecodedImage&& image);
 
     String m_path;
     int m_status = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "OrvFramework/Platform/Resources.h"
+#include "OrvFramework/Renderer/Cairo/CairoImages.h"
 
 namespace Orv {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 // Encodes a small ARGB image as PNG bytes through Cairo.
 std::vector<unsigned char> EncodePng(int width, int height, const std::vector<std::uint32_t>& argb) {
     auto data = MakeRC<LBitmapData>(width, height, argb);
-    cairo_surface_t* surface = data->CreateSurface(0, 0, width, height);
+    cairo_surface_t* surface = CreateCairoSurface(*data, 0, 0, width, height);
     std::vector<unsigned char> bytes;
     cairo_surface_write_to_png_stream(
         surface,
@@ -52,7 +53,7 @@ TEST(BitmapTest, FilledBitmapPacksColourAndRejectsEmptySizes) {
     EXPECT_THROW(LBitmap::CreateFilledBitmap(3, -1, {}), std::runtime_error);
 }
 
-TEST(BitmapTest, ApplyColorizerBlendsEachChannelAndKeepsAlpha) {
+TEST(BitmapTest, ApplyColorizerBlendsEachChannelKeepsAlphaAndSparesOtherParts) {
     auto bitmap = MakeRC<LBitmap>(MakeRC<LBitmapData>(
         3, 1, std::vector<std::uint32_t>{0xFF0000FFu, 0x40FFFFFFu, 0x00000000u}));
     LBitmap::ApplyColorizer(bitmap, Solid({1.0f, 0.0f, 0.0f, 1.0f}), 0.5);
@@ -65,16 +66,12 @@ TEST(BitmapTest, ApplyColorizerBlendsEachChannelAndKeepsAlpha) {
     EXPECT_THROW(LBitmap::ApplyColorizer(nullptr, Solid({}), 1.0), std::runtime_error);
     const std::string error = ErrorOf([&] { LBitmap::ApplyColorizer(bitmap, nullptr, 1.0); });
     EXPECT_NE(error.find("Orv::LBitmap::ApplyColorizer"), std::string::npos);
-}
-
-TEST(BitmapTest, ApplyColorizerLeavesOtherPartsOfTheSameImageAlone) {
+    // Another part of the same image keeps its colours.
     auto data = MakeRC<LBitmapData>(2, 1, std::vector<std::uint32_t>{0xFF000000u, 0xFF000000u});
     auto left = MakeRC<LBitmap>(data, 0, 0, 1, 1);
-    auto right = MakeRC<LBitmap>(data, 1, 0, 1, 1);
     LBitmap::ApplyColorizer(left, Solid({1.0f, 1.0f, 1.0f, 1.0f}), 1.0);
     EXPECT_EQ(left->GetPixel(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(right->GetPixel(0, 0), 0xFF000000u);
-    EXPECT_EQ(data->GetPixels()[0], 0xFF000000u);
+    EXPECT_EQ(LBitmap(data, 1, 0, 1, 1).GetPixel(0, 0), 0xFF000000u);
 }
 
 TEST(BitmapTest, GradientsFillSolidWhenBothEndsAgreeAndOtherwiseRaise) {
@@ -127,54 +124,40 @@ TEST(BitmapTest, CloneCopiesOnlyTheRectangle) {
     EXPECT_EQ(beyond->GetPixel(1, 1), 0u);
 }
 
-TEST(BitmapTest, LoadsEmbeddedPngByResourceName) {
-    static const std::vector<unsigned char> png =
-        EncodePng(2, 1, {0x80FF0000u, 0xFF00FF00u});
+// "::Name.png" is an embedded resource (names not case-sensitive, '.' read as '_'), anything else a
+// file; pixels are kept non-premultiplied. Missing, truncated and non-PNG input loads no image, with
+// a status, and reads as transparent white.
+TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
+    static const std::vector<unsigned char> png = EncodePng(2, 1, {0x80FF0000u, 0xFF00FF00u});
     static const std::size_t size = png.size();
-    static const Platform::EmbeddedResource table[] = {
-        {"GDIPLUS", "BITMAPTEST_SAMPLE_PNG", png.data(), &size}};
+    static const Platform::EmbeddedResource table[] = {{"GDIPLUS", "BITMAPTEST_SAMPLE_PNG", png.data(), &size}};
     Platform::RegisterResources(table, 1);
-
-    // Names are not case-sensitive, and '.' becomes '_'.
-    LBitmap bitmap(String(u"::BitmapTest_Sample.png"), 0, 0, 2, 1);
-    ASSERT_TRUE(bitmap.HasImage());
-    EXPECT_EQ(bitmap.GetData()->GetWidth(), 2);
-    EXPECT_EQ(bitmap.GetPixel(0, 0), 0x80FF0000u);  // stored non-premultiplied
-    EXPECT_EQ(bitmap.GetPixel(1, 0), 0xFF00FF00u);
-    // Both parts of one image share its data.
-    LBitmap other(String(u"::BitmapTest_Sample.png"), 1, 0, 1, 1);
-    EXPECT_EQ(other.GetData().Get(), bitmap.GetData().Get());
-
-    LBitmapData missing(String(u"::NoSuchImage.png"));
-    EXPECT_FALSE(missing.HasImage());
-    EXPECT_NE(missing.GetStatus(), 0);
-}
-
-TEST(BitmapTest, LoadsPngFileAndSurvivesBadFiles) {
     const auto dir = std::filesystem::temp_directory_path() / "orv_bitmap_test";
     std::filesystem::create_directories(dir);
-    const auto good = dir / "good.png";
-    const auto bad = dir / "bad.png";
-    {
-        const auto bytes = EncodePng(1, 2, {0xFF123456u, 0x00000000u});
-        std::FILE* f = std::fopen(good.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
+    auto write = [&](const char* name, std::size_t length) {
+        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
+        std::fwrite(png.data(), 1, length, f);
         std::fclose(f);
-        f = std::fopen(bad.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size() / 2, f);  // truncated
-        std::fclose(f);
+        return String((dir / name).string());
+    };
+    const struct {
+        String path;
+        bool loads;
+    } cases[] = {{String(u"::BitmapTest_Sample.png"), true}, {write("good.png", png.size()), true},
+                 {String(u"::NoSuchImage.png"), false},      {write("bad.png", png.size() / 2), false},
+                 {String((dir / "absent.png").string()), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.ToUtf8());
+        LBitmap bitmap(c.path, 0, 0, 2, 1);
+        EXPECT_EQ(bitmap.HasImage(), c.loads);
+        EXPECT_EQ(bitmap.GetData()->GetStatus() == 0, c.loads);
+        EXPECT_EQ(bitmap.GetPixel(0, 0), c.loads ? 0x80FF0000u : 0x00FFFFFFu);
+        EXPECT_EQ(bitmap.GetPixel(1, 0), c.loads ? 0xFF00FF00u : 0x00FFFFFFu);
     }
-    LBitmap bitmap(String(good.string()), 0, 0, 1, 2);
-    ASSERT_TRUE(bitmap.HasImage());
-    EXPECT_EQ(bitmap.GetPixel(0, 0), 0xFF123456u);
-    EXPECT_EQ(bitmap.GetPixel(0, 1), 0x00000000u);
-
-    LBitmap truncated(String(bad.string()), 0, 0, 1, 2);
-    EXPECT_FALSE(truncated.HasImage());
-    EXPECT_NE(truncated.GetData()->GetStatus(), 0);
-    LBitmap absent(String((dir / "absent.png").string()), 0, 0, 1, 1);
-    EXPECT_FALSE(absent.HasImage());
-    EXPECT_EQ(absent.GetPixel(0, 0), 0x00FFFFFFu);
+    // Both parts of one image share its data.
+    EXPECT_EQ(LBitmap(cases[0].path, 1, 0, 1, 1).GetData().Get(), LBitmap(cases[0].path, 0, 0, 1, 1).GetData().Get());
+    const std::vector<unsigned char> notPng(32, 0x42);
+    EXPECT_FALSE(LBitmapData::FromPng(notPng)->HasImage());
     std::filesystem::remove_all(dir);
 }
 

@@ -1,4 +1,4 @@
-#include "OrvFramework/ControlBase/WindowCloseHint.h"
+#include "OrvFramework/Platform/Sdl/X11CloseHint.h"
 
 #include <dlfcn.h>
 

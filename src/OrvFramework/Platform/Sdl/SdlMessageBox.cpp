@@ -18,7 +18,7 @@ bool HaveDisplay() {
 }  // namespace
 
 MessageBoxResult ShowStopMessageBox(const std::string& text, const std::string& caption) {
-    // Without a display SDL would only fail after trying every backend; go to stderr at once.
+    // Without a display the toolkit would only fail after trying every driver; go to stderr at once.
     if (HaveDisplay() &&
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
         return MessageBoxResult::Shown;
