@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-#   ./test.sh             the normal build (warnings are errors)
+#   ./test.sh             the format check and the normal build (warnings are errors)
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer
 #   ./test.sh --tsan      ThreadSanitizer
 #   ./test.sh --fuzz      builds the libFuzzer targets with clang and runs each for a short time
@@ -20,6 +20,11 @@ esac
 packages=("${VARNET_BUILD_PACKAGES[@]}" "${VARNET_TEST_PACKAGES[@]}")
 [ "$mode" = fuzz ] && packages+=(clang libclang-rt-dev)
 varnet_ensure_packages "${packages[@]}"
+
+# The tree has one format (.clang-format); a difference fails the run before anything is built.
+if [ "$mode" = default ]; then
+  cmake/check-format.sh
+fi
 
 build=build/$mode
 flags=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON)

@@ -62,7 +62,7 @@ void BM_CheckImage(benchmark::State& state) {
         path = "/tmp/varnet-bench-largest-" + std::to_string(::getpid()) + ".cyacd";
         std::FILE* out = std::fopen(path.c_str(), "w");
         std::fputs("2E1610691100\n", out);
-        for (unsigned rowNumber = 0; ; ++rowNumber) {
+        for (unsigned rowNumber = 0;; ++rowNumber) {
             char head[16];
             std::snprintf(head, sizeof head, ":%02X%04X0100", rowNumber >> 16, rowNumber & 0xFFFF);
             const std::string line = head + std::string(512, '0') + "00\n";  // checksum is off: still read

@@ -38,8 +38,8 @@ struct Scene {
             r.DrawBitmap(capC, {4, 0, 73, 15}, ResizeTile);
             r.DrawBitmap(capL, {0, 0, 4, 15}, ResizeTile);
             r.DrawBitmap(capR, {77, 0, 3, 15}, ResizeTile);
-            r.DrawText(String(x < 300 ? u"Next" : u"Exit"), font, {0.85f, 0.85f, 0.85f, 1.0f},
-                       LRect{0, 0, 80, 15}, {false, 0.5, 0.5});
+            r.DrawText(String(x < 300 ? u"Next" : u"Exit"), font, {0.85f, 0.85f, 0.85f, 1.0f}, LRect{0, 0, 80, 15},
+                       {false, 0.5, 0.5});
             r.PopState();
             r.PopState();
         }

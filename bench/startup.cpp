@@ -67,8 +67,10 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
         dup2(stdoutFd >= 0 ? stdoutFd : devNull, 1);
     }
     if (inheritFd >= 0) fcntl(inheritFd, F_SETFD, 0);
-    if (searchPath) execvpe(args[0], args.data(), env.data());
-    else execve(args[0], args.data(), env.data());
+    if (searchPath)
+        execvpe(args[0], args.data(), env.data());
+    else
+        execve(args[0], args.data(), env.data());
     _exit(127);
 }
 
@@ -148,15 +150,15 @@ private:
         }
         std::vector<std::string> environment;
         for (char** e = environ; *e; ++e) environment.emplace_back(*e);
-        m_pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                       "-nolisten", "tcp", "-noreset"},
+        m_pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                       "-noreset"},
                       environment, -1, fds[1]);
         close(fds[1]);
         std::string number;
         const bool answered = m_pid > 0 && WaitForLine(fds[0], kServerStartTimeoutMs, [&](std::string_view line) {
-            number = std::string(line);
-            return !number.empty();
-        });
+                                  number = std::string(line);
+                                  return !number.empty();
+                              });
         close(fds[0]);
         if (!answered || number.find_first_not_of("0123456789") != std::string::npos) {
             m_error = "Xvfb did not start";
@@ -237,8 +239,8 @@ public:
             error = "fork failed";
             return std::nullopt;
         }
-        const bool painted = WaitForLine(m_output, kFirstFrameTimeoutMs,
-                                         [](std::string_view line) { return line == kFirstFrameLine; });
+        const bool painted =
+            WaitForLine(m_output, kFirstFrameTimeoutMs, [](std::string_view line) { return line == kFirstFrameLine; });
         const auto elapsed = clock.Now() - started;
         if (!painted) {
             error = "no first frame within 10 s (or the updater ended)";

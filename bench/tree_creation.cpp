@@ -100,7 +100,8 @@ void BM_PaintMainControl(benchmark::State& state) {
     // A paint that left the window untouched measured nothing: the corner is the skin's background.
     cairo_surface_flush(surface);
     const unsigned char* row = cairo_image_surface_get_data(surface) + 2 * cairo_image_surface_get_stride(surface);
-    if ((reinterpret_cast<const std::uint32_t*>(row)[2] & 0xFFFFFF) == 0) state.SkipWithError("the paint left the window black");
+    if ((reinterpret_cast<const std::uint32_t*>(row)[2] & 0xFFFFFF) == 0)
+        state.SkipWithError("the paint left the window black");
     cairo_surface_destroy(surface);
     main->ReleaseInternalReferences();
 }

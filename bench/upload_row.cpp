@@ -43,9 +43,9 @@ std::vector<std::uint8_t> RowData(std::uint8_t& expectedChecksum) {
 struct OpenBootloader {
     OpenBootloader() : device(Config(), clock), transport(device, clock), protocol(transport) {
         std::uint32_t bootloaderVersion = 0;
-        opened = transport.DetectDevice() &&
-                 Orv::Succeeded(protocol.EnterBootloader(Varnet::SampleSiliconId,
-                                                         Varnet::SampleSiliconRevision, bootloaderVersion));
+        opened =
+            transport.DetectDevice() && Orv::Succeeded(protocol.EnterBootloader(
+                                            Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, bootloaderVersion));
     }
     static Varnet::SimulatorConfig Config() {
         Varnet::SimulatorConfig config;
@@ -151,8 +151,8 @@ BENCHMARK(BM_SimulatorAloneRow256);
 // A whole update of the sample image from application mode, on virtual time (the engine's waits
 // for the switch and the restart take none), with the registry in a scratch folder.
 void BM_WholeUpdate(benchmark::State& state) {
-    const auto registry = std::filesystem::temp_directory_path() /
-                          ("varnet-bench-registry-" + std::to_string(::getpid()));
+    const auto registry =
+        std::filesystem::temp_directory_path() / ("varnet-bench-registry-" + std::to_string(::getpid()));
     std::filesystem::create_directories(registry);
     ::setenv("VARNET_REGISTRY_DIR", registry.c_str(), 1);
     int bootloaderOpens = 0, opens = 0;
@@ -171,8 +171,7 @@ void BM_WholeUpdate(benchmark::State& state) {
         opens += device->GetOpenCount();
         Orv::GetApplicationNotificationCenter()->GetQueue()->Discard();
     }
-    state.counters["bootloader opens/update"] =
-        benchmark::Counter(bootloaderOpens, benchmark::Counter::kAvgIterations);
+    state.counters["bootloader opens/update"] = benchmark::Counter(bootloaderOpens, benchmark::Counter::kAvgIterations);
     state.counters["opens/update"] = benchmark::Counter(opens, benchmark::Counter::kAvgIterations);
     ::unsetenv("VARNET_REGISTRY_DIR");
     std::error_code ignored;

@@ -23,5 +23,5 @@ varnet_ensure_packages() {
 # Korean and both Chinese.
 VARNET_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libexpat1-dev libhidapi-dev
   libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-wqy-microhei)
-VARNET_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+VARNET_TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   desktop-file-utils qemu-system-x86 busybox-static xz-utils)

@@ -126,8 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (clock.NowMs() > 60000) __builtin_trap();
 
     Varnet::LBootloaderProtocol protocol(transport);
-    protocol.SetChecksumKind((input.Byte() & 1) ? Varnet::ChecksumKind::Crc16
-                                                : Varnet::ChecksumKind::Summing);
+    protocol.SetChecksumKind((input.Byte() & 1) ? Varnet::ChecksumKind::Crc16 : Varnet::ChecksumKind::Summing);
     std::uint32_t bootloaderVersion = 0;
     const std::uint32_t siliconId = input.U32();
     (void)protocol.EnterBootloader(siliconId, input.Byte(), bootloaderVersion);

@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& path = scratch.Path();
     scratch.Write(std::string_view(reinterpret_cast<const char*>(data), size));
     const double lineFeeds = Varnet::CountImageLines(path);
-    if (lineFeeds != static_cast<double>(std::count(data, data + size, std::uint8_t{'\n'})))
-        __builtin_trap();
+    if (lineFeeds != static_cast<double>(std::count(data, data + size, std::uint8_t{'\n'}))) __builtin_trap();
 
     Varnet::LImageFile image;
     if (Orv::Failed(image.Open(path))) __builtin_trap();
@@ -45,10 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Varnet::ImageReport report = Varnet::CheckImage(path);
     if (report.IsSound() && (failures != 0 || reads < 2)) __builtin_trap();
     // A readable file always ends in "no more lines", and every line feed ended one read.
-    if (result != Varnet::ImageLineResult::NoMoreLines || static_cast<double>(reads) < lineFeeds)
-        __builtin_trap();
-    if (image.ReadImageLine(length, buffer) != Varnet::ImageLineResult::NoMoreLines || length != 0)
-        __builtin_trap();
+    if (result != Varnet::ImageLineResult::NoMoreLines || static_cast<double>(reads) < lineFeeds) __builtin_trap();
+    if (image.ReadImageLine(length, buffer) != Varnet::ImageLineResult::NoMoreLines || length != 0) __builtin_trap();
 
     std::uint8_t bytes[Varnet::MaxLineBytes];
     std::size_t count = 0;

@@ -32,21 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (name.back() == u'=') (void)Orv::WToI(value);
     }
     const Orv::DebugConsoleRequest request = Orv::ReadDebugConsoleOption(line);
-    if (request.action != Orv::DebugConsoleRequest::Action::NetworkTarget &&
-        (request.port != 0 || request.host))
+    if (request.action != Orv::DebugConsoleRequest::Action::NetworkTarget && (request.port != 0 || request.host))
         __builtin_trap();
 
     // A path without quotes of its own, blanks or not, is read back whole from the rebuilt line (an
     // empty one is followed by a blank, which reads as "not given").
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (!text.empty() && text.find('"') == std::string_view::npos &&
-        text.find('\0') == std::string_view::npos) {
+    if (!text.empty() && text.find('"') == std::string_view::npos && text.find('\0') == std::string_view::npos) {
         const std::string argument = "-ABSOLUTE_FIRMWARE_FILE_PATH=" + std::string(text);
         const char* argv[] = {"/usr/lib/varnet/varnet-updater", argument.c_str(), "-SILENT"};
         const Orv::String rebuilt = Orv::W(Orv::JoinCommandLine(3, argv));
         Orv::String value;
-        if (!Orv::GetCommandLineOption(rebuilt, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value) ||
-            value != Orv::W(text))
+        if (!Orv::GetCommandLineOption(rebuilt, u"-ABSOLUTE_FIRMWARE_FILE_PATH=", value) || value != Orv::W(text))
             __builtin_trap();
         // Nor does anything inside the path read as an option of its own.
         const char* alone[] = {"/usr/lib/varnet/varnet-updater", argument.c_str()};

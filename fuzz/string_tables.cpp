@@ -25,13 +25,11 @@ void CheckTable(const Orv::ConstRCPtr<Orv::LStringTable>& table) {
     if (!table) return;
     for (const auto& [id, text] : table->strings) {
         Orv::String found = Orv::W("unchanged");
-        if (!table->HasString(id) || !table->GetString(id, found) || found != text)
-            __builtin_trap();
+        if (!table->HasString(id) || !table->GetString(id, found) || found != text) __builtin_trap();
     }
     Orv::String missing = Orv::W("unchanged");
     const Orv::String absentId = Orv::W("\x01no such id");
-    if (!table->HasString(absentId) &&
-        (table->GetString(absentId, missing) || missing != Orv::W("unchanged")))
+    if (!table->HasString(absentId) && (table->GetString(absentId, missing) || missing != Orv::W("unchanged")))
         __builtin_trap();
 }
 
@@ -56,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     frameworkFile.Write(framework);
 
     auto factory = Orv::MakeRC<Orv::LControlFactory>();
-    const Orv::ORVRESULT result = factory->LoadStringTables(
-        Orv::Utf8ToUtf16(applicationPath), Orv::Utf8ToUtf16(frameworkPath), language);
+    const Orv::ORVRESULT result =
+        factory->LoadStringTables(Orv::Utf8ToUtf16(applicationPath), Orv::Utf8ToUtf16(frameworkPath), language);
     // Parse errors are kept, never returned; only an allocation failure is.
     if (result != Orv::S_OK) __builtin_trap();
 

@@ -113,16 +113,16 @@ int main(int argc, char** argv) {
     if (size < kSmallestPictureSize) {
         DrawSimplifiedFront(cr, s);
     } else {
-    const double scale = (s * 0.86) / kPictureW;
-    cairo_save(cr);
-    cairo_translate(cr, (s - kPictureW * scale) / 2, (s - kPictureH * scale) / 2);
-    cairo_scale(cr, scale, scale);
-    cairo_rectangle(cr, 0, 0, kPictureW, kPictureH);
-    cairo_clip(cr);
-    cairo_set_source_surface(cr, sheet, -kPictureX, -kPictureY);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BEST);
-    cairo_paint(cr);
-    cairo_restore(cr);
+        const double scale = (s * 0.86) / kPictureW;
+        cairo_save(cr);
+        cairo_translate(cr, (s - kPictureW * scale) / 2, (s - kPictureH * scale) / 2);
+        cairo_scale(cr, scale, scale);
+        cairo_rectangle(cr, 0, 0, kPictureW, kPictureH);
+        cairo_clip(cr);
+        cairo_set_source_surface(cr, sheet, -kPictureX, -kPictureY);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BEST);
+        cairo_paint(cr);
+        cairo_restore(cr);
     }
 
     cairo_destroy(cr);

@@ -61,8 +61,10 @@ void FocusCorners(cairo_t* cr) {
     // one-pixel lines of the same orange at 32 % drawn by the skin, so the corners round them off.
     const Rgb orange = Hex(0xDB9A20);
     const double a = 0.32;
-    struct Corner { int x, y; bool right, bottom; } corners[] = {
-        {12, 3, false, false}, {15, 3, true, false}, {12, 6, false, true}, {15, 6, true, true}};
+    struct Corner {
+        int x, y;
+        bool right, bottom;
+    } corners[] = {{12, 3, false, false}, {15, 3, true, false}, {12, 6, false, true}, {15, 6, true, true}};
     for (const Corner& c : corners) {
         for (int i = 0; i < 3; ++i)
             for (int j = 0; j < 3; ++j) {
@@ -71,7 +73,7 @@ void FocusCorners(cairo_t* cr) {
                 const int v = c.bottom ? 2 - j : j;
                 double alpha = 0.0;
                 if ((v == 0 && u >= 1) || (u == 0 && v >= 1)) alpha = a;  // the two edges
-                if (u == 1 && v == 1) alpha = a * 0.55;                  // the rounding
+                if (u == 1 && v == 1) alpha = a * 0.55;                   // the rounding
                 if (alpha == 0.0) continue;
                 cairo_rectangle(cr, c.x + i, c.y + j, 1, 1);
                 Source(cr, orange, alpha);
@@ -220,8 +222,7 @@ void Meter(cairo_t* cr, double x, double bottom, int lit) {
     }
 }
 
-void Text(cairo_t* cr, double x, double y, const char* text, double size, Rgb colour, double alpha,
-          bool bold = false) {
+void Text(cairo_t* cr, double x, double y, const char* text, double size, Rgb colour, double alpha, bool bold = false) {
     cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);

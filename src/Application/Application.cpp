@@ -75,9 +75,7 @@ void LFrameworkApp::SetSkin(LControlFactory& factory, std::size_t index, LRootWi
     WriteUserSettingInt(kSkinIndexKey, static_cast<std::int32_t>(index));
 }
 
-std::int32_t LFrameworkApp::ReadUserSettingInt(const String&, std::int32_t defaultValue) {
-    return defaultValue;
-}
+std::int32_t LFrameworkApp::ReadUserSettingInt(const String&, std::int32_t defaultValue) { return defaultValue; }
 
 ORVRESULT LFrameworkApp::WriteUserSettingInt(const String&, std::int32_t) { return E_FAIL; }
 
@@ -91,11 +89,8 @@ void LFrameworkApp::Shutdown() {
 
 using namespace Orv;
 
-LApplication::LApplication(String commandLine, UpdateEnvironment environment,
-                           RCPtr<LControlFactory> factory)
-    : m_commandLine(std::move(commandLine)),
-      m_environment(std::move(environment)),
-      m_factory(std::move(factory)) {}
+LApplication::LApplication(String commandLine, UpdateEnvironment environment, RCPtr<LControlFactory> factory)
+    : m_commandLine(std::move(commandLine)), m_environment(std::move(environment)), m_factory(std::move(factory)) {}
 
 LApplication::~LApplication() = default;
 
@@ -115,13 +110,13 @@ ORVRESULT LApplication::InitializeApplication() {
     return result;
 }
 
-ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender,
-                                            LNotification* notification) {
+ORVRESULT LApplication::ReceiveNotification(LNotificationDistributor* sender, LNotification* notification) {
     if (notification && notification->GetID() == InternNotificationID(NID_APP_EXIT_REQ)) {
         // An exit while the device is being programmed would leave it half-written: refuse it.
         if (!CanExit()) {
             // The window says why nothing happened.
-            if (RCPtr<LNotification> refused = LNotification::Create(NID_APP_EXIT_REFUSED)) m_center->Post(refused.Get());
+            if (RCPtr<LNotification> refused = LNotification::Create(NID_APP_EXIT_REFUSED))
+                m_center->Post(refused.Get());
             return S_OK;
         }
         LFrameworkApp::ReceiveNotification(sender, notification);
@@ -168,8 +163,8 @@ RCPtr<LIniFileManager> LApplication::GetIniFileManager(int index) {
         manager->Load(m_iniFolder);
         m_iniManagers[index] = manager;
         if (manager->IsLoaded()) {
-            const String path = GetFolder(index == 0 ? 2 : 3) +
-                                W(index == 0 ? "/AppSettings.ini" : "/UserSettings.ini");
+            const String path =
+                GetFolder(index == 0 ? 2 : 3) + W(index == 0 ? "/AppSettings.ini" : "/UserSettings.ini");
             ::OrvIniHandle handle = nullptr;
             if (Succeeded(manager->Open(path, GetSettingsVersion(), GetProductName(), handle)))
                 m_iniHandles[index] = handle;

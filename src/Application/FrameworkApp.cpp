@@ -31,8 +31,7 @@ std::optional<std::string> GetSplashImagePath(const String& folder) {
     const std::string path = Utf16ToUtf8(folder) + "/Splash.png";
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
-        return std::nullopt;
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return std::nullopt;
     return path;
 }
 
@@ -79,15 +78,16 @@ void MFCFrameworkApp<App>::OnSearchMissed(int attempt, int attempts) {
 }
 
 std::unique_ptr<Platform::SingleInstance> TakeSingleInstanceLock(const std::string& commandLine) {
-    auto instance = std::make_unique<Platform::SingleInstance>(
-        "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater");
+    auto instance =
+        std::make_unique<Platform::SingleInstance>("{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater");
     if (instance->TryBecomeFirst()) return instance;
     if (!instance->Error().empty()) {
         std::fprintf(stderr, "varnet-updater: cannot make sure that no other varnet-updater runs (%s); ending\n",
                      instance->Error().c_str());
     } else if (!instance->SendToFirst(commandLine)) {
-        std::fprintf(stderr, "varnet-updater: another varnet-updater is running and cannot take this start "
-                             "yet; ending without touching the device\n");
+        std::fprintf(stderr,
+                     "varnet-updater: another varnet-updater is running and cannot take this start "
+                     "yet; ending without touching the device\n");
     }
     return nullptr;
 }
@@ -105,8 +105,7 @@ bool MFCFrameworkApp<App>::InitApplication() {
         // The skins and string tables live in the program's own resources ("::").
         const ORVRESULT loaded = m_factory->LoadDefinitions(W("::"), m_language);
         if (Failed(loaded))
-            ThrowFailedResult(loaded, "Orv::MFCFrameworkApp<class LApplication>::InitApplication",
-                              __FILE__, 163);
+            ThrowFailedResult(loaded, "Orv::MFCFrameworkApp<class LApplication>::InitApplication", __FILE__, 163);
         m_frameworkStrings = m_factory->GetFrameworkStringTable();
         return true;
     } catch (const std::exception& e) {
@@ -132,14 +131,17 @@ template <class App>
 bool MFCFrameworkApp<App>::InitInstance() {
     DebugTracer& tracer = DebugTracer::Instance();
     switch (ApplyDebugConsoleOption(Platform::HostCommandLine(), tracer)) {
-    case DebugConsoleOption::Console: tracer.TraceLine(0, "app: option -DEBUG_CONSOLE -> trace on standard error"); break;
+    case DebugConsoleOption::Console:
+        tracer.TraceLine(0, "app: option -DEBUG_CONSOLE -> trace on standard error");
+        break;
     case DebugConsoleOption::Network:
         // A port that names no listener leaves tracing off: nothing is said.
         if (tracer.GetPort() < 1 || tracer.GetPort() > 65535) break;
         tracer.TraceLine(0, "app: option -DEBUG_CONSOLE -> trace as UDP to %s:%d",
                          tracer.GetHost().empty() ? "this computer" : tracer.GetHost().c_str(), tracer.GetPort());
         break;
-    default: break;
+    default:
+        break;
     }
     return true;
 }
@@ -200,8 +202,8 @@ int MFCFrameworkApp<App>::Run() {
         // The main window with its main control, shown centred and painted at once.
         OSWindow window(*m_environment.clock);
         std::string error;
-        RCPtr<LControl> content = window.CreateWithContent(
-            *m_factory, application->GetMainControlName(), application->GetCompanyName(), &error);
+        RCPtr<LControl> content = window.CreateWithContent(*m_factory, application->GetMainControlName(),
+                                                           application->GetCompanyName(), &error);
         if (!content) {
             CloseSplash();
             std::fprintf(stderr, "varnet-updater: %s\n", error.c_str());
@@ -224,13 +226,12 @@ int MFCFrameworkApp<App>::Run() {
         }
         if (m_instance && m_instance->IsFirst()) {
             OSWindow* shown = &window;
-            m_instance->StartListening(
-                {[shown] { shown->BringToFront(); },
-                 [](const std::string& forwarded) {
-                     if (RCPtr<App>& running = TheApplication())
-                         running->OnSecondInstanceCommandLine(String(Utf8ToUtf16(forwarded)));
-                 }},
-                [this](std::function<void()> fn) { RunOnUiThread(std::move(fn)); });
+            m_instance->StartListening({[shown] { shown->BringToFront(); },
+                                        [](const std::string& forwarded) {
+                                            if (RCPtr<App>& running = TheApplication())
+                                                running->OnSecondInstanceCommandLine(String(Utf8ToUtf16(forwarded)));
+                                        }},
+                                       [this](std::function<void()> fn) { RunOnUiThread(std::move(fn)); });
         }
         // The loop sleeps while nothing happens; a queued notification wakes it for delivery.
         LNotificationQueue::SetPostHook([](void* app) { static_cast<MFCFrameworkApp*>(app)->WakeForIdle(); }, this);
@@ -268,8 +269,9 @@ bool MFCFrameworkApp<App>::SignalPolicy::IsBusy() {
 
 template <class App>
 void MFCFrameworkApp<App>::SignalPolicy::OnHeld(int signal) {
-    std::fprintf(stderr, "varnet-updater: %s received during the update; the update goes on and the program "
-                         "stops when it is over\n",
+    std::fprintf(stderr,
+                 "varnet-updater: %s received during the update; the update goes on and the program "
+                 "stops when it is over\n",
                  Platform::SignalThread::Name(signal));
     std::fflush(stderr);
     // The window answers it as it answers a refused close: the exit request is refused while the

@@ -21,9 +21,12 @@ std::string InformationText(InformationRequest request) {
     const std::string name = Utf16ToUtf8(version.GetProductName());
     const std::string number = Utf16ToUtf8(version.GetProductVersion());
     switch (request) {
-    case InformationRequest::None: return {};
-    case InformationRequest::Version: return "varnet-updater (" + name + ") " + number + "\n";
-    case InformationRequest::Help: break;
+    case InformationRequest::None:
+        return {};
+    case InformationRequest::Version:
+        return "varnet-updater (" + name + ") " + number + "\n";
+    case InformationRequest::Help:
+        break;
     }
     return "Usage: varnet-updater [OPTION]...\n"
            "Finds the Varnet, compares its firmware with the image this program carries and\n"

@@ -38,18 +38,15 @@ String FillErrorId(std::u16string_view format, int errorId) {
 }  // namespace
 
 Version::Version()
-    : Version(VARNET_PRODUCT_NAME,
-              VARNET_STR(VARNET_VERSION_MAJOR) "." VARNET_STR(VARNET_VERSION_MINOR) "." VARNET_STR(
-                  VARNET_VERSION_PATCH),
-              VARNET_COMPANY_NAME) {}
+    : Version(
+          VARNET_PRODUCT_NAME,
+          VARNET_STR(VARNET_VERSION_MAJOR) "." VARNET_STR(VARNET_VERSION_MINOR) "." VARNET_STR(VARNET_VERSION_PATCH),
+          VARNET_COMPANY_NAME) {}
 
 Version::Version(std::string productName, std::string productVersion, std::string companyName)
-    : m_productName(W(productName)),
-      m_productVersion(W(productVersion)),
-      m_companyName(W(companyName)) {
+    : m_productName(W(productName)), m_productVersion(W(productVersion)), m_companyName(W(companyName)) {
     if (m_productName.empty() || m_productVersion.empty())
-        ORV_THROW(Runtime, NumberedErrorText(kErrorNoVersionInformation).ToUtf8(),
-                  "Orv::Version::Version", __LINE__);
+        ORV_THROW(Runtime, NumberedErrorText(kErrorNoVersionInformation).ToUtf8(), "Orv::Version::Version", __LINE__);
 }
 
 String Version::GetValue(std::u16string_view key) const {
@@ -61,9 +58,8 @@ String Version::GetValue(std::u16string_view key) const {
 
 String NumberedErrorText(int errorId, const String* exceptionIdFormat) {
     if (exceptionIdFormat) return FillErrorId(*exceptionIdFormat, errorId);
-    return FillErrorId(
-        u"The application encountered problems during startup and will now close.  (Error code = %d)",
-        errorId);
+    return FillErrorId(u"The application encountered problems during startup and will now close.  (Error code = %d)",
+                       errorId);
 }
 
 }  // namespace Orv

@@ -17,8 +17,8 @@ namespace {
 
 // The device the program talks to: the simulated Varnet when VARNET_DEVICE=simulated (set up from
 // the VARNET_SIM_* variables), the system's HID otherwise. Fails with a message on a bad variable.
-Orv::ORVRESULT CreateDevicePlatform(Orv::Platform::IClock& clock, std::unique_ptr<Orv::Platform::IHidPlatform>& platform,
-                                    std::string& error) {
+Orv::ORVRESULT CreateDevicePlatform(Orv::Platform::IClock& clock,
+                                    std::unique_ptr<Orv::Platform::IHidPlatform>& platform, std::string& error) {
     const Varnet::EnvironmentLookup lookup = [](const char* name) { return std::getenv(name); };
     if (!Varnet::IsSimulatorSelected(lookup)) {
         platform = Orv::Platform::CreateSystemHidPlatform();
@@ -35,8 +35,7 @@ Orv::ORVRESULT CreateDevicePlatform(Orv::Platform::IClock& clock, std::unique_pt
 int main(int argc, char** argv) {
     using namespace Orv;
     // Answered before anything else: no lock, no device, no window.
-    if (const InformationRequest request = FindInformationRequest(argc, argv);
-        request != InformationRequest::None) {
+    if (const InformationRequest request = FindInformationRequest(argc, argv); request != InformationRequest::None) {
         std::fputs(InformationText(request).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }

@@ -30,19 +30,20 @@ constexpr int ExitProblems = 1;
 constexpr int ExitUsage = 2;
 
 void PrintUsage(std::FILE* out) {
-    std::fputs("usage: varnet-image COMMAND FILE\n"
-               "\n"
-               "commands:\n"
-               "  info FILE     show the chip identity, checksum type, line count, rows, flash bytes\n"
-               "                used and the rows per flash array of a firmware image (.cyacd),\n"
-               "                whether its application metadata is valid, and its SHA-256\n"
-               "  verify FILE   check every line of the image and list each problem with its line\n"
-               "                number; exits with 0 only when the image is sound\n"
-               "  simulate FILE upload the image to the simulated Varnet (configured by the\n"
-               "                VARNET_SIM_* variables; chip identity, checksum type and flash\n"
-               "                ranges taken from the image unless given); exits with 0 only when\n"
-               "                the upload succeeded and the flash holds exactly the image's rows\n",
-               out);
+    std::fputs(
+        "usage: varnet-image COMMAND FILE\n"
+        "\n"
+        "commands:\n"
+        "  info FILE     show the chip identity, checksum type, line count, rows, flash bytes\n"
+        "                used and the rows per flash array of a firmware image (.cyacd),\n"
+        "                whether its application metadata is valid, and its SHA-256\n"
+        "  verify FILE   check every line of the image and list each problem with its line\n"
+        "                number; exits with 0 only when the image is sound\n"
+        "  simulate FILE upload the image to the simulated Varnet (configured by the\n"
+        "                VARNET_SIM_* variables; chip identity, checksum type and flash\n"
+        "                ranges taken from the image unless given); exits with 0 only when\n"
+        "                the upload succeeded and the flash holds exactly the image's rows\n",
+        out);
 }
 
 const char* ChecksumName(std::uint8_t type) {
@@ -53,8 +54,10 @@ const char* ChecksumName(std::uint8_t type) {
 
 void PrintProblems(const char* path, const Varnet::ImageReport& report) {
     for (const auto& problem : report.problems) {
-        if (problem.line == 0) std::printf("%s: %s\n", path, problem.text.c_str());
-        else std::printf("%s:%zu: %s\n", path, problem.line, problem.text.c_str());
+        if (problem.line == 0)
+            std::printf("%s: %s\n", path, problem.text.c_str());
+        else
+            std::printf("%s:%zu: %s\n", path, problem.line, problem.text.c_str());
     }
     if (report.problemCount > report.problems.size()) {
         std::printf("%s: %zu more problems not listed\n", path, report.problemCount - report.problems.size());
@@ -116,15 +119,14 @@ int Info(const char* path) {
     std::printf("Rows:            %zu\n", report.RowCount());
     std::printf("Flash used:      %zu bytes\n", report.DataBytes());
     for (const auto& [array, summary] : report.arrays) {
-        std::printf("Array %u:         %zu rows, rows %u to %u, %zu data bytes\n", unsigned{array},
-                    summary.rows, unsigned{summary.firstRow}, unsigned{summary.lastRow}, summary.dataBytes);
+        std::printf("Array %u:         %zu rows, rows %u to %u, %zu data bytes\n", unsigned{array}, summary.rows,
+                    unsigned{summary.firstRow}, unsigned{summary.lastRow}, summary.dataBytes);
     }
     PrintMetadata(path, report);
     const std::string digest = Varnet::Sha256OfImageFile(path);
     std::printf("SHA-256:         %s\n", digest.empty() ? "cannot be computed" : digest.c_str());
     if (report.problemCount > 0) {
-        std::printf("Problems:        %zu (run \"varnet-image verify %s\" for the list)\n",
-                    report.problemCount, path);
+        std::printf("Problems:        %zu (run \"varnet-image verify %s\" for the list)\n", report.problemCount, path);
     }
     return report.headerValid ? ExitSound : ExitProblems;
 }
@@ -151,8 +153,7 @@ bool ReadImageRows(const std::string& path, Flash& rows) {
     for (;;) {
         const auto read = file.ReadImageLine(length, line);
         if (read == Varnet::ImageLineResult::NoMoreLines) return true;
-        if (read == Varnet::ImageLineResult::Failure ||
-            Orv::Failed(Varnet::ParseRowLine(length, line, row)))
+        if (read == Varnet::ImageLineResult::Failure || Orv::Failed(Varnet::ParseRowLine(length, line, row)))
             return false;
         rows[{row.arrayId, row.rowNumber}].assign(row.data, row.data + row.dataLength);
     }
@@ -244,8 +245,10 @@ int Simulate(const char* path) {
         if (Orv::Failed(result)) {
             std::printf("%s: upload failed after %d bootloader commands\n", path, device->GetBootloaderCommandCount());
         } else if (flash != expected) {
-            std::printf("%s: upload reported success, but the flash holds %zu rows that differ from the "
-                        "image's %zu\n", path, flash.size(), expected.size());
+            std::printf(
+                "%s: upload reported success, but the flash holds %zu rows that differ from the "
+                "image's %zu\n",
+                path, flash.size(), expected.size());
         } else {
             std::printf("%s: upload succeeded, %zu rows in flash match the image\n", path, flash.size());
             exitCode = ExitSound;
@@ -259,8 +262,8 @@ int Simulate(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-                      std::strcmp(argv[1], "help") == 0)) {
+    if (argc == 2 &&
+        (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "help") == 0)) {
         PrintUsage(stdout);
         return ExitSound;
     }

@@ -16,9 +16,9 @@ namespace {
 class ApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_registry = std::filesystem::temp_directory_path() /
-                     ("varnet-app-test-" + std::to_string(::getpid()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_registry =
+            std::filesystem::temp_directory_path() / ("varnet-app-test-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_registry);
         std::filesystem::create_directories(m_registry);
         ::setenv("VARNET_REGISTRY_DIR", m_registry.c_str(), 1);
@@ -54,9 +54,10 @@ protected:
     }
 
     std::string SuppressValueBytes() {
-        std::ifstream in(m_registry / "HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/"
-                                      "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate/"
-                                      "SuppressAutoUpdates.bin",
+        std::ifstream in(m_registry /
+                             "HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/"
+                             "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate/"
+                             "SuppressAutoUpdates.bin",
                          std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }

@@ -32,9 +32,8 @@ std::string ReadFile(const fs::path& path) {
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("varnet-startup-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir = fs::temp_directory_path() / ("varnet-startup-test-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir / "skins");
         fs::create_directories(m_dir / "data");
@@ -103,8 +102,8 @@ protected:
     }
 
     fs::path UserSettingsFile() const {
-        return m_dir / "data" / Utf16ToUtf8(Version().GetCompanyName()) /
-               Utf16ToUtf8(Version().GetProductName()) / "UserSettings.ini";
+        return m_dir / "data" / Utf16ToUtf8(Version().GetCompanyName()) / Utf16ToUtf8(Version().GetProductName()) /
+               "UserSettings.ini";
     }
 
     Platform::VirtualClock m_clock;

@@ -52,7 +52,8 @@ std::vector<std::string> ImageRows(const fs::path& image) {
 }
 
 bool Has(const std::vector<std::string>& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
 }  // namespace
@@ -81,10 +82,14 @@ TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
 
     const std::string traceOption = "-DEBUG_CONSOLE:" + std::to_string(port) + ":127.0.0.1";
     std::vector<std::string> args = {exe.string(), "-SILENT", traceOption};
-    std::vector<std::string> env = {"VARNET_DEVICE=simulated", "VARNET_SIM_VERSION=1.0.1", "VARNET_SIM_LATENCY_MS=0",
+    std::vector<std::string> env = {"VARNET_DEVICE=simulated",
+                                    "VARNET_SIM_VERSION=1.0.1",
+                                    "VARNET_SIM_LATENCY_MS=0",
                                     "VARNET_REGISTRY_DIR=" + (work / "registry").string(),
                                     "VARNET_SIM_FLASH_OUT=" + (work / "flash.txt").string(),
-                                    "XDG_RUNTIME_DIR=" + work.string(), "HOME=" + work.string(), "PATH=/usr/bin:/bin"};
+                                    "XDG_RUNTIME_DIR=" + work.string(),
+                                    "HOME=" + work.string(),
+                                    "PATH=/usr/bin:/bin"};
     std::vector<char*> argv, envp;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

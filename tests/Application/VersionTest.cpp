@@ -22,11 +22,11 @@ TEST(Version, MissingInformationIsError902) {
         Version("", "1.0.0", "Korvo");
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()).rfind(
-                      "Runtime Error : The application encountered problems during startup and will "
-                      "now close.  (Error code = 902) : Orv::Version::Version : ",
-                      0),
-                  0u)
+        EXPECT_EQ(
+            std::string(e.what()).rfind("Runtime Error : The application encountered problems during startup and will "
+                                        "now close.  (Error code = 902) : Orv::Version::Version : ",
+                                        0),
+            0u)
             << e.what();
     }
     EXPECT_THROW(Version("Product", "", "Korvo"), std::runtime_error);
@@ -37,8 +37,7 @@ TEST(Version, NumberedErrorTextWithAndWithoutStringTable) {
     EXPECT_EQ(NumberedErrorText(903),
               W("The application encountered problems during startup and will now close.  (Error "
                 "code = 903)"));
-    const String english =
-        W("The application has encountered Error ID %d.  Please contact Orvane Technical Support.");
+    const String english = W("The application has encountered Error ID %d.  Please contact Orvane Technical Support.");
     EXPECT_EQ(NumberedErrorText(900, &english),
               W("The application has encountered Error ID 900.  Please contact Orvane Technical "
                 "Support."));

@@ -40,8 +40,7 @@ ToolRun RunTool(const std::string& command, const std::string& path) {
 
 class ScratchDir {
 public:
-    ScratchDir()
-        : m_dir(std::filesystem::temp_directory_path() / ("varnet-tool-" + std::to_string(::getpid()))) {
+    ScratchDir() : m_dir(std::filesystem::temp_directory_path() / ("varnet-tool-" + std::to_string(::getpid()))) {
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
     }

@@ -43,7 +43,7 @@ struct Language {
     std::uint32_t id;
 };
 
-const Language kLanguages[] = {{"en", 0x0409}, {"es", 0x0C0A}, {"de", 0x0407}, {"ja", 0x0411}, {"fr", 0x040C},
+const Language kLanguages[] = {{"en", 0x0409}, {"es", 0x0C0A}, {"de", 0x0407},    {"ja", 0x0411},   {"fr", 0x040C},
                                {"it", 0x0410}, {"ko", 0x0412}, {"zh-TW", 0x0404}, {"zh-CN", 0x0804}};
 
 void PrintTo(const Language& language, std::ostream* out) { *out << language.folder; }
@@ -62,8 +62,8 @@ public:
 // What one visible control occupies in window coordinates, and its text if it shows one.
 struct Occupied {
     std::string name;
-    LRect area;        // where its text (or its picture, fill or button face) is drawn
-    LRect box;         // the control itself: a text must stay inside it
+    LRect area;  // where its text (or its picture, fill or button face) is drawn
+    LRect box;   // the control itself: a text must stay inside it
     bool text = false;
 };
 
@@ -84,9 +84,7 @@ bool Overlap(const LRect& a, const LRect& b) {
 // The searching window's picture: light grey ink on the dark background (anti-aliased edges are darker).
 constexpr std::uint32_t kBackground = 0xFF303030;
 
-bool IsTextPixel(std::uint32_t p) {
-    return ((p >> 16) & 0xFF) > 0x90 && ((p >> 8) & 0xFF) > 0x90 && (p & 0xFF) > 0x90;
-}
+bool IsTextPixel(std::uint32_t p) { return ((p >> 16) & 0xFF) > 0x90 && ((p >> 8) & 0xFF) > 0x90 && (p & 0xFF) > 0x90; }
 
 int CountIn(const SplashPicture& picture, const SplashArea& area, bool (*pred)(std::uint32_t)) {
     int n = 0;
@@ -101,8 +99,9 @@ void WritePng(const SplashPicture& picture, const std::filesystem::path& path) {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture.width, picture.height);
     cairo_surface_flush(s);
     for (int y = 0; y < picture.height; ++y)
-        std::memcpy(cairo_image_surface_get_data(s) + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(s),
-                    &picture.pixels[static_cast<std::size_t>(y) * picture.width], static_cast<std::size_t>(picture.width) * 4);
+        std::memcpy(
+            cairo_image_surface_get_data(s) + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(s),
+            &picture.pixels[static_cast<std::size_t>(y) * picture.width], static_cast<std::size_t>(picture.width) * 4);
     cairo_surface_mark_dirty(s);
     cairo_surface_write_to_png(s, path.c_str());
     cairo_surface_destroy(s);
@@ -156,17 +155,17 @@ protected:
         if (!control.GetText().empty() && DrawsText(control)) {
             const bool button = dynamic_cast<LButton*>(&control) != nullptr;
             const bool wraps = control.GetLayout().textOverflowX == TextOverflowX::Wrap;
-            const LTextMeasurement m = renderer->MeasureText(LFontText::ResolveFont(control), control.GetText(), {},
-                                                             wraps ? box.width : 0.0);
-            EXPECT_EQ(m.unknownGlyphs, 0) << name << " has characters no installed font draws: "
-                                          << Utf16ToUtf8(control.GetText());
+            const LTextMeasurement m =
+                renderer->MeasureText(LFontText::ResolveFont(control), control.GetText(), {}, wraps ? box.width : 0.0);
+            EXPECT_EQ(m.unknownGlyphs, 0)
+                << name << " has characters no installed font draws: " << Utf16ToUtf8(control.GetText());
             // Buttons centre their caption; labels write from the top-left corner.
             const double align = button ? 0.5 : 0.0;
             const LRect text{box.x + (box.width - m.size.width) * align, box.y + (box.height - m.size.height) * align,
                              m.size.width, m.size.height};
             if (button) {
-                EXPECT_LE(m.size.width, box.width - 6) << name << " caption is wider than the button: "
-                                                       << Utf16ToUtf8(control.GetText());
+                EXPECT_LE(m.size.width, box.width - 6)
+                    << name << " caption is wider than the button: " << Utf16ToUtf8(control.GetText());
                 EXPECT_LE(m.size.height, box.height + 2) << name;
             } else {
                 EXPECT_LE(text.Right(), box.Right() + 0.5) << name << " is cut off on the right";
@@ -192,7 +191,8 @@ protected:
             if (child && child->IsVisibleFlag()) Collect(*child, {0, 0}, drawn);
         const unsigned char* pixels = cairo_image_surface_get_data(surface);
         auto pixel = [&](int x, int y) {
-            return *reinterpret_cast<const std::uint32_t*>(pixels + y * cairo_image_surface_get_stride(surface) + x * 4);
+            return *reinterpret_cast<const std::uint32_t*>(pixels + y * cairo_image_surface_get_stride(surface) +
+                                                           x * 4);
         };
         const std::uint32_t background = pixel(1, 1);
         int texts = 0;

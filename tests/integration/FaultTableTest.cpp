@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 using Varnet::SimulatedState;
 
 constexpr int kImageRows = 5;
-constexpr int kRowSize = 128;  // three Send Data/Program Row packets per row
+constexpr int kRowSize = 128;               // three Send Data/Program Row packets per row
 constexpr int kFlashRows = kImageRows + 1;  // and the metadata row
 
 enum class Fault { IgnoreSwitch, NoBootloader, UnplugAfter, StatusAt, SilentAt, CorruptRow, BadChecksumAt };
@@ -52,7 +52,7 @@ constexpr std::chrono::milliseconds kBootloaderBack{Varnet::DeviceSearchInterval
 // seen again within the bound: told as updated, as the device may still be restarting.
 const FaultCase kCases[] = {
     {"IgnoreSwitch", Fault::IgnoreSwitch, Where::Switch, false,
-     std::chrono::milliseconds(Varnet::SwitchAttempts * Varnet::DeviceSearchIntervalMs), true},
+     std::chrono::milliseconds(Varnet::SwitchAttempts* Varnet::DeviceSearchIntervalMs), true},
     {"NoBootloader", Fault::NoBootloader, Where::Switch, false,
      std::chrono::milliseconds(Varnet::DeviceSearchIntervalMs + Varnet::BootloaderArrivalTimeoutMs), true},
     {"UnplugAfterEnter", Fault::UnplugAfter, Where::Enter, false, 0ms},
@@ -69,10 +69,13 @@ const FaultCase kCases[] = {
     {"StatusAtExit", Fault::StatusAt, Where::Exit, false, kBootloaderBack, false, true},
     {"SilentAtEnter", Fault::SilentAt, Where::Enter, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs),
      false, true},
-    {"SilentAtFirstRow", Fault::SilentAt, Where::FirstRow, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
-    {"SilentAtMiddleRow", Fault::SilentAt, Where::MiddleRow, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
+    {"SilentAtFirstRow", Fault::SilentAt, Where::FirstRow, false,
+     std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
+    {"SilentAtMiddleRow", Fault::SilentAt, Where::MiddleRow, false,
+     std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
     {"SilentAtLastRow", Fault::SilentAt, Where::LastRow, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
-    {"SilentAtFinalVerify", Fault::SilentAt, Where::FinalVerify, false, std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
+    {"SilentAtFinalVerify", Fault::SilentAt, Where::FinalVerify, false,
+     std::chrono::milliseconds(Varnet::ReportReadTimeoutMs)},
     {"SilentAtExit", Fault::SilentAt, Where::Exit, false, kBootloaderBack, false, true},
     {"CorruptFirstRow", Fault::CorruptRow, Where::FirstRow, false, 0ms},
     {"CorruptMiddleRow", Fault::CorruptRow, Where::MiddleRow, false, 0ms},
@@ -95,7 +98,8 @@ const CleanRun& Clean(const VarnetTest::TestImage& image) {
         auto device = std::make_shared<Varnet::SimulatedHidPlatform>(VarnetTest::QuickConfig(), clock);
         Session session(clock, device);
         CleanRun run;
-        if (session.Start("-SILENT " + image.Option(), false) == Orv::E_QUIET_EXIT && device->GetFlash() == image.rows) {
+        if (session.Start("-SILENT " + image.Option(), false) == Orv::E_QUIET_EXIT &&
+            device->GetFlash() == image.rows) {
             run.codes = CommandCodes(device->GetTranscript());
             run.duration = clock.Now() - kRestartWait;
         }
@@ -113,13 +117,20 @@ int FaultNumber(const FaultCase& c, const std::vector<std::uint8_t>& codes) {
     const auto programs = CommandNumbers(codes, kProgramRow);
     const auto verifies = CommandNumbers(codes, kVerifyRow);
     switch (c.where) {
-    case Where::Enter: return 1;
-    case Where::FirstRow: return sends.front();
-    case Where::MiddleRow: return programs[programs.size() / 2];
-    case Where::LastRow: return programs.back();
-    case Where::FinalVerify: return verifies.back();
-    case Where::Exit: return CommandNumbers(codes, kExitBootloader).front();
-    case Where::Switch: break;
+    case Where::Enter:
+        return 1;
+    case Where::FirstRow:
+        return sends.front();
+    case Where::MiddleRow:
+        return programs[programs.size() / 2];
+    case Where::LastRow:
+        return programs.back();
+    case Where::FinalVerify:
+        return verifies.back();
+    case Where::Exit:
+        return CommandNumbers(codes, kExitBootloader).front();
+    case Where::Switch:
+        break;
     }
     return 0;
 }
@@ -129,13 +140,27 @@ Varnet::SimulatorConfig ConfigFor(const FaultCase& c, const std::vector<std::uin
     const int n = FaultNumber(c, codes);
     auto& faults = config.faults;
     switch (c.fault) {
-    case Fault::IgnoreSwitch: faults.ignoreSwitch = true; break;
-    case Fault::NoBootloader: faults.noBootloader = true; break;
-    case Fault::UnplugAfter: faults.unplugAfter = n; break;
-    case Fault::StatusAt: faults.statusAt[n] = Varnet::SimStatusData; break;
-    case Fault::SilentAt: faults.silentAt.insert(n); break;
-    case Fault::CorruptRow: faults.corruptRow.insert(n); break;
-    case Fault::BadChecksumAt: faults.badChecksumAt.insert(n); break;
+    case Fault::IgnoreSwitch:
+        faults.ignoreSwitch = true;
+        break;
+    case Fault::NoBootloader:
+        faults.noBootloader = true;
+        break;
+    case Fault::UnplugAfter:
+        faults.unplugAfter = n;
+        break;
+    case Fault::StatusAt:
+        faults.statusAt[n] = Varnet::SimStatusData;
+        break;
+    case Fault::SilentAt:
+        faults.silentAt.insert(n);
+        break;
+    case Fault::CorruptRow:
+        faults.corruptRow.insert(n);
+        break;
+    case Fault::BadChecksumAt:
+        faults.badChecksumAt.insert(n);
+        break;
     }
     return config;
 }
@@ -147,7 +172,6 @@ protected:
     VarnetTest::RegistrySandbox m_registry;
     VarnetTest::TestImage m_image{kImageRows, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, kRowSize};
 };
-
 
 TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
     const auto& [c, mode] = GetParam();
@@ -168,7 +192,9 @@ TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
                                                                                  : NID_FIRMWARE_UPDATE_FAILED});
             const auto reports = session.Reports();
             ASSERT_EQ(reports.size(), 1u);
-            EXPECT_EQ(reports[0].rfind(c.succeeds ? "varnet-updater: updated to 1.0.2" : "varnet-updater: update failed: ", 0), 0u)
+            EXPECT_EQ(reports[0].rfind(
+                          c.succeeds ? "varnet-updater: updated to 1.0.2" : "varnet-updater: update failed: ", 0),
+                      0u)
                 << reports[0];
         } else {
             ASSERT_EQ(session.Start(m_image.Option(), true), Orv::S_OK);
@@ -329,13 +355,13 @@ TEST_P(RestartOutcome, DecidesThePageAndTheValueLeftBehind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Restart, RestartOutcome,
-    ::testing::Values(
-        RestartCase{"NewVersion", 0x0101, 0x0102, "", VarnetTest::Metadata::Valid, true, false},
-        RestartCase{"OldVersionBack", 0x0101, 0x0101, "", VarnetTest::Metadata::Valid, false, false},
-        RestartCase{"BootloaderBack", 0x0101, 0x0102, "", VarnetTest::Metadata::BadChecksum, false, false},
-        // The driver package must not undo a forced downgrade once the window has closed.
-        RestartCase{"ForcedDowngrade", 0x0102, 0x0101, "-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1",
-                    VarnetTest::Metadata::Valid, true, true}),
+    ::testing::Values(RestartCase{"NewVersion", 0x0101, 0x0102, "", VarnetTest::Metadata::Valid, true, false},
+                      RestartCase{"OldVersionBack", 0x0101, 0x0101, "", VarnetTest::Metadata::Valid, false, false},
+                      RestartCase{"BootloaderBack", 0x0101, 0x0102, "", VarnetTest::Metadata::BadChecksum, false,
+                                  false},
+                      // The driver package must not undo a forced downgrade once the window has closed.
+                      RestartCase{"ForcedDowngrade", 0x0102, 0x0101, "-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1",
+                                  VarnetTest::Metadata::Valid, true, true}),
     [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

@@ -69,8 +69,8 @@ TEST(Soak, TwoHundredCompleteUpdatesLeaveNothingBehind) {
             if (withWindow) {
                 ASSERT_TRUE(session.Shown("labelFirmwareUpdateSucceed")) << "run " << run;
             }
-            ASSERT_EQ(session.Outcomes(), (std::vector<std::u16string>{NID_FIRMWARE_UPDATE_COMPLETE,
-                                                                       NID_FIRMWARE_UPDATE_COMPLETE}))
+            ASSERT_EQ(session.Outcomes(),
+                      (std::vector<std::u16string>{NID_FIRMWARE_UPDATE_COMPLETE, NID_FIRMWARE_UPDATE_COMPLETE}))
                 << "run " << run;
             ASSERT_EQ(device->GetFlash(), image.rows) << "run " << run;
             ASSERT_TRUE(session.App().CanExit()) << "run " << run;
@@ -81,9 +81,8 @@ TEST(Soak, TwoHundredCompleteUpdatesLeaveNothingBehind) {
         if (run == kSettledRun) settled = HeapInUse();
     }
     const std::size_t final = HeapInUse();
-    EXPECT_LE(final, settled + kGrowthTolerance)
-        << "heap in use grew from " << settled << " to " << final << " bytes over "
-        << (kRuns - kSettledRun) << " updates";
+    EXPECT_LE(final, settled + kGrowthTolerance) << "heap in use grew from " << settled << " to " << final
+                                                 << " bytes over " << (kRuns - kSettledRun) << " updates";
 }
 
 }  // namespace

@@ -91,8 +91,8 @@ protected:
         s_temp = pattern;
         s_destDir = s_temp / "root";
         s_prefix = s_destDir / "usr";
-        s_install = Shell("DESTDIR=" + Quote(s_destDir.string()) + " " + Quote(VARNET_CMAKE_COMMAND) +
-                        " --install " + Quote(VARNET_BINARY_DIR) + " --prefix /usr");
+        s_install = Shell("DESTDIR=" + Quote(s_destDir.string()) + " " + Quote(VARNET_CMAKE_COMMAND) + " --install " +
+                          Quote(VARNET_BINARY_DIR) + " --prefix /usr");
     }
     static void TearDownTestSuite() {
         std::error_code ec;
@@ -112,21 +112,21 @@ protected:
     // test's own folder.
     std::string Environment() const {
         return "env -u VARNET_SIM_FAULTS -u VARNET_SIM_STATE -u VARNET_SIM_FLASH"
-               " VARNET_REGISTRY_DIR=" + Quote((m_work / "registry").string()) +
-               " XDG_RUNTIME_DIR=" + Quote(m_work.string()) + " HOME=" + Quote(m_work.string()) +
-               " XDG_DATA_HOME=" + Quote((m_work / "data").string()) + " ";
+               " VARNET_REGISTRY_DIR=" +
+               Quote((m_work / "registry").string()) + " XDG_RUNTIME_DIR=" + Quote(m_work.string()) +
+               " HOME=" + Quote(m_work.string()) + " XDG_DATA_HOME=" + Quote((m_work / "data").string()) + " ";
     }
 
     RunResult RunUpdater(const std::string& simVersion, const std::string& options) const {
         return Shell(Environment() + "VARNET_DEVICE=simulated VARNET_SIM_LATENCY_MS=0 VARNET_SIM_VERSION=" +
-                   simVersion + " VARNET_SIM_TRANSCRIPT=" + Quote((m_work / "transcript.txt").string()) +
-                   " VARNET_SIM_FLASH_OUT=" + Quote((m_work / "flash.txt").string()) + " timeout 60 " +
-                   Quote((s_prefix / "bin/varnet-updater").string()) + " " + options);
+                     simVersion + " VARNET_SIM_TRANSCRIPT=" + Quote((m_work / "transcript.txt").string()) +
+                     " VARNET_SIM_FLASH_OUT=" + Quote((m_work / "flash.txt").string()) + " timeout 60 " +
+                     Quote((s_prefix / "bin/varnet-updater").string()) + " " + options);
     }
 
     RunResult Suppressed(const std::string& extraEnvironment = {}) const {
         return Shell(Environment() + extraEnvironment + " " +
-                   Quote((s_prefix / "bin/varnet-updater-suppressed").string()));
+                     Quote((s_prefix / "bin/varnet-updater-suppressed").string()));
     }
 
     fs::path ValueFile(const std::string& extension = ".bin") const {
@@ -141,9 +141,7 @@ protected:
     fs::path m_work;
 };
 
-bool IsExecutableFile(const fs::path& p) {
-    return fs::is_regular_file(p) && ::access(p.c_str(), X_OK) == 0;
-}
+bool IsExecutableFile(const fs::path& p) { return fs::is_regular_file(p) && ::access(p.c_str(), X_OK) == 0; }
 
 TEST_F(Packaging, PutsEveryFileWhereTheProgramAndTheDesktopLookForIt) {
     const fs::path exe = s_prefix / "lib/varnet-updater/varnet-updater";
@@ -203,8 +201,7 @@ TEST_F(Packaging, DeviceRuleGivesTheSeatUserBothModesOfTheVarnetOnly) {
         if (line.empty() || line[0] == '#') continue;
         EXPECT_NE(line.find("SUBSYSTEM==\"hidraw\""), std::string::npos) << line;
         EXPECT_NE(line.find("TAG+=\"uaccess\""), std::string::npos) << line;
-        EXPECT_NE(line.find("ATTRS{idVendor}==\"" + Hex4(Varnet::SimulatedVendorId) + "\""), std::string::npos)
-            << line;
+        EXPECT_NE(line.find("ATTRS{idVendor}==\"" + Hex4(Varnet::SimulatedVendorId) + "\""), std::string::npos) << line;
         const std::string marker = "ATTRS{idProduct}==\"";
         const std::size_t at = line.find(marker);
         ASSERT_NE(at, std::string::npos) << line;
@@ -319,7 +316,8 @@ TEST_F(Packaging, RegistryScriptFallsBackLikeTheUpdater) {
     const RunResult r = Shell(Environment() + "VARNET_REGISTRY_DIR= " + script + " --path");
     const bool machineUsable = ::access("/var/lib/varnet-updater/registry", W_OK) == 0 ||
                                (!fs::exists("/var/lib/varnet-updater") && ::access("/var/lib", W_OK) == 0);
-    const std::string key = "/HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate\n";
+    const std::string key =
+        "/HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate\n";
     if (machineUsable) {
         EXPECT_EQ(r.output, "/var/lib/varnet-updater/registry" + key);
     } else {
@@ -332,9 +330,9 @@ TEST_F(Packaging, RegistryScriptFallsBackLikeTheUpdater) {
 TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
     if (!HaveTool("dpkg-deb")) GTEST_SKIP() << "dpkg-deb is not installed";
     const fs::path out = m_work / "deb";
-    const RunResult pack = Shell("timeout 100 " + Quote(VARNET_CPACK_COMMAND) + " --config " +
-                               Quote(std::string(VARNET_BINARY_DIR) + "/CPackConfig.cmake") + " -G DEB -B " +
-                               Quote(out.string()));
+    const RunResult pack =
+        Shell("timeout 100 " + Quote(VARNET_CPACK_COMMAND) + " --config " +
+              Quote(std::string(VARNET_BINARY_DIR) + "/CPackConfig.cmake") + " -G DEB -B " + Quote(out.string()));
     ASSERT_EQ(pack.status, 0) << pack.output;
     std::string arch = Shell("dpkg --print-architecture").output;
     if (!arch.empty() && arch.back() == '\n') arch.pop_back();
@@ -347,8 +345,8 @@ TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
     EXPECT_NE(Shell("dpkg-deb -f " + q + " Maintainer").output, "\n");
     const std::string depends = Shell("dpkg-deb -f " + q + " Depends").output;
     // The libraries, and the fonts that draw every shipped language.
-    for (const char* lib : {"libsdl2-2.0-0", "libcairo2", "libpango-1.0-0", "libpangocairo-1.0-0",
-                            "libhidapi-hidraw0", "libexpat1", "fonts-liberation", "fonts-wqy-microhei"})
+    for (const char* lib : {"libsdl2-2.0-0", "libcairo2", "libpango-1.0-0", "libpangocairo-1.0-0", "libhidapi-hidraw0",
+                            "libexpat1", "fonts-liberation", "fonts-wqy-microhei"})
         EXPECT_NE(depends.find(lib), std::string::npos) << lib << " missing from: " << depends;
 
     // Every installed file and link is in the package.
@@ -364,13 +362,17 @@ TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
     ASSERT_EQ(Shell("dpkg-deb -e " + q + " " + Quote(control.string())).status, 0);
     const fs::path fakeBin = m_work / "fakebin";
     fs::create_directories(fakeBin);
-    { std::ofstream(fakeBin / "udevadm") << "#!/bin/sh\necho udevadm \"$@\" >> " << Quote((m_work / "calls").string()) << "\nexit 1\n"; }
+    {
+        std::ofstream(fakeBin / "udevadm")
+            << "#!/bin/sh\necho udevadm \"$@\" >> " << Quote((m_work / "calls").string()) << "\nexit 1\n";
+    }
     fs::permissions(fakeBin / "udevadm", fs::perms::owner_all);
     for (const char* script : {"postinst", "postrm"}) {
         const std::string path = Quote((control / script).string());
         ASSERT_TRUE(IsExecutableFile(control / script)) << script;
         EXPECT_EQ(Shell("PATH=/nonexistent /bin/sh " + path + " configure").status, 0) << script;
-        EXPECT_EQ(Shell("PATH=" + Quote(fakeBin.string()) + ":/usr/bin:/bin " + path + " configure").status, 0) << script;
+        EXPECT_EQ(Shell("PATH=" + Quote(fakeBin.string()) + ":/usr/bin:/bin " + path + " configure").status, 0)
+            << script;
     }
     EXPECT_NE(ReadText(m_work / "calls").find("udevadm control --reload-rules"), std::string::npos);
 }

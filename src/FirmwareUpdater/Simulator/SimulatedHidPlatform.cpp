@@ -120,8 +120,7 @@ bool SimulatedHidPlatform::IsCurrent(int generation) {
 
 std::vector<HidInterfaceInfo> SimulatedHidPlatform::InterfacesLocked() const {
     std::vector<HidInterfaceInfo> list;
-    auto add = [&](std::uint16_t productId, int interfaceNumber, std::uint16_t version,
-                   const char* name) {
+    auto add = [&](std::uint16_t productId, int interfaceNumber, std::uint16_t version, const char* name) {
         HidInterfaceInfo info;
         info.vendorId = m_config.vendorId;
         info.productId = productId;
@@ -170,8 +169,7 @@ void SimulatedHidPlatform::LogLocked(const std::string& line) {
     }
 }
 
-bool SimulatedHidPlatform::OutputReport(int generation, Interface which, const std::uint8_t* data,
-                                        std::size_t length) {
+bool SimulatedHidPlatform::OutputReport(int generation, Interface which, const std::uint8_t* data, std::size_t length) {
     std::lock_guard lock(m_mutex);
     UpdateLocked();
     if (generation != m_generation || m_state == SimulatedState::Absent) return false;
@@ -183,8 +181,7 @@ bool SimulatedHidPlatform::OutputReport(int generation, Interface which, const s
     LogLocked("SWITCH " + HexBytes(data, length, " "));
     ++m_switchCount;
     if (!m_config.faults.ignoreSwitch) {
-        GoAbsentLocked(m_config.faults.noBootloader ? std::nullopt
-                                                    : std::optional(SimulatedState::Bootloader));
+        GoAbsentLocked(m_config.faults.noBootloader ? std::nullopt : std::optional(SimulatedState::Bootloader));
     }
     return true;
 }
@@ -269,10 +266,10 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
         // Staged row data survives: only Sync Bootloader or a restart drops it.
         m_entered = true;
         const std::uint32_t id = m_config.siliconId, bl = m_config.bootloaderVersion;
-        return AnswerLocked(0, {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
-                                static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 24),
-                                m_config.siliconRevision, static_cast<std::uint8_t>(bl),
-                                static_cast<std::uint8_t>(bl >> 8), static_cast<std::uint8_t>(bl >> 16)});
+        return AnswerLocked(
+            0, {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id >> 16),
+                static_cast<std::uint8_t>(id >> 24), m_config.siliconRevision, static_cast<std::uint8_t>(bl),
+                static_cast<std::uint8_t>(bl >> 8), static_cast<std::uint8_t>(bl >> 16)});
     }
     if (!m_entered) return AnswerLocked(SimStatusNotActive);
 
@@ -287,8 +284,9 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
         if (n != 1) return AnswerLocked(SimStatusLength);
         if (data[0] >= FlashArrayCount || !m_config.flash[data[0]]) return AnswerLocked(SimStatusArray);
         const FlashRowRange& range = *m_config.flash[data[0]];
-        return AnswerLocked(0, {static_cast<std::uint8_t>(range.firstRow), static_cast<std::uint8_t>(range.firstRow >> 8),
-                                static_cast<std::uint8_t>(range.lastRow), static_cast<std::uint8_t>(range.lastRow >> 8)});
+        return AnswerLocked(0,
+                            {static_cast<std::uint8_t>(range.firstRow), static_cast<std::uint8_t>(range.firstRow >> 8),
+                             static_cast<std::uint8_t>(range.lastRow), static_cast<std::uint8_t>(range.lastRow >> 8)});
     }
     case CmdSendData:
         if (m_staleStaging) return AnswerLocked(SimStatusData);
@@ -307,8 +305,10 @@ std::optional<std::vector<std::uint8_t>> SimulatedHidPlatform::ExecuteLocked(con
         m_staged.clear();
         contents.insert(contents.end(), data + 3, data + n);
         if (m_config.faults.corruptRow.count(++m_rowCount)) {
-            if (contents.empty()) contents.push_back(0xFF);
-            else contents[0] ^= 0xFF;
+            if (contents.empty())
+                contents.push_back(0xFF);
+            else
+                contents[0] ^= 0xFF;
         }
         m_flash[{data[0], row}] = std::move(contents);
         m_programmedThisSession = true;
@@ -379,8 +379,7 @@ ORVRESULT SimulatedHidPlatform::WriteFlashLocked(const std::string& path) const 
     std::ofstream out(path, std::ios::out | std::ios::trunc);
     if (!out) return E_FAIL;
     for (const auto& [key, bytes] : m_flash) {
-        out << unsigned{key.first} << ' ' << key.second << ' ' << HexBytes(bytes.data(), bytes.size(), "")
-            << '\n';
+        out << unsigned{key.first} << ' ' << key.second << ' ' << HexBytes(bytes.data(), bytes.size(), "") << '\n';
     }
     return out.good() ? S_OK : E_FAIL;
 }

@@ -70,13 +70,11 @@ bool ParseSimulatorVersion(std::string_view text, std::uint16_t& versionNumber) 
         !ParseSimulatorNumber(parts[2], 9, sub) || parts[0].starts_with("0x")) {
         return false;
     }
-    versionNumber = EncodeVersionNumber(
-        {static_cast<int>(major), static_cast<int>(minor), static_cast<int>(sub)});
+    versionNumber = EncodeVersionNumber({static_cast<int>(major), static_cast<int>(minor), static_cast<int>(sub)});
     return true;
 }
 
-bool ParseSimulatorFlash(std::string_view text,
-                         std::array<std::optional<FlashRowRange>, FlashArrayCount>& flash) {
+bool ParseSimulatorFlash(std::string_view text, std::array<std::optional<FlashRowRange>, FlashArrayCount>& flash) {
     std::array<std::optional<FlashRowRange>, FlashArrayCount> parsed{};
     for (std::string_view item : Split(text, ',')) {
         auto colon = item.find(':');
@@ -140,8 +138,7 @@ bool IsSimulatorSelected(const EnvironmentLookup& lookup) {
     return device && std::string_view(device) == "simulated";
 }
 
-ORVRESULT ReadSimulatorConfig(const EnvironmentLookup& lookup, SimulatorConfig& config,
-                              std::string& error) {
+ORVRESULT ReadSimulatorConfig(const EnvironmentLookup& lookup, SimulatorConfig& config, std::string& error) {
     SimulatorConfig c;
     auto bad = [&](const char* name, const std::string& why) {
         error = std::string(name) + ": " + why;
@@ -150,10 +147,14 @@ ORVRESULT ReadSimulatorConfig(const EnvironmentLookup& lookup, SimulatorConfig& 
     std::uint64_t v = 0;
     if (const char* s = lookup("VARNET_SIM_STATE")) {
         std::string_view state(s);
-        if (state == "application") c.startState = SimulatedState::Application;
-        else if (state == "bootloader") c.startState = SimulatedState::Bootloader;
-        else if (state == "absent") c.startState = SimulatedState::Absent;
-        else return bad("VARNET_SIM_STATE", "expected application, bootloader or absent");
+        if (state == "application")
+            c.startState = SimulatedState::Application;
+        else if (state == "bootloader")
+            c.startState = SimulatedState::Bootloader;
+        else if (state == "absent")
+            c.startState = SimulatedState::Absent;
+        else
+            return bad("VARNET_SIM_STATE", "expected application, bootloader or absent");
     }
     if (const char* s = lookup("VARNET_SIM_VERSION"); s && !ParseSimulatorVersion(s, c.applicationVersion))
         return bad("VARNET_SIM_VERSION", "expected a version such as 1.0.1");
@@ -176,9 +177,12 @@ ORVRESULT ReadSimulatorConfig(const EnvironmentLookup& lookup, SimulatorConfig& 
         return bad("VARNET_SIM_FLASH", "expected ARRAY:FIRST-LAST[,...], e.g. 0:0-255,1:0-63");
     if (const char* s = lookup("VARNET_SIM_CHECKSUM")) {
         std::string_view kind(s);
-        if (kind == "sum") c.checksumKind = ChecksumKind::Summing;
-        else if (kind == "crc16") c.checksumKind = ChecksumKind::Crc16;
-        else return bad("VARNET_SIM_CHECKSUM", "expected sum or crc16");
+        if (kind == "sum")
+            c.checksumKind = ChecksumKind::Summing;
+        else if (kind == "crc16")
+            c.checksumKind = ChecksumKind::Crc16;
+        else
+            return bad("VARNET_SIM_CHECKSUM", "expected sum or crc16");
     }
     if (const char* s = lookup("VARNET_SIM_FAULTS")) {
         std::string why;

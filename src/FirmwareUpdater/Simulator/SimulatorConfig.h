@@ -22,13 +22,13 @@ inline constexpr std::uint16_t SimulatedVendorId = 0x3D7A;
 enum class SimulatedState { Application, Bootloader, Absent };
 
 struct SimulatorFaults {
-    bool ignoreSwitch = false;   // the switch report has no effect
-    bool noBootloader = false;   // after the switch the device never comes back
-    int unplugAfter = 0;         // gone after this many bootloader commands (0: never)
+    bool ignoreSwitch = false;             // the switch report has no effect
+    bool noBootloader = false;             // after the switch the device never comes back
+    int unplugAfter = 0;                   // gone after this many bootloader commands (0: never)
     std::map<int, std::uint8_t> statusAt;  // command N answered with this status
-    std::set<int> silentAt;      // command N gets no answer
-    std::set<int> corruptRow;    // programmed row N is stored with a wrong byte
-    std::set<int> badChecksumAt; // command N answered with a wrong packet checksum
+    std::set<int> silentAt;                // command N gets no answer
+    std::set<int> corruptRow;              // programmed row N is stored with a wrong byte
+    std::set<int> badChecksumAt;           // command N answered with a wrong packet checksum
     // The bootloader holds part of a row from an interrupted session: it refuses row data until
     // Sync Bootloader drops it (Enter Bootloader does not).
     bool halfStagedRow = false;
@@ -59,8 +59,7 @@ using EnvironmentLookup = std::function<const char*(const char*)>;
 // True when VARNET_DEVICE is "simulated".
 bool IsSimulatorSelected(const EnvironmentLookup& lookup);
 // Reads every VARNET_SIM_* variable; on a bad value fails and names the variable in `error`.
-Orv::ORVRESULT ReadSimulatorConfig(const EnvironmentLookup& lookup, SimulatorConfig& config,
-                                   std::string& error);
+Orv::ORVRESULT ReadSimulatorConfig(const EnvironmentLookup& lookup, SimulatorConfig& config, std::string& error);
 // The same over the process environment.
 Orv::ORVRESULT ReadSimulatorConfigFromEnvironment(SimulatorConfig& config, std::string& error);
 
@@ -68,8 +67,7 @@ Orv::ORVRESULT ReadSimulatorConfigFromEnvironment(SimulatorConfig& config, std::
 bool ParseSimulatorNumber(std::string_view text, std::uint64_t maximum, std::uint64_t& value);
 // "1.0.1" (or a number such as 0x0101) as a packed-decimal version number.
 bool ParseSimulatorVersion(std::string_view text, std::uint16_t& versionNumber);
-bool ParseSimulatorFlash(std::string_view text,
-                         std::array<std::optional<FlashRowRange>, FlashArrayCount>& flash);
+bool ParseSimulatorFlash(std::string_view text, std::array<std::optional<FlashRowRange>, FlashArrayCount>& flash);
 bool ParseSimulatorFaults(std::string_view text, SimulatorFaults& faults, std::string& error);
 
 }  // namespace Varnet

@@ -47,7 +47,8 @@ template <class T>
 RCPtr<T> LMainControl::FindRequired(const char* name, int line) {
     // A control of another class under the expected name counts as missing.
     RCPtr<T> found(dynamic_cast<T*>(FindChild(Utf8ToUtf16(name)).Get()));
-    if (!found) ThrowError(ErrorKind::NullPointer, std::string("LMainControl couldn't find ") + name, kFunction, kFile, line);
+    if (!found)
+        ThrowError(ErrorKind::NullPointer, std::string("LMainControl couldn't find ") + name, kFunction, kFile, line);
     return found;
 }
 
@@ -182,9 +183,7 @@ void LMainControl::OnWindowChanged() {
 }
 
 void LMainControl::ShowWaitingForDeviceArrival() { ShowPage(kButtonExit | kWaitingForArrival | kRelaunchWin); }
-void LMainControl::ShowDeviceReady() {
-    ShowPage(kButtonNext | kButtonExit | kDeviceReady | kRelaunchWin);
-}
+void LMainControl::ShowDeviceReady() { ShowPage(kButtonNext | kButtonExit | kDeviceReady | kRelaunchWin); }
 // The device may take many seconds to come back in its bootloader: the bar shows that work goes on.
 void LMainControl::ShowWaitingForDevicePrep() { ShowPage(kWaitingForPrep | kRelaunchWin | kProgressBar | kActivity); }
 void LMainControl::ShowDeviceNotFound() { ShowPage(kButtonExit | kDeviceNotFound | kRelaunchWin); }
@@ -199,17 +198,36 @@ void LMainControl::ShowFirmwareUpdateSucceed() { ShowPage(kButtonExit | kUpdateS
 
 void LMainControl::ShowPageForStatus(int state) {
     switch (state) {
-        case WaitingForDeviceArrivalPostInstall: ShowWaitingForDeviceArrival(); break;
-        case DeviceReady: ShowDeviceReady(); break;
-        case DeviceNotFound: ShowDeviceNotFound(); break;
-        case UpdateNotNeeded: ShowUpdateNotNeeded(); break;
-        case FirmwareFileMissingOrCorrupt: ShowFirmwareFileMissingOrCorrupt(); break;
-        // Started automatically: nothing is known of the upload until its first progress.
-        case UpdateInProcess: ShowWaitingForDevicePrep(); break;
-        case DriverIsTooOld: ShowDriverIsTooOld(); break;
-        case NoCommandLineParams: ShowNoCommandLineParams(); break;
-        case FirmwareUpdateFailed: ShowFirmwareUpdateFailed(); break;
-        default: break;  // no state chosen: the skin's initial page stays
+    case WaitingForDeviceArrivalPostInstall:
+        ShowWaitingForDeviceArrival();
+        break;
+    case DeviceReady:
+        ShowDeviceReady();
+        break;
+    case DeviceNotFound:
+        ShowDeviceNotFound();
+        break;
+    case UpdateNotNeeded:
+        ShowUpdateNotNeeded();
+        break;
+    case FirmwareFileMissingOrCorrupt:
+        ShowFirmwareFileMissingOrCorrupt();
+        break;
+    // Started automatically: nothing is known of the upload until its first progress.
+    case UpdateInProcess:
+        ShowWaitingForDevicePrep();
+        break;
+    case DriverIsTooOld:
+        ShowDriverIsTooOld();
+        break;
+    case NoCommandLineParams:
+        ShowNoCommandLineParams();
+        break;
+    case FirmwareUpdateFailed:
+        ShowFirmwareUpdateFailed();
+        break;
+    default:
+        break;  // no state chosen: the skin's initial page stays
     }
 }
 

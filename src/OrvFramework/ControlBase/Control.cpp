@@ -23,10 +23,14 @@ double ClampCoordinate(double v) {
 
 int ButtonIndex(std::int32_t button) {
     switch (button) {
-        case kLeftButton: return 0;
-        case kMiddleButton: return 1;
-        case kRightButton: return 2;
-        default: return -1;
+    case kLeftButton:
+        return 0;
+    case kMiddleButton:
+        return 1;
+    case kRightButton:
+        return 2;
+    default:
+        return -1;
     }
 }
 
@@ -38,13 +42,14 @@ const RCPtr<LControl>& NullControl() {
 }  // namespace
 
 const LControl::ChildPtr& LControl::ChildControlList::GetAt(std::size_t index) const {
-    if (index >= m_items.size())
-        ORV_THROW_NO_TEXT(Runtime, "Orv::LControl::ChildControlList::GetAt", 3084);
+    if (index >= m_items.size()) ORV_THROW_NO_TEXT(Runtime, "Orv::LControl::ChildControlList::GetAt", 3084);
     return m_items[index];
 }
 
 LControl::LControl(LControl* parent, String name)
-    : m_name(std::move(name)), m_parent(parent), m_factory(LControlFactory::GetCreatingFactory()),
+    : m_name(std::move(name)),
+      m_parent(parent),
+      m_factory(LControlFactory::GetCreatingFactory()),
       m_conditionsParam(MakeRC<LConditionsParam>()) {
     if (m_factory != nullptr)
         m_stringTable = m_factory->GetStringTable(parent ? parent->m_descriptor.Get() : nullptr, m_name);
@@ -222,8 +227,7 @@ ORVRESULT LControl::SetText(const String& text) {
     m_text = text;
     Redraw();
     // A control that sizes to its text follows it.
-    if (m_layout.textOverflowX == TextOverflowX::Expand || m_layout.textOverflowY == TextOverflowY::Expand)
-        Relayout();
+    if (m_layout.textOverflowX == TextOverflowX::Expand || m_layout.textOverflowY == TextOverflowY::Expand) Relayout();
     return S_OK;
 }
 
@@ -495,10 +499,14 @@ void LControl::Redraw() {
 ORVRESULT LControl::Click(const LMouseButtonParam* param) {
     if (param == nullptr) return E_INVALIDARG;
     switch (param->m_button) {
-        case kLeftButton: return LeftClick(param);
-        case kMiddleButton: return MiddleClick(param);
-        case kRightButton: return RightClick(param);
-        default: return E_INVALIDARG;
+    case kLeftButton:
+        return LeftClick(param);
+    case kMiddleButton:
+        return MiddleClick(param);
+    case kRightButton:
+        return RightClick(param);
+    default:
+        return E_INVALIDARG;
     }
 }
 
@@ -577,9 +585,15 @@ ORVRESULT LControl::OnButtonUp(const LMouseButtonParam* param) {
     m_pressed[i] = false;
     m_dragging[i] = false;
     switch (param->m_button) {
-        case kLeftButton: OnLeftButtonReleased(param); break;
-        case kMiddleButton: OnMiddleButtonReleased(param); break;
-        default: OnRightButtonReleased(param); break;
+    case kLeftButton:
+        OnLeftButtonReleased(param);
+        break;
+    case kMiddleButton:
+        OnMiddleButtonReleased(param);
+        break;
+    default:
+        OnRightButtonReleased(param);
+        break;
     }
     Send(u"NID_MOUSE_UP", ConstRCPtr<LRefCountedObject>(param));
     // The capture ends with the last button released on the control; keyboard keys held meanwhile

@@ -21,7 +21,9 @@ using CreateParameters = std::map<String, String>;
 class LControlDescriptor : public LRefCountedObject {
 public:
     LControlDescriptor(String className, String controlName, LControlDescriptor* parent)
-        : className(std::move(className)), controlName(std::move(controlName)), parent(parent),
+        : className(std::move(className)),
+          controlName(std::move(controlName)),
+          parent(parent),
           layout(MakeRC<LLayoutDescriptor>()) {}
 
     const LControlDescriptor* GetParent() const { return parent; }

@@ -48,14 +48,13 @@ int ReadPlainInteger(const String& value) { return WToI(value); }
 float ReadFloat(const String& value) {
     const std::string text = value.ToUtf8();
     std::size_t start = 0;
-    while (start < text.size() && (text[start] == ' ' || text[start] == '\t' || text[start] == '\n' ||
-                                   text[start] == '\r'))
+    while (start < text.size() &&
+           (text[start] == ' ' || text[start] == '\t' || text[start] == '\n' || text[start] == '\r'))
         ++start;
     if (start < text.size() && text[start] == '+') ++start;
     float result = 0.0f;
-    const auto [end, error] =
-        std::from_chars(text.data() + start, text.data() + text.size(), result,
-                        std::chars_format::fixed | std::chars_format::scientific);
+    const auto [end, error] = std::from_chars(text.data() + start, text.data() + text.size(), result,
+                                              std::chars_format::fixed | std::chars_format::scientific);
     (void)end;
     if (error != std::errc() || !std::isfinite(result)) return 0.0f;
     return result;
@@ -77,22 +76,22 @@ void ReadColor(const String& value, LColor& color) {
         return static_cast<float>(b) * 0.003921568859368563f;
     };
     switch (digits) {
-        case 2:
-            color.alpha = byteAt(0);
-            break;
-        case 6:
-            color.red = byteAt(0);
-            color.green = byteAt(1);
-            color.blue = byteAt(2);
-            break;
-        case 8:
-            color.alpha = byteAt(0);
-            color.red = byteAt(1);
-            color.green = byteAt(2);
-            color.blue = byteAt(3);
-            break;
-        default:
-            break;
+    case 2:
+        color.alpha = byteAt(0);
+        break;
+    case 6:
+        color.red = byteAt(0);
+        color.green = byteAt(1);
+        color.blue = byteAt(2);
+        break;
+    case 8:
+        color.alpha = byteAt(0);
+        color.red = byteAt(1);
+        color.green = byteAt(2);
+        color.blue = byteAt(3);
+        break;
+    default:
+        break;
     }
 }
 
@@ -111,8 +110,7 @@ SizeReference ReadSizeReference(const String& value, String& controlName) {
     return SizeReference::Control;
 }
 
-void ReadSizeLimit(const LControlFactory::AttributeMap& attributes, const std::u16string& prefix,
-                   LSizeLimit& limit) {
+void ReadSizeLimit(const LControlFactory::AttributeMap& attributes, const std::u16string& prefix, LSizeLimit& limit) {
     if (const String* v = Find(attributes, prefix + u"ToControl")) {
         if (*v == u"Self") {
             limit.reference = LimitReference::Self;
@@ -176,8 +174,7 @@ void XMLCALL OnStartElement(void* userData, const XML_Char* name, const XML_Char
 }
 
 void XMLCALL OnEndElement(void* userData, const XML_Char* name) {
-    Guarded(userData,
-            [&](LControlFactory& factory) { factory.XMLEndElement(String(Utf8ToUtf16(name))); });
+    Guarded(userData, [&](LControlFactory& factory) { factory.XMLEndElement(String(Utf8ToUtf16(name))); });
 }
 
 void XMLCALL OnCharacterData(void* userData, const XML_Char* text, int length) {
@@ -290,8 +287,7 @@ ORVRESULT LControlFactory::LoadSkins(const String& path) {
     return result;
 }
 
-ORVRESULT LControlFactory::LoadStringTables(const String& applicationPath,
-                                            const String& frameworkPath,
+ORVRESULT LControlFactory::LoadStringTables(const String& applicationPath, const String& frameworkPath,
                                             std::uint32_t languageId) {
     std::vector<char> application, framework;
     // A document that is not there is skipped: its tables stay missing and lookups say so.
@@ -307,8 +303,7 @@ ORVRESULT LControlFactory::LoadStringTables(const String& applicationPath,
 
     if (parse(application, languageId) == 0) {
         const std::uint32_t fallback =
-            (languageId == 0x0404 || languageId == 0x0C04 || languageId == 0x1404) ? 0x7C04u
-                                                                                   : (languageId & 0xFFu);
+            (languageId == 0x0404 || languageId == 0x0C04 || languageId == 0x1404) ? 0x7C04u : (languageId & 0xFFu);
         if (parse(application, fallback) == 0) parse(application, 0x0009);
     }
     if (parse(framework, m_languageId) == 0) parse(framework, 0x0009);
@@ -368,8 +363,7 @@ void LControlFactory::XMLStartElement(const String& name, const AttributeMap& at
         return;
     }
     if (name == u"Application") {
-        if (const String* v = Find(attributes, u"Name"); v && *v != m_applicationName)
-            m_applicationName = *v;
+        if (const String* v = Find(attributes, u"Name"); v && *v != m_applicationName) m_applicationName = *v;
         return;
     }
     if (m_stringMode)
@@ -469,8 +463,7 @@ void LControlFactory::ReadColorizer(const AttributeMap& attributes) {
         const String* endX = Find(attributes, u"GradientEndX");
         const String* endY = Find(attributes, u"GradientEndY");
         if (endColor && startX && startY && endX && endY) {
-            colorizer->type = *type == u"LinearGradient" ? LColorizer::LinearGradient
-                                                          : LColorizer::RadialGradient;
+            colorizer->type = *type == u"LinearGradient" ? LColorizer::LinearGradient : LColorizer::RadialGradient;
             ReadColor(*endColor, colorizer->gradientEndColor);
             colorizer->gradientStartX = ReadFloat(*startX);
             colorizer->gradientStartY = ReadFloat(*startY);
@@ -495,13 +488,12 @@ void LControlFactory::ReadPart(const AttributeMap& attributes) {
     part->resizeType = *resize == u"Tile"     ? LVisualPartDescriptor::Tile
                        : *resize == u"Center" ? LVisualPartDescriptor::Center
                                               : LVisualPartDescriptor::Stretch;
-    auto rectangle = [&](const String* file, std::u16string_view xName, std::u16string_view yName)
-        -> std::optional<LImageReference> {
+    auto rectangle = [&](const String* file, std::u16string_view xName,
+                         std::u16string_view yName) -> std::optional<LImageReference> {
         const String* x = Find(attributes, xName);
         const String* y = Find(attributes, yName);
         if (!file || !x || !y) return std::nullopt;
-        return LImageReference{m_basePath + *file, ReadInteger(*x), ReadInteger(*y), part->width,
-                               part->height};
+        return LImageReference{m_basePath + *file, ReadInteger(*x), ReadInteger(*y), part->width, part->height};
     };
     const String* imageFile = Find(attributes, u"ImageFile");
     if (imageFile && !imageFile->empty()) part->image = rectangle(imageFile, u"ImageLocX", u"ImageLocY");
@@ -567,10 +559,9 @@ void LControlFactory::ReadNonClientPart(const AttributeMap& attributes) {
 
 void LControlFactory::ReadTextProperties(const AttributeMap& attributes) {
     if (!m_currentLook) return;
-    static const char16_t* const kNames[] = {
-        u"TextLeftRel",  u"TextLeftAbs",   u"TextRightRel",  u"TextRightAbs",
-        u"TextHAlign",   u"TextTopRel",    u"TextTopAbs",    u"TextBottomRel",
-        u"TextBottomAbs", u"TextVAlign",   u"TextForegroundPart"};
+    static const char16_t* const kNames[] = {u"TextLeftRel",   u"TextLeftAbs", u"TextRightRel",      u"TextRightAbs",
+                                             u"TextHAlign",    u"TextTopRel",  u"TextTopAbs",        u"TextBottomRel",
+                                             u"TextBottomAbs", u"TextVAlign",  u"TextForegroundPart"};
     const String* v[std::size(kNames)];
     for (std::size_t i = 0; i < std::size(kNames); ++i) {
         v[i] = Find(attributes, kNames[i]);
@@ -699,20 +690,24 @@ void LControlFactory::ReadSubControl(const AttributeMap& attributes) {
     ReadAxis(attributes, u'Y', layout.y);
     if (const String* v = Find(attributes, u"TextDecoration")) layout.textDecoration = *v;
     if (const String* v = Find(attributes, u"TextOverflowXType")) {
-        if (*v == u"Clip") layout.textOverflowX = TextOverflowX::Clip;
-        else if (*v == u"Expand") layout.textOverflowX = TextOverflowX::Expand;
-        else if (*v == u"Wrap") layout.textOverflowX = TextOverflowX::Wrap;
+        if (*v == u"Clip")
+            layout.textOverflowX = TextOverflowX::Clip;
+        else if (*v == u"Expand")
+            layout.textOverflowX = TextOverflowX::Expand;
+        else if (*v == u"Wrap")
+            layout.textOverflowX = TextOverflowX::Wrap;
     }
     if (const String* v = Find(attributes, u"TextOverflowYType")) {
-        if (*v == u"Clip") layout.textOverflowY = TextOverflowY::Clip;
-        else if (*v == u"Expand") layout.textOverflowY = TextOverflowY::Expand;
+        if (*v == u"Clip")
+            layout.textOverflowY = TextOverflowY::Clip;
+        else if (*v == u"Expand")
+            layout.textOverflowY = TextOverflowY::Expand;
     }
 
     m_pendingFont = PendingFont();
     if (const String* v = Find(attributes, u"FontInheritsFromParent"))
         m_pendingFont.inheritsFromParent = ReadBoolean(*v);
-    if (const String* v = Find(attributes, u"FontSizeIsRelative"))
-        m_pendingFont.sizeIsRelative = ReadBoolean(*v);
+    if (const String* v = Find(attributes, u"FontSizeIsRelative")) m_pendingFont.sizeIsRelative = ReadBoolean(*v);
     if (const String* v = Find(attributes, u"FontName")) m_pendingFont.name = *v;
     if (const String* v = Find(attributes, u"FontSize"))
         m_pendingFont.size = ReadFloat(*v);
@@ -729,9 +724,8 @@ void LControlFactory::XMLEndElement(const String& name) {
     if (name == u"SubControl") {
         if (!m_currentControl) return;
         auto& children = m_currentControl->children;
-        std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
-            return a->layout->layoutOrder < b->layout->layoutOrder;
-        });
+        std::stable_sort(children.begin(), children.end(),
+                         [](const auto& a, const auto& b) { return a->layout->layoutOrder < b->layout->layoutOrder; });
         m_currentControl = m_currentControl->parent;
     } else if (name == u"Skin") {
         if (m_currentControl && m_currentControl.Get() == m_currentTopLevelRoot) {
@@ -739,8 +733,7 @@ void LControlFactory::XMLEndElement(const String& name) {
             m_currentTopLevelRoot = nullptr;
         }
     } else if (name == u"CreateParamList") {
-        if (m_currentControl && m_currentParameters)
-            m_currentControl->createParameters = *m_currentParameters;
+        if (m_currentControl && m_currentParameters) m_currentControl->createParameters = *m_currentParameters;
     } else if (name == u"CreateParam") {
         m_createParamOpen = false;
     } else if (name == u"Skins") {
@@ -828,8 +821,6 @@ ConstRCPtr<LStringTable> LControlFactory::GetApplicationStringTable() const {
     return FindStringTable(String(u"|") + m_applicationName);
 }
 
-ConstRCPtr<LStringTable> LControlFactory::GetFrameworkStringTable() const {
-    return FindStringTable(W("Framework"));
-}
+ConstRCPtr<LStringTable> LControlFactory::GetFrameworkStringTable() const { return FindStringTable(W("Framework")); }
 
 }  // namespace Orv

@@ -32,8 +32,7 @@ public:
     // "::NAME" is the resource NAME (dots become underscores), anything else a file path.
     ORVRESULT LoadSkins(const String& path);
     // Reads the application and the framework tables in languageId, falling back per document.
-    ORVRESULT LoadStringTables(const String& applicationPath, const String& frameworkPath,
-                               std::uint32_t languageId);
+    ORVRESULT LoadStringTables(const String& applicationPath, const String& frameworkPath, std::uint32_t languageId);
     // One whole document in memory, UTF-8 or UTF-16 with a byte-order mark; length 0 means the
     // buffer is zero-terminated. Parses in the mode the last loader set (skin mode by default).
     ORVRESULT ParseXML(const char* buffer, std::size_t length);

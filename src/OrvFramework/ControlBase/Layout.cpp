@@ -12,8 +12,8 @@ namespace Layout {
 
 double RoundPixel(double value) { return static_cast<double>(Round64(value)); }
 
-AxisResult ComputeAxis(const LAxisLayout& rules, const Reference& positionRef, const Reference& sizeRef,
-                       bool selfSize, double parentScroll) {
+AxisResult ComputeAxis(const LAxisLayout& rules, const Reference& positionRef, const Reference& sizeRef, bool selfSize,
+                       double parentScroll) {
     AxisResult r;
     double p = positionRef.origin + RoundPixel(static_cast<double>(rules.positionRelative) * positionRef.extent) +
                rules.positionAbsolute;
@@ -22,8 +22,8 @@ AxisResult ComputeAxis(const LAxisLayout& rules, const Reference& positionRef, c
     if (selfSize) {
         s = rules.sizeAbsolute < 0.0 ? 0.0 : rules.sizeAbsolute;
     } else {
-        const double e = sizeRef.origin + RoundPixel(static_cast<double>(rules.sizeRelative) * sizeRef.extent) +
-                         rules.sizeAbsolute;
+        const double e =
+            sizeRef.origin + RoundPixel(static_cast<double>(rules.sizeRelative) * sizeRef.extent) + rules.sizeAbsolute;
         const double d = e - p;
         // The size puts the edge opposite the anchor on e once the anchor shift is made.
         if (d > 0.0 && a >= 0.0 && a < 1.0)
@@ -85,19 +85,26 @@ Reference Sibling(const LControl& control, const String& name, Axis axis) {
 
 Reference PositionReferenceOf(const LControl& control, const LAxisLayout& rules, Axis axis) {
     switch (rules.positionReference) {
-        case PositionReference::Parent: return Frame(control, axis);
-        case PositionReference::Client: return Client(control, axis);
-        case PositionReference::Control: return Sibling(control, rules.positionControlName, axis);
+    case PositionReference::Parent:
+        return Frame(control, axis);
+    case PositionReference::Client:
+        return Client(control, axis);
+    case PositionReference::Control:
+        return Sibling(control, rules.positionControlName, axis);
     }
     return {};
 }
 
 Reference SizeReferenceOf(const LControl& control, const LAxisLayout& rules, Axis axis) {
     switch (rules.sizeReference) {
-        case SizeReference::Parent: return Frame(control, axis);
-        case SizeReference::Client: return Client(control, axis);
-        case SizeReference::Self: return {};
-        case SizeReference::Control: return Sibling(control, rules.sizeControlName, axis);
+    case SizeReference::Parent:
+        return Frame(control, axis);
+    case SizeReference::Client:
+        return Client(control, axis);
+    case SizeReference::Self:
+        return {};
+    case SizeReference::Control:
+        return Sibling(control, rules.sizeControlName, axis);
     }
     return {};
 }

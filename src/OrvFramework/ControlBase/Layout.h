@@ -34,8 +34,8 @@ struct AxisResult {
     double position = 0.0;
     double size = 0.0;
 };
-AxisResult ComputeAxis(const LAxisLayout& rules, const Reference& positionRef, const Reference& sizeRef,
-                       bool selfSize, double parentScroll);
+AxisResult ComputeAxis(const LAxisLayout& rules, const Reference& positionRef, const Reference& sizeRef, bool selfSize,
+                       double parentScroll);
 
 // Snaps (x, y, w, h): right and bottom are rounded, then the position, and the size follows.
 LRect Snap(const LRect& rect);

@@ -45,8 +45,7 @@ LLook::LLook(ConstRCPtr<LLookDescriptor> descriptor) : m_descriptor(std::move(de
     if (m_descriptor->clientPart) add(*m_descriptor->clientPart, true);
     for (const LDockedPart& docked : m_descriptor->nonClientParts) add(docked, false);
     m_hasTextBox = m_descriptor->hasTextProperties;
-    if (m_descriptor->textForegroundPart)
-        m_textForeground = MakeRC<LVisualPart>(*m_descriptor->textForegroundPart);
+    if (m_descriptor->textForegroundPart) m_textForeground = MakeRC<LVisualPart>(*m_descriptor->textForegroundPart);
 }
 
 bool LLook::SetSize(std::int32_t width, std::int32_t height) {
@@ -68,8 +67,7 @@ bool LLook::SetSize(std::int32_t width, std::int32_t height) {
         const double top = d.textTopRel * height + d.textTopAbs;
         const double bottom = d.textBottomRel * height + d.textBottomAbs;
         m_textBox = {static_cast<double>(RoundToInt(left)), static_cast<double>(RoundToInt(top)),
-                     static_cast<double>(RoundToInt(right - left)),
-                     static_cast<double>(RoundToInt(bottom - top))};
+                     static_cast<double>(RoundToInt(right - left)), static_cast<double>(RoundToInt(bottom - top))};
     }
     return true;
 }
@@ -100,9 +98,7 @@ bool LLook::DrawParts(LRenderer& renderer, const LRegion& updateRegion, bool cli
     return drew;
 }
 
-bool LLook::Draw(LRenderer& renderer, const LRegion& updateRegion) {
-    return DrawParts(renderer, updateRegion, true);
-}
+bool LLook::Draw(LRenderer& renderer, const LRegion& updateRegion) { return DrawParts(renderer, updateRegion, true); }
 
 bool LLook::DrawNonClient(LRenderer& renderer, const LRegion& updateRegion) {
     return DrawParts(renderer, updateRegion, false);
@@ -117,8 +113,8 @@ void LLook::DrawLabelText(LRenderer& renderer, const LRegion& updateRegion, LFon
         const LRect area = local.Intersect(m_textBox);
         if (area.IsEmpty()) continue;
         if (m_textForeground->GetBitmap())
-            ORV_THROW(Domain, "Bitmap fill for text foreground part not yet implemented.",
-                      "Orv::LLook::DrawLabelText", 286);
+            ORV_THROW(Domain, "Bitmap fill for text foreground part not yet implemented.", "Orv::LLook::DrawLabelText",
+                      286);
         const ConstRCPtr<LColorizer>& colorizer = m_textForeground->GetColorizer();
         if (!colorizer) return;
         if (colorizer->type != LColorizer::Solid)
@@ -141,8 +137,7 @@ std::uint32_t LLook::GetColorAtPoint(LPoint point) const {
     for (auto it = m_parts.rbegin(); it != m_parts.rend(); ++it) {
         const LRect& r = it->rect;
         if (point.x < r.x || point.y < r.y || point.x >= r.Right() || point.y >= r.Bottom()) continue;
-        const std::uint32_t color =
-            it->part->GetColorAtPoint({point.x - r.x, point.y - r.y}, {r.width, r.height});
+        const std::uint32_t color = it->part->GetColorAtPoint({point.x - r.x, point.y - r.y}, {r.width, r.height});
         if ((color >> 24) != 0) return color;
     }
     return 0x00FFFFFFu;
@@ -179,9 +174,8 @@ void LControlTreePainter::PaintControl(LRenderer& renderer, LControl& control, c
         }
         std::vector<LControl*> children;
         for (const auto& child : control.GetChildren()) children.push_back(child.Get());
-        std::stable_sort(children.begin(), children.end(), [](LControl* a, LControl* b) {
-            return a->GetLayout().zOrder < b->GetLayout().zOrder;
-        });
+        std::stable_sort(children.begin(), children.end(),
+                         [](LControl* a, LControl* b) { return a->GetLayout().zOrder < b->GetLayout().zOrder; });
         for (LControl* child : children) PaintControl(renderer, *child, updateRegion);
     } catch (...) {
         if (clip) renderer.PopState();

@@ -80,8 +80,8 @@ bool OSWindow::Create(const CreateParams& params, std::string* error) {
     return true;
 }
 
-RCPtr<LControl> OSWindow::CreateWithContent(LControlFactory& factory, const String& controlName,
-                                            const String& title, std::string* error) {
+RCPtr<LControl> OSWindow::CreateWithContent(LControlFactory& factory, const String& controlName, const String& title,
+                                            std::string* error) {
     const RCPtr<LControlDescriptor> descriptor = factory.FindControlDescriptor(controlName);
     if (!descriptor) {
         SetError(error, "Runtime Error : Null Pointer : Invalid Control Name");
@@ -138,9 +138,7 @@ bool OSWindow::SetCursor(const String& cursorName) {
     return true;
 }
 
-bool OSWindow::IsResizable() const {
-    return m_window && m_window->IsResizable();
-}
+bool OSWindow::IsResizable() const { return m_window && m_window->IsResizable(); }
 
 void OSWindow::Repaint() {
     if (!m_root) return;
@@ -162,8 +160,8 @@ void OSWindow::PaintNow() {
 // --- Host events ---------------------------------------------------------------------------------
 
 void OSWindow::OnHostMouseButton(int button, bool down, bool doubleClick, int x, int y, unsigned modifiers) {
-    if (!m_root || (button != Platform::kMouseLeft && button != Platform::kMouseMiddle &&
-                    button != Platform::kMouseRight))
+    if (!m_root ||
+        (button != Platform::kMouseLeft && button != Platform::kMouseMiddle && button != Platform::kMouseRight))
         return;
     const LPoint point{double(x), double(y)};
     if (down) {
@@ -201,8 +199,10 @@ void OSWindow::OnHostMouseWheel(int deltaX, int deltaY, unsigned modifiers) {
 void OSWindow::OnHostKey(const Platform::HostKeyEvent& key, bool down) {
     if (!m_root || key.virtualKey == 0) return;
     const std::uint32_t code = MakeFrameworkKey(static_cast<std::uint32_t>(key.virtualKey));
-    if (down) m_root->OnKeyDown(code, key.modifiers);
-    else m_root->OnKeyUp(code, key.modifiers);
+    if (down)
+        m_root->OnKeyDown(code, key.modifiers);
+    else
+        m_root->OnKeyUp(code, key.modifiers);
 }
 
 void OSWindow::OnHostTextInput(std::string_view utf8, unsigned modifiers, bool systemKeyHeld) {

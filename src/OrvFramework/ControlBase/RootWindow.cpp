@@ -14,10 +14,14 @@ namespace {
 
 int ButtonSlot(std::int32_t button) {
     switch (button) {
-        case kLeftButton: return 0;
-        case kMiddleButton: return 1;
-        case kRightButton: return 2;
-        default: return -1;
+    case kLeftButton:
+        return 0;
+    case kMiddleButton:
+        return 1;
+    case kRightButton:
+        return 2;
+    default:
+        return -1;
     }
 }
 
@@ -26,16 +30,13 @@ std::vector<LControl*> ChildrenInZOrder(const LControl& control) {
     std::vector<LControl*> children;
     for (const auto& child : control.GetChildren())
         if (child) children.push_back(child.Get());
-    std::stable_sort(children.begin(), children.end(), [](LControl* a, LControl* b) {
-        return a->GetLayout().zOrder < b->GetLayout().zOrder;
-    });
+    std::stable_sort(children.begin(), children.end(),
+                     [](LControl* a, LControl* b) { return a->GetLayout().zOrder < b->GetLayout().zOrder; });
     return children;
 }
 
 // The skin numbers the controls Tab visits (TabStop > 0, visited in ascending number).
-bool IsTabStop(const LControl& control) {
-    return control.GetLayout().tabStop > 0 && control.IsFocusable();
-}
+bool IsTabStop(const LControl& control) { return control.GetLayout().tabStop > 0 && control.IsFocusable(); }
 
 bool TakesPart(const LControl& control) {
     const LRect& r = control.GetRect();
@@ -254,8 +255,10 @@ void LRootWindow::OnButtonDown(std::int32_t button, LPoint point, std::uint32_t 
     if (!m_inputEnabled) return;
     const int slot = ButtonSlot(button);
     if (slot < 0) return;
-    if (point.x != m_lastPointer.x || point.y != m_lastPointer.y || !m_pointerInWindow) OnPointerMove(point, modifiers);
-    else SetHover(HitTest(point), point, modifiers);  // the tree may have changed under a still pointer
+    if (point.x != m_lastPointer.x || point.y != m_lastPointer.y || !m_pointerInWindow)
+        OnPointerMove(point, modifiers);
+    else
+        SetHover(HitTest(point), point, modifiers);  // the tree may have changed under a still pointer
     if (m_capture != nullptr && !IsInTree(m_capture)) m_capture = nullptr;
     // A press hides the tooltip that is showing.
     if (m_toolTipOwner != nullptr) ShowToolTip(m_toolTipOwner, String());
@@ -325,14 +328,14 @@ bool LRootWindow::MoveFocus(bool backward) {
     std::vector<LControl*> stops;
     CollectTabStops(*m_content, stops);
     if (stops.empty()) return false;
-    std::stable_sort(stops.begin(), stops.end(), [](LControl* a, LControl* b) {
-        return a->GetLayout().tabStop < b->GetLayout().tabStop;
-    });
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](LControl* a, LControl* b) { return a->GetLayout().tabStop < b->GetLayout().tabStop; });
     if (m_focus != nullptr && !IsInTree(m_focus)) m_focus = nullptr;
     const auto at = std::find(stops.begin(), stops.end(), m_focus);
     const std::size_t count = stops.size();
     std::size_t index;
-    if (at == stops.end()) index = backward ? count - 1 : 0;
+    if (at == stops.end())
+        index = backward ? count - 1 : 0;
     else {
         const auto current = static_cast<std::size_t>(at - stops.begin());
         index = backward ? (current + count - 1) % count : (current + 1) % count;
@@ -393,7 +396,8 @@ std::uint32_t LRootWindow::StartTimer(LControl* control, std::uint32_t intervalM
     if (control == nullptr) return 0;
     const std::uint32_t id = m_nextTimerId++;
     if (m_nextTimerId == 0) m_nextTimerId = 1;
-    m_timers.push_back({id, control, std::max<std::uint32_t>(intervalMs, 1), m_clock.NowMs() + std::max<std::uint32_t>(intervalMs, 1)});
+    m_timers.push_back({id, control, std::max<std::uint32_t>(intervalMs, 1),
+                        m_clock.NowMs() + std::max<std::uint32_t>(intervalMs, 1)});
     if (m_workHandler) m_workHandler();
     return id;
 }

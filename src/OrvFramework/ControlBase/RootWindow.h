@@ -30,8 +30,7 @@ inline constexpr std::uint32_t kModifierFlagShift = 8;
 class LRootWindow : public IControlHost {
 public:
     // measurer: measures text for controls that size to it (the window's renderer); may be null.
-    explicit LRootWindow(LMeasurementRenderer* measurer = nullptr,
-                         Platform::IClock& clock = Platform::GetRealClock());
+    explicit LRootWindow(LMeasurementRenderer* measurer = nullptr, Platform::IClock& clock = Platform::GetRealClock());
     ~LRootWindow() override;
     LRootWindow(const LRootWindow&) = delete;
     LRootWindow& operator=(const LRootWindow&) = delete;

@@ -21,8 +21,11 @@ bool IsGradient(const LColorizer& colorizer) { return colorizer.type != LColoriz
 }  // namespace
 
 LVisualPart::LVisualPart(const LVisualPartDescriptor& descriptor)
-    : m_name(descriptor.name), m_width(descriptor.width), m_height(descriptor.height),
-      m_resizeType(descriptor.resizeType), m_colorizer(descriptor.colorizer),
+    : m_name(descriptor.name),
+      m_width(descriptor.width),
+      m_height(descriptor.height),
+      m_resizeType(descriptor.resizeType),
+      m_colorizer(descriptor.colorizer),
       m_alphaModulation(descriptor.colorizerAlphaMod) {
     ConstRCPtr<LBitmap> image = LoadRectangle(descriptor.image);
     m_mask = LoadRectangle(descriptor.mask);
@@ -31,8 +34,7 @@ LVisualPart::LVisualPart(const LVisualPartDescriptor& descriptor)
         m_height = image->GetHeight();
     }
     if (m_colorizer && (image || m_mask || IsGradient(*m_colorizer))) {
-        m_bitmap = LBitmap::CreateColorizedBitmap(m_colorizer, m_alphaModulation, m_width, m_height,
-                                                  image, m_mask);
+        m_bitmap = LBitmap::CreateColorizedBitmap(m_colorizer, m_alphaModulation, m_width, m_height, image, m_mask);
         if (m_bitmap) {
             m_width = m_bitmap->GetWidth();
             m_height = m_bitmap->GetHeight();
@@ -50,16 +52,15 @@ bool LVisualPart::Draw(LRenderer& renderer, LSize size) const {
         return true;
     }
     if (!m_colorizer)
-        ORV_THROW(Runtime, "The part has neither a bitmap nor a colorizer.", "Orv::LVisualPart::Draw",
-                  220);
+        ORV_THROW(Runtime, "The part has neither a bitmap nor a colorizer.", "Orv::LVisualPart::Draw", 220);
     LColor color = m_colorizer->color;
     color.alpha = static_cast<float>(color.alpha * m_alphaModulation);
     if (!(color.alpha > 0.0f)) return false;
     LRect fill{0.0, 0.0, width, height};
     if (m_resizeType == ResizeCenter) {
         fill = {static_cast<double>((RoundToInt(width) - m_width) / 2),
-                static_cast<double>((RoundToInt(height) - m_height) / 2),
-                static_cast<double>(m_width), static_cast<double>(m_height)};
+                static_cast<double>((RoundToInt(height) - m_height) / 2), static_cast<double>(m_width),
+                static_cast<double>(m_height)};
     }
     renderer.FillRect(fill, color);
     return true;
@@ -69,14 +70,11 @@ std::uint32_t LVisualPart::GetPixel(std::int32_t x, std::int32_t y) const {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height) return kTransparentWhite;
     if (m_bitmap) return m_bitmap->GetPixel(x, y);
     if (!m_colorizer)
-        ORV_THROW(Runtime, "The part has neither a bitmap nor a colorizer.",
-                  "Orv::LVisualPart::GetColorAtPoint", 93);
+        ORV_THROW(Runtime, "The part has neither a bitmap nor a colorizer.", "Orv::LVisualPart::GetColorAtPoint", 93);
     if (m_colorizer->type == LColorizer::LinearGradient)
-        ORV_THROW(Runtime, "A linear gradient part has no bitmap.", "Orv::LVisualPart::GetColorAtPoint",
-                  78);
+        ORV_THROW(Runtime, "A linear gradient part has no bitmap.", "Orv::LVisualPart::GetColorAtPoint", 78);
     if (m_colorizer->type == LColorizer::RadialGradient)
-        ORV_THROW(Runtime, "A radial gradient part has no bitmap.", "Orv::LVisualPart::GetColorAtPoint",
-                  83);
+        ORV_THROW(Runtime, "A radial gradient part has no bitmap.", "Orv::LVisualPart::GetColorAtPoint", 83);
     LColor color = m_colorizer->color;
     color.alpha = static_cast<float>(color.alpha * m_alphaModulation);
     return PackColor(color);
@@ -100,8 +98,7 @@ std::uint32_t LVisualPart::FilterShrunk(LPoint point, LSize areaSize) const {
         }
     }
     std::uint32_t result = 0;
-    for (int c = 0; c < 4; ++c)
-        result |= static_cast<std::uint32_t>(std::lround(sum[c] / count)) << (24 - 8 * c);
+    for (int c = 0; c < 4; ++c) result |= static_cast<std::uint32_t>(std::lround(sum[c] / count)) << (24 - 8 * c);
     return result;
 }
 

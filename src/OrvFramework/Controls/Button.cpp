@@ -44,8 +44,10 @@ void LButton::UpdateLook() {
     // The left button held on the button counts whether or not the pointer has moved yet.
     const bool drag = (c & (Condition::LeftPressed | Condition::LeftDragging)) != 0;
     std::int32_t state = 0;  // normal
-    if (capture && drag) state = over ? 2 : 1;
-    else if (over && !capture) state = 1;
+    if (capture && drag)
+        state = over ? 2 : 1;
+    else if (over && !capture)
+        state = 1;
     std::int32_t index = (on ? NormalOn : NormalOff) + state;
     if (c & Condition::HasFocus) index += FocusOffset;
     SetLookIndex(index, true);
@@ -86,8 +88,10 @@ void LButton::SimulateClick() {
 }
 
 void LButton::OnTimer(std::uint32_t timerId) {
-    if (timerId != 0 && timerId == m_tickTimer) OnTick();
-    else LControl::OnTimer(timerId);
+    if (timerId != 0 && timerId == m_tickTimer)
+        OnTick();
+    else
+        LControl::OnTimer(timerId);
 }
 
 void LButton::OnTick() {

@@ -12,8 +12,15 @@ class LButton : public LControl {
 public:
     // The look indices of the button's look list.
     enum Look : std::int32_t {
-        NormalOff = 0, HoverOff = 1, PressedOff = 2, FocusOffset = 3, DisabledOff = 6,
-        NormalOn = 7, HoverOn = 8, PressedOn = 9, DisabledOn = 13,
+        NormalOff = 0,
+        HoverOff = 1,
+        PressedOff = 2,
+        FocusOffset = 3,
+        DisabledOff = 6,
+        NormalOn = 7,
+        HoverOn = 8,
+        PressedOn = 9,
+        DisabledOn = 13,
     };
     static constexpr std::uint32_t kEnterKey = 0x200D0000;
     static constexpr std::uint32_t kTickIntervalMs = 33;

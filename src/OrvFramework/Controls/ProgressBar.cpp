@@ -161,8 +161,10 @@ void LProgressBar::SetIndeterminate(bool indeterminate) {
 }
 
 void LProgressBar::OnTimer(std::uint32_t timerId) {
-    if (timerId != 0 && timerId == m_animationTimer) PlaceSlidingBlock();
-    else LControl::OnTimer(timerId);
+    if (timerId != 0 && timerId == m_animationTimer)
+        PlaceSlidingBlock();
+    else
+        LControl::OnTimer(timerId);
 }
 
 void LProgressBar::PlaceSlidingBlock() {

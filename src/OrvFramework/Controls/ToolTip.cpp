@@ -45,14 +45,18 @@ ORVRESULT LToolTip::ResetDisplay() {
 }
 
 void LToolTip::OnTimer(std::uint32_t timerId) {
-    if (timerId != 0 && timerId == m_tickTimer) OnTick();
-    else LControl::OnTimer(timerId);
+    if (timerId != 0 && timerId == m_tickTimer)
+        OnTick();
+    else
+        LControl::OnTimer(timerId);
 }
 
 void LToolTip::OnTick() {
     const std::int64_t elapsed = m_clock->NowMs() - m_stateChangeMs;
-    if (m_state == Waiting && elapsed > kShowDelayMs) EnterShown();
-    else if (m_state == Shown && elapsed > kHideAfterMs) Hide();
+    if (m_state == Waiting && elapsed > kShowDelayMs)
+        EnterShown();
+    else if (m_state == Shown && elapsed > kHideAfterMs)
+        Hide();
 }
 
 void LToolTip::StopTicks() {

@@ -2,8 +2,7 @@
 
 namespace Orv {
 
-LNotificationCenter::LNotificationCenter(String name)
-    : m_name(std::move(name)), m_queue(MakeRC<LNotificationQueue>()) {
+LNotificationCenter::LNotificationCenter(String name) : m_name(std::move(name)), m_queue(MakeRC<LNotificationQueue>()) {
     m_queue->SetDistributor(this);
 }
 

@@ -8,8 +8,8 @@ namespace Orv {
 
 LNotificationClient::~LNotificationClient() = default;
 
-NotificationID LNotificationClient::Register(LNotificationDistributor* distributor,
-                                             std::u16string_view identifier, std::uint32_t flags) {
+NotificationID LNotificationClient::Register(LNotificationDistributor* distributor, std::u16string_view identifier,
+                                             std::uint32_t flags) {
     const NotificationID id = InternNotificationID(identifier);
     if (distributor == nullptr || id == nullptr) return nullptr;
     // The distributor reports a new registration back through NoteRegistrationAdded.
@@ -41,8 +41,7 @@ void LNotificationClient::NoteRegistrationAdded(LNotificationDistributor* distri
         m_distributors.push_back(distributor);
 }
 
-void LNotificationClient::NoteRegistrationDropped(LNotificationDistributor* distributor,
-                                                  bool lastWithDistributor) {
+void LNotificationClient::NoteRegistrationDropped(LNotificationDistributor* distributor, bool lastWithDistributor) {
     AdjustInternalReferenceCount(-1);
     --m_registrationCount;
     if (lastWithDistributor)

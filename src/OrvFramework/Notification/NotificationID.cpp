@@ -9,7 +9,7 @@ namespace Orv {
 namespace {
 
 struct InternTable {
-    std::mutex lock;  // the update worker creates notifications too
+    std::mutex lock;                   // the update worker creates notifications too
     std::deque<std::u16string> texts;  // a deque never moves its elements: addresses stay valid
     std::unordered_map<std::u16string_view, NotificationID> byText;
     std::unordered_map<const char16_t*, std::size_t> lengthByAddress;

@@ -90,8 +90,7 @@ public:
 
 class LIndexedDataWithValueParam : public LIndexedDataParam {
 public:
-    LIndexedDataWithValueParam(std::int32_t index = -1, double value = 0)
-        : LIndexedDataParam(index), m_value(value) {}
+    LIndexedDataWithValueParam(std::int32_t index = -1, double value = 0) : LIndexedDataParam(index), m_value(value) {}
     double m_value;
 };
 

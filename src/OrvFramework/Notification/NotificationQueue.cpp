@@ -87,8 +87,7 @@ bool LNotificationQueue::ProcessQueue(bool sendIdle) {
         }
     }
     if (sendIdle) {
-        if (LNotificationDistributor* distributor = GetDistributor())
-            distributor->Distribute(m_idleNotification.Get());
+        if (LNotificationDistributor* distributor = GetDistributor()) distributor->Distribute(m_idleNotification.Get());
     }
     return !m_ring.IsEmpty();
 }

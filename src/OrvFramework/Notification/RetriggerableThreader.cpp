@@ -73,8 +73,7 @@ RetriggerableThreader::~RetriggerableThreader() {
         s.stopping.store(true);
         s.wakeSignalled = true;
         s.wake.notify_one();
-        if (m_thread.joinable())
-            ended = m_clock.WaitFor(s.ended, lock, kStopTimeout, [&] { return s.threadEnded; });
+        if (m_thread.joinable()) ended = m_clock.WaitFor(s.ended, lock, kStopTimeout, [&] { return s.threadEnded; });
         // Dropped here (outside the lock), not by a thread that may never come back.
         worker = std::move(s.worker);
         parameters = std::move(s.parameters);

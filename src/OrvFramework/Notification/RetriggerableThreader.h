@@ -39,7 +39,7 @@ private:
     // that has gone.
     struct State {
         std::mutex lock;
-        std::condition_variable wake;   // auto-reset wake event
+        std::condition_variable wake;  // auto-reset wake event
         bool wakeSignalled = false;
         std::condition_variable ended;  // the thread has left its loop
         bool threadEnded = false;

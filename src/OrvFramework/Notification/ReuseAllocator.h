@@ -75,10 +75,8 @@ private:
 };
 
 // Gives a class its own recycling allocator.
-#define ORV_REUSE_ALLOCATED(Class, N)                                                         \
-    static void* operator new(std::size_t size) {                                             \
-        return ::Orv::ReuseAllocator<Class, N>::Instance().Allocate(size);                    \
-    }                                                                                          \
+#define ORV_REUSE_ALLOCATED(Class, N)                                                                                  \
+    static void* operator new(std::size_t size) { return ::Orv::ReuseAllocator<Class, N>::Instance().Allocate(size); } \
     static void operator delete(void* p) noexcept { ::Orv::ReuseAllocator<Class, N>::Instance().Free(p); }
 
 }  // namespace Orv

@@ -60,17 +60,16 @@ enum class ErrorKind {
 // The exact prefix of a kind, ending in " : ".
 const char* ErrorPrefix(ErrorKind kind);
 
-std::string FormatErrorMessage(ErrorKind kind, const std::optional<std::string>& text,
-                               std::string_view function, std::string_view file, int line);
+std::string FormatErrorMessage(ErrorKind kind, const std::optional<std::string>& text, std::string_view function,
+                               std::string_view file, int line);
 
-[[noreturn]] void ThrowError(ErrorKind kind, std::optional<std::string> text,
-                             std::string_view function, std::string_view file, int line);
+[[noreturn]] void ThrowError(ErrorKind kind, std::optional<std::string> text, std::string_view function,
+                             std::string_view file, int line);
 
 // "ORVRESULT = " and the code in upper-case hexadecimal without leading zeros.
 std::string FailedResultText(ORVRESULT result);
 
-[[noreturn]] void ThrowFailedResult(ORVRESULT result, std::string_view function,
-                                    std::string_view file, int line);
+[[noreturn]] void ThrowFailedResult(ORVRESULT result, std::string_view function, std::string_view file, int line);
 
 }  // namespace Orv
 
@@ -80,9 +79,8 @@ std::string FailedResultText(ORVRESULT result);
     ::Orv::ThrowError(::Orv::ErrorKind::kind, std::string(text), function, __FILE__, line)
 #define ORV_THROW_NO_TEXT(kind, function, line) \
     ::Orv::ThrowError(::Orv::ErrorKind::kind, std::nullopt, function, __FILE__, line)
-#define ORV_THROW_IF_FAILED(expr, function, line)                      \
-    do {                                                               \
-        const ::Orv::ORVRESULT orv_result_ = (expr);                   \
-        if (::Orv::Failed(orv_result_))                                \
-            ::Orv::ThrowFailedResult(orv_result_, function, __FILE__, line); \
+#define ORV_THROW_IF_FAILED(expr, function, line)                                                        \
+    do {                                                                                                 \
+        const ::Orv::ORVRESULT orv_result_ = (expr);                                                     \
+        if (::Orv::Failed(orv_result_)) ::Orv::ThrowFailedResult(orv_result_, function, __FILE__, line); \
     } while (0)

@@ -69,8 +69,8 @@ public:
         T* old = std::exchange(m_p, copy);
         old->Release();
         if (!m_p) {
-            ThrowError(ErrorKind::Logic, TypeName<T>(),
-                       "Orv::ConstRCPtr<" + TypeName<T>() + ">::Unshare", __FILE__, 363);
+            ThrowError(ErrorKind::Logic, TypeName<T>(), "Orv::ConstRCPtr<" + TypeName<T>() + ">::Unshare", __FILE__,
+                       363);
         }
     }
 
@@ -160,13 +160,9 @@ RCPtr<T> MakeRC(Args&&... args) {
 
 template <class T>
 struct std::hash<Orv::ConstRCPtr<T>> {
-    std::size_t operator()(const Orv::ConstRCPtr<T>& p) const noexcept {
-        return std::hash<const void*>()(p.Get());
-    }
+    std::size_t operator()(const Orv::ConstRCPtr<T>& p) const noexcept { return std::hash<const void*>()(p.Get()); }
 };
 template <class T>
 struct std::hash<Orv::RCPtr<T>> {
-    std::size_t operator()(const Orv::RCPtr<T>& p) const noexcept {
-        return std::hash<const void*>()(p.Get());
-    }
+    std::size_t operator()(const Orv::RCPtr<T>& p) const noexcept { return std::hash<const void*>()(p.Get()); }
 };

@@ -5,13 +5,10 @@
 
 namespace Orv {
 
-std::u16string LRefCountedObject::ToString() const {
-    return Utf8ToUtf16(ClassNameOf(typeid(*this)));
-}
+std::u16string LRefCountedObject::ToString() const { return Utf8ToUtf16(ClassNameOf(typeid(*this))); }
 
 void LRefCountedObject::Undo() {
-    ORV_THROW(Logic, "Undo() not implemented for RefCountedObject", "Orv::LRefCountedObject::Undo",
-              157);
+    ORV_THROW(Logic, "Undo() not implemented for RefCountedObject", "Orv::LRefCountedObject::Undo", 157);
 }
 
 std::int32_t LRefCountedObject::AddRef() const { return ++m_refCount; }
@@ -35,13 +32,11 @@ ORVRESULT LRefCountedObject::ReleaseInternalReferences() {
 }
 
 RCPtr<LRefCountedObject> LRefCountedObject::CreateCopy() const {
-    ORV_THROW(Logic, "CreateCopy() not implemented for RefCountedObject",
-              "Orv::LRefCountedObject::CreateCopy", 225);
+    ORV_THROW(Logic, "CreateCopy() not implemented for RefCountedObject", "Orv::LRefCountedObject::CreateCopy", 225);
 }
 
 void LRefCountedObject::SetUnshareable(bool unshareable) {
-    if (unshareable && m_refCount.load() > 1)
-        ORV_THROW_NO_TEXT(Runtime, "Orv::LRefCountedObject::SetUnshareable", 28);
+    if (unshareable && m_refCount.load() > 1) ORV_THROW_NO_TEXT(Runtime, "Orv::LRefCountedObject::SetUnshareable", 28);
     m_shareable = !unshareable;
 }
 

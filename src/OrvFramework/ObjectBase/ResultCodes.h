@@ -24,8 +24,8 @@ constexpr bool Succeeded(ORVRESULT r) { return r >= 0; }
 constexpr bool Failed(ORVRESULT r) { return r < 0; }
 
 constexpr bool IsQuietExitCode(ORVRESULT r) {
-    return r == E_QUIET_EXIT || r == E_QUIET_EXIT_A000 || r == E_QUIET_EXIT_A001 ||
-           r == E_QUIET_EXIT_A002 || r == E_QUIET_EXIT_A010 || r == E_QUIET_EXIT_A003;
+    return r == E_QUIET_EXIT || r == E_QUIET_EXIT_A000 || r == E_QUIET_EXIT_A001 || r == E_QUIET_EXIT_A002 ||
+           r == E_QUIET_EXIT_A010 || r == E_QUIET_EXIT_A003;
 }
 
 }  // namespace Orv

@@ -5,8 +5,7 @@
 namespace Orv::Platform {
 
 ClockDuration RealClock::Now() const {
-    return std::chrono::duration_cast<ClockDuration>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    return std::chrono::duration_cast<ClockDuration>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
 void RealClock::Sleep(ClockDuration duration) {

@@ -18,14 +18,11 @@ public:
     virtual void Sleep(ClockDuration duration) = 0;
 
     void SleepMs(std::int64_t ms) { Sleep(std::chrono::milliseconds(ms)); }
-    std::int64_t NowMs() const {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Now()).count();
-    }
+    std::int64_t NowMs() const { return std::chrono::duration_cast<std::chrono::milliseconds>(Now()).count(); }
 
     // Waits on a condition for at most `timeout` of this clock's time; true when pred() holds.
     template <class Pred>
-    bool WaitFor(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
-                 ClockDuration timeout, Pred pred) {
+    bool WaitFor(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, ClockDuration timeout, Pred pred) {
         if (cv.wait_for(lock, RealWaitBudget(timeout), pred)) return true;
         NoteTimedOut(timeout);
         return pred();

@@ -14,7 +14,18 @@
 namespace Orv::Platform {
 
 enum class CursorShape {
-    Arrow, IBeam, Wait, WaitArrow, Crosshair, SizeAll, SizeNWSE, SizeNESW, SizeWE, SizeNS, Hand, No
+    Arrow,
+    IBeam,
+    Wait,
+    WaitArrow,
+    Crosshair,
+    SizeAll,
+    SizeNWSE,
+    SizeNESW,
+    SizeWE,
+    SizeNS,
+    Hand,
+    No
 };
 
 // The shape of a framework cursor name; none for a name the framework does not know. Names compare

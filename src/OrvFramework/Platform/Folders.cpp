@@ -20,54 +20,63 @@ bool CreateFolderLevels(const std::string& path) {
 namespace {
 
 template <class RootOf>
-Orv::String ApplicationFolder(int pathId, std::u16string_view companyName,
-                              std::u16string_view productName, RootOf rootOf) {
+Orv::String ApplicationFolder(int pathId, std::u16string_view companyName, std::u16string_view productName,
+                              RootOf rootOf) {
     auto underData = [&](const std::string& base) {
-        const std::string folder = base + "/" +
-                                   Utf16ToUtf8(PathServices::CleanFileName(Orv::String(std::u16string(companyName)))) + "/" +
-                                   Utf16ToUtf8(PathServices::CleanFileName(Orv::String(std::u16string(productName))));
+        const std::string folder =
+            base + "/" + Utf16ToUtf8(PathServices::CleanFileName(Orv::String(std::u16string(companyName)))) + "/" +
+            Utf16ToUtf8(PathServices::CleanFileName(Orv::String(std::u16string(productName))));
         CreateFolderLevels(folder);
         return folder;
     };
     switch (pathId) {
-    case 0: return W(rootOf(0));
-    case 1: return W("::");
+    case 0:
+        return W(rootOf(0));
+    case 1:
+        return W("::");
     case 2:
-    case 3: return W(underData(rootOf(pathId)));
+    case 3:
+        return W(underData(rootOf(pathId)));
     case 4: {
         const std::string folder = rootOf(4);
         CreateFolderLevels(folder);
         return W(folder);
     }
     default:
-        ORV_THROW(OutOfRange, "Unknown Path ID.",
-                  "Orv::MFCFrameworkApp<class LApplication>::GetFolder", __LINE__);
+        ORV_THROW(OutOfRange, "Unknown Path ID.", "Orv::MFCFrameworkApp<class LApplication>::GetFolder", __LINE__);
     }
 }
 
 }  // namespace
 
-Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName,
-                                 std::u16string_view productName) {
+Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName, std::u16string_view productName) {
     // Only the root the ID needs is looked up: each lookup may create a folder.
     return ApplicationFolder(pathId, companyName, productName, [](int id) {
         switch (id) {
-        case 0: return GetModuleFolder();
-        case 2: return GetAllUsersDataFolder();
-        case 3: return GetLocalDataFolder();
-        default: return GetDocumentsFolder();
+        case 0:
+            return GetModuleFolder();
+        case 2:
+            return GetAllUsersDataFolder();
+        case 3:
+            return GetLocalDataFolder();
+        default:
+            return GetDocumentsFolder();
         }
     });
 }
 
-Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName,
-                                 std::u16string_view productName, const FolderRoots& roots) {
+Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName, std::u16string_view productName,
+                                 const FolderRoots& roots) {
     return ApplicationFolder(pathId, companyName, productName, [&roots](int id) {
         switch (id) {
-        case 0: return roots.module;
-        case 2: return roots.allUsersData;
-        case 3: return roots.localData;
-        default: return roots.documents;
+        case 0:
+            return roots.module;
+        case 2:
+            return roots.allUsersData;
+        case 3:
+            return roots.localData;
+        default:
+            return roots.documents;
         }
     });
 }

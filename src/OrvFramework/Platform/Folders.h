@@ -32,13 +32,11 @@ std::string GetAllUsersDataFolder();
 std::string GetLocalDataFolder();
 std::string GetDocumentsFolder();
 
-
 // The application's folder table, path IDs 0 to 4:
 //   0 module folder, 1 "::" (the resource folder), 2 all-users data + "/" + company + "/" + product,
 //   3 the same under local data, 4 documents. Company and product are cleaned first; missing levels
 //   of 2 and 3 are created. Another ID throws Out of Range "Unknown Path ID.".
-Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName,
-                                 std::u16string_view productName);
+Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName, std::u16string_view productName);
 
 // The same table over given base folders (tests, or a program that keeps its data elsewhere).
 struct FolderRoots {
@@ -47,7 +45,7 @@ struct FolderRoots {
     std::string localData;
     std::string documents;
 };
-Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName,
-                                 std::u16string_view productName, const FolderRoots& roots);
+Orv::String GetApplicationFolder(int pathId, std::u16string_view companyName, std::u16string_view productName,
+                                 const FolderRoots& roots);
 
 }  // namespace Orv::Platform

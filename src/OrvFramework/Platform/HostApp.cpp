@@ -41,9 +41,7 @@ void HostApp::UnregisterWindow(std::uint32_t windowId) {
     m_windows.erase(windowId);
 }
 
-bool HostApp::IsWindowRegistered(std::uint32_t windowId) const {
-    return m_windows.count(windowId) != 0;
-}
+bool HostApp::IsWindowRegistered(std::uint32_t windowId) const { return m_windows.count(windowId) != 0; }
 
 const std::string& HostCommandLine() { return g_commandLine; }
 

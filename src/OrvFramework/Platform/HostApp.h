@@ -56,10 +56,10 @@ int CurrentMouseButtons();
 enum class HostSizeKind { Restored, Minimized, Maximized };
 
 struct HostKeyEvent {
-    int virtualKey = 0;         // the framework key code (see KeyCodes.h), 0 when unmapped
-    unsigned modifiers = 0;     // kModifier* flags
+    int virtualKey = 0;      // the framework key code (see KeyCodes.h), 0 when unmapped
+    unsigned modifiers = 0;  // kModifier* flags
     bool repeat = false;
-    bool systemKeyHeld = false; // either "Windows" (GUI) key is held
+    bool systemKeyHeld = false;  // either "Windows" (GUI) key is held
 };
 
 // What a host window receives: from the loop, on the user-interface thread, or for a window with a
@@ -68,8 +68,7 @@ class IHostWindowEvents {
 public:
     virtual ~IHostWindowEvents() = default;
     // button: kMouseLeft/Middle/Right; doubleClick for the second press of a double click.
-    virtual void OnHostMouseButton(int button, bool down, bool doubleClick, int x, int y,
-                                   unsigned modifiers) {}
+    virtual void OnHostMouseButton(int button, bool down, bool doubleClick, int x, int y, unsigned modifiers) {}
     virtual void OnHostMouseMove(int x, int y, unsigned modifiers) {}
     // The pointer entered (true) or left (false) the window.
     virtual void OnHostMouseCrossing(bool entered) {}
@@ -126,8 +125,7 @@ public:
 
     // A periodic timer delivered to the window's OnHostTimer on the user-interface thread. At most
     // one tick per timer is queued at a time, so a busy loop never piles ticks up.
-    bool StartWindowTimer(std::uint32_t windowId, int timerId,
-                          std::uint32_t periodMs = kWindowTimerPeriodMs);
+    bool StartWindowTimer(std::uint32_t windowId, int timerId, std::uint32_t periodMs = kWindowTimerPeriodMs);
     void StopWindowTimer(std::uint32_t windowId, int timerId);
 
     // The toolkit's events and timers (no display needed). False, with the reason on standard

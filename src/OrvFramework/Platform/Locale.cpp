@@ -14,23 +14,15 @@ struct LanguageEntry {
 
 // The first entry of a language is its default when the territory is absent or unknown.
 constexpr LanguageEntry kLanguages[] = {
-    {"en", "US", 0x0409}, {"en", "GB", 0x0809}, {"en", "AU", 0x0C09}, {"en", "CA", 0x1009},
-    {"en", "NZ", 0x1409}, {"en", "IE", 0x1809}, {"en", "ZA", 0x1C09}, {"en", "IN", 0x4009},
-    {"de", "DE", 0x0407}, {"de", "CH", 0x0807}, {"de", "AT", 0x0C07}, {"de", "LU", 0x1007},
-    {"de", "LI", 0x1407},
-    {"fr", "FR", 0x040C}, {"fr", "BE", 0x080C}, {"fr", "CA", 0x0C0C}, {"fr", "CH", 0x100C},
-    {"fr", "LU", 0x140C},
-    {"es", "ES", 0x0C0A}, {"es", "MX", 0x080A}, {"es", "AR", 0x2C0A}, {"es", "CO", 0x240A},
-    {"es", "CL", 0x340A}, {"es", "US", 0x540A},
-    {"it", "IT", 0x0410}, {"it", "CH", 0x0810},
-    {"ja", "JP", 0x0411},
-    {"ko", "KR", 0x0412},
-    {"zh", "CN", 0x0804}, {"zh", "TW", 0x0404}, {"zh", "HK", 0x0C04}, {"zh", "SG", 0x1004},
-    {"zh", "MO", 0x1404},
-    {"pt", "BR", 0x0416}, {"pt", "PT", 0x0816},
-    {"nl", "NL", 0x0413}, {"nl", "BE", 0x0813},
-    {"ru", "RU", 0x0419}, {"pl", "PL", 0x0415}, {"sv", "SE", 0x041D}, {"da", "DK", 0x0406},
-    {"nb", "NO", 0x0414}, {"nn", "NO", 0x0814}, {"fi", "FI", 0x040B}, {"cs", "CZ", 0x0405},
+    {"en", "US", 0x0409}, {"en", "GB", 0x0809}, {"en", "AU", 0x0C09}, {"en", "CA", 0x1009}, {"en", "NZ", 0x1409},
+    {"en", "IE", 0x1809}, {"en", "ZA", 0x1C09}, {"en", "IN", 0x4009}, {"de", "DE", 0x0407}, {"de", "CH", 0x0807},
+    {"de", "AT", 0x0C07}, {"de", "LU", 0x1007}, {"de", "LI", 0x1407}, {"fr", "FR", 0x040C}, {"fr", "BE", 0x080C},
+    {"fr", "CA", 0x0C0C}, {"fr", "CH", 0x100C}, {"fr", "LU", 0x140C}, {"es", "ES", 0x0C0A}, {"es", "MX", 0x080A},
+    {"es", "AR", 0x2C0A}, {"es", "CO", 0x240A}, {"es", "CL", 0x340A}, {"es", "US", 0x540A}, {"it", "IT", 0x0410},
+    {"it", "CH", 0x0810}, {"ja", "JP", 0x0411}, {"ko", "KR", 0x0412}, {"zh", "CN", 0x0804}, {"zh", "TW", 0x0404},
+    {"zh", "HK", 0x0C04}, {"zh", "SG", 0x1004}, {"zh", "MO", 0x1404}, {"pt", "BR", 0x0416}, {"pt", "PT", 0x0816},
+    {"nl", "NL", 0x0413}, {"nl", "BE", 0x0813}, {"ru", "RU", 0x0419}, {"pl", "PL", 0x0415}, {"sv", "SE", 0x041D},
+    {"da", "DK", 0x0406}, {"nb", "NO", 0x0414}, {"nn", "NO", 0x0814}, {"fi", "FI", 0x040B}, {"cs", "CZ", 0x0405},
     {"hu", "HU", 0x040E}, {"tr", "TR", 0x041F}, {"el", "GR", 0x0408}, {"uk", "UA", 0x0422},
 };
 

@@ -33,8 +33,7 @@ class IRegistryStoreKey {
 public:
     virtual ~IRegistryStoreKey() = default;
     // Replaces the value atomically; false when it could not (the old value is then intact).
-    virtual bool WriteValue(const std::u16string& name, std::uint32_t type,
-                            const std::vector<std::uint8_t>& bytes) = 0;
+    virtual bool WriteValue(const std::u16string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes) = 0;
     // False when there is no such value or it cannot be read.
     virtual bool ReadValue(const std::u16string& name, std::uint32_t& type, std::vector<std::uint8_t>& bytes) = 0;
     // True when a value was there and is gone.

@@ -35,8 +35,7 @@ bool RegisterResources(const EmbeddedResource* table, std::size_t count) {
     return true;
 }
 
-std::optional<std::span<const unsigned char>> FindResource(std::string_view type,
-                                                           std::string_view name) {
+std::optional<std::span<const unsigned char>> FindResource(std::string_view type, std::string_view name) {
     Registry& registry = GetRegistry();
     std::lock_guard<std::mutex> guard(registry.lock);
     for (const auto& entry : registry.entries) {

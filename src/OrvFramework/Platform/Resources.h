@@ -18,7 +18,6 @@ struct EmbeddedResource {
 // Called by the generated tables at static initialisation.
 bool RegisterResources(const EmbeddedResource* table, std::size_t count);
 
-std::optional<std::span<const unsigned char>> FindResource(std::string_view type,
-                                                           std::string_view name);
+std::optional<std::span<const unsigned char>> FindResource(std::string_view type, std::string_view name);
 
 }  // namespace Orv::Platform

@@ -46,8 +46,8 @@ void LRenderer::SetOrigin(LPoint origin) {
 void LRenderer::StartStates(const LRect& targetBounds) {
     m_stack.clear();
     m_painting = true;
-    m_state.clip = {targetBounds.x - m_state.origin.x, targetBounds.y - m_state.origin.y,
-                    targetBounds.width, targetBounds.height};
+    m_state.clip = {targetBounds.x - m_state.origin.x, targetBounds.y - m_state.origin.y, targetBounds.width,
+                    targetBounds.height};
     ApplyState();
 }
 

@@ -45,7 +45,7 @@ struct LFontDescription {
 
 // Pixels.
 struct LFontMetrics {
-    double size = 0.0;        // the em size in pixels
+    double size = 0.0;  // the em size in pixels
     double ascent = 0.0;
     double descent = 0.0;
     double emHeight = 0.0;
@@ -59,7 +59,7 @@ struct LTextRange {
 };
 
 struct LTextMeasurement {
-    LSize size;                      // the logical size of the laid-out text
+    LSize size;  // the logical size of the laid-out text
     std::int32_t lineCount = 0;
     std::vector<LRect> rangeBounds;  // one per requested range, relative to the text's top-left
     std::int32_t unknownGlyphs = 0;  // characters no installed font can draw (shown as boxes)
@@ -78,11 +78,9 @@ public:
     virtual LFontMetrics GetFontMetrics(const LFontDescription& font) = 0;
     // wrapWidth <= 0 keeps the text on its own lines (line feeds still break).
     virtual LTextMeasurement MeasureText(const LFontDescription& font, const String& text,
-                                         const std::vector<LTextRange>& ranges = {},
-                                         double wrapWidth = 0.0) = 0;
+                                         const std::vector<LTextRange>& ranges = {}, double wrapWidth = 0.0) = 0;
     // The inked bounds of a text laid out as MeasureText does, relative to its top-left.
-    virtual LRect GetTextBounds(const LFontDescription& font, const String& text,
-                                double wrapWidth = 0.0) = 0;
+    virtual LRect GetTextBounds(const LFontDescription& font, const String& text, double wrapWidth = 0.0) = 0;
 };
 
 struct RenderState {
@@ -110,27 +108,21 @@ public:
     virtual void EndPaint(const Platform::PaintTarget& target) = 0;
 
     // One line (or the lines split at line feeds) with its top-left at position.
-    virtual void DrawText(const String& text, const LFontDescription& font, const LColor& color,
-                          LPoint position) = 0;
+    virtual void DrawText(const String& text, const LFontDescription& font, const LColor& color, LPoint position) = 0;
     // Laid out in a box and placed by the format's alignment; clipped by the current clip only.
-    virtual void DrawText(const String& text, const LFontDescription& font, const LColor& color,
-                          const LRect& box, const LTextFormat& format) = 0;
+    virtual void DrawText(const String& text, const LFontDescription& font, const LColor& color, const LRect& box,
+                          const LTextFormat& format) = 0;
     // A one-pixel outline covering the columns x .. x + width and rows y .. y + height.
     virtual void DrawRect(const LRect& rect, const LColor& color) = 0;
     virtual void FillRect(const LRect& rect, const LColor& color) = 0;
     virtual void DrawLine(LPoint from, LPoint to, const LColor& color) = 0;
     // Separate segments: points 0-1, 2-3, ...; every point is multiplied by scale first.
-    virtual void DrawLines(const std::vector<LPoint>& points, const LColor& color,
-                           LPoint scale = {1.0, 1.0}) = 0;
-    virtual void DrawPolyline(const std::vector<LPoint>& points, const LColor& color,
-                              LPoint scale = {1.0, 1.0}) = 0;
-    virtual void DrawPolygon(const std::vector<LPoint>& points, const LColor& color,
-                             LPoint scale = {1.0, 1.0}) = 0;
-    virtual void FillPolygon(const std::vector<LPoint>& points, const LColor& color,
-                             LPoint scale = {1.0, 1.0}) = 0;
+    virtual void DrawLines(const std::vector<LPoint>& points, const LColor& color, LPoint scale = {1.0, 1.0}) = 0;
+    virtual void DrawPolyline(const std::vector<LPoint>& points, const LColor& color, LPoint scale = {1.0, 1.0}) = 0;
+    virtual void DrawPolygon(const std::vector<LPoint>& points, const LColor& color, LPoint scale = {1.0, 1.0}) = 0;
+    virtual void FillPolygon(const std::vector<LPoint>& points, const LColor& color, LPoint scale = {1.0, 1.0}) = 0;
     // The bitmap's rectangle drawn into destination (size rounded to whole pixels) by resize type.
-    virtual void DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const LRect& destination,
-                            int resizeType) = 0;
+    virtual void DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const LRect& destination, int resizeType) = 0;
 
     // The state stack. Pushes and pops outside a paint do nothing.
     void PushTranslation(LPoint offset);

@@ -35,7 +35,10 @@ void WriteDebuggerOutput(std::string_view text) {
         std::lock_guard lock(g_outputLock);
         fn = g_debuggerOutput;
     }
-    if (fn) fn(text); else WriteStderr(text);
+    if (fn)
+        fn(text);
+    else
+        WriteStderr(text);
 }
 
 DebuggerOutputFn SetDebuggerOutput(DebuggerOutputFn fn) {
@@ -112,23 +115,33 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
             length += static_cast<char>(f[i++]);
         if (i >= f.size()) break;  // a lone '%' at the end prints nothing
         const char16_t conv = f[i++];
-        const bool longArg = length == "l", longLong = length == "ll" || length == "q" ||
-                                                       length == "j" || length == "z" ||
-                                                       length == "t";
+        const bool longArg = length == "l",
+                   longLong = length == "ll" || length == "q" || length == "j" || length == "z" || length == "t";
         switch (conv) {
-        case u'd': case u'i':
-            out += longLong ? FormatOne(directive + "lld", va_arg(ap, long long))
+        case u'd':
+        case u'i':
+            out += longLong  ? FormatOne(directive + "lld", va_arg(ap, long long))
                    : longArg ? FormatOne(directive + "ld", va_arg(ap, long))
                              : FormatOne(directive + "d", va_arg(ap, int));
             break;
-        case u'u': case u'x': case u'X': case u'o': {
+        case u'u':
+        case u'x':
+        case u'X':
+        case u'o': {
             const char c = static_cast<char>(conv);
-            out += longLong ? FormatOne(directive + "ll" + c, va_arg(ap, unsigned long long))
+            out += longLong  ? FormatOne(directive + "ll" + c, va_arg(ap, unsigned long long))
                    : longArg ? FormatOne(directive + "l" + c, va_arg(ap, unsigned long))
                              : FormatOne(directive + c, va_arg(ap, unsigned));
             break;
         }
-        case u'f': case u'F': case u'e': case u'E': case u'g': case u'G': case u'a': case u'A': {
+        case u'f':
+        case u'F':
+        case u'e':
+        case u'E':
+        case u'g':
+        case u'G':
+        case u'a':
+        case u'A': {
             const char c = static_cast<char>(conv);
             out += length == "L" ? FormatOne(directive + "L" + c, va_arg(ap, long double))
                                  : FormatOne(directive + c, va_arg(ap, double));
@@ -137,7 +150,8 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
         case u'p':
             out += FormatOne(directive + "p", va_arg(ap, void*));
             break;
-        case u'c': case u'C': {
+        case u'c':
+        case u'C': {
             const int c = va_arg(ap, int);
             const std::string text = (conv == u'C' || length == "h")
                                          ? std::string(1, static_cast<char>(c))
@@ -145,7 +159,8 @@ std::string FormatWide(const char16_t* format, std::va_list args) {
             out += FormatOne(directive + "s", text.c_str());
             break;
         }
-        case u's': case u'S': {
+        case u's':
+        case u'S': {
             std::string text;
             if (conv == u'S' || length == "h") {
                 const char* s = va_arg(ap, const char*);
@@ -261,8 +276,7 @@ int DebugTracer::SendToNetwork(std::string_view text) {
         if (!m_socket->Open(&error)) return error;
         // A new listener learns first who is talking.
         const std::string addressText = Platform::FormatIPv4(m_address);
-        for (const char* part : {"*** APPLICATION Launched on ", addressText.c_str(), "***\n"})
-            SendToNetwork(part);
+        for (const char* part : {"*** APPLICATION Launched on ", addressText.c_str(), "***\n"}) SendToNetwork(part);
     }
     if (text.empty()) return m_socket->IsOpen() ? 0 : -EBADF;
     return m_socket->SendTo(m_address, static_cast<std::uint16_t>(m_port), text);

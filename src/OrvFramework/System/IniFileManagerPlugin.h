@@ -9,8 +9,7 @@ extern "C" {
 
 using OrvIniHandle = void*;
 
-typedef std::int32_t (*OpenIniFileFn)(const char* path, const char* version, const char* product,
-                                      OrvIniHandle* handle);
+typedef std::int32_t (*OpenIniFileFn)(const char* path, const char* version, const char* product, OrvIniHandle* handle);
 typedef std::int32_t (*WriteIniFileFn)(OrvIniHandle handle);
 // A non-zero flag writes the file before closing it.
 typedef std::int32_t (*CloseIniFileFn)(OrvIniHandle handle, std::int32_t writeFirst);
@@ -20,8 +19,8 @@ typedef std::int32_t (*DoesNodeExistFn)(OrvIniHandle handle, const char* node);
 typedef std::int32_t (*GetIniValueIntFn)(OrvIniHandle handle, const char* key, std::int32_t defaultValue,
                                          std::int32_t* value);
 typedef std::int32_t (*SetIniValueIntFn)(OrvIniHandle handle, const char* key, std::int32_t value);
-typedef std::int32_t (*GetIniValueStrFn)(OrvIniHandle handle, const char* key, char* buffer,
-                                         std::uint32_t size, std::uint32_t* needed);
+typedef std::int32_t (*GetIniValueStrFn)(OrvIniHandle handle, const char* key, char* buffer, std::uint32_t size,
+                                         std::uint32_t* needed);
 typedef std::int32_t (*SetIniValueStrFn)(OrvIniHandle handle, const char* key, const char* value);
 typedef std::int32_t (*GetKeyCountFn)(OrvIniHandle handle, const char* node, std::int32_t* count);
 typedef std::int32_t (*GetKeyNameAtFn)(OrvIniHandle handle, const char* node, std::int32_t index, char* buffer,
@@ -30,8 +29,7 @@ typedef std::int32_t (*GetArrayCountFn)(OrvIniHandle handle, const char* node, s
 typedef std::int32_t (*SetArrayCountFn)(OrvIniHandle handle, const char* node, std::int32_t count);
 typedef std::int32_t (*GetArrayItemAtFn)(OrvIniHandle handle, const char* node, std::int32_t index, char* buffer,
                                          std::uint32_t size, std::uint32_t* needed);
-typedef std::int32_t (*SetArrayItemAtFn)(OrvIniHandle handle, const char* node, std::int32_t index,
-                                         const char* value);
+typedef std::int32_t (*SetArrayItemAtFn)(OrvIniHandle handle, const char* node, std::int32_t index, const char* value);
 typedef std::int32_t (*RemoveArrayItemAtFn)(OrvIniHandle handle, const char* node, std::int32_t index);
 }
 

@@ -93,9 +93,7 @@ ORVRESULT CIniFileManagerProxy::Open(const String& path, const String& version, 
     return m_fn.open(N(path).c_str(), N(version).c_str(), N(product).c_str(), &handle);
 }
 
-ORVRESULT CIniFileManagerProxy::Write(OrvIniHandle handle) {
-    return IsLoaded() ? m_fn.write(handle) : E_FAIL;
-}
+ORVRESULT CIniFileManagerProxy::Write(OrvIniHandle handle) { return IsLoaded() ? m_fn.write(handle) : E_FAIL; }
 
 bool CIniFileManagerProxy::DoesNodeExist(OrvIniHandle handle, const String& node) {
     return IsLoaded() && m_fn.nodeExists(handle, N(node).c_str()) == 1;
@@ -118,8 +116,9 @@ ORVRESULT CIniFileManagerProxy::SetInt(OrvIniHandle handle, const String& key, s
 ORVRESULT CIniFileManagerProxy::GetString(OrvIniHandle handle, const String& key, String& value) {
     if (!IsLoaded()) return E_FAIL;
     const std::string k = N(key);
-    return ReadText([&](char* b, std::uint32_t n, std::uint32_t* need) { return m_fn.getStr(handle, k.c_str(), b, n, need); },
-                    value);
+    return ReadText(
+        [&](char* b, std::uint32_t n, std::uint32_t* need) { return m_fn.getStr(handle, k.c_str(), b, n, need); },
+        value);
 }
 
 ORVRESULT CIniFileManagerProxy::SetString(OrvIniHandle handle, const String& key, const String& value) {
@@ -135,9 +134,9 @@ ORVRESULT CIniFileManagerProxy::GetKeyNameAt(OrvIniHandle handle, const String& 
                                              String& name) {
     if (!IsLoaded()) return E_FAIL;
     const std::string n = N(node);
-    return ReadText(
-        [&](char* b, std::uint32_t size, std::uint32_t* need) { return m_fn.keyNameAt(handle, n.c_str(), index, b, size, need); },
-        name);
+    return ReadText([&](char* b, std::uint32_t size,
+                        std::uint32_t* need) { return m_fn.keyNameAt(handle, n.c_str(), index, b, size, need); },
+                    name);
 }
 
 ORVRESULT CIniFileManagerProxy::GetArrayCount(OrvIniHandle handle, const String& node, std::int32_t& count) {
@@ -153,9 +152,9 @@ ORVRESULT CIniFileManagerProxy::GetArrayItemAt(OrvIniHandle handle, const String
                                                String& item) {
     if (!IsLoaded()) return E_FAIL;
     const std::string n = N(node);
-    return ReadText(
-        [&](char* b, std::uint32_t size, std::uint32_t* need) { return m_fn.arrayItemAt(handle, n.c_str(), index, b, size, need); },
-        item);
+    return ReadText([&](char* b, std::uint32_t size,
+                        std::uint32_t* need) { return m_fn.arrayItemAt(handle, n.c_str(), index, b, size, need); },
+                    item);
 }
 
 ORVRESULT CIniFileManagerProxy::SetArrayItemAt(OrvIniHandle handle, const String& node, std::int32_t index,

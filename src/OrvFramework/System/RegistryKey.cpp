@@ -36,7 +36,9 @@ V FromBytes(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-RegistryVariant RegistryVariant::FromBool(bool value) { return FromBlock(1, {static_cast<std::uint8_t>(value ? 1 : 0)}); }
+RegistryVariant RegistryVariant::FromBool(bool value) {
+    return FromBlock(1, {static_cast<std::uint8_t>(value ? 1 : 0)});
+}
 RegistryVariant RegistryVariant::FromInt32(std::int32_t value) { return FromBlock(2, LittleEndianBytes(value)); }
 RegistryVariant RegistryVariant::FromInt64(std::int64_t value) { return FromBlock(3, LittleEndianBytes(value)); }
 RegistryVariant RegistryVariant::FromFloat(float value) { return FromBlock(4, LittleEndianBytes(value)); }
@@ -96,21 +98,32 @@ bool RegistryVariant::Deserialize(const std::vector<std::uint8_t>& in, RegistryV
 
 bool RegistryVariant::ToNumber(double& out) const {
     switch (m_kind) {
-        case 1: out = m_bytes[0] != 0 ? 1 : 0; return true;
-        case 2: out = FromBytes<std::int32_t>(m_bytes); return true;
-        case 3: out = static_cast<double>(FromBytes<std::int64_t>(m_bytes)); return true;
-        case 4: out = FromBytes<float>(m_bytes); return true;
-        case 5: out = FromBytes<double>(m_bytes); return true;
-        case 9: {
-            const std::string utf8 = Utf16ToUtf8(m_text);
-            char* end = nullptr;
-            errno = 0;
-            const double v = std::strtod(utf8.c_str(), &end);
-            if (utf8.empty() || end == utf8.c_str() || *end != '\0' || errno == ERANGE) return false;
-            out = v;
-            return true;
-        }
-        default: return false;
+    case 1:
+        out = m_bytes[0] != 0 ? 1 : 0;
+        return true;
+    case 2:
+        out = FromBytes<std::int32_t>(m_bytes);
+        return true;
+    case 3:
+        out = static_cast<double>(FromBytes<std::int64_t>(m_bytes));
+        return true;
+    case 4:
+        out = FromBytes<float>(m_bytes);
+        return true;
+    case 5:
+        out = FromBytes<double>(m_bytes);
+        return true;
+    case 9: {
+        const std::string utf8 = Utf16ToUtf8(m_text);
+        char* end = nullptr;
+        errno = 0;
+        const double v = std::strtod(utf8.c_str(), &end);
+        if (utf8.empty() || end == utf8.c_str() || *end != '\0' || errno == ERANGE) return false;
+        out = v;
+        return true;
+    }
+    default:
+        return false;
     }
 }
 

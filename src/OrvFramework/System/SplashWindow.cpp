@@ -25,8 +25,7 @@ int ClampPosition(int position) { return std::clamp(position, 0, 100); }
 std::uint32_t OverWhite(std::uint32_t argb) {
     const std::uint32_t a = argb >> 24;
     auto channel = [a](std::uint32_t c) { return (c * a + 255u * (255u - a) + 127u) / 255u; };
-    return 0xFF000000u | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 |
-           channel(argb & 0xFF);
+    return 0xFF000000u | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 | channel(argb & 0xFF);
 }
 
 }  // namespace
@@ -97,8 +96,7 @@ struct SplashWindow::Shared {
     SplashArea cancelButton;
 };
 
-SplashWindow::SplashWindow(Platform::IClock& clock)
-    : m_clock(clock), m_shared(std::make_shared<Shared>()) {
+SplashWindow::SplashWindow(Platform::IClock& clock) : m_clock(clock), m_shared(std::make_shared<Shared>()) {
     m_shared->clock = &clock;
 }
 
@@ -110,8 +108,7 @@ void SplashWindow::SetCancelHandler(std::function<void()> handler, SplashArea bu
     m_shared->cancelButton = button;
 }
 
-bool SplashWindow::Start(std::optional<SplashPicture> picture, std::string title,
-                         bool showInTaskBar) {
+bool SplashWindow::Start(std::optional<SplashPicture> picture, std::string title, bool showInTaskBar) {
     if (m_started) return GetState().windowShown;
     m_started = true;
     if (!picture || !picture->IsValid()) {
@@ -154,7 +151,10 @@ void SplashWindow::Close() {
                                    [this] { return m_shared->state.finished; });
     }
     // A thread that does not answer is left to end on its own; it holds its own share of the state.
-    if (finished) m_thread.join(); else m_thread.detach();
+    if (finished)
+        m_thread.join();
+    else
+        m_thread.detach();
 }
 
 SplashState SplashWindow::GetState() const {
@@ -162,8 +162,7 @@ SplashState SplashWindow::GetState() const {
     return m_shared->state;
 }
 
-bool SplashWindow::WaitForState(const std::function<bool(const SplashState&)>& pred,
-                                Platform::ClockDuration timeout) {
+bool SplashWindow::WaitForState(const std::function<bool(const SplashState&)>& pred, Platform::ClockDuration timeout) {
     std::unique_lock lock(m_shared->lock);
     return m_clock.WaitFor(m_shared->cv, lock, timeout, [&] { return pred(m_shared->state); });
 }
@@ -293,9 +292,8 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
             // Idle without a run: wake now and then anyway, the wait is always bounded; a splash
             // the user may cancel wakes often enough to answer at once.
             const auto idle = std::chrono::milliseconds(interactive ? kSplashInputPollMs : kSplashTickMs);
-            auto wait = progress.TimerRunning()
-                            ? std::max(nextTick - clock.Now(), Platform::ClockDuration(0))
-                            : Platform::ClockDuration(idle);
+            auto wait = progress.TimerRunning() ? std::max(nextTick - clock.Now(), Platform::ClockDuration(0))
+                                                : Platform::ClockDuration(idle);
             wait = std::min(wait, Platform::ClockDuration(idle));
             have = clock.WaitFor(shared->cv, lock, wait, [&] { return !shared->messages.empty(); });
             if (have) {

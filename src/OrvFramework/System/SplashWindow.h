@@ -73,8 +73,8 @@ struct SplashState {
     int stepsLeft = 0;
     bool timerRunning = false;
     std::uint32_t barColor = 0x06B025;  // 0xRRGGBB
-    bool cancelled = false;  // the user asked to cancel (see SetCancelHandler)
-    std::uint32_t windowId = 0;  // the host window's id, once shown
+    bool cancelled = false;             // the user asked to cancel (see SetCancelHandler)
+    std::uint32_t windowId = 0;         // the host window's id, once shown
     bool finished = false;
 };
 
@@ -102,14 +102,12 @@ public:
 
     // Once: starts the thread and waits (at most 5000 ms) until it shows the window or gives up.
     // True when the window is shown. Without a picture nothing is shown and nothing waits.
-    bool Start(std::optional<SplashPicture> picture, std::string title = {},
-               bool showInTaskBar = false);
+    bool Start(std::optional<SplashPicture> picture, std::string title = {}, bool showInTaskBar = false);
     void PostMessage(std::uint32_t message, std::uint32_t wParam = 0, std::int64_t lParam = 0);
     void SetProgress(int position) { PostMessage(kSplashMsgSetPosition, static_cast<std::uint32_t>(position)); }
     void RunProgress(int start, int end, int seconds) {
         PostMessage(kSplashMsgProgressRun,
-                    (static_cast<std::uint32_t>(start) & 0xFFFF) | (static_cast<std::uint32_t>(end) << 16),
-                    seconds);
+                    (static_cast<std::uint32_t>(start) & 0xFFFF) | (static_cast<std::uint32_t>(end) << 16), seconds);
     }
     void SetBarColor(std::uint32_t colorRef) { PostMessage(kSplashMsgBarColor, 0, colorRef); }
     // Position 100, quit, and a wait of at most 1000 ms for the thread.
@@ -117,8 +115,7 @@ public:
 
     SplashState GetState() const;
     // Waits (on the clock, at most `timeout`) until the thread's state satisfies pred.
-    bool WaitForState(const std::function<bool(const SplashState&)>& pred,
-                      Platform::ClockDuration timeout);
+    bool WaitForState(const std::function<bool(const SplashState&)>& pred, Platform::ClockDuration timeout);
     // The last frame painted (empty before the first paint).
     std::vector<std::uint32_t> LastFrame() const;
 

@@ -48,8 +48,7 @@ std::int32_t CopyOut(const std::string& text, char* buffer, std::uint32_t size, 
 
 #define INI_EXPORT extern "C" __attribute__((visibility("default")))
 
-INI_EXPORT std::int32_t OpenIniFile(const char* path, const char* version, const char* product,
-                                    OrvIniHandle* handle) {
+INI_EXPORT std::int32_t OpenIniFile(const char* path, const char* version, const char* product, OrvIniHandle* handle) {
     if (handle) *handle = nullptr;
     if (path == nullptr || *path == '\0' || handle == nullptr) return kInvalidArg;
     auto store = std::make_unique<SettingsStore>(path, version ? version : "", product ? product : "");
@@ -162,8 +161,7 @@ INI_EXPORT std::int32_t GetArrayItemAt(OrvIniHandle handle, const char* node, st
     });
 }
 
-INI_EXPORT std::int32_t SetArrayItemAt(OrvIniHandle handle, const char* node, std::int32_t index,
-                                       const char* value) {
+INI_EXPORT std::int32_t SetArrayItemAt(OrvIniHandle handle, const char* node, std::int32_t index, const char* value) {
     if (index < 0 || value == nullptr) return kInvalidArg;
     return WithStore(handle, node, [&](SettingsStore& s) {
         return s.SetArrayItemAt(node, static_cast<std::size_t>(index), value) ? kOk : kInvalidArg;

@@ -52,7 +52,8 @@ std::string Unescape(std::string_view text) {
         } else if (next == 'r') {
             out += '\r';
             ++i;
-        } else if (next == 'x' && i + 3 < text.size() && Orv::HexDigitValue(text[i + 2]) >= 0 && Orv::HexDigitValue(text[i + 3]) >= 0) {
+        } else if (next == 'x' && i + 3 < text.size() && Orv::HexDigitValue(text[i + 2]) >= 0 &&
+                   Orv::HexDigitValue(text[i + 3]) >= 0) {
             out += static_cast<char>(Orv::HexDigitValue(text[i + 2]) * 16 + Orv::HexDigitValue(text[i + 3]));
             i += 3;
         } else {

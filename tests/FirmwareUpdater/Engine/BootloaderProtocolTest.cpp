@@ -46,11 +46,8 @@ TEST(BootloaderProtocol, EveryCommandGoesOutByteForByte) {
     ASSERT_TRUE(Orv::Succeeded(sim.protocol.VerifyRow(0, 0x0021, 0x01)));
     ASSERT_TRUE(Orv::Succeeded(sim.protocol.ExitBootloader()));
     const std::vector<std::string> expected = {
-        "01 38 00 00 C7 FF 17",
-        "01 32 01 00 00 CC FF 17",
-        "01 39 05 00 00 21 00 AA 55 A1 FE 17",
-        "01 3A 03 00 00 21 00 A1 FF 17",
-        "01 3B 01 00 00 C3 FF 17",
+        "01 38 00 00 C7 FF 17",          "01 32 01 00 00 CC FF 17", "01 39 05 00 00 21 00 AA 55 A1 FE 17",
+        "01 3A 03 00 00 21 00 A1 FF 17", "01 3B 01 00 00 C3 FF 17",
     };
     EXPECT_EQ(sim.Commands(), expected);
     const auto transcript = sim.device.GetTranscript();

@@ -166,8 +166,8 @@ enum class Metadata { Valid, None, BadChecksum };
 class TestImage {
 public:
     TestImage(int rowCount, std::uint32_t siliconId = Varnet::SampleSiliconId,
-              std::uint8_t siliconRevision = Varnet::SampleSiliconRevision, int rowSize = 64,
-              int firstRow = 16, Metadata metadata = Metadata::Valid)
+              std::uint8_t siliconRevision = Varnet::SampleSiliconRevision, int rowSize = 64, int firstRow = 16,
+              Metadata metadata = Metadata::Valid)
         : m_path(UniqueTempPath("varnet-engine-image").string() + ".cyacd") {
         char header[32];
         std::snprintf(header, sizeof header, "%08X%02X00\n", siliconId, siliconRevision);
@@ -199,10 +199,9 @@ public:
 
 private:
     static std::string RowLine(int rowNumber, const std::vector<std::uint8_t>& data) {
-        std::vector<std::uint8_t> bytes = {0, static_cast<std::uint8_t>(rowNumber >> 8),
-                                           static_cast<std::uint8_t>(rowNumber & 0xFF),
-                                           static_cast<std::uint8_t>(data.size() >> 8),
-                                           static_cast<std::uint8_t>(data.size() & 0xFF)};
+        std::vector<std::uint8_t> bytes = {
+            0, static_cast<std::uint8_t>(rowNumber >> 8), static_cast<std::uint8_t>(rowNumber & 0xFF),
+            static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size() & 0xFF)};
         bytes.insert(bytes.end(), data.begin(), data.end());
         unsigned sum = 0;
         for (auto b : bytes) sum += b;
@@ -245,7 +244,8 @@ private:
 // by nothing), for the life of the object: the writes after a completed upload then fail.
 class RegistryBlockedAfterExit {
 public:
-    RegistryBlockedAfterExit(HookClock& clock, const Varnet::SimulatedHidPlatform& device, const RegistrySandbox& registry)
+    RegistryBlockedAfterExit(HookClock& clock, const Varnet::SimulatedHidPlatform& device,
+                             const RegistrySandbox& registry)
         : m_clock(clock), m_registry(registry), m_blocker(UniqueTempPath("varnet-registry-blocker")) {
         std::ofstream(m_blocker) << "not a folder";
         clock.hook = [this, &device] {

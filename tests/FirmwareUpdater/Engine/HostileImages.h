@@ -70,8 +70,8 @@ inline const std::vector<HostileImage>& HostileImages() {
          },
          0, "bytes; an image is at most 2097152 bytes"},
         {"Empty", [](const std::filesystem::path& dir) { return WriteText(dir, ""); }, 0, "the file is empty"},
-        {"NoRows", [](const std::filesystem::path& dir) { return WriteText(dir, std::string(kGoodHeader) + "\n"); },
-         0, "the image holds no rows"},
+        {"NoRows", [](const std::filesystem::path& dir) { return WriteText(dir, std::string(kGoodHeader) + "\n"); }, 0,
+         "the image holds no rows"},
         {"BadHexInRow",
          [](const std::filesystem::path& dir) {
              return WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(0, 1, "0G") + "\n");
@@ -80,10 +80,14 @@ inline const std::vector<HostileImage>& HostileImages() {
         {"BadHexInHeader", [](const std::filesystem::path& dir) { return WriteText(dir, "2E1610691Z00\n"); }, 1,
          "character 'Z' at column 10"},
         {"WrongLength",
-         [](const std::filesystem::path& dir) { return WriteText(dir, std::string(kGoodHeader) + "\n:0000030002AA00\n"); },
+         [](const std::filesystem::path& dir) {
+             return WriteText(dir, std::string(kGoodHeader) + "\n:0000030002AA00\n");
+         },
          2, "the length field says 2 data bytes, the line carries 1"},
         {"OddDigits",
-         [](const std::filesystem::path& dir) { return WriteText(dir, std::string(kGoodHeader) + "\n:0000030002AA0\n"); },
+         [](const std::filesystem::path& dir) {
+             return WriteText(dir, std::string(kGoodHeader) + "\n:0000030002AA0\n");
+         },
          2, "odd number of hexadecimal digits"},
         {"BadRowChecksum",
          [](const std::filesystem::path& dir) {
@@ -112,7 +116,8 @@ inline const std::vector<HostileImage>& HostileImages() {
          2, "a second row begins at column 16; one row per line"},
         {"EmptyLineBetweenRows",
          [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(0, 1, "01") + "\n\n" + RowLine(0, 2, "02"));
+             return WriteText(dir,
+                              std::string(kGoodHeader) + "\n" + RowLine(0, 1, "01") + "\n\n" + RowLine(0, 2, "02"));
          },
          3, "empty line"},
         {"LineLongerThanTheReader",
@@ -120,8 +125,9 @@ inline const std::vector<HostileImage>& HostileImages() {
              return WriteText(dir, std::string(kGoodHeader) + "\n:" + std::string(800, '0') + "\n");
          },
          2, "longer than 766 characters"},
-        {"RowWithoutHeader", [](const std::filesystem::path& dir) { return WriteText(dir, RowLine(0, 1, "01") + "\n"); },
-         1, "the header (chip identity) is missing"},
+        {"RowWithoutHeader",
+         [](const std::filesystem::path& dir) { return WriteText(dir, RowLine(0, 1, "01") + "\n"); }, 1,
+         "the header (chip identity) is missing"},
     };
     return images;
 }

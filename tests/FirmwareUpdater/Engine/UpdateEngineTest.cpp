@@ -29,7 +29,8 @@ struct EngineRig {
     Orv::ORVRESULT Update() { return engine->UpdateFirmware().code; }
     int SwitchCount() const {
         const auto t = device->GetTranscript();
-        return static_cast<int>(std::count_if(t.begin(), t.end(), [](const std::string& l) { return l.rfind("SWITCH", 0) == 0; }));
+        return static_cast<int>(
+            std::count_if(t.begin(), t.end(), [](const std::string& l) { return l.rfind("SWITCH", 0) == 0; }));
     }
     // The command packets sent, as transcript text without "OUT ".
     std::vector<std::string> Commands() const {
@@ -46,7 +47,8 @@ struct EngineRig {
         return false;
     }
     bool TraceHas(const std::string& text) const {
-        return std::any_of(trace.begin(), trace.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+        return std::any_of(trace.begin(), trace.end(),
+                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
     }
 
     RegistrySandbox registry;
@@ -226,7 +228,8 @@ TEST(UpdateEngine, DeviceInItsBootloaderIsSyncedAndProgrammedWithoutSwitchOrSett
         EXPECT_EQ(commands[0], "01 35 00 00 CA FF 17");
         EXPECT_EQ(commands[1], "01 38 00 00 C7 FF 17");
         // Only the wait for the restart; no settle (a fresh bootloader waits about 2 s for a host).
-        EXPECT_LT(rig.clock.TotalSlept() - before, std::chrono::milliseconds(BootloaderSettleMs + config.restartDelayMs));
+        EXPECT_LT(rig.clock.TotalSlept() - before,
+                  std::chrono::milliseconds(BootloaderSettleMs + config.restartDelayMs));
         EXPECT_EQ(rig.device->GetBootloaderOpenCount(), 1);
     }
 }
@@ -264,7 +267,8 @@ TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
     const std::string path = GetParam().make(dir);
     {
         EngineRig rig;
-        EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + path + "\""), EngineResult::FirmwareFileMissingOrCorrupt);
+        EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + path + "\""),
+                  EngineResult::FirmwareFileMissingOrCorrupt);
         EXPECT_EQ(rig.engine->GetFailureReason(), Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path)));
         EXPECT_NE(rig.engine->GetFailureReason().find(GetParam().text), std::string::npos);
         EXPECT_EQ(rig.device->GetOpenCount(), 0);
@@ -301,21 +305,31 @@ struct FailureCase {
 TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
     const FailureCase cases[] = {
         // Nothing written yet: the device goes back to the application it still holds.
-        {"enter-silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(1); }, SampleSiliconId, Metadata::Valid, true, Ends::Application, "engine: command 0x38: timed out: no answer within 5000 ms"},
-        {"another-chip", [](SimulatorConfig&) {}, 0x12345678, Metadata::Valid, true, Ends::Application, "the image is for 0x12345678 revision"},
-        {"another-revision", [](SimulatorConfig& c) { c.siliconRevision = 0x12; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
-        {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId, Metadata::Valid, true, Ends::Application, "bootloader version 0x020000 is not supported"},
-        {"flash-size-status", [](SimulatorConfig& c) { c.faults.statusAt[2] = SimStatusArray; }, SampleSiliconId, Metadata::Valid, true, Ends::Application},
+        {"enter-silent", [](SimulatorConfig& c) { c.faults.silentAt.insert(1); }, SampleSiliconId, Metadata::Valid,
+         true, Ends::Application, "engine: command 0x38: timed out: no answer within 5000 ms"},
+        {"another-chip", [](SimulatorConfig&) {}, 0x12345678, Metadata::Valid, true, Ends::Application,
+         "the image is for 0x12345678 revision"},
+        {"another-revision", [](SimulatorConfig& c) { c.siliconRevision = 0x12; }, SampleSiliconId, Metadata::Valid,
+         true, Ends::Application},
+        {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId,
+         Metadata::Valid, true, Ends::Application, "bootloader version 0x020000 is not supported"},
+        {"flash-size-status", [](SimulatorConfig& c) { c.faults.statusAt[2] = SimStatusArray; }, SampleSiliconId,
+         Metadata::Valid, true, Ends::Application},
         // Rows under way: the device waits in its bootloader for the next try. (Each fault at each
         // place, through the whole program, is the integration fault table's.)
-        {"corrupt-row", [](SimulatorConfig& c) { c.faults.corruptRow.insert(3); }, SampleSiliconId, Metadata::Valid, false, Ends::Bootloader, "verify=failed"},
+        {"corrupt-row", [](SimulatorConfig& c) { c.faults.corruptRow.insert(3); }, SampleSiliconId, Metadata::Valid,
+         false, Ends::Bootloader, "verify=failed"},
         // The whole image went in, but the device did not come back with it.
-        {"bad-metadata", [](SimulatorConfig&) {}, SampleSiliconId, Metadata::BadChecksum, true, Ends::Bootloader, "the device came back in its bootloader: it did not start the new firmware"},
-        {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, SampleSiliconId, Metadata::Valid, true, Ends::Application, "the device restarted with version 1.0.3 instead of 1.0.2"},
+        {"bad-metadata", [](SimulatorConfig&) {}, SampleSiliconId, Metadata::BadChecksum, true, Ends::Bootloader,
+         "the device came back in its bootloader: it did not start the new firmware"},
+        {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, SampleSiliconId, Metadata::Valid, true,
+         Ends::Application, "the device restarted with version 1.0.3 instead of 1.0.2"},
         // Never switched: ten reports, then the device keeps its application.
-        {"ignored-switch", [](SimulatorConfig& c) { c.faults.ignoreSwitch = true; }, SampleSiliconId, Metadata::Valid, false, Ends::Application, "engine: switch: the application interface is still there after 10 switch reports"},
+        {"ignored-switch", [](SimulatorConfig& c) { c.faults.ignoreSwitch = true; }, SampleSiliconId, Metadata::Valid,
+         false, Ends::Application, "engine: switch: the application interface is still there after 10 switch reports"},
         // Gone.
-        {"no-bootloader", [](SimulatorConfig& c) { c.faults.noBootloader = true; }, SampleSiliconId, Metadata::Valid, false, Ends::Absent, "engine: switch: timed out: no bootloader within 30000 ms"},
+        {"no-bootloader", [](SimulatorConfig& c) { c.faults.noBootloader = true; }, SampleSiliconId, Metadata::Valid,
+         false, Ends::Absent, "engine: switch: timed out: no bootloader within 30000 ms"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -332,7 +346,7 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
         EXPECT_FALSE(rig.engine->IsUpdateInProgress());
         EXPECT_EQ(rig.Sent(CmdExitBootloader), c.exitSent);
         rig.clock.SleepMs(config.restartDelayMs);
-        const SimulatedState expected = c.ends == Ends::Application ? SimulatedState::Application
+        const SimulatedState expected = c.ends == Ends::Application  ? SimulatedState::Application
                                         : c.ends == Ends::Bootloader ? SimulatedState::Bootloader
                                                                      : SimulatedState::Absent;
         EXPECT_EQ(rig.device->GetState(), expected);

@@ -27,15 +27,16 @@ struct ProcessorRig {
                   std::lock_guard<std::mutex> lock(mutex);
                   reports.push_back(line);
               },
-              [](const std::string&) {},
-              [this](const std::string& text) { progress.push_back(text); }})),
+              [](const std::string&) {}, [this](const std::string& text) { progress.push_back(text); }})),
           recorder(NotificationRecorder::Create()) {}
     ~ProcessorRig() {
         if (processor) processor->WaitForRun(kRunTimeout);
         recorder->Detach();
     }
 
-    Orv::ORVRESULT Init(const std::string& commandLine) { return processor->Initialize(Orv::W("updater " + commandLine)); }
+    Orv::ORVRESULT Init(const std::string& commandLine) {
+        return processor->Initialize(Orv::W("updater " + commandLine));
+    }
 
     std::vector<std::string> Reports() {
         std::lock_guard<std::mutex> lock(mutex);
@@ -125,11 +126,15 @@ TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
         config.startState = SimulatedState::Absent;
         ProcessorRig rig(config);
         auto cancel = Orv::MakeRC<Orv::LEvent>();
-        rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
-            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {}, {},
-            {cancel, [&](int attempt, int) {
-                 if (attempt == 2) cancel->Set();
-             }}});
+        rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{rig.device,
+                                                                        &rig.clock,
+                                                                        Orv::W(VARNET_SOURCE_DIR "/resources"),
+                                                                        {},
+                                                                        [](const std::string&) {},
+                                                                        {},
+                                                                        {cancel, [&](int attempt, int) {
+                                                                             if (attempt == 2) cancel->Set();
+                                                                         }}});
         EXPECT_EQ(rig.Init(""), Orv::E_QUIET_EXIT);
         EXPECT_EQ(rig.processor->GetState(), ProcessorStateNone);
         EXPECT_EQ(rig.clock.NowMs(), DeviceSearchIntervalMs);
@@ -137,9 +142,13 @@ TEST(UpdateProcessor, CancelledSearchEndsQuietlyWithoutTouchingTheDevice) {
     {
         ProcessorRig rig;
         auto cancel = Orv::MakeRC<Orv::LEvent>();
-        rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
-            rig.device, &rig.clock, Orv::W(VARNET_SOURCE_DIR "/resources"), {}, [](const std::string&) {}, {},
-            {cancel, {}}});
+        rig.processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{rig.device,
+                                                                        &rig.clock,
+                                                                        Orv::W(VARNET_SOURCE_DIR "/resources"),
+                                                                        {},
+                                                                        [](const std::string&) {},
+                                                                        {},
+                                                                        {cancel, {}}});
         cancel->Set();
         EXPECT_EQ(rig.Init("-START_UPDATE_AUTOMATICALLY"), Orv::E_QUIET_EXIT);
         ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
@@ -188,11 +197,16 @@ std::string StageLetters(const std::vector<std::string>& progress) {
     std::string letters;
     for (const auto& text : progress) {
         char letter = '?';
-        if (text.find("searching") != std::string::npos) letter = 's';
-        else if (text.find("switching") != std::string::npos) letter = 'w';
-        else if (text.find("writing") != std::string::npos) letter = 'p';
-        else if (text.find("restarting") != std::string::npos) letter = 'r';
-        else if (text.find_first_not_of("\r ") == std::string::npos) letter = 'c';
+        if (text.find("searching") != std::string::npos)
+            letter = 's';
+        else if (text.find("switching") != std::string::npos)
+            letter = 'w';
+        else if (text.find("writing") != std::string::npos)
+            letter = 'p';
+        else if (text.find("restarting") != std::string::npos)
+            letter = 'r';
+        else if (text.find_first_not_of("\r ") == std::string::npos)
+            letter = 'c';
         if (letters.empty() || letters.back() != letter) letters += letter;
     }
     return letters;
@@ -222,7 +236,8 @@ TEST(UpdateProcessor, SilentRunEndsWithOneOutcomeLine) {
         auto config = QuickConfig();
         c.configure(config);
         ProcessorRig rig(config);
-        const std::string imageOption = c.withImage ? image.Option() : "-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent/x.cyacd";
+        const std::string imageOption =
+            c.withImage ? image.Option() : "-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent/x.cyacd";
         EXPECT_EQ(rig.Init("-silent " + imageOption), Orv::E_QUIET_EXIT);
         EXPECT_EQ(rig.Reports(), std::vector<std::string>{c.line});
         EXPECT_EQ(StageLetters(rig.progress), c.stages);
@@ -255,9 +270,9 @@ TEST(UpdateProcessor, RegistryValueThatCannotBeClearedAfterAnUpdateIsReported) {
         HookClock clock;
         auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
         std::vector<std::string> reports;
-        auto processor = Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{
-            device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources"), [&](const std::string& l) { reports.push_back(l); },
-            [](const std::string&) {}});
+        auto processor = Orv::MakeRC<LUpdateProcessor>(
+            UpdateEnvironment{device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources"),
+                              [&](const std::string& l) { reports.push_back(l); }, [](const std::string&) {}});
         auto recorder = NotificationRecorder::Create();
         {
             RegistryBlockedAfterExit blocked(clock, *device, registry);

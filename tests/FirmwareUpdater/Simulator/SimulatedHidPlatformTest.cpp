@@ -41,21 +41,21 @@ std::string TempPath(const char* name) {
 TEST(SimulatorConfig, ReadsEveryVariable) {
     SimulatorConfig config;
     std::string error;
-    ASSERT_TRUE(Orv::Succeeded(ReadSimulatorConfig(
-        Env({{"VARNET_SIM_STATE", "bootloader"},
-             {"VARNET_SIM_VERSION", "12.0.3"},
-             {"VARNET_SIM_NEW_VERSION", "0x0104"},
-             {"VARNET_SIM_SILICON_ID", "0x12345678"},
-             {"VARNET_SIM_SILICON_REV", "7"},
-             {"VARNET_SIM_BOOTLOADER_VERSION", "0x020304"},
-             {"VARNET_SIM_FLASH", "0:0-255,1:16-63"},
-             {"VARNET_SIM_CHECKSUM", "crc16"},
-             {"VARNET_SIM_FAULTS", "ignore-switch, no-bootloader,unplug-after:9,status-at:3:0x0A,"
-                                   "silent-at:4,corrupt-row:2,bad-checksum-at:5,half-staged"},
-             {"VARNET_SIM_LATENCY_MS", "0"},
-             {"VARNET_SIM_TRANSCRIPT", "/tmp/t"},
-             {"VARNET_SIM_FLASH_OUT", "/tmp/f"}}),
-        config, error)));
+    ASSERT_TRUE(Orv::Succeeded(ReadSimulatorConfig(Env({{"VARNET_SIM_STATE", "bootloader"},
+                                                        {"VARNET_SIM_VERSION", "12.0.3"},
+                                                        {"VARNET_SIM_NEW_VERSION", "0x0104"},
+                                                        {"VARNET_SIM_SILICON_ID", "0x12345678"},
+                                                        {"VARNET_SIM_SILICON_REV", "7"},
+                                                        {"VARNET_SIM_BOOTLOADER_VERSION", "0x020304"},
+                                                        {"VARNET_SIM_FLASH", "0:0-255,1:16-63"},
+                                                        {"VARNET_SIM_CHECKSUM", "crc16"},
+                                                        {"VARNET_SIM_FAULTS",
+                                                         "ignore-switch, no-bootloader,unplug-after:9,status-at:3:0x0A,"
+                                                         "silent-at:4,corrupt-row:2,bad-checksum-at:5,half-staged"},
+                                                        {"VARNET_SIM_LATENCY_MS", "0"},
+                                                        {"VARNET_SIM_TRANSCRIPT", "/tmp/t"},
+                                                        {"VARNET_SIM_FLASH_OUT", "/tmp/f"}}),
+                                                   config, error)));
     EXPECT_FALSE(IsSimulatorSelected(Env({{"VARNET_DEVICE", "real"}})));
     EXPECT_TRUE(IsSimulatorSelected(Env({{"VARNET_DEVICE", "simulated"}})));
     EXPECT_EQ(config.startState, SimulatedState::Bootloader);
@@ -83,13 +83,20 @@ TEST(SimulatorConfig, ReadsEveryVariable) {
 
 TEST(SimulatorConfig, BadValuesAreRefusedAndNamed) {
     const std::pair<const char*, const char*> bad[] = {
-        {"VARNET_SIM_STATE", "sleeping"},       {"VARNET_SIM_VERSION", "1.0"},
-        {"VARNET_SIM_VERSION", "1.0.10"},       {"VARNET_SIM_SILICON_ID", "0x1FFFFFFFF"},
-        {"VARNET_SIM_SILICON_REV", "256"},      {"VARNET_SIM_BOOTLOADER_VERSION", "0x1000000"},
-        {"VARNET_SIM_FLASH", "4:0-10"},         {"VARNET_SIM_FLASH", "0:10-5"},
-        {"VARNET_SIM_FLASH", "0:0"},            {"VARNET_SIM_FAULTS", "explode"},
-        {"VARNET_SIM_FAULTS", "silent-at:0"},   {"VARNET_SIM_FAULTS", "status-at:2"},
-        {"VARNET_SIM_FAULTS", "status-at:2:0"}, {"VARNET_SIM_LATENCY_MS", "-1"},
+        {"VARNET_SIM_STATE", "sleeping"},
+        {"VARNET_SIM_VERSION", "1.0"},
+        {"VARNET_SIM_VERSION", "1.0.10"},
+        {"VARNET_SIM_SILICON_ID", "0x1FFFFFFFF"},
+        {"VARNET_SIM_SILICON_REV", "256"},
+        {"VARNET_SIM_BOOTLOADER_VERSION", "0x1000000"},
+        {"VARNET_SIM_FLASH", "4:0-10"},
+        {"VARNET_SIM_FLASH", "0:10-5"},
+        {"VARNET_SIM_FLASH", "0:0"},
+        {"VARNET_SIM_FAULTS", "explode"},
+        {"VARNET_SIM_FAULTS", "silent-at:0"},
+        {"VARNET_SIM_FAULTS", "status-at:2"},
+        {"VARNET_SIM_FAULTS", "status-at:2:0"},
+        {"VARNET_SIM_LATENCY_MS", "-1"},
         {"VARNET_SIM_CHECKSUM", "md5"},
     };
     for (auto [name, value] : bad) {
@@ -202,7 +209,8 @@ TEST(SimulatedHidPlatform, ExitStartsTheApplicationOnlyWhenItsMetadataIsValid) {
         }
         ASSERT_TRUE(Orv::Succeeded(sim.protocol.ExitBootloader()));
         sim.clock.SleepMs(config.restartDelayMs);
-        EXPECT_EQ(sim.device.GetState(), c.startsApplication ? SimulatedState::Application : SimulatedState::Bootloader);
+        EXPECT_EQ(sim.device.GetState(),
+                  c.startsApplication ? SimulatedState::Application : SimulatedState::Bootloader);
         if (c.startsApplication) {
             EXPECT_EQ(sim.device.GetApplicationVersion(), config.updatedVersion);
         }

@@ -27,8 +27,8 @@ struct SimulatedVarnet {
     // Enters the bootloader with the simulator's default chip identity.
     bool Enter() {
         std::uint32_t version = 0;
-        return Orv::Succeeded(protocol.EnterBootloader(Varnet::SampleSiliconId,
-                                                       Varnet::SampleSiliconRevision, version));
+        return Orv::Succeeded(
+            protocol.EnterBootloader(Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, version));
     }
 
     // The command packets sent so far, as transcript text without the "OUT " prefix.

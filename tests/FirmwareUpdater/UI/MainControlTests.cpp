@@ -44,12 +44,23 @@ public:
     int startCount = 0;
 };
 
-const char* const kManaged[] = {
-    "buttonExit", "buttonNext", "labelDeviceNotFound", "labelUpdateNotNeeded", "labelDeviceReady",
-    "labelUpdateInProcess", "labelFirmwareFileMissingOrCorrupt", "labelFirmwareUpdateFailed",
-    "labelDriverIsTooOld", "labelNoCommandLineParams", "labelFirmwareUpdateSucceed",
-    "labelRelaunchInstructionsWin", "labelRelaunchInstructionsMac", "labelFirmwareImageUploadComplete",
-    "labelWaitingForDeviceArrivalPostInstall", "labelWaitingForDevicePrep", "progressBar"};
+const char* const kManaged[] = {"buttonExit",
+                                "buttonNext",
+                                "labelDeviceNotFound",
+                                "labelUpdateNotNeeded",
+                                "labelDeviceReady",
+                                "labelUpdateInProcess",
+                                "labelFirmwareFileMissingOrCorrupt",
+                                "labelFirmwareUpdateFailed",
+                                "labelDriverIsTooOld",
+                                "labelNoCommandLineParams",
+                                "labelFirmwareUpdateSucceed",
+                                "labelRelaunchInstructionsWin",
+                                "labelRelaunchInstructionsMac",
+                                "labelFirmwareImageUploadComplete",
+                                "labelWaitingForDeviceArrivalPostInstall",
+                                "labelWaitingForDevicePrep",
+                                "progressBar"};
 
 // Records the application center's exit requests the way the application receives them.
 class ExitListener : public LNotificationClient {
@@ -134,7 +145,8 @@ TEST_F(MainControlTest, ReadyTextNamesTheTargetVersionBeforeTheInstructions) {
     Create();
     const std::string text = Utf16ToUtf8(Child("labelDeviceReady")->GetText());
     EXPECT_EQ(text.rfind("Welcome to the Varnet Firmware Updater. This application will update your Varnet "
-                         "to firmware version 1.0.2. To perform the update, press the Next button.", 0),
+                         "to firmware version 1.0.2. To perform the update, press the Next button.",
+                         0),
               0u)
         << text;
     EXPECT_EQ(Child("labelWaitingForDeviceArrivalPostInstall")->GetText(), String());
@@ -349,8 +361,10 @@ TEST_F(MainControlInWindow, KeysAfterSuccessStartNothing) {
         SCOPED_TRACE(byPointer ? "Next clicked" : "Next by Enter");
         processor.startCount = 0;
         CreateInWindow();
-        if (byPointer) ClickWithPointer("buttonNext");
-        else root.OnKeyDown(LButton::kEnterKey, 0);
+        if (byPointer)
+            ClickWithPointer("buttonNext");
+        else
+            root.OnKeyDown(LButton::kEnterKey, 0);
         Settle();
         ASSERT_EQ(processor.startCount, 1);
         Post(NID_FIRMWARE_UPDATE_COMPLETE);

@@ -66,7 +66,7 @@ TEST(ShippedWindow, EveryControlIsCreatedWithItsClassAndLooks) {
         EXPECT_TRUE(c->IsCreated());
         const std::type_info& type = d->className == W("Framework.Button")        ? typeid(LButton)
                                      : d->className == W("Framework.ProgressBar") ? typeid(LProgressBar)
-                                                                                    : typeid(LLabel);
+                                                                                  : typeid(LLabel);
         EXPECT_EQ(typeid(*c), type);
     }
     EXPECT_EQ(main->FindChild(W("progressBar"))->GetChildren().GetCount(), 4u);
@@ -81,20 +81,17 @@ TEST(ShippedWindow, EveryControlIsCreatedWithItsClassAndLooks) {
 
 class SmallSkin : public ::testing::Test {
 protected:
-    void SetUp() override {
-        factory->RegisterControlClass(W("K"), &CreateControlOf<LPanel>);
-    }
+    void SetUp() override { factory->RegisterControlClass(W("K"), &CreateControlOf<LPanel>); }
     ORVRESULT Parse(const std::string& inner) {
-        const std::string text = "<Other><Skins><Skin Name=\"S\" FontName=\"Arial\" FontSize=\"8.25\">" + inner +
-                                 "</Skin></Skins></Other>";
+        const std::string text =
+            "<Other><Skins><Skin Name=\"S\" FontName=\"Arial\" FontSize=\"8.25\">" + inner + "</Skin></Skins></Other>";
         return factory->ParseXML(text.data(), text.size());
     }
     RCPtr<LControlFactory> factory = MakeRC<LControlFactory>();
 };
 
 TEST_F(SmallSkin, UnregisteredChildClassFailsTheWholeTree) {
-    ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\"><SubControl Class=\"Nope\" Name=\"x\"/></SubControl>"),
-              S_OK);
+    ASSERT_EQ(Parse("<SubControl Class=\"K\" Name=\"top\"><SubControl Class=\"Nope\" Name=\"x\"/></SubControl>"), S_OK);
     EXPECT_THROW(factory->CreateControl(W("top"), nullptr), std::exception);
 }
 
@@ -113,7 +110,6 @@ TEST_F(SmallSkin, ReapplyDescriptorRestoresTheSkinsLayout) {
     RCPtr<LControl> stray(MakeRC<LControl>(nullptr, W("stray")));
     EXPECT_EQ(factory->ReapplyDescriptor(stray.Get()), E_FAIL);
 }
-
 
 // Each child listens to its parent's sibling keys; the top-level control to nobody.
 TEST_F(SmallSkin, ChildrenRegisterForTheirParentsSiblingKeys) {

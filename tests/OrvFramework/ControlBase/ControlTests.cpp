@@ -23,9 +23,7 @@ protected:
         root->SetHostWindow(&host);
         listener = MakeRC<Listener>();
     }
-    void TearDown() override {
-        listener->ReleaseInternalReferences();
-    }
+    void TearDown() override { listener->ReleaseInternalReferences(); }
     static RCPtr<LControl> Add(const RCPtr<LControl>& parent, const char* name) {
         RCPtr<LControl> c(MakeRC<LControl>(parent.Get(), W(name)));
         EXPECT_EQ(parent->AddChild(c), S_OK);
@@ -128,9 +126,7 @@ TEST_F(ControlTree, CaptureIsRefusedWhenTheWindowRefusesOrItIsHeld) {
 
 TEST(ControlLifetime, ATreeIsFreedWhenNothingOutsideHoldsIt) {
     struct Probe : LControl {
-        Probe(LControl* parent, String name, int* alive) : LControl(parent, std::move(name)), alive(alive) {
-            ++*alive;
-        }
+        Probe(LControl* parent, String name, int* alive) : LControl(parent, std::move(name)), alive(alive) { ++*alive; }
         ~Probe() override { --*alive; }
         int* alive;
     };

@@ -7,8 +7,8 @@
 namespace Orv {
 namespace {
 
-LAxisLayout Axis(float anchor, PositionReference pos, float posRel, double posAbs, SizeReference size,
-                 float sizeRel, double sizeAbs) {
+LAxisLayout Axis(float anchor, PositionReference pos, float posRel, double posAbs, SizeReference size, float sizeRel,
+                 double sizeAbs) {
     LAxisLayout a;
     a.placementAnchor = anchor;
     a.positionReference = pos;
@@ -35,10 +35,9 @@ TEST(LayoutAxis, WorkedExamples) {
         {"label spanning the window less 5 each side",
          Axis(0, PositionReference::Client, 0, 5, SizeReference::Client, 1, -5), window, window, false, 5, 422},
         {"centred picture, before the snap",
-         Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), window, none, true, 83.5,
-         275},
-        {"a negative self size is no size",
-         Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3), small, none, true, 10, 0},
+         Axis(0.5f, PositionReference::Client, 0.5f, 5, SizeReference::Self, 0, 275), window, none, true, 83.5, 275},
+        {"a negative self size is no size", Axis(0, PositionReference::Client, 0, 10, SizeReference::Self, 0, -3),
+         small, none, true, 10, 0},
         {"a missing sibling: the far edge is the absolute part alone",
          Axis(0, PositionReference::Client, 0, 10, SizeReference::Control, 1, 30), small, none, false, 10, 20},
         {"anchor 1, far edge before the position: spans from the edge to it",

@@ -443,12 +443,14 @@ TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
         const int x = static_cast<int>(p.x), y = static_cast<int>(p.y);
         const auto* want = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(expected) +
                                                                   y * cairo_image_surface_get_stride(expected));
-        const auto* got = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
-                                                                 y * argb->pitch);
+        const auto* got =
+            reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) + y * argb->pitch);
         EXPECT_EQ(got[x] & 0xFFFFFFu, want[x] & 0xFFFFFFu) << x << "," << y;
     }
     EXPECT_NE(*reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
-                                                      20 * argb->pitch + 20 * 4) & 0xFFFFFFu, 0u);
+                                                      20 * argb->pitch + 20 * 4) &
+                  0xFFFFFFu,
+              0u);
     SDL_FreeSurface(argb);
     cairo_surface_destroy(expected);
 }
@@ -469,8 +471,10 @@ TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
     ASSERT_TRUE(window.GetRootWindow()->NeedsPaint());
     // The loop looks until a tick has painted; a loop that never ticks is ended after 3 s.
     std::function<void()> poll = [&] {
-        if (window.GetRootWindow()->NeedsPaint()) app.RunOnUiThread(poll);
-        else app.PostQuit(1);
+        if (window.GetRootWindow()->NeedsPaint())
+            app.RunOnUiThread(poll);
+        else
+            app.PostQuit(1);
     };
     app.RunOnUiThread(poll);
     std::mutex lock;

@@ -14,18 +14,17 @@ constexpr float kByte = 0.003921568859368563f;
 std::string Doc(const std::string& body) { return "<Other>" + body + "</Other>"; }
 
 // A control inside a top-level skin, written with the given attributes.
-std::string Tree(const std::string& inner) {
-    return Doc("<Skins><Skin Name=\"S\">" + inner + "</Skin></Skins>");
-}
+std::string Tree(const std::string& inner) { return Doc("<Skins><Skin Name=\"S\">" + inner + "</Skin></Skins>"); }
 
 class SkinReader : public ::testing::Test {
 protected:
     ORVRESULT Parse(const std::string& text) { return factory->ParseXML(text.data(), text.size()); }
     int PartWidth(const std::string& width) {
         auto f = MakeRC<LControlFactory>();
-        const std::string text = Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
-                                     "<Part Name=\"p\" Width=\"" + width +
-                                     "\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>");
+        const std::string text =
+            Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"0xFF000000\"/>"
+                "<Part Name=\"p\" Width=\"" +
+                width + "\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>");
         EXPECT_EQ(f->ParseXML(text.data(), text.size()), S_OK);
         const auto part = f->FindPart(W("p"));
         return part ? part->width : -999;
@@ -51,10 +50,11 @@ TEST_F(SkinReader, IntegerAndColorSyntax) {
                                                   {"12px", 12}, {"-7", -7},          {"abc", 0}};
     for (const auto& [text, width] : widths) EXPECT_EQ(PartWidth(text), width) << text;
     // Six digits leave alpha as it was (0), two are alpha alone, three are nothing.
-    const std::pair<const char*, LColor> colors[] = {{"0xFF8000", {255 * kByte, 128 * kByte, 0, 0}},
-                                                    {"80", {0, 0, 0, 128 * kByte}},
-                                                    {"0x123", {0, 0, 0, 0}},
-                                                    {"0X40102030", {0x10 * kByte, 0x20 * kByte, 0x30 * kByte, 0x40 * kByte}}};
+    const std::pair<const char*, LColor> colors[] = {
+        {"0xFF8000", {255 * kByte, 128 * kByte, 0, 0}},
+        {"80", {0, 0, 0, 128 * kByte}},
+        {"0x123", {0, 0, 0, 0}},
+        {"0X40102030", {0x10 * kByte, 0x20 * kByte, 0x30 * kByte, 0x40 * kByte}}};
     for (const auto& [text, expected] : colors) {
         const LColor c = Color(text);
         EXPECT_FLOAT_EQ(c.red, expected.red) << text;
@@ -87,22 +87,24 @@ TEST_F(SkinReader, PartRules) {
 }
 
 TEST_F(SkinReader, LooksAndLookLists) {
-    ASSERT_EQ(Parse(Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
-                        "<Part Name=\"p\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>"
-                        "<Looks><Look Name=\"a\">"
-                        "<ClientPart Name=\"p\" OffsetLeft=\"1\" OffsetTop=\"2\" OffsetRight=\"3\"/>"
-                        "<NonClientParts><NonClientPart Name=\"p\" OffsetRight=\"4\" OffsetTop=\"5\" Width=\"0\" Height=\"7\"/>"
-                        "<NonClientPart Name=\"missing\" OffsetLeft=\"1\"/></NonClientParts>"
-                        "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"0\" TextRightRel=\"1\" TextRightAbs=\"0\""
-                        " TextHAlign=\"0.5\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\""
-                        " TextForegroundPart=\"p\"/>"
-                        "</Look><Look Name=\"b\"/></Looks>"
-                        "<LookLists><LookList Name=\"L\" NumLooks=\"3\"><Look Name=\"a\" Index=\"0\"/>"
-                        "<Look Name=\"a\" Index=\"2\"/><Look Name=\"b\" Index=\"7\"/><Look Name=\"b\" Index=\"-1\"/>"
-                        "<Look Name=\"nope\" Index=\"1\"/></LookList>"
-                        "<LookList Name=\"L\" NumLooks=\"1\"><Look Name=\"b\" Index=\"1\"/></LookList>"
-                        "<LookList Name=\"huge\" NumLooks=\"2000000000\"/></LookLists>")),
-              S_OK);
+    ASSERT_EQ(
+        Parse(
+            Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
+                "<Part Name=\"p\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>"
+                "<Looks><Look Name=\"a\">"
+                "<ClientPart Name=\"p\" OffsetLeft=\"1\" OffsetTop=\"2\" OffsetRight=\"3\"/>"
+                "<NonClientParts><NonClientPart Name=\"p\" OffsetRight=\"4\" OffsetTop=\"5\" Width=\"0\" Height=\"7\"/>"
+                "<NonClientPart Name=\"missing\" OffsetLeft=\"1\"/></NonClientParts>"
+                "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"0\" TextRightRel=\"1\" TextRightAbs=\"0\""
+                " TextHAlign=\"0.5\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\""
+                " TextForegroundPart=\"p\"/>"
+                "</Look><Look Name=\"b\"/></Looks>"
+                "<LookLists><LookList Name=\"L\" NumLooks=\"3\"><Look Name=\"a\" Index=\"0\"/>"
+                "<Look Name=\"a\" Index=\"2\"/><Look Name=\"b\" Index=\"7\"/><Look Name=\"b\" Index=\"-1\"/>"
+                "<Look Name=\"nope\" Index=\"1\"/></LookList>"
+                "<LookList Name=\"L\" NumLooks=\"1\"><Look Name=\"b\" Index=\"1\"/></LookList>"
+                "<LookList Name=\"huge\" NumLooks=\"2000000000\"/></LookLists>")),
+        S_OK);
     const auto a = factory->FindLook(W("a"));
     ASSERT_TRUE(a);
     EXPECT_FALSE(a->clientPart);  // OffsetBottom missing
@@ -122,15 +124,17 @@ TEST_F(SkinReader, LooksAndLookLists) {
 }
 
 TEST_F(SkinReader, PositionAndSizeReferences) {
-    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"top\">"
-                         "<SubControl Class=\"K\" Name=\"a\" XPositionToControl=\"Screen\" YPositionToControl=\"Parent\""
-                         " XSizeToControl=\"Active Window\" YSizeToControl=\"Self\" YMaxSizeToControl=\"Self\""
-                         " XMaxSizeAbs=\"12\" XMaxSizeRel=\"0.5\"/>"
-                         "<SubControl Class=\"K\" Name=\"b\" XPositionToControl=\"Active Window\" YPositionToControl=\"buttonExit\""
-                         " XSizeToControl=\"Client\" YSizeToControl=\"a\" TextOverflowXType=\"Bogus\" TextOverflowYType=\"Wrap\""
-                         " XPositionAbs=\"0x10\" YPositionAbs=\"-3.7\"/>"
-                         "</SubControl>")),
-              S_OK);
+    ASSERT_EQ(
+        Parse(Tree(
+            "<SubControl Class=\"K\" Name=\"top\">"
+            "<SubControl Class=\"K\" Name=\"a\" XPositionToControl=\"Screen\" YPositionToControl=\"Parent\""
+            " XSizeToControl=\"Active Window\" YSizeToControl=\"Self\" YMaxSizeToControl=\"Self\""
+            " XMaxSizeAbs=\"12\" XMaxSizeRel=\"0.5\"/>"
+            "<SubControl Class=\"K\" Name=\"b\" XPositionToControl=\"Active Window\" YPositionToControl=\"buttonExit\""
+            " XSizeToControl=\"Client\" YSizeToControl=\"a\" TextOverflowXType=\"Bogus\" TextOverflowYType=\"Wrap\""
+            " XPositionAbs=\"0x10\" YPositionAbs=\"-3.7\"/>"
+            "</SubControl>")),
+        S_OK);
     const auto top = factory->FindControlDescriptor(W("top"));
     ASSERT_TRUE(top);
     // The screen is measured as the parent, the active window as the client.
@@ -145,12 +149,13 @@ TEST_F(SkinReader, PositionAndSizeReferences) {
     const auto& b = *Find(top, "b")->layout;
     EXPECT_EQ(std::tuple(b.x.positionReference, b.y.positionReference),
               std::tuple(PositionReference::Client, PositionReference::Control));
-    EXPECT_EQ(std::tuple(b.x.sizeReference, b.y.sizeReference), std::tuple(SizeReference::Client, SizeReference::Control));
+    EXPECT_EQ(std::tuple(b.x.sizeReference, b.y.sizeReference),
+              std::tuple(SizeReference::Client, SizeReference::Control));
     EXPECT_EQ(b.y.positionControlName, W("buttonExit"));
     EXPECT_EQ(b.y.sizeControlName, W("a"));
     EXPECT_EQ(b.textOverflowX, TextOverflowX::Clip);  // unknown
     EXPECT_EQ(b.textOverflowY, TextOverflowY::Clip);  // wrapping is for the x axis only
-    EXPECT_EQ(b.x.positionAbsolute, 0.0);  // Abs values are plain decimal
+    EXPECT_EQ(b.x.positionAbsolute, 0.0);             // Abs values are plain decimal
     EXPECT_EQ(b.y.positionAbsolute, -3.0);
 }
 
@@ -178,10 +183,11 @@ TEST_F(SkinReader, ChildrenSortedByLayoutOrder) {
 }
 
 TEST_F(SkinReader, BadSubControlEndsTheParseAndKeepsWhatWasRead) {
-    const std::string text = Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>\n"
-                                 "<Skins><Skin><SubControl Class=\"K\" Name=\"ok\"/>\n"
-                                 "<SubControl Class=\"K\"/></Skin></Skins>"
-                                 "<Colorizer Name=\"after\" ColorType=\"SolidFill\" Color=\"FF\"/>");
+    const std::string text =
+        Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>\n"
+            "<Skins><Skin><SubControl Class=\"K\" Name=\"ok\"/>\n"
+            "<SubControl Class=\"K\"/></Skin></Skins>"
+            "<Colorizer Name=\"after\" ColorType=\"SolidFill\" Color=\"FF\"/>");
     EXPECT_EQ(factory->ParseXML(text.data(), text.size()), E_FAIL);
     EXPECT_NE(factory->GetLastParseError().find("Runtime Error : Bad Subcontrol Element : "
                                                 "Orv::LControlFactory::XMLStartElement"),
@@ -225,8 +231,7 @@ TEST_F(SkinReader, ZeroLengthMeansZeroTerminatedAndUtf16IsRead) {
 
     const std::u16string text = u"\uFEFF<r><Application Name=\"\u00DCber\"/></r>";
     auto f = MakeRC<LControlFactory>();
-    EXPECT_EQ(f->ParseXML(reinterpret_cast<const char*>(text.data()), text.size() * 2), S_OK)
-        << f->GetLastParseError();
+    EXPECT_EQ(f->ParseXML(reinterpret_cast<const char*>(text.data()), text.size() * 2), S_OK) << f->GetLastParseError();
     EXPECT_EQ(f->GetApplicationName(), u"\u00DCber");
 }
 

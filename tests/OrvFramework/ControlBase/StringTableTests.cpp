@@ -30,8 +30,8 @@ protected:
     void TearDown() override { std::filesystem::remove_all(folder); }
     String Write(const char* name, const std::string& body) {
         const auto path = folder / name;
-        std::ofstream(path, std::ios::binary) << "<Orvane_StringTable_Definitions>" << body
-                                              << "</Orvane_StringTable_Definitions>";
+        std::ofstream(path, std::ios::binary)
+            << "<Orvane_StringTable_Definitions>" << body << "</Orvane_StringTable_Definitions>";
         return String(Utf8ToUtf16(path.string()));
     }
     ORVRESULT Load(const std::string& app, const std::string& framework, std::uint32_t language) {
@@ -56,12 +56,16 @@ TEST_F(StringTables, LanguageFallback) {
         std::uint32_t request;
         const char *a, *b, *f;
     };
-    const std::string germanAndEnglishFile = Table("Framework", Str("F", Loc("0x0007", "Datei") + Loc("0x0009", "File")));
+    const std::string germanAndEnglishFile =
+        Table("Framework", Str("F", Loc("0x0007", "Datei") + Loc("0x0009", "File")));
     const Case cases[] = {
-        {"primary language", Table("T", Str("A", Loc("0x0009", "Yes") + Loc("0x0007", "Ja")) + Str("B", Loc("9", "Only English"))),
+        {"primary language",
+         Table("T", Str("A", Loc("0x0009", "Yes") + Loc("0x0007", "Ja")) + Str("B", Loc("9", "Only English"))),
          germanAndEnglishFile, 0x0407, "Ja", "<none>", "Datei"},
-        {"requested locale", Table("T", Str("A", Loc("0x0411", "はい") + Loc("0x0009", "Yes")) + Str("B", Loc("0x0009", "No"))),
-         Table("Framework", Str("F", Loc("0x0009", "File") + Loc("0x0011", "ファイル"))), 0x0411, "はい", "<none>", "File"},
+        {"requested locale",
+         Table("T", Str("A", Loc("0x0411", "はい") + Loc("0x0009", "Yes")) + Str("B", Loc("0x0009", "No"))),
+         Table("Framework", Str("F", Loc("0x0009", "File") + Loc("0x0011", "ファイル"))), 0x0411, "はい", "<none>",
+         "File"},
         {"English carried over", Table("T", Str("A", Loc("0x0009", "Yes"))), germanAndEnglishFile, 0x0407, "Yes",
          "<none>", "File"},
     };
@@ -78,8 +82,9 @@ TEST_F(StringTables, LanguageFallback) {
 TEST_F(StringTables, TraditionalChineseFallback) {
     for (std::uint32_t language : {0x0404u, 0x0C04u, 0x1404u}) {
         factory = MakeRC<LControlFactory>();
-        ASSERT_EQ(Load(Table("T", Str("A", Loc("0x0004", "简") + Loc("0x7c04", "繁") + Loc("0x0009", "E"))), "", language),
-                  S_OK);
+        ASSERT_EQ(
+            Load(Table("T", Str("A", Loc("0x0004", "简") + Loc("0x7c04", "繁") + Loc("0x0009", "E"))), "", language),
+            S_OK);
         EXPECT_EQ(Text("T", "A"), W("繁")) << language;
     }
     factory = MakeRC<LControlFactory>();
@@ -88,16 +93,16 @@ TEST_F(StringTables, TraditionalChineseFallback) {
 }
 
 TEST_F(StringTables, LocaleValuesTextsAndTables) {
-    ASSERT_EQ(Load(Table("T", Str("A", Loc("9", "one") + Loc("0x0009", " two ") + Loc("0x00009", "never")) +
-                                   "<String>" + Loc("0x0009", "+three") + "</String>" +
-                                   Str("E", Loc("0x0009", "&lt;a&gt; &amp; &#x4E2D;"))) +
-                       Table("T", Str("C", Loc("0x0009", "more"))) + Table("T2", Str("A", Loc("0x0007", "x"))) +
-                       "<Application Name=\"App\"/>" + Table("|App", Str("W", Loc("0x0009", "welcome"))) +
-                       Table("App|top", Str("LABEL", Loc("0x0009", "Top"))) +
-                       Table("Parent.Class|kid", Str("LABEL", Loc("0x0009", "Kid"))),
-                   Table("Framework", Str("A", Loc("0x0009", "fw"))) + Table("T", Str("A", Loc("0x0009", "-again"))),
-                   0x0409),
-              S_OK);
+    ASSERT_EQ(
+        Load(Table("T", Str("A", Loc("9", "one") + Loc("0x0009", " two ") + Loc("0x00009", "never")) + "<String>" +
+                            Loc("0x0009", "+three") + "</String>" +
+                            Str("E", Loc("0x0009", "&lt;a&gt; &amp; &#x4E2D;"))) +
+                 Table("T", Str("C", Loc("0x0009", "more"))) + Table("T2", Str("A", Loc("0x0007", "x"))) +
+                 "<Application Name=\"App\"/>" + Table("|App", Str("W", Loc("0x0009", "welcome"))) +
+                 Table("App|top", Str("LABEL", Loc("0x0009", "Top"))) +
+                 Table("Parent.Class|kid", Str("LABEL", Loc("0x0009", "Kid"))),
+             Table("Framework", Str("A", Loc("0x0009", "fw"))) + Table("T", Str("A", Loc("0x0009", "-again"))), 0x0409),
+        S_OK);
     EXPECT_EQ(Text("T", "A"), W("one two +three-again"));  // concatenated, blanks kept
     EXPECT_EQ(Text("T", "C"), W("more"));
     EXPECT_EQ(Text("T", "E"), W("<a> & 中"));
@@ -155,7 +160,8 @@ TEST(ShippedStringTables, EveryLanguageHasEveryText) {
         }
         EXPECT_EQ(labels, 15u);  // all but the picture, the progress bar and the post-install label
         EXPECT_EQ(platformTexts, 5u);
-        for (const char* id : {"UPDATE_FIRMWARE_TO_VERSION", "WAIT_UNTIL_UPDATE_FINISHED", "SEARCHING_FOR_DEVICE", "CANCEL"}) {
+        for (const char* id :
+             {"UPDATE_FIRMWARE_TO_VERSION", "WAIT_UNTIL_UPDATE_FINISHED", "SEARCHING_FOR_DEVICE", "CANCEL"}) {
             ASSERT_TRUE(factory->GetApplicationStringTable()->GetString(W(id), text)) << id;
             EXPECT_GT(text.size(), 1u) << id;
         }

@@ -32,8 +32,12 @@ protected:
         for (std::uint32_t id : std::vector<std::uint32_t>(host.running)) b.OnTimer(id);
     }
     // Parameters are reference counted: the notifications they travel with keep them.
-    static RCPtr<LMouseButtonParam> Left(double x, double y) { return MakeRC<LMouseButtonParam>(x, y, 0u, kLeftButton); }
-    static RCPtr<LPointWithModifiersParam> Point(double x, double y) { return MakeRC<LPointWithModifiersParam>(x, y, 0u); }
+    static RCPtr<LMouseButtonParam> Left(double x, double y) {
+        return MakeRC<LMouseButtonParam>(x, y, 0u, kLeftButton);
+    }
+    static RCPtr<LPointWithModifiersParam> Point(double x, double y) {
+        return MakeRC<LPointWithModifiersParam>(x, y, 0u);
+    }
 
     ControlTest::TestHost host;
     RCPtr<ControlTest::Listener> listener = MakeRC<ControlTest::Listener>();

@@ -45,7 +45,7 @@ TEST_F(ShippedProgressBar, FillWidthAndPercentage) {
         double width;  // 0: hidden
         const char* percent;
     };
-    const Case cases[] = {{0.5, 211, "50"}, {1.0, 422, "100"}, {0.0, 0, "0"},   {0.001, 0, "0"},
+    const Case cases[] = {{0.5, 211, "50"}, {1.0, 422, "100"}, {0.0, 0, "0"},     {0.001, 0, "0"},
                           {0.0012, 1, "0"}, {0.25, 106, "25"}, {0.75, 317, "75"}, {7.0, 422, "100"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -75,16 +75,15 @@ TEST_F(ShippedProgressBar, DisplayValueDoesNotStoreAndResetShowsTheStoredValue) 
 
 TEST_F(ShippedProgressBar, TimeRemainingInEnglishWords) {
     bar->GetTimeRemainingLabel()->SetVisible(false);  // setting a time shows it
-    const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "0 Seconds Remaining"},
-        {1, "1 Second Remaining"},
-        {59, "59 Seconds Remaining"},
-        {60, "1 Minute 0 Seconds Remaining"},
-        {61, "1 Minute 1 Second Remaining"},
-        {3600, "1 Hour 0 Minutes 0 Seconds Remaining"},
-        {7322, "2 Hours 2 Minutes 2 Seconds Remaining"},
-        {-5, "0 Seconds Remaining"},
-        {INT32_MIN, "0 Seconds Remaining"}};
+    const std::pair<std::int32_t, const char*> cases[] = {{0, "0 Seconds Remaining"},
+                                                          {1, "1 Second Remaining"},
+                                                          {59, "59 Seconds Remaining"},
+                                                          {60, "1 Minute 0 Seconds Remaining"},
+                                                          {61, "1 Minute 1 Second Remaining"},
+                                                          {3600, "1 Hour 0 Minutes 0 Seconds Remaining"},
+                                                          {7322, "2 Hours 2 Minutes 2 Seconds Remaining"},
+                                                          {-5, "0 Seconds Remaining"},
+                                                          {INT32_MIN, "0 Seconds Remaining"}};
     for (const auto& [seconds, text] : cases) {
         bar->SetTimeRemaining(seconds);
         EXPECT_EQ(Utf16ToUtf8(bar->GetTimeRemainingLabel()->GetText()), text);

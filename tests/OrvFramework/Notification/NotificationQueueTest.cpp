@@ -24,7 +24,12 @@ TEST(NotificationQueueTest, PostHookHearsEveryAcceptedPost) {
     static std::atomic<int> calls{0};
     int context = 0;
     static std::atomic<void*> seen{nullptr};
-    LNotificationQueue::SetPostHook([](void* c) { ++calls; seen = c; }, &context);
+    LNotificationQueue::SetPostHook(
+        [](void* c) {
+            ++calls;
+            seen = c;
+        },
+        &context);
     auto queue = MakeRC<LNotificationQueue>();
     auto d = MakeRC<LNotificationDistributor>();
     auto n = LNotification::Create(u"NID_VALUE_CHANGE");

@@ -21,8 +21,8 @@ TEST(MessageBox, WithoutADisplayTheMessageGoesToStandardError) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     testing::internal::CaptureStderr();
-    const auto result = ShowStopMessageBox(
-        "The application encountered problems during startup and will now close.", "Error");
+    const auto result =
+        ShowStopMessageBox("The application encountered problems during startup and will now close.", "Error");
     const std::string err = testing::internal::GetCapturedStderr();
     if (display) setenv("DISPLAY", keep.c_str(), 1);
     EXPECT_EQ(result, MessageBoxResult::WrittenToStderr);

@@ -34,7 +34,10 @@ protected:
     }
     void TearDown() override {
         for (auto& [name, value] : m_saved) {
-            if (value) setenv(name.c_str(), value->c_str(), 1); else unsetenv(name.c_str());
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
         }
         fs::remove_all(m_dir);
     }
@@ -57,8 +60,7 @@ TEST_F(FoldersTest, LocalDataFollowsXdgDataHomeAndIsCreated) {
 TEST_F(FoldersTest, DocumentsFromTheDesktopSettingElseHomeDocuments) {
     EXPECT_EQ(GetDocumentsFolder(), m_dir + "/Documents");
     EXPECT_TRUE(fs::is_directory(m_dir + "/Documents"));
-    if (system("command -v xdg-user-dir >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "xdg-user-dir is not installed";
+    if (system("command -v xdg-user-dir >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdg-user-dir is not installed";
     fs::create_directories(m_dir + "/config");
     std::ofstream(m_dir + "/config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n";
     EXPECT_EQ(GetDocumentsFolder(), m_dir + "/Papers");
@@ -70,8 +72,7 @@ TEST_F(FoldersTest, ApplicationFolderTable) {
     EXPECT_EQ(GetApplicationFolder(0, u"Korvo", u"Updater", roots), W("/opt/varnet"));
     EXPECT_EQ(GetApplicationFolder(1, u"Korvo", u"Updater", roots), W("::"));
     // Company and product become folder levels, cleaned and created.
-    EXPECT_EQ(GetApplicationFolder(2, u"Korvo: A/B", u"Up(date)r", roots),
-              W(m_dir + "/all/Korvo_ A_B/Up_date_r"));
+    EXPECT_EQ(GetApplicationFolder(2, u"Korvo: A/B", u"Up(date)r", roots), W(m_dir + "/all/Korvo_ A_B/Up_date_r"));
     EXPECT_TRUE(fs::is_directory(m_dir + "/all/Korvo_ A_B/Up_date_r"));
     EXPECT_EQ(GetApplicationFolder(3, u"Korvo", u"Varnet Firmware Updater", roots),
               W(m_dir + "/local/Korvo/Varnet Firmware Updater"));
@@ -87,7 +88,9 @@ TEST_F(FoldersTest, UnknownPathIdThrowsOutOfRange) {
         ADD_FAILURE() << "no error";
     } catch (const std::out_of_range& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Out of Range : Unknown Path ID. : "
-                                              "Orv::MFCFrameworkApp<class LApplication>::GetFolder : ", 0), 0u)
+                                              "Orv::MFCFrameworkApp<class LApplication>::GetFolder : ",
+                                              0),
+                  0u)
             << e.what();
         EXPECT_NE(dynamic_cast<const Orv::ExceptionBase*>(&e), nullptr);
     }

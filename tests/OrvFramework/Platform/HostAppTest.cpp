@@ -19,11 +19,12 @@ namespace {
 // Ends a loop that a fault left running, so a broken test fails instead of hanging.
 class Watchdog {
 public:
-    explicit Watchdog(HostApp& app) : m_thread([this, &app] {
-        std::unique_lock lock(m_lock);
-        if (!GetRealClock().WaitFor(m_cv, lock, std::chrono::seconds(5), [this] { return m_done; }))
-            app.PostQuit(-99);
-    }) {}
+    explicit Watchdog(HostApp& app)
+        : m_thread([this, &app] {
+              std::unique_lock lock(m_lock);
+              if (!GetRealClock().WaitFor(m_cv, lock, std::chrono::seconds(5), [this] { return m_done; }))
+                  app.PostQuit(-99);
+          }) {}
     ~Watchdog() {
         {
             std::lock_guard lock(m_lock);
@@ -65,8 +66,8 @@ struct WindowRecorder : IHostWindowEvents {
     int ticks = 0;
     std::function<void()> onTick;
     void OnHostMouseButton(int button, bool down, bool dbl, int x, int y, unsigned) override {
-        log.push_back("button " + std::to_string(button) + (down ? " down" : " up") +
-                      (dbl ? " double" : "") + " " + std::to_string(x) + "," + std::to_string(y));
+        log.push_back("button " + std::to_string(button) + (down ? " down" : " up") + (dbl ? " double" : "") + " " +
+                      std::to_string(x) + "," + std::to_string(y));
     }
     void OnHostMouseWheel(int dx, int dy, unsigned) override {
         log.push_back("wheel " + std::to_string(dx) + "," + std::to_string(dy));
@@ -75,9 +76,7 @@ struct WindowRecorder : IHostWindowEvents {
         log.push_back("key " + std::to_string(key.virtualKey) + (down ? " down" : " up") + " mods " +
                       std::to_string(key.modifiers) + (key.systemKeyHeld ? " gui" : ""));
     }
-    void OnHostTextInput(std::string_view text, unsigned, bool) override {
-        log.push_back("text " + std::string(text));
-    }
+    void OnHostTextInput(std::string_view text, unsigned, bool) override { log.push_back("text " + std::string(text)); }
     void OnHostClose() override { log.push_back("close"); }
     void OnHostFocus(bool gained) override { log.push_back(gained ? "focus" : "blur"); }
     void OnHostTimer(int id) override {
@@ -214,9 +213,8 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
     c.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     DispatchSdlEvent(app, c);
 
-    EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6",
-                                                    "wheel 0,-120", "key 65 down mods 73 gui",
-                                                    "text \xC3\xA9", "blur"}));
+    EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6", "wheel 0,-120",
+                                                    "key 65 down mods 73 gui", "text \xC3\xA9", "blur"}));
     EXPECT_EQ(other.log, (std::vector<std::string>{"close"}));
 }
 
@@ -226,8 +224,8 @@ TEST(HostAppEvents, ModifierFlagsAndKeyCodes) {
     EXPECT_EQ(ModifierFlagsFromSdl(KMOD_NUM | KMOD_CAPS), 0u);
     // The ends of every range and keys whose left and right forms share a code.
     const std::pair<SDL_Keycode, int> keys[] = {
-        {SDLK_z, 'Z'}, {SDLK_7, '7'}, {SDLK_F12, 0x7B}, {SDLK_F13, 0x7C}, {SDLK_KP_0, 0x60}, {SDLK_KP_9, 0x69},
-        {SDLK_RSHIFT, 0x10}, {SDLK_AUDIOPLAY, 0xB3}, {SDLK_RETURN, 0x0D}, {SDLK_UNKNOWN, 0}};
+        {SDLK_z, 'Z'},     {SDLK_7, '7'},       {SDLK_F12, 0x7B},       {SDLK_F13, 0x7C},    {SDLK_KP_0, 0x60},
+        {SDLK_KP_9, 0x69}, {SDLK_RSHIFT, 0x10}, {SDLK_AUDIOPLAY, 0xB3}, {SDLK_RETURN, 0x0D}, {SDLK_UNKNOWN, 0}};
     for (const auto& [sdl, code] : keys) EXPECT_EQ(VirtualKeyFromSdl(sdl), code) << SDL_GetKeyName(sdl);
 }
 

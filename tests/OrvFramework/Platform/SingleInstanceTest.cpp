@@ -136,8 +136,7 @@ TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
         addr.sun_family = AF_UNIX;
         std::strcpy(addr.sun_path, first.SocketPath().c_str());
         EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(bytes.size()));
+        EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
         shutdown(fd, SHUT_WR);  // a short record ends here instead of stalling the listener
         char ack = 0;
         const ssize_t got = recv(fd, &ack, 1, 0);
@@ -148,11 +147,11 @@ TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
         const std::uint32_t h[3] = {magic, id, length};
         return std::string(reinterpret_cast<const char*>(h), sizeof h);
     };
-    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x466, 3) + "ab"));            // other id
-    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x465, 3) + "abc"));           // no zero
-    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x465, 0x7FFFFFFF)));          // too long
-    EXPECT_FALSE(sendRaw(header(0x12345678, 0x465, 3) + std::string("ab\0", 3)));    // not ours
-    EXPECT_FALSE(sendRaw("x"));                                                     // cut short
+    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x466, 3) + "ab"));          // other id
+    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x465, 3) + "abc"));         // no zero
+    EXPECT_FALSE(sendRaw(header(kSecondInstanceMagic, 0x465, 0x7FFFFFFF)));        // too long
+    EXPECT_FALSE(sendRaw(header(0x12345678, 0x465, 3) + std::string("ab\0", 3)));  // not ours
+    EXPECT_FALSE(sendRaw("x"));                                                    // cut short
     RunQueued();
     EXPECT_EQ(m_activations, 0);
     // The same path with a well-formed record is answered, so the checks above can fail.
@@ -190,15 +189,26 @@ protected:
 
     void Make(const std::string& path, Entry entry) {
         switch (entry) {
-        case Entry::Missing: return;
-        case Entry::Private: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); return;
-        case Entry::Open0755: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); ASSERT_EQ(chmod(path.c_str(), 0755), 0); return;
-        case Entry::WorldWritable: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); ASSERT_EQ(chmod(path.c_str(), 01777), 0); return;
+        case Entry::Missing:
+            return;
+        case Entry::Private:
+            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+            return;
+        case Entry::Open0755:
+            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+            ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+            return;
+        case Entry::WorldWritable:
+            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+            ASSERT_EQ(chmod(path.c_str(), 01777), 0);
+            return;
         case Entry::LinkToPrivate:
             ASSERT_EQ(mkdir((path + "-target").c_str(), 0700), 0);
             ASSERT_EQ(symlink((path + "-target").c_str(), path.c_str()), 0);
             return;
-        case Entry::PlainFile: ASSERT_TRUE(std::ofstream(path).good()); return;
+        case Entry::PlainFile:
+            ASSERT_TRUE(std::ofstream(path).good());
+            return;
         case Entry::OtherOwner:
             ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
             ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
@@ -240,19 +250,18 @@ TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PrivateFolderChoice,
-    ::testing::Values(
-        FolderCase{"private runtime folder", Entry::Private, Entry::Missing, "xdg"},
-        FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, "fallback"},
-        FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, "fallback"},
-        FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, "fallback"},
-        FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, "fallback"},
-        FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, "fallback"},
-        FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, "fallback"},
-        FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, ""},
-        FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, ""},
-        FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, ""},
-        FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, ""},
-        FolderCase{"own folder taken by another user", Entry::Missing, Entry::OtherOwner, ""}));
+    ::testing::Values(FolderCase{"private runtime folder", Entry::Private, Entry::Missing, "xdg"},
+                      FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, "fallback"},
+                      FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, "fallback"},
+                      FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, "fallback"},
+                      FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, "fallback"},
+                      FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, "fallback"},
+                      FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, "fallback"},
+                      FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, ""},
+                      FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, ""},
+                      FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, ""},
+                      FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, ""},
+                      FolderCase{"own folder taken by another user", Entry::Missing, Entry::OtherOwner, ""}));
 
 TEST(SingleInstanceFolder, WithoutAPrivateFolderNoInstanceIsFirst) {
     char pattern[] = "/tmp/orv-folder-XXXXXX";
@@ -269,7 +278,10 @@ TEST(SingleInstanceFolder, WithoutAPrivateFolderNoInstanceIsFirst) {
     const std::string keep = saved ? saved : "";
     setenv("XDG_RUNTIME_DIR", own.c_str(), 1);  // open to all: not taken, and /tmp's own is used
     EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp/varnet-updater-" + std::to_string(getuid()));
-    if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1); else unsetenv("XDG_RUNTIME_DIR");
+    if (saved)
+        setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
 
     // A lock path that cannot be opened is refused with its reason, never taken as "first".
     SingleInstance blocked(kName, dir + "/missing-folder");

@@ -89,7 +89,10 @@ TEST_F(CairoRendererTest, DrawingOutsideAPaintAndBadArgumentsRaise) {
     renderer->BeginPaint(PaintTargetOf(surface));
     error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 4, 4}, 7); });
     EXPECT_EQ(error.rfind("Invalid Argument : Invalid ResizeType passed to DrawBitmap. : "
-                          "Orv::LCairoRenderer::DrawBitmap : ", 0), 0u) << error;
+                          "Orv::LCairoRenderer::DrawBitmap : ",
+                          0),
+              0u)
+        << error;
     EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 0u);
 }
 
@@ -135,9 +138,9 @@ TEST_F(CairoRendererTest, TileCoversTheDestinationWithClippedTiles) {
 TEST_F(CairoRendererTest, CenterAndStretchPlaceTheSource) {
     renderer->BeginPaint(PaintTargetOf(surface));
     renderer->DrawBitmap(Numbered(10, 10), {0, 0, 21, 21}, ResizeCenter);
-    EXPECT_EQ(Pixel(5, 5), 0xFF000000u);   // source (0, 0)
-    EXPECT_EQ(Pixel(14, 14), 0xFF090900u); // source (9, 9)
-    EXPECT_EQ(Pixel(15, 15), 0xFF000000u); // background
+    EXPECT_EQ(Pixel(5, 5), 0xFF000000u);    // source (0, 0)
+    EXPECT_EQ(Pixel(14, 14), 0xFF090900u);  // source (9, 9)
+    EXPECT_EQ(Pixel(15, 15), 0xFF000000u);  // background
     EXPECT_EQ(Pixel(6, 5), 0xFF010000u);
 
     auto two = MakeRC<LBitmap>(MakeRC<LBitmapData>(2, 1, std::vector<std::uint32_t>{0xFFFF0000u, 0xFF0000FFu}));
@@ -148,8 +151,15 @@ TEST_F(CairoRendererTest, CenterAndStretchPlaceTheSource) {
 }
 
 LBitmapCacheKey KeyOf(const LBitmap& b, int width, int height, int type) {
-    return {b.GetData().Get(), b.GetData()->GetGeneration(), b.GetX(), b.GetY(),
-            b.GetWidth(),      b.GetHeight(),              width,    height, type};
+    return {b.GetData().Get(),
+            b.GetData()->GetGeneration(),
+            b.GetX(),
+            b.GetY(),
+            b.GetWidth(),
+            b.GetHeight(),
+            width,
+            height,
+            type};
 }
 
 TEST_F(CairoRendererTest, CacheBuildsOnceAndEvictsTheLeastRecentlyUsed) {
@@ -171,7 +181,7 @@ TEST_F(CairoRendererTest, CacheBuildsOnceAndEvictsTheLeastRecentlyUsed) {
     EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 300, 1, ResizeCenter)));
     EXPECT_FALSE(cache.Contains(KeyOf(*bitmap, 8, 8, ResizeStretch)));
     EXPECT_FALSE(cache.Contains(KeyOf(*bitmap, 1, 1, ResizeCenter)));
-    EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 46, 1, ResizeCenter)));   // 255 newest centre sizes
+    EXPECT_TRUE(cache.Contains(KeyOf(*bitmap, 46, 1, ResizeCenter)));  // 255 newest centre sizes
     EXPECT_FALSE(cache.Contains(KeyOf(*bitmap, 45, 1, ResizeCenter)));
 
     // A recoloured bitmap is drawn afresh, not from the stale copy.
@@ -260,7 +270,11 @@ TEST_F(CairoRendererTest, MeasuresAndWrapsAtTheLanguagesBreakOpportunities) {
         double minRangeWidth, maxRangeWidth;
     };
     const Case cases[] = {
-        {u"Please connect your Varnet and press Next to update the firmware.", 100.0, {{7, 7}, {20, 6}}, 3, 10.0,
+        {u"Please connect your Varnet and press Next to update the firmware.",
+         100.0,
+         {{7, 7}, {20, 6}},
+         3,
+         10.0,
          100.0},
         {u"ファームウェアを更新しています。デバイスを取り外さないでください。", 80.0, {{0, 1}}, 3, 9.0, 13.0},
     };

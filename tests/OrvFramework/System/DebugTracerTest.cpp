@@ -132,12 +132,12 @@ TEST(DebugTracer, DebugConsoleOption) {
         int port;
         const char* host;
     };
-    for (const Case& c : {Case{"updater -SILENT", DebugConsoleOption::None, false, -1, ""},
-                          Case{"updater -debug_console -x", DebugConsoleOption::Console, true, -1, ""},
-                          Case{"updater -DEBUG_CONSOLE:5", DebugConsoleOption::Ignored, false, -1, ""},
-                          Case{"updater -Debug_Console:9000:loghost -SILENT", DebugConsoleOption::Network, false,
-                               9000, "LOGHOST"},
-                          Case{"-DEBUG_CONSOLE:12", DebugConsoleOption::Network, false, 12, ""}}) {
+    for (const Case& c :
+         {Case{"updater -SILENT", DebugConsoleOption::None, false, -1, ""},
+          Case{"updater -debug_console -x", DebugConsoleOption::Console, true, -1, ""},
+          Case{"updater -DEBUG_CONSOLE:5", DebugConsoleOption::Ignored, false, -1, ""},
+          Case{"updater -Debug_Console:9000:loghost -SILENT", DebugConsoleOption::Network, false, 9000, "LOGHOST"},
+          Case{"-DEBUG_CONSOLE:12", DebugConsoleOption::Network, false, 12, ""}}) {
         SCOPED_TRACE(c.line);
         DebugTracer tracer;
         EXPECT_EQ(ApplyDebugConsoleOption(c.line, tracer), c.result);

@@ -52,9 +52,9 @@ TEST_F(IniFileManagerTest, WithoutThePluginEverythingFailsAndDefaultsApply) {
     EXPECT_EQ(manager->GetInt(handle, W("CurrentSkinIndex"), 3, skin), E_FAIL);
     EXPECT_EQ(skin, 3);
     String text;
-    for (ORVRESULT r : {manager->SetInt(handle, W("CurrentSkinIndex"), 1), manager->Write(handle),
-                        manager->Close(handle, true), manager->SetString(handle, W("k"), text),
-                        manager->SetArrayItemAt(handle, W("n"), 0, text)})
+    for (ORVRESULT r :
+         {manager->SetInt(handle, W("CurrentSkinIndex"), 1), manager->Write(handle), manager->Close(handle, true),
+          manager->SetString(handle, W("k"), text), manager->SetArrayItemAt(handle, W("n"), 0, text)})
         EXPECT_EQ(r, E_FAIL);
     EXPECT_FALSE(PathServices::FileExists(m_file));  // nothing was written
 }

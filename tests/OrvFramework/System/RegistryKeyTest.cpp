@@ -56,8 +56,7 @@ TEST_F(RegistryKeyTest, BooleanValueHasTheExactThirteenBytes) {
 TEST_F(RegistryKeyTest, TextAndNumbers) {
     LRegistryKey key(kCurrentUser, W("Software\\Test"));
     EXPECT_EQ(key.SetValue(W("Name"), RegistryVariant::FromText(W("Ab"))), S_OK);
-    EXPECT_EQ(FileBytes("HKEY_CURRENT_USER/Software/Test/Name.sz"),
-              (std::vector<unsigned char>{'A', 0, 'b', 0, 0, 0}));
+    EXPECT_EQ(FileBytes("HKEY_CURRENT_USER/Software/Test/Name.sz"), (std::vector<unsigned char>{'A', 0, 'b', 0, 0, 0}));
     EXPECT_EQ(key.SetValue(W("Rate"), RegistryVariant::FromText(W("2.5"))), S_OK);
     EXPECT_EQ(key.SetValue(W("Count"), RegistryVariant::FromInt32(-7)), S_OK);
     String text;

@@ -23,10 +23,11 @@ SplashPicture Picture(int w, int h, std::uint32_t argb) {
 
 class DebuggerCapture {
 public:
-    DebuggerCapture() : m_old(SetDebuggerOutput([this](std::string_view t) {
-        std::lock_guard lock(m_lock);
-        m_text += t;
-    })) {}
+    DebuggerCapture()
+        : m_old(SetDebuggerOutput([this](std::string_view t) {
+              std::lock_guard lock(m_lock);
+              m_text += t;
+          })) {}
     ~DebuggerCapture() { SetDebuggerOutput(m_old); }
     std::string Text() {
         std::lock_guard lock(m_lock);
@@ -117,8 +118,7 @@ TEST(SplashWindow, ThreadHandlesItsMessagesAndClosesAtOneHundred) {
     clock.Advance(std::chrono::seconds(8));
     splash.PostMessage(0);  // wakes the thread, which finds all 32 ticks due
     ASSERT_TRUE(splash.WaitForState(
-        [](const SplashState& s) { return s.stripCreated && !s.timerRunning && s.position == 96; },
-        within));
+        [](const SplashState& s) { return s.stripCreated && !s.timerRunning && s.position == 96; }, within));
     EXPECT_EQ(splash.GetState().step, 3);
 
     splash.PostMessage(4711, 1, 2);  // not a splash message: ignored
@@ -126,8 +126,7 @@ TEST(SplashWindow, ThreadHandlesItsMessagesAndClosesAtOneHundred) {
     ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.position == 40; }, within));
 
     splash.SetBarColor(0x000000FF);  // COLORREF red
-    ASSERT_TRUE(
-        splash.WaitForState([](const SplashState& s) { return s.barColor == 0xFF0000u; }, within));
+    ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.barColor == 0xFF0000u; }, within));
     const auto frame = splash.LastFrame();
     EXPECT_EQ(frame[static_cast<std::size_t>(40 - 12) * 60 + 5], 0xFFFF0000u);
 
@@ -169,12 +168,27 @@ TEST(SplashWindow, CancelAnswersEscapeAClickOnItsButtonAndACloseRequest) {
     };
     using Events = std::vector<SDL_Event>;
     const std::vector<std::pair<std::function<Events(std::uint32_t)>, bool>> cases = {
-        {[&](std::uint32_t id) { return Events{key(id, SDLK_ESCAPE), key(id, SDLK_ESCAPE)}; }, true},
-        {[&](std::uint32_t id) { return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 49, 21)}; }, true},
+        {[&](std::uint32_t id) {
+             return Events{key(id, SDLK_ESCAPE), key(id, SDLK_ESCAPE)};
+         },
+         true},
+        {[&](std::uint32_t id) {
+             return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 49, 21)};
+         },
+         true},
         {[&](std::uint32_t id) { return Events{close(id)}; }, true},
-        {[&](std::uint32_t id) { return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 5, 5), mouse(id, SDL_MOUSEBUTTONUP, 5, 5)}; }, false},
-        {[&](std::uint32_t id) { return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 55, 15)}; }, false},
-        {[&](std::uint32_t id) { return Events{key(id, SDLK_RETURN), key(id + 1, SDLK_ESCAPE)}; }, false},
+        {[&](std::uint32_t id) {
+             return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 5, 5), mouse(id, SDL_MOUSEBUTTONUP, 5, 5)};
+         },
+         false},
+        {[&](std::uint32_t id) {
+             return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 55, 15)};
+         },
+         false},
+        {[&](std::uint32_t id) {
+             return Events{key(id, SDLK_RETURN), key(id + 1, SDLK_ESCAPE)};
+         },
+         false},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
@@ -189,9 +203,12 @@ TEST(SplashWindow, CancelAnswersEscapeAClickOnItsButtonAndACloseRequest) {
             ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.cancelled; }, std::chrono::seconds(5)));
         } else {
             // Once the queue is empty and a further round has passed, the events were read.
-            for (int round = 0; round < 200 && SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0; ++round)
-                splash.WaitForState([](const SplashState&) { return false; }, std::chrono::milliseconds(kSplashInputPollMs));
-            splash.WaitForState([](const SplashState&) { return false; }, std::chrono::milliseconds(4 * kSplashInputPollMs));
+            for (int round = 0;
+                 round < 200 && SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0; ++round)
+                splash.WaitForState([](const SplashState&) { return false; },
+                                    std::chrono::milliseconds(kSplashInputPollMs));
+            splash.WaitForState([](const SplashState&) { return false; },
+                                std::chrono::milliseconds(4 * kSplashInputPollMs));
             EXPECT_FALSE(splash.GetState().cancelled);
         }
         splash.Close();

@@ -30,8 +30,8 @@ std::uint16_t ComputePacketChecksum(ChecksumKind kind, const std::uint8_t* bytes
     return static_cast<std::uint16_t>(0x10000u - sum);
 }
 
-std::size_t BuildPacket(ChecksumKind kind, std::uint8_t code, const std::uint8_t* data,
-                        std::size_t length, std::uint8_t* packet) {
+std::size_t BuildPacket(ChecksumKind kind, std::uint8_t code, const std::uint8_t* data, std::size_t length,
+                        std::uint8_t* packet) {
     if (length + PacketOverhead > MaxPacketSize) return 0;
     packet[0] = PacketStart;
     packet[1] = code;
@@ -48,13 +48,11 @@ std::size_t BuildPacket(ChecksumKind kind, std::uint8_t code, const std::uint8_t
 bool IsSuccessFrame(const std::uint8_t* packet, std::size_t dataLength) {
     return packet[0] == PacketStart && packet[1] == 0x00 &&
            packet[2] == static_cast<std::uint8_t>(dataLength & 0xFFu) &&
-           packet[3] == static_cast<std::uint8_t>(dataLength >> 8) &&
-           packet[6 + dataLength] == PacketEnd;
+           packet[3] == static_cast<std::uint8_t>(dataLength >> 8) && packet[6 + dataLength] == PacketEnd;
 }
 
-ORVRESULT LBootloaderProtocol::Transfer(std::uint8_t code, const std::uint8_t* data,
-                                        std::size_t length, std::uint8_t* answer,
-                                        std::size_t answerLength) {
+ORVRESULT LBootloaderProtocol::Transfer(std::uint8_t code, const std::uint8_t* data, std::size_t length,
+                                        std::uint8_t* answer, std::size_t answerLength) {
     std::uint8_t packet[MaxPacketSize];
     std::size_t size = BuildPacket(m_checksumKind, code, data, length, packet);
     if (size == 0) return E_FAIL;
@@ -70,8 +68,8 @@ ORVRESULT LBootloaderProtocol::EnterBootloader(std::uint32_t siliconId, std::uin
     bootloaderVersion = 0;
     std::uint8_t answer[15] = {};
     if (Orv::Failed(Transfer(CmdEnterBootloader, nullptr, 0, answer, sizeof answer))) return E_FAIL;
-    std::uint32_t deviceId = answer[4] | (std::uint32_t{answer[5]} << 8) |
-                             (std::uint32_t{answer[6]} << 16) | (std::uint32_t{answer[7]} << 24);
+    std::uint32_t deviceId = answer[4] | (std::uint32_t{answer[5]} << 8) | (std::uint32_t{answer[6]} << 16) |
+                             (std::uint32_t{answer[7]} << 24);
     bootloaderVersion = answer[9] | (std::uint32_t{answer[10]} << 8) | (std::uint32_t{answer[11]} << 16);
     m_enterAnswer = {true, deviceId, answer[8], bootloaderVersion};
     if (deviceId != siliconId || answer[8] != siliconRevision) return E_FAIL;
@@ -98,14 +96,13 @@ ORVRESULT LBootloaderProtocol::CheckRowRange(std::uint8_t arrayId, std::uint16_t
     return range.firstRow <= rowNumber && rowNumber <= range.lastRow ? S_OK : E_FAIL;
 }
 
-ORVRESULT LBootloaderProtocol::ProgramFlashRow(std::uint8_t arrayId, std::uint16_t rowNumber,
-                                               const std::uint8_t* data, std::size_t length) {
+ORVRESULT LBootloaderProtocol::ProgramFlashRow(std::uint8_t arrayId, std::uint16_t rowNumber, const std::uint8_t* data,
+                                               std::size_t length) {
     if (Orv::Failed(CheckRowRange(arrayId, rowNumber))) return E_FAIL;
     std::uint8_t answer[7];
     std::size_t offset = 0;
     while (length - offset > SendDataChunkSize) {
-        if (Orv::Failed(Transfer(CmdSendData, data + offset, SendDataChunkSize, answer, sizeof answer)))
-            return E_FAIL;
+        if (Orv::Failed(Transfer(CmdSendData, data + offset, SendDataChunkSize, answer, sizeof answer))) return E_FAIL;
         offset += SendDataChunkSize;
     }
     std::uint8_t last[3 + SendDataChunkSize];
@@ -116,15 +113,13 @@ ORVRESULT LBootloaderProtocol::ProgramFlashRow(std::uint8_t arrayId, std::uint16
     return Transfer(CmdProgramRow, last, 3 + length - offset, answer, sizeof answer);
 }
 
-ORVRESULT LBootloaderProtocol::VerifyRow(std::uint8_t arrayId, std::uint16_t rowNumber,
-                                         std::uint8_t expectedChecksum) {
+ORVRESULT LBootloaderProtocol::VerifyRow(std::uint8_t arrayId, std::uint16_t rowNumber, std::uint8_t expectedChecksum) {
     // A row outside the device's range was never programmed, so it cannot pass verification.
     if (Orv::Failed(CheckRowRange(arrayId, rowNumber))) return E_FAIL;
     const std::uint8_t request[3] = {arrayId, static_cast<std::uint8_t>(rowNumber & 0xFFu),
                                      static_cast<std::uint8_t>(rowNumber >> 8)};
     std::uint8_t answer[8] = {};
-    if (Orv::Failed(Transfer(CmdVerifyRow, request, sizeof request, answer, sizeof answer)))
-        return E_FAIL;
+    if (Orv::Failed(Transfer(CmdVerifyRow, request, sizeof request, answer, sizeof answer))) return E_FAIL;
     return answer[4] == expectedChecksum ? S_OK : E_FAIL;
 }
 

@@ -42,8 +42,8 @@ std::uint16_t ComputePacketChecksum(ChecksumKind kind, const std::uint8_t* bytes
 
 // Writes the packet for `code` with `length` data bytes into `packet` (at least length + 7 bytes)
 // and gives its size; 0 when it would not fit in one report.
-std::size_t BuildPacket(ChecksumKind kind, std::uint8_t code, const std::uint8_t* data,
-                        std::size_t length, std::uint8_t* packet);
+std::size_t BuildPacket(ChecksumKind kind, std::uint8_t code, const std::uint8_t* data, std::size_t length,
+                        std::uint8_t* packet);
 
 // True when `packet` has the frame of an answer with status 0 and `dataLength` data bytes. The
 // checksum is not examined: the hardware's answers are taken on their frame alone.
@@ -54,8 +54,8 @@ class IBootloaderTransport {
 public:
     virtual ~IBootloaderTransport() = default;
     virtual Orv::ORVRESULT WriteReport(const std::uint8_t* command, std::size_t length) = 0;
-    virtual Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length,
-                                          std::uint8_t* answer, std::size_t answerLength) = 0;
+    virtual Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length, std::uint8_t* answer,
+                                          std::size_t answerLength) = 0;
 };
 
 struct FlashRowRange {
@@ -88,11 +88,10 @@ public:
     // Passes when the row lies in the array's range (asked once per array and Enter Bootloader).
     Orv::ORVRESULT CheckRowRange(std::uint8_t arrayId, std::uint16_t rowNumber);
     // Stages the row in 53-byte Send Data commands and writes it with a final Program Row.
-    Orv::ORVRESULT ProgramFlashRow(std::uint8_t arrayId, std::uint16_t rowNumber,
-                                   const std::uint8_t* data, std::size_t length);
+    Orv::ORVRESULT ProgramFlashRow(std::uint8_t arrayId, std::uint16_t rowNumber, const std::uint8_t* data,
+                                   std::size_t length);
     // Fails when the device's checksum of the row differs from the expected one.
-    Orv::ORVRESULT VerifyRow(std::uint8_t arrayId, std::uint16_t rowNumber,
-                             std::uint8_t expectedChecksum);
+    Orv::ORVRESULT VerifyRow(std::uint8_t arrayId, std::uint16_t rowNumber, std::uint8_t expectedChecksum);
     // Sent without waiting for an answer: the device restarts at once.
     Orv::ORVRESULT ExitBootloader();
     // Resets the bootloader's command state, dropping row data staged by an earlier, interrupted
@@ -103,8 +102,8 @@ public:
     const EnterBootloaderAnswer& GetEnterBootloaderAnswer() const { return m_enterAnswer; }
 
 private:
-    Orv::ORVRESULT Transfer(std::uint8_t code, const std::uint8_t* data, std::size_t length,
-                            std::uint8_t* answer, std::size_t answerLength);
+    Orv::ORVRESULT Transfer(std::uint8_t code, const std::uint8_t* data, std::size_t length, std::uint8_t* answer,
+                            std::size_t answerLength);
 
     IBootloaderTransport& m_transport;
     ChecksumKind m_checksumKind = ChecksumKind::Summing;

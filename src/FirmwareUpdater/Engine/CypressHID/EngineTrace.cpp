@@ -16,9 +16,7 @@ bool TracerAsked() {
 
 }  // namespace
 
-bool EngineTrace::On() const {
-    return m_sink ? true : TracerAsked();
-}
+bool EngineTrace::On() const { return m_sink ? true : TracerAsked(); }
 
 void EngineTrace::operator()(const std::string& text) const {
     if (m_sink) {

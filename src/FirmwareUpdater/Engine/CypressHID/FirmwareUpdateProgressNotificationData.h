@@ -9,8 +9,7 @@
 
 class LFirmwareUpdateProgressNotificationData : public virtual Orv::LRefCountedObject {
 public:
-    LFirmwareUpdateProgressNotificationData(double fractionComplete, std::int32_t secondsRemaining,
-                                            bool flag = false)
+    LFirmwareUpdateProgressNotificationData(double fractionComplete, std::int32_t secondsRemaining, bool flag = false)
         : m_fractionComplete(fractionComplete), m_secondsRemaining(secondsRemaining), m_flag(flag) {}
 
     double GetFractionComplete() const { return m_fractionComplete; }

@@ -42,8 +42,8 @@ ORVRESULT LHidTransport::LoadHidLibrary() {
     return E_FAIL;
 }
 
-void LHidTransport::TraceFound(const Orv::Platform::HidInterfaceInfo& info, bool bootloader,
-                               std::uint16_t vendorId, std::uint16_t productId) {
+void LHidTransport::TraceFound(const Orv::Platform::HidInterfaceInfo& info, bool bootloader, std::uint16_t vendorId,
+                               std::uint16_t productId) {
     std::string& traced = bootloader ? m_tracedBootloaderPath : m_tracedApplicationPath;
     if (traced == info.path || !m_trace.On()) return;
     traced = info.path;
@@ -196,7 +196,8 @@ ORVRESULT LHidTransport::WriteOnBootloader(const std::uint8_t* command, std::siz
     std::uint8_t report[HidReportSize] = {};
     std::memcpy(report + 1, command, length);
     if (!m_bootloader->Write(report, sizeof report)) {
-        if (m_trace.On()) m_trace("command " + Hex(length > 1 ? command[1] : 0, 2) + ": the report could not be written");
+        if (m_trace.On())
+            m_trace("command " + Hex(length > 1 ? command[1] : 0, 2) + ": the report could not be written");
         CloseBootloader();
         return E_FAIL;
     }
@@ -207,8 +208,8 @@ ORVRESULT LHidTransport::WriteReport(const std::uint8_t* command, std::size_t le
     return WriteOnBootloader(command, length);
 }
 
-ORVRESULT LHidTransport::TransferReport(const std::uint8_t* command, std::size_t length,
-                                        std::uint8_t* answer, std::size_t answerLength) {
+ORVRESULT LHidTransport::TransferReport(const std::uint8_t* command, std::size_t length, std::uint8_t* answer,
+                                        std::size_t answerLength) {
     if (answerLength > MaxPacketSize) return E_FAIL;
     if (Orv::Failed(WriteOnBootloader(command, length))) return E_FAIL;
     std::uint8_t report[HidReportSize] = {};

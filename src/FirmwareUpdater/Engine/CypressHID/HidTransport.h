@@ -74,8 +74,8 @@ public:
 
     Orv::ORVRESULT WriteReport(const std::uint8_t* command, std::size_t length) override;
     // Fails when no answer arrives within 5 s.
-    Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length,
-                                  std::uint8_t* answer, std::size_t answerLength) override;
+    Orv::ORVRESULT TransferReport(const std::uint8_t* command, std::size_t length, std::uint8_t* answer,
+                                  std::size_t answerLength) override;
 
     // Where the searches, waits and failures are told; off until set.
     void SetTrace(EngineTrace trace) { m_trace = std::move(trace); }

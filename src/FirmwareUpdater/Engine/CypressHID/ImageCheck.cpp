@@ -25,8 +25,7 @@ void Add(ImageReport& report, std::size_t line, std::string text) {
 }
 
 // The upload reads a stray character as a 0 digit without noticing; the check must notice.
-bool CheckDigits(const char* text, std::size_t length, std::size_t column, std::size_t line,
-                 ImageReport& report) {
+bool CheckDigits(const char* text, std::size_t length, std::size_t column, std::size_t line, ImageReport& report) {
     for (std::size_t i = 0; i < length; ++i) {
         if (Orv::HexDigitValue(text[i]) >= 0) continue;
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -67,8 +66,8 @@ void CheckHeader(const char* text, std::size_t length, ImageReport& report) {
     report.headerValid = true;
     report.headerHasChecksumType = length >= 12;
     if (report.header.checksumType > ImageChecksumCrc16) {
-        Add(report, 1, Format("unknown checksum type %u (0 is summing, 1 is CRC-16)",
-                              unsigned{report.header.checksumType}));
+        Add(report, 1,
+            Format("unknown checksum type %u (0 is summing, 1 is CRC-16)", unsigned{report.header.checksumType}));
     }
 }
 
@@ -112,17 +111,18 @@ void CheckRow(const char* text, std::size_t length, std::size_t line, ImageRepor
     for (std::size_t i = 0; i < count; ++i) sum += bytes[i];
     if ((sum & 0xFFu) != 0) {
         const unsigned expected = (0x100u - ((sum - bytes[count - 1]) & 0xFFu)) & 0xFFu;
-        Add(report, line, Format("row checksum is 0x%02X, the row's bytes need 0x%02X",
-                                 unsigned{bytes[count - 1]}, expected));
+        Add(report, line,
+            Format("row checksum is 0x%02X, the row's bytes need 0x%02X", unsigned{bytes[count - 1]}, expected));
     }
     if (row.arrayId > MaxImageArrayId) {
-        Add(report, line, Format("flash array %u does not exist (0 to %u)", unsigned{row.arrayId},
-                                 unsigned{MaxImageArrayId}));
+        Add(report, line,
+            Format("flash array %u does not exist (0 to %u)", unsigned{row.arrayId}, unsigned{MaxImageArrayId}));
     }
     auto [where, added] = seen.emplace(std::make_pair(int{row.arrayId}, int{row.rowNumber}), line);
     if (!added) {
-        Add(report, line, Format("row %u of array %u appears again (first on line %zu)", unsigned{row.rowNumber},
-                                 unsigned{row.arrayId}, where->second));
+        Add(report, line,
+            Format("row %u of array %u appears again (first on line %zu)", unsigned{row.rowNumber},
+                   unsigned{row.arrayId}, where->second));
     }
     ArraySummary& summary = report.arrays[row.arrayId];
     ++summary.rows;
@@ -181,8 +181,10 @@ ImageReport CheckImage(const std::string& path) {
                 if (ended()) break;
             }
             if (more) {
-                Add(report, line, Format("longer than %zu characters; the updater would read it as more "
-                                         "than one line", MaxLineCharacters));
+                Add(report, line,
+                    Format("longer than %zu characters; the updater would read it as more "
+                           "than one line",
+                           MaxLineCharacters));
                 continue;
             }
             // The file ended right there: the line was whole after all.

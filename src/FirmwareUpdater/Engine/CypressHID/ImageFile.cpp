@@ -24,14 +24,13 @@ std::FILE* OpenImageFile(const std::string& path, std::string& reason) {
     return Orv::Platform::OpenRegularFileForReading(path, MaxImageFileSize, "an image", reason);
 }
 
-ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byteCount,
-                     std::uint8_t* bytes, std::size_t capacity) {
+ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byteCount, std::uint8_t* bytes,
+                     std::size_t capacity) {
     byteCount = 0;
     if (count % 2 != 0) return E_FAIL;
     if (count / 2 > capacity) return E_FAIL;
     for (std::size_t i = 0; i + 1 < count; i += 2) {
-        bytes[byteCount++] =
-            static_cast<std::uint8_t>(DigitOrZero(text[i]) * 16 + DigitOrZero(text[i + 1]));
+        bytes[byteCount++] = static_cast<std::uint8_t>(DigitOrZero(text[i]) * 16 + DigitOrZero(text[i + 1]));
     }
     return S_OK;
 }
@@ -41,8 +40,8 @@ ORVRESULT ParseHeaderLine(std::size_t length, const char* text, ImageHeader& hea
     std::size_t count = 0;
     if (Orv::Failed(HexToBytes(length, text, count, bytes, sizeof bytes))) return E_FAIL;
     if (count < 5) return E_FAIL;
-    header.siliconId = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                       (std::uint32_t{bytes[2]} << 8) | bytes[3];
+    header.siliconId =
+        (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
     header.siliconRevision = bytes[4];
     header.checksumType = count >= 6 ? bytes[5] : ImageChecksumSumming;
     return S_OK;
@@ -82,8 +81,8 @@ double CountImageLines(const std::string& path) {
 }
 
 std::uint8_t ExpectedRowChecksum(const ImageRow& row) {
-    unsigned sum = row.arrayId + (row.rowNumber >> 8) + (row.rowNumber & 0xFFu) +
-                   (row.dataLength >> 8) + (row.dataLength & 0xFFu) + row.checksum;
+    unsigned sum = row.arrayId + (row.rowNumber >> 8) + (row.rowNumber & 0xFFu) + (row.dataLength >> 8) +
+                   (row.dataLength & 0xFFu) + row.checksum;
     return static_cast<std::uint8_t>(sum & 0xFFu);
 }
 

@@ -51,8 +51,8 @@ struct ImageRow {
 
 // Decodes pairs of hexadecimal digits; any other character counts as a 0 digit. Fails on an odd
 // count or when the bytes do not fit in `capacity`.
-Orv::ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byteCount,
-                          std::uint8_t* bytes, std::size_t capacity);
+Orv::ORVRESULT HexToBytes(std::size_t count, const char* text, std::size_t& byteCount, std::uint8_t* bytes,
+                          std::size_t capacity);
 
 Orv::ORVRESULT ParseHeaderLine(std::size_t length, const char* text, ImageHeader& header);
 Orv::ORVRESULT ParseRowLine(std::size_t length, const char* text, ImageRow& row);

@@ -45,8 +45,8 @@ MetadataCheck CheckApplicationMetadata(const FlashRows& flash, std::uint8_t last
     MetadataCheck check;
     const auto where = flash.find({lastArray, lastRow});
     if (where == flash.end()) {
-        check.problem = "no metadata row (row " + std::to_string(lastRow) + " of array " +
-                        std::to_string(lastArray) + ")";
+        check.problem =
+            "no metadata row (row " + std::to_string(lastRow) + " of array " + std::to_string(lastArray) + ")";
         return check;
     }
     const std::vector<std::uint8_t>& metadataRow = where->second;
@@ -68,9 +68,8 @@ MetadataCheck CheckApplicationMetadata(const FlashRows& flash, std::uint8_t last
         return check;
     }
     if (end > metadataStart) {
-        check.problem = "the application (" + std::to_string(check.metadata.applicationLength) +
-                        " bytes after row " + std::to_string(check.metadata.bootloaderLastRow) +
-                        ") runs into the metadata";
+        check.problem = "the application (" + std::to_string(check.metadata.applicationLength) + " bytes after row " +
+                        std::to_string(check.metadata.bootloaderLastRow) + ") runs into the metadata";
         return check;
     }
     unsigned sum = 0;

@@ -28,8 +28,8 @@ std::string RowText(const Varnet::ImageRow& row) {
 
 }  // namespace
 
-LUpdateEngine::LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform,
-                             Orv::Platform::IClock& clock, Orv::String programFolder, TraceFn trace)
+LUpdateEngine::LUpdateEngine(std::shared_ptr<Orv::Platform::IHidPlatform> platform, Orv::Platform::IClock& clock,
+                             Orv::String programFolder, TraceFn trace)
     : m_platform(std::move(platform)),
       m_clock(clock),
       m_programFolder(std::move(programFolder)),
@@ -92,9 +92,8 @@ EngineResult LUpdateEngine::Initialize(const Orv::String& commandLine) {
     }
     m_failureReason.clear();
     if (m_trace.On()) {
-        Trace("image sound: rows=" + std::to_string(image.RowCount()) +
-              " silicon id=" + Varnet::Hex(image.header.siliconId, 8) +
-              " revision=" + Varnet::Hex(image.header.siliconRevision, 2));
+        Trace("image sound: rows=" + std::to_string(image.RowCount()) + " silicon id=" +
+              Varnet::Hex(image.header.siliconId, 8) + " revision=" + Varnet::Hex(image.header.siliconRevision, 2));
     }
 
     if (Orv::Failed(m_transport.LoadHidLibrary())) return EngineResult::HidLibraryUnavailable;
@@ -138,8 +137,8 @@ bool LUpdateEngine::IsUpdateNeeded() {
     const Varnet::FirmwareVersion target = TargetVersion();
     Varnet::FirmwareVersion device;
     const bool haveDevice = Orv::Succeeded(m_transport.ReadDeviceVersion(device));
-    const std::string versions = haveDevice ? "device " + device.Text() + ", target " + target.Text()
-                                            : "the device's version could not be read";
+    const std::string versions =
+        haveDevice ? "device " + device.Text() + ", target " + target.Text() : "the device's version could not be read";
     Orv::String ignored;
     if (Orv::GetCommandLineOption(m_commandLine, u"-ALWAYS_UPDATE", ignored)) {
         m_isDowngrade = haveDevice && target < device;
@@ -180,8 +179,8 @@ void LUpdateEngine::WriteSuppressValue(bool suppress, const char* when, bool fin
     try {
         SuppressAutomaticFirmwareUpdates(suppress);
     } catch (const std::exception& e) {
-        const std::string problem = std::string("SuppressAutoUpdates could not be ") +
-                                    (suppress ? "set" : "cleared") + " " + when + ": " + e.what();
+        const std::string problem = std::string("SuppressAutoUpdates could not be ") + (suppress ? "set" : "cleared") +
+                                    " " + when + ": " + e.what();
         Trace(problem);
         // Only the value left behind is the user's concern; one during the upload is overwritten.
         if (final) m_registryProblem = problem;
@@ -306,8 +305,7 @@ bool LUpdateEngine::SwitchToBootloader(const Varnet::ImageHeader& header) {
         if (answer.siliconId != header.siliconId || answer.siliconRevision != header.siliconRevision) {
             return FailUpdate("Enter Bootloader: the device is silicon id " + Varnet::Hex(answer.siliconId, 8) +
                               " revision " + Varnet::Hex(answer.siliconRevision, 2) + ", the image is for " +
-                              Varnet::Hex(header.siliconId, 8) + " revision " +
-                              Varnet::Hex(header.siliconRevision, 2));
+                              Varnet::Hex(header.siliconId, 8) + " revision " + Varnet::Hex(header.siliconRevision, 2));
         }
         return FailUpdate("Enter Bootloader: bootloader version " + Varnet::Hex(answer.bootloaderVersion, 6) +
                           " is not supported");
@@ -403,8 +401,10 @@ LUpdateEngine::Restart LUpdateEngine::AwaitRestart(const Varnet::FirmwareVersion
             if (Orv::Succeeded(m_transport.ReadDeviceVersion(seen)))
                 return seen == target ? Restart::TargetVersion : Restart::OtherVersion;
         } else if (Orv::Succeeded(m_transport.FindDevice(true))) {
-            if (bootloaderSince < 0) bootloaderSince = m_clock.NowMs();
-            else if (m_clock.NowMs() - bootloaderSince >= ReturnedBootloaderSettleMs) return Restart::Bootloader;
+            if (bootloaderSince < 0)
+                bootloaderSince = m_clock.NowMs();
+            else if (m_clock.NowMs() - bootloaderSince >= ReturnedBootloaderSettleMs)
+                return Restart::Bootloader;
         } else {
             bootloaderSince = -1;
         }

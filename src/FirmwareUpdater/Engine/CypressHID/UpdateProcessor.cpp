@@ -33,10 +33,18 @@ public:
     void Show(UpdateStage stage, int percent) {
         std::string text = ReportPrefix;
         switch (stage) {
-        case UpdateStage::Searching: text += "searching"; break;
-        case UpdateStage::Switching: text += "switching"; break;
-        case UpdateStage::Writing: text += "writing " + std::to_string(percent) + " %"; break;
-        case UpdateStage::Restarting: text += "restarting"; break;
+        case UpdateStage::Searching:
+            text += "searching";
+            break;
+        case UpdateStage::Switching:
+            text += "switching";
+            break;
+        case UpdateStage::Writing:
+            text += "writing " + std::to_string(percent) + " %";
+            break;
+        case UpdateStage::Restarting:
+            text += "restarting";
+            break;
         }
         if (text == m_shown) return;
         std::string line = "\r" + text;
@@ -62,8 +70,12 @@ std::string DescribeSilentOutcome(const SilentOutcome& outcome) {
     std::string line = ReportPrefix;
     auto because = [](const std::string& reason) { return reason.empty() ? std::string("unknown reason") : reason; };
     switch (outcome.engineResult) {
-    case static_cast<int>(EngineResult::DeviceNotFound): line += "device not found"; break;
-    case static_cast<int>(EngineResult::UpdateNotNeeded): line += "already up to date"; break;
+    case static_cast<int>(EngineResult::DeviceNotFound):
+        line += "device not found";
+        break;
+    case static_cast<int>(EngineResult::UpdateNotNeeded):
+        line += "already up to date";
+        break;
     case static_cast<int>(EngineResult::FirmwareFileMissingOrCorrupt):
         line += "firmware image missing or corrupt: " + because(outcome.upload.failureReason);
         break;
@@ -101,8 +113,8 @@ LUpdateProcessor::~LUpdateProcessor() {
 
 ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
     m_commandLine = commandLine;
-    auto engine = Orv::MakeRC<LUpdateEngine>(m_environment.platform, *m_environment.clock,
-                                             m_environment.programFolder, m_environment.trace);
+    auto engine = Orv::MakeRC<LUpdateEngine>(m_environment.platform, *m_environment.clock, m_environment.programFolder,
+                                             m_environment.trace);
     {
         std::lock_guard guard(m_engineLock);
         m_engine = engine;
@@ -148,11 +160,21 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
         m_state = WaitingForDeviceArrivalPostInstall;
         (void)StartCheck();
         break;
-    case EngineResult::HidLibraryUnavailable: m_state = FirmwareUpdateFailed; break;
-    case EngineResult::NoCommandLineParams: m_state = NoCommandLineParams; break;
-    case EngineResult::DriverIsTooOld: m_state = DriverIsTooOld; break;
-    case EngineResult::FirmwareFileMissingOrCorrupt: m_state = FirmwareFileMissingOrCorrupt; break;
-    case EngineResult::DeviceNotFound: m_state = DeviceNotFound; break;
+    case EngineResult::HidLibraryUnavailable:
+        m_state = FirmwareUpdateFailed;
+        break;
+    case EngineResult::NoCommandLineParams:
+        m_state = NoCommandLineParams;
+        break;
+    case EngineResult::DriverIsTooOld:
+        m_state = DriverIsTooOld;
+        break;
+    case EngineResult::FirmwareFileMissingOrCorrupt:
+        m_state = FirmwareFileMissingOrCorrupt;
+        break;
+    case EngineResult::DeviceNotFound:
+        m_state = DeviceNotFound;
+        break;
     case EngineResult::UpdateNotNeeded:
         if (HasFlag(m_commandLine, u"-SILENT_IF_UPDATE_NOT_NEEDED")) return Orv::E_QUIET_EXIT;
         m_state = UpdateNotNeeded;
@@ -165,7 +187,8 @@ ORVRESULT LUpdateProcessor::Initialize(const Orv::String& commandLine) {
             m_state = DeviceReady;
         }
         break;
-    default: break;  // an answer outside the contract leaves the state as it was
+    default:
+        break;  // an answer outside the contract leaves the state as it was
     }
     return S_OK;
 }

@@ -18,7 +18,6 @@
 #include "OrvFramework/Platform/HidPlatform.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
-
 enum ProcessorState : int {
     WaitingForDeviceArrivalPostInstall = 0,
     DeviceReady = 1,

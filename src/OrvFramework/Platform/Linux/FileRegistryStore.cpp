@@ -37,11 +37,16 @@ std::string EscapeName(const std::u16string& name) {
 
 const char* RootName(int root) {
     switch (root) {
-        case 0: return "HKEY_CLASSES_ROOT";
-        case 1: return "HKEY_CURRENT_USER";
-        case 2: return "HKEY_LOCAL_MACHINE";
-        case 3: return "HKEY_USERS";
-        default: return nullptr;
+    case 0:
+        return "HKEY_CLASSES_ROOT";
+    case 1:
+        return "HKEY_CURRENT_USER";
+    case 2:
+        return "HKEY_LOCAL_MACHINE";
+    case 3:
+        return "HKEY_USERS";
+    default:
+        return nullptr;
     }
 }
 
@@ -91,7 +96,10 @@ bool ReadAll(int dirFd, const std::string& fileName, std::vector<std::uint8_t>& 
 
 // Serialises writers and readers of one key across objects and processes.
 struct DirLock {
-    DirLock(int fd, int op) : m_fd(fd) { while (::flock(m_fd, op) != 0 && errno == EINTR) {} }
+    DirLock(int fd, int op) : m_fd(fd) {
+        while (::flock(m_fd, op) != 0 && errno == EINTR) {
+        }
+    }
     ~DirLock() { ::flock(m_fd, LOCK_UN); }
     int m_fd;
 };

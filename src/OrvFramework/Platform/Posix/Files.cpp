@@ -44,7 +44,8 @@ std::FILE* OpenRegularFileForReading(const std::string& path, std::uint64_t maxB
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         const int error = errno;
-        reason = error == ENOENT ? "the file does not exist" : std::string("cannot open the file: ") + std::strerror(error);
+        reason =
+            error == ENOENT ? "the file does not exist" : std::string("cannot open the file: ") + std::strerror(error);
         return nullptr;
     }
     reason = Refusal(info, maxBytes, what);

@@ -20,8 +20,6 @@ void PluginLibrary::Unload() {
     m_handle = nullptr;
 }
 
-void* PluginLibrary::Symbol(const char* name) const {
-    return m_handle && name ? ::dlsym(m_handle, name) : nullptr;
-}
+void* PluginLibrary::Symbol(const char* name) const { return m_handle && name ? ::dlsym(m_handle, name) : nullptr; }
 
 }  // namespace Orv::Platform

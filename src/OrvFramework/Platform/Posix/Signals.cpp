@@ -124,13 +124,20 @@ bool SignalThread::IsHandled(int signal) {
 
 const char* SignalThread::Name(int signal) {
     switch (signal) {
-    case SIGINT: return "SIGINT";
-    case SIGTERM: return "SIGTERM";
-    case SIGHUP: return "SIGHUP";
-    case SIGQUIT: return "SIGQUIT";
-    case SIGUSR1: return "SIGUSR1";
-    case SIGPIPE: return "SIGPIPE";
-    default: return "a signal";
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    case SIGQUIT:
+        return "SIGQUIT";
+    case SIGUSR1:
+        return "SIGUSR1";
+    case SIGPIPE:
+        return "SIGPIPE";
+    default:
+        return "a signal";
     }
 }
 

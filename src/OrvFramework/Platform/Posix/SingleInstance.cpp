@@ -221,8 +221,7 @@ bool SingleInstance::SendToFirst(const std::string& commandLine, int timeoutMs) 
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     if (ok) {
         // A zero-length record still asks the first instance to come to the front.
-        const std::uint32_t length =
-            commandLine.empty() ? 0 : static_cast<std::uint32_t>(commandLine.size() + 1);
+        const std::uint32_t length = commandLine.empty() ? 0 : static_cast<std::uint32_t>(commandLine.size() + 1);
         HandOverHeader header{kSecondInstanceMagic, kSecondInstanceCopyDataId, length};
         std::string record(reinterpret_cast<const char*>(&header), sizeof header);
         if (length) record.append(commandLine.c_str(), length);

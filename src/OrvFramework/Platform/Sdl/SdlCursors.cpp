@@ -11,18 +11,30 @@ namespace {
 
 SDL_SystemCursor ToSdl(CursorShape shape) {
     switch (shape) {
-    case CursorShape::Arrow: return SDL_SYSTEM_CURSOR_ARROW;
-    case CursorShape::IBeam: return SDL_SYSTEM_CURSOR_IBEAM;
-    case CursorShape::Wait: return SDL_SYSTEM_CURSOR_WAIT;
-    case CursorShape::WaitArrow: return SDL_SYSTEM_CURSOR_WAITARROW;
-    case CursorShape::Crosshair: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-    case CursorShape::SizeAll: return SDL_SYSTEM_CURSOR_SIZEALL;
-    case CursorShape::SizeNWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
-    case CursorShape::SizeNESW: return SDL_SYSTEM_CURSOR_SIZENESW;
-    case CursorShape::SizeWE: return SDL_SYSTEM_CURSOR_SIZEWE;
-    case CursorShape::SizeNS: return SDL_SYSTEM_CURSOR_SIZENS;
-    case CursorShape::Hand: return SDL_SYSTEM_CURSOR_HAND;
-    case CursorShape::No: return SDL_SYSTEM_CURSOR_NO;
+    case CursorShape::Arrow:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    case CursorShape::IBeam:
+        return SDL_SYSTEM_CURSOR_IBEAM;
+    case CursorShape::Wait:
+        return SDL_SYSTEM_CURSOR_WAIT;
+    case CursorShape::WaitArrow:
+        return SDL_SYSTEM_CURSOR_WAITARROW;
+    case CursorShape::Crosshair:
+        return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case CursorShape::SizeAll:
+        return SDL_SYSTEM_CURSOR_SIZEALL;
+    case CursorShape::SizeNWSE:
+        return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case CursorShape::SizeNESW:
+        return SDL_SYSTEM_CURSOR_SIZENESW;
+    case CursorShape::SizeWE:
+        return SDL_SYSTEM_CURSOR_SIZEWE;
+    case CursorShape::SizeNS:
+        return SDL_SYSTEM_CURSOR_SIZENS;
+    case CursorShape::Hand:
+        return SDL_SYSTEM_CURSOR_HAND;
+    case CursorShape::No:
+        return SDL_SYSTEM_CURSOR_NO;
     }
     return SDL_SYSTEM_CURSOR_ARROW;
 }

@@ -5,7 +5,6 @@
 #include <mutex>
 #include <unordered_set>
 
-
 // Last: Xlib defines macros (None, Bool, Status) that would clash with names above.
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -71,9 +70,7 @@ unsigned ModifierFlagsFromSdl(std::uint16_t sdlMod) {
     return flags;
 }
 
-unsigned CurrentModifierFlags() {
-    return ModifierFlagsFromSdl(static_cast<std::uint16_t>(SDL_GetModState()));
-}
+unsigned CurrentModifierFlags() { return ModifierFlagsFromSdl(static_cast<std::uint16_t>(SDL_GetModState())); }
 
 int CurrentMouseButtons() {
     const std::uint32_t state = SDL_GetMouseState(nullptr, nullptr);
@@ -86,10 +83,14 @@ int CurrentMouseButtons() {
 
 int MouseButtonFromSdl(std::uint8_t sdlButton) {
     switch (sdlButton) {
-    case SDL_BUTTON_LEFT: return kMouseLeft;
-    case SDL_BUTTON_MIDDLE: return kMouseMiddle;
-    case SDL_BUTTON_RIGHT: return kMouseRight;
-    default: return 0;
+    case SDL_BUTTON_LEFT:
+        return kMouseLeft;
+    case SDL_BUTTON_MIDDLE:
+        return kMouseMiddle;
+    case SDL_BUTTON_RIGHT:
+        return kMouseRight;
+    default:
+        return 0;
     }
 }
 
@@ -162,8 +163,7 @@ bool HostApp::EnsureVideo(std::string* error) {
     // (SDL_VIDEODRIVER) gets it.
     const char* chosen = SDL_GetCurrentVideoDriver();
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    if (chosen && (std::strcmp(chosen, "offscreen") == 0 || std::strcmp(chosen, "dummy") == 0) &&
-        (!asked || !*asked)) {
+    if (chosen && (std::strcmp(chosen, "offscreen") == 0 || std::strcmp(chosen, "dummy") == 0) && (!asked || !*asked)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         if (error) {
             const char* display = SDL_getenv("DISPLAY");
@@ -327,8 +327,12 @@ void HostAppBackend::DispatchWindowEvent(HostApp& app, const SDL_WindowEvent& ev
     IHostWindowEvents* window = app.FindWindow(event.windowID);
     if (!window) return;
     switch (event.event) {
-    case SDL_WINDOWEVENT_EXPOSED: window->OnHostExpose(); break;
-    case SDL_WINDOWEVENT_MOVED: window->OnHostMove(event.data1, event.data2); break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        window->OnHostExpose();
+        break;
+    case SDL_WINDOWEVENT_MOVED:
+        window->OnHostMove(event.data1, event.data2);
+        break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID);
         const std::uint32_t flags = sdlWindow ? SDL_GetWindowFlags(sdlWindow) : 0;
@@ -338,22 +342,34 @@ void HostAppBackend::DispatchWindowEvent(HostApp& app, const SDL_WindowEvent& ev
         window->OnHostSize(event.data1, event.data2, kind);
         break;
     }
-    case SDL_WINDOWEVENT_MINIMIZED: window->OnHostSize(0, 0, HostSizeKind::Minimized); break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        window->OnHostSize(0, 0, HostSizeKind::Minimized);
+        break;
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED: {
         int w = 0, h = 0;
-        if (SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID))
-            SDL_GetWindowSize(sdlWindow, &w, &h);
-        window->OnHostSize(w, h, event.event == SDL_WINDOWEVENT_MAXIMIZED ? HostSizeKind::Maximized
-                                                                         : HostSizeKind::Restored);
+        if (SDL_Window* sdlWindow = SDL_GetWindowFromID(event.windowID)) SDL_GetWindowSize(sdlWindow, &w, &h);
+        window->OnHostSize(w, h,
+                           event.event == SDL_WINDOWEVENT_MAXIMIZED ? HostSizeKind::Maximized : HostSizeKind::Restored);
         break;
     }
-    case SDL_WINDOWEVENT_ENTER: window->OnHostMouseCrossing(true); break;
-    case SDL_WINDOWEVENT_LEAVE: window->OnHostMouseCrossing(false); break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: window->OnHostFocus(true); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: window->OnHostFocus(false); break;
-    case SDL_WINDOWEVENT_CLOSE: window->OnHostClose(); break;
-    default: break;
+    case SDL_WINDOWEVENT_ENTER:
+        window->OnHostMouseCrossing(true);
+        break;
+    case SDL_WINDOWEVENT_LEAVE:
+        window->OnHostMouseCrossing(false);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        window->OnHostFocus(true);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        window->OnHostFocus(false);
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        window->OnHostClose();
+        break;
+    default:
+        break;
     }
 }
 
@@ -381,8 +397,7 @@ void HostAppBackend::Dispatch(HostApp& app, const SDL_Event& event) {
         IHostWindowEvents* window = app.FindWindow(b.windowID);
         if (!window || button == 0) break;
         const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        window->OnHostMouseButton(button, down, down && b.clicks == 2, b.x, b.y,
-                                  CurrentModifierFlags());
+        window->OnHostMouseButton(button, down, down && b.clicks == 2, b.x, b.y, CurrentModifierFlags());
         break;
     }
     case SDL_MOUSEMOTION:
@@ -413,8 +428,7 @@ void HostAppBackend::Dispatch(HostApp& app, const SDL_Event& event) {
     case SDL_TEXTINPUT:
         if (IHostWindowEvents* window = app.FindWindow(event.text.windowID)) {
             const SDL_Keymod mod = SDL_GetModState();
-            window->OnHostTextInput(event.text.text, ModifierFlagsFromSdl(mod),
-                                    (mod & KMOD_GUI) != 0);
+            window->OnHostTextInput(event.text.text, ModifierFlagsFromSdl(mod), (mod & KMOD_GUI) != 0);
         }
         break;
     default:

@@ -139,8 +139,10 @@ public:
                 break;
             case SDL_WINDOWEVENT:
                 if (event.window.windowID != m_id) break;
-                if (event.window.event == SDL_WINDOWEVENT_CLOSE) m_events.OnHostClose();
-                else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) m_events.OnHostExpose();
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                    m_events.OnHostClose();
+                else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
+                    m_events.OnHostExpose();
                 break;
             case SDL_QUIT:
                 m_events.OnHostClose();
@@ -196,9 +198,9 @@ std::unique_ptr<IHostWindow> CreateHostWindow(const HostWindowParams& params, IH
     if (params.iconWidth > 0 && params.iconHeight > 0 &&
         params.iconPixels.size() == static_cast<std::size_t>(params.iconWidth) * params.iconHeight) {
         // SDL takes straight (not premultiplied) ARGB, as the icon arrives.
-        if (SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
-                const_cast<std::uint32_t*>(params.iconPixels.data()), params.iconWidth, params.iconHeight, 32,
-                params.iconWidth * 4, SDL_PIXELFORMAT_ARGB8888)) {
+        if (SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(params.iconPixels.data()),
+                                                                   params.iconWidth, params.iconHeight, 32,
+                                                                   params.iconWidth * 4, SDL_PIXELFORMAT_ARGB8888)) {
             SDL_SetWindowIcon(window, icon);
             SDL_FreeSurface(icon);
         }

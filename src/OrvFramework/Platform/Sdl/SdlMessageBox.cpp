@@ -19,8 +19,7 @@ bool HaveDisplay() {
 
 MessageBoxResult ShowStopMessageBox(const std::string& text, const std::string& caption) {
     // Without a display the toolkit would only fail after trying every driver; go to stderr at once.
-    if (HaveDisplay() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
+    if (HaveDisplay() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) == 0)
         return MessageBoxResult::Shown;
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     std::fflush(stderr);

@@ -6,7 +6,9 @@ namespace Orv {
 
 std::size_t LBitmapCacheKeyHash::operator()(const LBitmapCacheKey& k) const noexcept {
     std::size_t h = std::hash<const void*>()(k.data);
-    auto mix = [&h](std::uint64_t v) { h ^= std::hash<std::uint64_t>()(v) + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
+    auto mix = [&h](std::uint64_t v) {
+        h ^= std::hash<std::uint64_t>()(v) + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    };
     mix(k.generation);
     mix((std::uint64_t(std::uint32_t(k.sourceX)) << 32) | std::uint32_t(k.sourceY));
     mix((std::uint64_t(std::uint32_t(k.sourceWidth)) << 32) | std::uint32_t(k.sourceHeight));

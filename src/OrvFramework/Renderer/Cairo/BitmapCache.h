@@ -40,8 +40,7 @@ public:
     // The cached surface, stamped as used now; null on a miss. The surface stays owned by the cache.
     cairo_surface_t* Find(const LBitmapCacheKey& key);
     // Takes ownership of surface and keeps data alive while the entry lives.
-    cairo_surface_t* Insert(const LBitmapCacheKey& key, ConstRCPtr<LBitmapData> data,
-                            cairo_surface_t* surface);
+    cairo_surface_t* Insert(const LBitmapCacheKey& key, ConstRCPtr<LBitmapData> data, cairo_surface_t* surface);
     bool Contains(const LBitmapCacheKey& key) const { return m_index.contains(key); }
     std::size_t GetCount() const { return m_entries.size(); }
     // Releases entries unused since the last purge when the interval has passed; true if it ran.

@@ -24,12 +24,18 @@ cairo_status_t ReadBytes(void* closure, unsigned char* out, unsigned int length)
 
 int StatusOf(cairo_status_t status) {
     switch (status) {
-    case CAIRO_STATUS_SUCCESS: return ImageOk;
-    case CAIRO_STATUS_FILE_NOT_FOUND: return ImageFileNotFound;
-    case CAIRO_STATUS_READ_ERROR: return ImageReadError;
-    case CAIRO_STATUS_INVALID_SIZE: return ImageInvalidSize;
-    case CAIRO_STATUS_NO_MEMORY: return ImageOutOfMemory;
-    default: return ImageUnreadable;
+    case CAIRO_STATUS_SUCCESS:
+        return ImageOk;
+    case CAIRO_STATUS_FILE_NOT_FOUND:
+        return ImageFileNotFound;
+    case CAIRO_STATUS_READ_ERROR:
+        return ImageReadError;
+    case CAIRO_STATUS_INVALID_SIZE:
+        return ImageInvalidSize;
+    case CAIRO_STATUS_NO_MEMORY:
+        return ImageOutOfMemory;
+    default:
+        return ImageUnreadable;
     }
 }
 

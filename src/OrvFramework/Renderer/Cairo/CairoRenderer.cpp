@@ -37,8 +37,7 @@ LFontMetrics LCairoRenderer::GetFontMetrics(const LFontDescription& font) {
 }
 
 LTextMeasurement LCairoRenderer::MeasureText(const LFontDescription& font, const String& text,
-                                             const std::vector<LTextRange>& ranges,
-                                             double wrapWidth) {
+                                             const std::vector<LTextRange>& ranges, double wrapWidth) {
     LPangoTextLayout layout(m_measureContext, font, text, wrapWidth);
     LTextMeasurement result;
     result.size = layout.GetSize();
@@ -48,27 +47,24 @@ LTextMeasurement LCairoRenderer::MeasureText(const LFontDescription& font, const
     return result;
 }
 
-LRect LCairoRenderer::GetTextBounds(const LFontDescription& font, const String& text,
-                                    double wrapWidth) {
+LRect LCairoRenderer::GetTextBounds(const LFontDescription& font, const String& text, double wrapWidth) {
     return LPangoTextLayout(m_measureContext, font, text, wrapWidth).GetInkBounds();
 }
 
-void LCairoRenderer::DrawText(const String& text, const LFontDescription& font, const LColor& color,
-                              LPoint position) {
+void LCairoRenderer::DrawText(const String& text, const LFontDescription& font, const LColor& color, LPoint position) {
     cairo_t* cr = RequireContext("Orv::LCairoRenderer::DrawText", 57);
     LPangoTextLayout layout(m_measureContext, font, text);
     SetSource(cr, color);
     layout.Draw(cr, position, layout.GetSize().width, 0.0);
 }
 
-void LCairoRenderer::DrawText(const String& text, const LFontDescription& font, const LColor& color,
-                              const LRect& box, const LTextFormat& format) {
+void LCairoRenderer::DrawText(const String& text, const LFontDescription& font, const LColor& color, const LRect& box,
+                              const LTextFormat& format) {
     cairo_t* cr = RequireContext("Orv::LCairoRenderer::DrawText", 57);
     LPangoTextLayout layout(m_measureContext, font, text, format.wrap ? box.width : 0.0);
     const LSize size = layout.GetSize();
     SetSource(cr, color);
-    layout.Draw(cr, {box.x, box.y + (box.height - size.height) * format.vAlign}, box.width,
-                format.hAlign);
+    layout.Draw(cr, {box.x, box.y + (box.height - size.height) * format.vAlign}, box.width, format.hAlign);
 }
 
 // ---- paint ----
@@ -148,23 +144,20 @@ void LCairoRenderer::DrawLines(const std::vector<LPoint>& points, const LColor& 
     StrokePath(points, color, scale, true, false, false);
 }
 
-void LCairoRenderer::DrawPolyline(const std::vector<LPoint>& points, const LColor& color,
-                                  LPoint scale) {
+void LCairoRenderer::DrawPolyline(const std::vector<LPoint>& points, const LColor& color, LPoint scale) {
     StrokePath(points, color, scale, false, false, false);
 }
 
-void LCairoRenderer::DrawPolygon(const std::vector<LPoint>& points, const LColor& color,
-                                 LPoint scale) {
+void LCairoRenderer::DrawPolygon(const std::vector<LPoint>& points, const LColor& color, LPoint scale) {
     StrokePath(points, color, scale, false, true, false);
 }
 
-void LCairoRenderer::FillPolygon(const std::vector<LPoint>& points, const LColor& color,
-                                 LPoint scale) {
+void LCairoRenderer::FillPolygon(const std::vector<LPoint>& points, const LColor& color, LPoint scale) {
     StrokePath(points, color, scale, false, true, true);
 }
 
-void LCairoRenderer::StrokePath(const std::vector<LPoint>& points, const LColor& color, LPoint scale,
-                                bool segments, bool close, bool fill) {
+void LCairoRenderer::StrokePath(const std::vector<LPoint>& points, const LColor& color, LPoint scale, bool segments,
+                                bool close, bool fill) {
     cairo_t* cr = RequireContext("Orv::LCairoRenderer::DrawPath", 57);
     cairo_new_path(cr);
     // Strokes run through pixel centres; fills cover the pixels whose centres lie inside.
@@ -190,8 +183,8 @@ void LCairoRenderer::StrokePath(const std::vector<LPoint>& points, const LColor&
 
 // ---- bitmaps ----
 
-cairo_surface_t* LCairoRenderer::BuildScaled(const LBitmap& bitmap, std::int32_t width,
-                                             std::int32_t height, int resizeType) const {
+cairo_surface_t* LCairoRenderer::BuildScaled(const LBitmap& bitmap, std::int32_t width, std::int32_t height,
+                                             int resizeType) const {
     cairo_surface_t* source = CreateCairoSurface(bitmap);
     if (!source) return nullptr;
     cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -199,23 +192,23 @@ cairo_surface_t* LCairoRenderer::BuildScaled(const LBitmap& bitmap, std::int32_t
     const int sw = bitmap.GetWidth();
     const int sh = bitmap.GetHeight();
     switch (resizeType) {
-        case ResizeStretch: {
-            cairo_scale(cr, double(width) / sw, double(height) / sh);
-            cairo_set_source_surface(cr, source, 0, 0);
-            // Edge pixels are repeated outward, so a stretched cap has no faded border.
-            cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-            break;
-        }
-        case ResizeTile:
-            cairo_set_source_surface(cr, source, 0, 0);
-            cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_REPEAT);
-            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-            break;
-        default:  // centre, at its own size, the odd pixel to the right and bottom
-            cairo_set_source_surface(cr, source, (width - sw) / 2, (height - sh) / 2);
-            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-            break;
+    case ResizeStretch: {
+        cairo_scale(cr, double(width) / sw, double(height) / sh);
+        cairo_set_source_surface(cr, source, 0, 0);
+        // Edge pixels are repeated outward, so a stretched cap has no faded border.
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        break;
+    }
+    case ResizeTile:
+        cairo_set_source_surface(cr, source, 0, 0);
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_REPEAT);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        break;
+    default:  // centre, at its own size, the odd pixel to the right and bottom
+        cairo_set_source_surface(cr, source, (width - sw) / 2, (height - sh) / 2);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        break;
     }
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_paint(cr);
@@ -225,21 +218,19 @@ cairo_surface_t* LCairoRenderer::BuildScaled(const LBitmap& bitmap, std::int32_t
     return out;
 }
 
-void LCairoRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const LRect& destination,
-                                int resizeType) {
+void LCairoRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const LRect& destination, int resizeType) {
     if (!m_context) ORV_THROW_NO_TEXT(Runtime, "Orv::LCairoRenderer::DrawBitmap", 604);
     if (resizeType != ResizeStretch && resizeType != ResizeTile && resizeType != ResizeCenter)
-        ORV_THROW(InvalidArgument, "Invalid ResizeType passed to DrawBitmap.",
-                  "Orv::LCairoRenderer::DrawBitmap", 595);
+        ORV_THROW(InvalidArgument, "Invalid ResizeType passed to DrawBitmap.", "Orv::LCairoRenderer::DrawBitmap", 595);
     if (!bitmap || !bitmap->HasImage()) return;
     const std::int32_t width = RoundToInt(destination.width);
     const std::int32_t height = RoundToInt(destination.height);
     if (width <= 0 || height <= 0) return;
 
     const ConstRCPtr<LBitmapData> data = bitmap->GetData();
-    const LBitmapCacheKey key{data.Get(),         data->GetGeneration(), bitmap->GetX(),
-                              bitmap->GetY(),     bitmap->GetWidth(),    bitmap->GetHeight(),
-                              width,              height,                resizeType};
+    const LBitmapCacheKey key{data.Get(),         data->GetGeneration(), bitmap->GetX(), bitmap->GetY(),
+                              bitmap->GetWidth(), bitmap->GetHeight(),   width,          height,
+                              resizeType};
     cairo_surface_t* scaled = m_bitmapCache.Find(key);
     if (!scaled) {
         scaled = BuildScaled(*bitmap, width, height, resizeType);

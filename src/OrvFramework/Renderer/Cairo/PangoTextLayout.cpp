@@ -39,8 +39,7 @@ PangoFontDescription* LPangoTextLayout::CreateFontDescription(const LFontDescrip
     return desc;
 }
 
-LPangoTextLayout::LPangoTextLayout(cairo_t* cr, const LFontDescription& font, const String& text,
-                                   double wrapWidth)
+LPangoTextLayout::LPangoTextLayout(cairo_t* cr, const LFontDescription& font, const String& text, double wrapWidth)
     : m_text(text) {
     PangoContext* context = CreateContext(cr);
     m_layout = pango_layout_new(context);
@@ -102,8 +101,8 @@ std::vector<LRect> LPangoTextLayout::GetRangeBounds(const std::vector<LTextRange
                 PangoRectangle pos;
                 pango_layout_index_to_pos(m_layout, i, &pos);
                 // Right-to-left runs report a negative width.
-                LRect r{FromPango(std::min(pos.x, pos.x + pos.width)), FromPango(pos.y),
-                        FromPango(std::abs(pos.width)), FromPango(pos.height)};
+                LRect r{FromPango(std::min(pos.x, pos.x + pos.width)), FromPango(pos.y), FromPango(std::abs(pos.width)),
+                        FromPango(pos.height)};
                 if (!any) {
                     bounds = r;
                     any = true;

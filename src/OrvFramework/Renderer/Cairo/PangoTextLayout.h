@@ -15,8 +15,7 @@ namespace Orv {
 class LPangoTextLayout {
 public:
     // cr supplies the font options and target; wrapWidth <= 0 keeps the text's own lines.
-    LPangoTextLayout(cairo_t* cr, const LFontDescription& font, const String& text,
-                     double wrapWidth = 0.0);
+    LPangoTextLayout(cairo_t* cr, const LFontDescription& font, const String& text, double wrapWidth = 0.0);
     ~LPangoTextLayout();
     LPangoTextLayout(const LPangoTextLayout&) = delete;
     LPangoTextLayout& operator=(const LPangoTextLayout&) = delete;

@@ -4,22 +4,16 @@
 
 namespace Orv {
 
-LBitmap::LBitmap(const String& path, std::int32_t x, std::int32_t y, std::int32_t width,
-                 std::int32_t height)
+LBitmap::LBitmap(const String& path, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
     : LBitmap(LBitmapData::Load(path), x, y, width, height) {}
 
 LBitmap::LBitmap(RCPtr<LBitmapData> data)
-    : m_data(std::move(data)),
-      m_width(m_data ? m_data->GetWidth() : 0),
-      m_height(m_data ? m_data->GetHeight() : 0) {}
+    : m_data(std::move(data)), m_width(m_data ? m_data->GetWidth() : 0), m_height(m_data ? m_data->GetHeight() : 0) {}
 
-LBitmap::LBitmap(RCPtr<LBitmapData> data, std::int32_t x, std::int32_t y, std::int32_t width,
-                 std::int32_t height)
+LBitmap::LBitmap(RCPtr<LBitmapData> data, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
     : m_data(std::move(data)), m_x(x), m_y(y), m_width(width), m_height(height) {}
 
-bool LBitmap::HasImage() const {
-    return m_data && m_data->HasImage() && m_width > 0 && m_height > 0;
-}
+bool LBitmap::HasImage() const { return m_data && m_data->HasImage() && m_width > 0 && m_height > 0; }
 
 std::uint32_t LBitmap::GetPixel(std::int32_t x, std::int32_t y) const {
     constexpr std::uint32_t transparent = 0x00FFFFFFu;
@@ -47,35 +41,30 @@ bool LBitmap::IsInsideImage() const {
            m_y <= m_data->GetHeight() - m_height;
 }
 
-RCPtr<LBitmap> LBitmap::CreateFilledBitmap(std::int32_t width, std::int32_t height,
-                                           const LColor& color) {
-    if (width < 1 || height < 1)
-        ORV_THROW_NO_TEXT(Runtime, "Orv::LBitmap::CreateFilledBitmap", 320);
+RCPtr<LBitmap> LBitmap::CreateFilledBitmap(std::int32_t width, std::int32_t height, const LColor& color) {
+    if (width < 1 || height < 1) ORV_THROW_NO_TEXT(Runtime, "Orv::LBitmap::CreateFilledBitmap", 320);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, PackColor(color));
     return MakeRC<LBitmap>(MakeRC<LBitmapData>(width, height, std::move(pixels)));
 }
 
-RCPtr<LBitmap> LBitmap::CreateGradientFilledBitmap(std::int32_t, std::int32_t, const LColor&,
-                                                   const LColor&, LPoint, LPoint, bool) {
+RCPtr<LBitmap> LBitmap::CreateGradientFilledBitmap(std::int32_t, std::int32_t, const LColor&, const LColor&, LPoint,
+                                                   LPoint, bool) {
     ORV_THROW_NO_TEXT(Domain, "Orv::LBitmap::CreateGradientFilledBitmap", 355);
 }
 
 bool LBitmap::IsGradient(const LColorizer& colorizer) {
-    return (colorizer.type == LColorizer::LinearGradient ||
-            colorizer.type == LColorizer::RadialGradient) &&
+    return (colorizer.type == LColorizer::LinearGradient || colorizer.type == LColorizer::RadialGradient) &&
            colorizer.color != colorizer.gradientEndColor;
 }
 
-RCPtr<LBitmap> LBitmap::CreateColorizerFill(const LColorizer& colorizer, double alphaModulation,
-                                            std::int32_t width, std::int32_t height) {
-    if (width < 1 || height < 1)
-        ORV_THROW_NO_TEXT(Runtime, "Orv::LBitmap::CreateColorizedBitmap", 291);
+RCPtr<LBitmap> LBitmap::CreateColorizerFill(const LColorizer& colorizer, double alphaModulation, std::int32_t width,
+                                            std::int32_t height) {
+    if (width < 1 || height < 1) ORV_THROW_NO_TEXT(Runtime, "Orv::LBitmap::CreateColorizedBitmap", 291);
     if (IsGradient(colorizer)) {
-        return CreateGradientFilledBitmap(
-            width, height, colorizer.color, colorizer.gradientEndColor,
-            {colorizer.gradientStartX, colorizer.gradientStartY},
-            {colorizer.gradientEndX, colorizer.gradientEndY},
-            colorizer.type == LColorizer::RadialGradient);
+        return CreateGradientFilledBitmap(width, height, colorizer.color, colorizer.gradientEndColor,
+                                          {colorizer.gradientStartX, colorizer.gradientStartY},
+                                          {colorizer.gradientEndX, colorizer.gradientEndY},
+                                          colorizer.type == LColorizer::RadialGradient);
     }
     LColor color = colorizer.color;
     color.alpha = static_cast<float>(color.alpha * alphaModulation);
@@ -91,8 +80,7 @@ void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LCol
         return;
     }
     // Other bitmaps (the other parts cut from the same file) must keep their colours.
-    const bool whole = bitmap->m_x == 0 && bitmap->m_y == 0 &&
-                       bitmap->m_width == bitmap->m_data->GetWidth() &&
+    const bool whole = bitmap->m_x == 0 && bitmap->m_y == 0 && bitmap->m_width == bitmap->m_data->GetWidth() &&
                        bitmap->m_height == bitmap->m_data->GetHeight();
     if (!whole || bitmap->m_data->GetReferenceCount() > 1) {
         RCPtr<LBitmap> copy = bitmap->Clone();
@@ -114,9 +102,8 @@ void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LCol
     }
 }
 
-RCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer,
-                                              double alphaModulation, std::int32_t width,
-                                              std::int32_t height, const ConstRCPtr<LBitmap>& image,
+RCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer, double alphaModulation,
+                                              std::int32_t width, std::int32_t height, const ConstRCPtr<LBitmap>& image,
                                               const ConstRCPtr<LBitmap>& mask) {
     if (!colorizer) ORV_THROW_NO_TEXT(Runtime, "Orv::LBitmap::ApplyColorizer", 367);
     // An image that failed to load counts as no image.

@@ -74,8 +74,8 @@ inline std::uint32_t ChannelToByte(double value) {
 }
 
 inline std::uint32_t PackColor(const LColor& c) {
-    return (ChannelToByte(c.alpha) << 24) | (ChannelToByte(c.red) << 16) |
-           (ChannelToByte(c.green) << 8) | ChannelToByte(c.blue);
+    return (ChannelToByte(c.alpha) << 24) | (ChannelToByte(c.red) << 16) | (ChannelToByte(c.green) << 8) |
+           ChannelToByte(c.blue);
 }
 
 inline LColor UnpackColor(std::uint32_t argb) {

@@ -37,9 +37,7 @@ public:
     virtual const T* GetData() const = 0;
 };
 
-[[noreturn]] inline void ThrowInvalidSubscript() {
-    throw std::out_of_range("invalid vector<T> subscript");
-}
+[[noreturn]] inline void ThrowInvalidSubscript() { throw std::out_of_range("invalid vector<T> subscript"); }
 
 template <class T>
 class Array : public IArray<T> {

@@ -13,8 +13,7 @@ namespace Orv::ArrayUtils {
 
 namespace Detail {
 inline bool RangeFits(int start, int count, int size) {
-    return start >= 0 && count >= 0 &&
-           static_cast<std::int64_t>(start) + count <= static_cast<std::int64_t>(size);
+    return start >= 0 && count >= 0 && static_cast<std::int64_t>(start) + count <= static_cast<std::int64_t>(size);
 }
 }  // namespace Detail
 
@@ -22,8 +21,7 @@ inline bool RangeFits(int start, int count, int size) {
 template <class T, class Compare>
 void Sort(IArray<T>& array, int start, int count, Compare compare) {
     if (count < 2) return;
-    if (!Detail::RangeFits(start, count, array.GetCount()))
-        ORV_THROW_NO_TEXT(OutOfRange, "Orv::ArrayUtils::Sort", 254);
+    if (!Detail::RangeFits(start, count, array.GetCount())) ORV_THROW_NO_TEXT(OutOfRange, "Orv::ArrayUtils::Sort", 254);
     T* data = array.GetData();
     std::stable_sort(data + start, data + start + count, compare);
 }
@@ -31,8 +29,7 @@ void Sort(IArray<T>& array, int start, int count, Compare compare) {
 // Fills indexes with start, start + 1, ... (count entries) and orders them by the elements they
 // name; the array itself is left as it is. The range is checked whatever the count.
 template <class T, class Compare>
-void SortIndecies(IArray<int>& indexes, const IArray<T>& array, int start, int count,
-                  Compare compare) {
+void SortIndecies(IArray<int>& indexes, const IArray<T>& array, int start, int count, Compare compare) {
     if (!Detail::RangeFits(start, count, array.GetCount()))
         ORV_THROW_NO_TEXT(OutOfRange, "Orv::ArrayUtils::SortIndecies", 266);
     indexes.SetCount(count);
@@ -40,8 +37,7 @@ void SortIndecies(IArray<int>& indexes, const IArray<T>& array, int start, int c
     int* first = indexes.GetData();
     std::iota(first, first + count, start);
     if (count < 2) return;
-    std::stable_sort(first, first + count,
-                     [&](int a, int b) { return compare(array.GetAt(a), array.GetAt(b)); });
+    std::stable_sort(first, first + count, [&](int a, int b) { return compare(array.GetAt(a), array.GetAt(b)); });
 }
 
 }  // namespace Orv::ArrayUtils

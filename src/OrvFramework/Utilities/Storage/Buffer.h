@@ -15,8 +15,8 @@
 
 namespace Orv {
 
-template <std::size_t Granularity, std::size_t Initial = 0, std::size_t Alignment = 8,
-          class T = std::byte, IAllocator& (*GetAllocator)() = GetSystemAllocator>
+template <std::size_t Granularity, std::size_t Initial = 0, std::size_t Alignment = 8, class T = std::byte,
+          IAllocator& (*GetAllocator)() = GetSystemAllocator>
 class BufferT {
     static_assert(Granularity > 0, "a buffer grows by at least one byte");
     // The heap aligns every block to max_align_t, which covers the framework's alignment of 8.
@@ -71,9 +71,7 @@ public:
     const T* GetData() const { return static_cast<const T*>(m_data); }
 
 private:
-    static std::size_t RoundUp(std::size_t size) {
-        return (size + Granularity - 1) / Granularity * Granularity;
-    }
+    static std::size_t RoundUp(std::size_t size) { return (size + Granularity - 1) / Granularity * Granularity; }
 
     void Reallocate(std::size_t capacity) {
         IAllocator& allocator = GetAllocator();
@@ -108,18 +106,15 @@ private:
 };
 
 // The same buffer as a shared object; copy-on-write makes a private copy of the bytes.
-template <std::size_t Granularity, std::size_t Initial = 0, std::size_t Alignment = 8,
-          class T = std::byte, IAllocator& (*GetAllocator)() = GetSystemAllocator>
-class LBufferT : public LRefCountedObject,
-                 public BufferT<Granularity, Initial, Alignment, T, GetAllocator> {
+template <std::size_t Granularity, std::size_t Initial = 0, std::size_t Alignment = 8, class T = std::byte,
+          IAllocator& (*GetAllocator)() = GetSystemAllocator>
+class LBufferT : public LRefCountedObject, public BufferT<Granularity, Initial, Alignment, T, GetAllocator> {
 public:
     using Buffer = BufferT<Granularity, Initial, Alignment, T, GetAllocator>;
     using Buffer::Buffer;
     LBufferT() = default;
 
-    RCPtr<LRefCountedObject> CreateCopy() const override {
-        return RCPtr<LRefCountedObject>(new LBufferT(*this));
-    }
+    RCPtr<LRefCountedObject> CreateCopy() const override { return RCPtr<LRefCountedObject>(new LBufferT(*this)); }
 };
 
 }  // namespace Orv

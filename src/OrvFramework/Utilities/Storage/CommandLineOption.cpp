@@ -55,8 +55,7 @@ bool GetCommandLineOption(std::u16string_view commandLine, std::u16string_view n
         return true;
     }
     const std::size_t blank = commandLine.find(u' ', end);
-    value.assign(commandLine.substr(end, blank == std::u16string_view::npos ? std::u16string_view::npos
-                                                                            : blank - end));
+    value.assign(commandLine.substr(end, blank == std::u16string_view::npos ? std::u16string_view::npos : blank - end));
     return true;
 }
 

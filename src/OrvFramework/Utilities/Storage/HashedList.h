@@ -35,10 +35,7 @@ std::uint32_t DefaultKeyHash(const K& key) {
 inline String KeyToString(const String& key) { return key; }
 inline String KeyToString(const StringA& key) { return String(key); }
 template <class K>
-    requires std::is_arithmetic_v<K>
-String KeyToString(K key) {
-    return W(std::to_string(key));
-}
+requires std::is_arithmetic_v<K> String KeyToString(K key) { return W(std::to_string(key)); }
 
 template <class T, class K, K (*GetKey)(const T&), int Bits = 8,
           std::uint32_t (*Hash)(const K&) = DefaultKeyHash<K, Bits>>
@@ -65,9 +62,7 @@ public:
             if (GetKey(item) == key) return &item;
         return nullptr;
     }
-    T* Find(const K& key) {
-        return const_cast<T*>(static_cast<const HashedList*>(this)->Find(key));
-    }
+    T* Find(const K& key) { return const_cast<T*>(static_cast<const HashedList*>(this)->Find(key)); }
     bool Contains(const K& key) const { return Find(key) != nullptr; }
 
     bool Remove(const K& key) {

@@ -17,9 +17,7 @@ public:
     T& Get() { return m_value; }
     void Set(T value) { m_value = std::move(value); }
 
-    RCPtr<LRefCountedObject> CreateCopy() const override {
-        return RCPtr<LRefCountedObject>(new LHolder(*this));
-    }
+    RCPtr<LRefCountedObject> CreateCopy() const override { return RCPtr<LRefCountedObject>(new LHolder(*this)); }
 
 private:
     T m_value{};

@@ -28,9 +28,7 @@ public:
     V& GetValue() { return m_value; }
     void SetValue(V value) { m_value = std::move(value); }
 
-    RCPtr<LRefCountedObject> CreateCopy() const override {
-        return RCPtr<LRefCountedObject>(new LPair(*this));
-    }
+    RCPtr<LRefCountedObject> CreateCopy() const override { return RCPtr<LRefCountedObject>(new LPair(*this)); }
 
     // The key of an entry held by pointer, for HashedList.
     static K KeyOf(const ConstRCPtr<LPair>& entry) { return entry ? entry->m_key : K(); }

@@ -29,12 +29,11 @@ public:
 protected:
     // Moves the element into out (dropping what out held), removes its slot and returns the new
     // count. An index outside the array throws an Out of Range error from the named function.
-    int RemoveItemImpl(int index, P& out, const char* className, const std::string& elementName,
-                       int line) {
+    int RemoveItemImpl(int index, P& out, const char* className, const std::string& elementName, int line) {
         if (index < 0 || index >= this->GetCount()) {
             ThrowError(ErrorKind::OutOfRange, std::nullopt,
-                       std::string("Orv::") + className + "<" + elementName + "," +
-                           std::to_string(GrowBy) + "," + std::to_string(Initial) + ">::RemoveItem",
+                       std::string("Orv::") + className + "<" + elementName + "," + std::to_string(GrowBy) + "," +
+                           std::to_string(Initial) + ">::RemoveItem",
                        __FILE__, line);
         }
         P taken = std::move(this->m_items[static_cast<std::size_t>(index)]);

@@ -40,8 +40,7 @@ public:
         Guard guard(m_lock);
         if (CountUnlocked() == 0) {
             ThrowError(ErrorKind::Runtime, std::nullopt,
-                       "Orv::RCPtrQueue<" + TypeName<T>() + "," + std::to_string(N) + ">::Dequeue",
-                       __FILE__, 106);
+                       "Orv::RCPtrQueue<" + TypeName<T>() + "," + std::to_string(N) + ">::Dequeue", __FILE__, 106);
         }
         ConstRCPtr<T> item = std::move(m_slots[m_read]);
         m_read = (m_read + 1) % m_slots.size();

@@ -44,8 +44,8 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
 template <class C>
 int ReadInt(std::basic_string_view<C> text) {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
-                               text[i] == '\r' || text[i] == '\v' || text[i] == '\f'))
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' ||
+                               text[i] == '\v' || text[i] == '\f'))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
@@ -67,8 +67,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
@@ -177,8 +176,7 @@ C1* StringT<C1, C2>::Lock(std::size_t minLength) {
         return this->data();
     } catch (const std::bad_alloc&) {
         ThrowError(ErrorKind::Runtime, std::nullopt,
-                   std::is_same_v<C1, char> ? "Orv::StringT<char,wchar_t>::Lock"
-                                            : "Orv::StringT<wchar_t,char>::Lock",
+                   std::is_same_v<C1, char> ? "Orv::StringT<char,wchar_t>::Lock" : "Orv::StringT<wchar_t,char>::Lock",
                    __FILE__, 744);
     }
 }

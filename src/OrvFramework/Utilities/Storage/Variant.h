@@ -76,8 +76,8 @@ protected:
     bool IsBlockKind() const;
 
     VariantKind m_kind = VariantKind::Empty;
-    std::variant<std::monostate, bool, std::int32_t, std::int64_t, float, double,
-                 std::vector<std::byte>, std::u16string>
+    std::variant<std::monostate, bool, std::int32_t, std::int64_t, float, double, std::vector<std::byte>,
+                 std::u16string>
         m_value;
 };
 

@@ -50,9 +50,7 @@ std::int64_t VariantEx::ToInt64() const {
     return m_kind == VariantKind::WideString ? Round64(TextNumber()) : Variant::ToInt64();
 }
 
-double VariantEx::ToDouble() const {
-    return m_kind == VariantKind::WideString ? TextNumber() : Variant::ToDouble();
-}
+double VariantEx::ToDouble() const { return m_kind == VariantKind::WideString ? TextNumber() : Variant::ToDouble(); }
 
 float VariantEx::ToFloat() const {
     return m_kind == VariantKind::WideString ? static_cast<float>(TextNumber()) : Variant::ToFloat();
@@ -60,25 +58,32 @@ float VariantEx::ToFloat() const {
 
 String VariantEx::ToString() const {
     switch (m_kind) {
-        case VariantKind::Bool: return W(std::get<bool>(m_value) ? "true" : "false");
-        case VariantKind::Int32: return Decimal(std::get<std::int32_t>(m_value));
-        case VariantKind::Int64: return Decimal(std::get<std::int64_t>(m_value));
-        case VariantKind::Float: return Decimal(std::get<float>(m_value));
-        case VariantKind::Double: return Decimal(std::get<double>(m_value));
-        case VariantKind::WideString: return String(std::u16string_view(std::get<std::u16string>(m_value)));
-        case VariantKind::Block:
-        case VariantKind::OpaqueBlock:
-        case VariantKind::SizedBlock:
-        case VariantKind::RawBlock: {
-            static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-            String out;
-            for (std::byte b : GetRawBytes()) {
-                out += kHex[std::to_integer<unsigned>(b) >> 4];
-                out += kHex[std::to_integer<unsigned>(b) & 0xF];
-            }
-            return out;
+    case VariantKind::Bool:
+        return W(std::get<bool>(m_value) ? "true" : "false");
+    case VariantKind::Int32:
+        return Decimal(std::get<std::int32_t>(m_value));
+    case VariantKind::Int64:
+        return Decimal(std::get<std::int64_t>(m_value));
+    case VariantKind::Float:
+        return Decimal(std::get<float>(m_value));
+    case VariantKind::Double:
+        return Decimal(std::get<double>(m_value));
+    case VariantKind::WideString:
+        return String(std::u16string_view(std::get<std::u16string>(m_value)));
+    case VariantKind::Block:
+    case VariantKind::OpaqueBlock:
+    case VariantKind::SizedBlock:
+    case VariantKind::RawBlock: {
+        static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+        String out;
+        for (std::byte b : GetRawBytes()) {
+            out += kHex[std::to_integer<unsigned>(b) >> 4];
+            out += kHex[std::to_integer<unsigned>(b) & 0xF];
         }
-        case VariantKind::Empty: break;
+        return out;
+    }
+    case VariantKind::Empty:
+        break;
     }
     return {};
 }

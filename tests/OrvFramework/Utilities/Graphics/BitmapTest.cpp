@@ -54,8 +54,8 @@ TEST(BitmapTest, FilledBitmapPacksColourAndRejectsEmptySizes) {
 }
 
 TEST(BitmapTest, ApplyColorizerBlendsEachChannelKeepsAlphaAndSparesOtherParts) {
-    auto bitmap = MakeRC<LBitmap>(MakeRC<LBitmapData>(
-        3, 1, std::vector<std::uint32_t>{0xFF0000FFu, 0x40FFFFFFu, 0x00000000u}));
+    auto bitmap =
+        MakeRC<LBitmap>(MakeRC<LBitmapData>(3, 1, std::vector<std::uint32_t>{0xFF0000FFu, 0x40FFFFFFu, 0x00000000u}));
     LBitmap::ApplyColorizer(bitmap, Solid({1.0f, 0.0f, 0.0f, 1.0f}), 0.5);
     EXPECT_EQ(bitmap->GetPixel(0, 0), 0xFF800080u);  // 127.5 rounds up on both channels
     EXPECT_EQ(bitmap->GetPixel(1, 0), 0x40FF8080u);
@@ -82,8 +82,7 @@ TEST(BitmapTest, GradientsFillSolidWhenBothEndsAgreeAndOtherwiseRaise) {
 
     auto gradient = Solid({0.0f, 0.0f, 1.0f, 1.0f}, LColorizer::RadialGradient);
     gradient->gradientEndColor = {1.0f, 1.0f, 1.0f, 1.0f};
-    const std::string error =
-        ErrorOf([&] { LBitmap::CreateColorizedBitmap(gradient, 1.0, 2, 2, nullptr, nullptr); });
+    const std::string error = ErrorOf([&] { LBitmap::CreateColorizedBitmap(gradient, 1.0, 2, 2, nullptr, nullptr); });
     EXPECT_EQ(error.rfind("Domain Error : Orv::LBitmap::CreateGradientFilledBitmap", 0), 0u) << error;
 }
 
@@ -143,8 +142,10 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
     const struct {
         String path;
         bool loads;
-    } cases[] = {{String(u"::BitmapTest_Sample.png"), true}, {write("good.png", png.size()), true},
-                 {String(u"::NoSuchImage.png"), false},      {write("bad.png", png.size() / 2), false},
+    } cases[] = {{String(u"::BitmapTest_Sample.png"), true},
+                 {write("good.png", png.size()), true},
+                 {String(u"::NoSuchImage.png"), false},
+                 {write("bad.png", png.size() / 2), false},
                  {String((dir / "absent.png").string()), false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.ToUtf8());

@@ -35,30 +35,25 @@ INSTANTIATE_TEST_SUITE_P(
     Table, FlagReading,
     ::testing::Values(
         // Case is ignored; the first qualifying occurrence counts.
-        FlagCase{u"updater -silent", u"-SILENT", true},
-        FlagCase{u"updater -SILENT -X", u"-SILENT", true},
-        FlagCase{u"-SILENT", u"-SILENT", true},
-        FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT", false},
+        FlagCase{u"updater -silent", u"-SILENT", true}, FlagCase{u"updater -SILENT -X", u"-SILENT", true},
+        FlagCase{u"-SILENT", u"-SILENT", true}, FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT", false},
         FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT_IF_UPDATE_NOT_NEEDED", true},
         // A longer name in front no longer hides the flag behind it.
         FlagCase{u"updater -SILENT_IF_UPDATE_NOT_NEEDED -SILENT", u"-SILENT", true},
         FlagCase{u"updater -SILENT -SILENT_IF_UPDATE_NOT_NEEDED", u"-SILENT_IF_UPDATE_NOT_NEEDED", true},
         // Inside a word, a value or a quoted path the name is no option.
-        FlagCase{u"updater x-SILENT", u"-SILENT", false},
-        FlagCase{u"updater -X=a-SILENT", u"-SILENT", false},
+        FlagCase{u"updater x-SILENT", u"-SILENT", false}, FlagCase{u"updater -X=a-SILENT", u"-SILENT", false},
         FlagCase{u"updater -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x/a -SILENT b/f.cyacd\"", u"-SILENT", false},
         FlagCase{u"\"/opt/a -SILENT b/updater\" -ALWAYS_UPDATE", u"-SILENT", false},
         FlagCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x/a -SILENT b/f.cyacd\" -SILENT", u"-SILENT", true},
         // An unterminated quote runs to the end: nothing after it begins an argument.
         FlagCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x/a -SILENT", u"-SILENT", false},
         // The flag itself must be followed by a blank or the end.
-        FlagCase{u"updater -SILENTLY", u"-SILENT", false},
-        FlagCase{u"updater -SILENT=1 -SILENT", u"-SILENT", false},
+        FlagCase{u"updater -SILENTLY", u"-SILENT", false}, FlagCase{u"updater -SILENT=1 -SILENT", u"-SILENT", false},
         FlagCase{u"updater -SILENT\t", u"-SILENT", false},  // only U+0020 is a blank
         FlagCase{u"updater", u"-SILENT", false},
         // A name must begin with "-" and have two characters.
-        FlagCase{u"updater - SILENT", u"-", false},
-        FlagCase{u"updater SILENT", u"SILENT", false}));
+        FlagCase{u"updater - SILENT", u"-", false}, FlagCase{u"updater SILENT", u"SILENT", false}));
 
 // A value option is found where an argument begins, never inside another value; its value keeps its case.
 struct ValueCase {
@@ -84,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{u"u -X=a-FIRMWARE_IMAGE_NAME=evil", u"-FIRMWARE_IMAGE_NAME=", std::nullopt},
         ValueCase{u"u -FIRMWARE_IMAGE_NAME=MyImage.cyacd -SILENT", u"-FIRMWARE_IMAGE_NAME=", u"MyImage.cyacd"},
         ValueCase{u"u -firmware_update_version=1.2.3", u"-FIRMWARE_UPDATE_VERSION=", u"1.2.3"},
-        ValueCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=/opt/Fw/ünï.cyacd", u"-ABSOLUTE_FIRMWARE_FILE_PATH=", u"/opt/Fw/ünï.cyacd"},
+        ValueCase{u"u -ABSOLUTE_FIRMWARE_FILE_PATH=/opt/Fw/ünï.cyacd", u"-ABSOLUTE_FIRMWARE_FILE_PATH=",
+                  u"/opt/Fw/ünï.cyacd"},
         // A blank after the equals sign means absent; at the very end the value is empty and present.
         ValueCase{u"u -FIRMWARE_IMAGE_NAME= other.cyacd", u"-FIRMWARE_IMAGE_NAME=", std::nullopt},
         ValueCase{u"u -FIRMWARE_IMAGE_NAME=", u"-FIRMWARE_IMAGE_NAME=", u""},
@@ -101,14 +97,17 @@ TEST(GetCommandLineOption, TimeEstimateWithLettersReadsAsZero) {
 }
 
 TEST(JoinCommandLine, QuotesWhatHoldsABlankSoThatOptionsReadBack) {
-    const char* argv[] = {"/opt/My Tools/varnet-updater", "-SILENT",
+    const char* argv[] = {"/opt/My Tools/varnet-updater",
+                          "-SILENT",
                           "-ABSOLUTE_FIRMWARE_FILE_PATH=/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd",
-                          "-FIRMWARE_IMAGE_NAME=plain.cyacd", "loose -START_UPDATE_AUTOMATICALLY word",
+                          "-FIRMWARE_IMAGE_NAME=plain.cyacd",
+                          "loose -START_UPDATE_AUTOMATICALLY word",
                           "-ALREADY=\"a b\""};
     const std::string line = JoinCommandLine(6, argv);
-    EXPECT_EQ(line, "\"/opt/My Tools/varnet-updater\" -SILENT "
-                    "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd\" "
-                    "-FIRMWARE_IMAGE_NAME=plain.cyacd \"loose -START_UPDATE_AUTOMATICALLY word\" -ALREADY=\"a b\"");
+    EXPECT_EQ(line,
+              "\"/opt/My Tools/varnet-updater\" -SILENT "
+              "-ABSOLUTE_FIRMWARE_FILE_PATH=\"/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd\" "
+              "-FIRMWARE_IMAGE_NAME=plain.cyacd \"loose -START_UPDATE_AUTOMATICALLY word\" -ALREADY=\"a b\"");
 
     const String wide(Utf8ToUtf16(line));
     EXPECT_EQ(ValueOf(wide, u"-ABSOLUTE_FIRMWARE_FILE_PATH="), W("/home/me/a -ALWAYS_UPDATE b/Varnet 1.0.2.cyacd"));

@@ -20,7 +20,10 @@ TEST(StringConversion, UnpairedSurrogatesAreCarriedOver) {
     // A lone high surrogate, a lone low one and a high one at the very end.
     const std::u16string broken = {u'a', 0xD800, u'b', 0xDC01, u'c', 0xDBFF};
     const std::string utf8 = Utf16ToUtf8(broken);
-    EXPECT_EQ(utf8, "a\xED\xA0\x80" "b\xED\xB0\x81" "c\xED\xAF\xBF");
+    EXPECT_EQ(utf8,
+              "a\xED\xA0\x80"
+              "b\xED\xB0\x81"
+              "c\xED\xAF\xBF");
     EXPECT_EQ(Utf8ToUtf16(utf8), broken);
 }
 
@@ -36,14 +39,20 @@ TEST(StringConversion, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("\xF0"), u"\uFFFD");
     EXPECT_EQ(Utf8ToUtf16(""), u"");
     // A started sequence interrupted just before the end keeps the character that interrupts it.
-    EXPECT_EQ(Utf8ToUtf16("\xE2" "A"), u"\uFFFDA");
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F" "A"), u"\uFFFD\uFFFDA");
+    EXPECT_EQ(Utf8ToUtf16("\xE2"
+                          "A"),
+              u"\uFFFDA");
+    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F"
+                          "A"),
+              u"\uFFFD\uFFFDA");
 }
 
 TEST(StringConversion, OverlongFormsNeverBecomeTheirAsciiCharacters) {
     // C0 A0 would be a blank, C0 A2 a quote, E0 80 AF and F0 80 80 AF a slash: each byte of
     // such a form is malformed on its own, so none of them can split an option value or a path.
-    EXPECT_EQ(Utf8ToUtf16("a\xC0\xA0" "b"), u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("a\xC0\xA0"
+                          "b"),
+              u"a\uFFFD\uFFFDb");
     EXPECT_EQ(Utf8ToUtf16("\xC1\xA2"), u"\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(Utf8ToUtf16("\xF0\x80\x80\xAF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
@@ -73,5 +82,6 @@ TEST(HexDigitValue, ReadsBothCasesAndRefusesTheRest) {
         EXPECT_EQ(Orv::HexDigitValue(digits[i]), i);
         EXPECT_EQ(Orv::HexDigitValue(static_cast<char>(std::toupper(digits[i]))), i);
     }
-    for (const char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0', '\xff'}) EXPECT_EQ(Orv::HexDigitValue(c), -1) << int(c);
+    for (const char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0', '\xff'})
+        EXPECT_EQ(Orv::HexDigitValue(c), -1) << int(c);
 }
