@@ -78,7 +78,7 @@ std::vector<std::vector<std::uint8_t>> ReportsFromTranscript(const std::vector<s
     std::vector<std::vector<std::uint8_t>> reports;
     for (std::size_t i = first; i < transcript.size(); ++i) {
         if (transcript[i].rfind("OUT ", 0) != 0) continue;
-        std::vector<std::uint8_t> report(Orv::Platform::HidReportSize, 0);
+        std::vector<std::uint8_t> report(Orv::Platform::kHidReportSize, 0);
         std::istringstream hex(transcript[i].substr(4));
         unsigned byte = 0;
         std::size_t at = 1;
@@ -127,7 +127,7 @@ void BM_SimulatorAloneRow256(benchmark::State& state) {
         state.SkipWithError("the row's reports could not be recorded");
         return;
     }
-    std::uint8_t answer[Orv::Platform::HidReportSize];
+    std::uint8_t answer[Orv::Platform::kHidReportSize];
     auto handle = bootloader.device.Open(path);
     if (!handle) {
         state.SkipWithError("the simulator's bootloader interface did not open");

@@ -19,7 +19,7 @@ namespace {
 
 using Orv::Platform::HidAttributes;
 using Orv::Platform::HidInterfaceInfo;
-using Orv::Platform::HidReportSize;
+using Orv::Platform::kHidReportSize;
 
 // Takes the device's behaviour from the front of the input, so that seeds are easy to write by
 // hand; past the end every read gives 0 and the device reads as gone.
@@ -53,7 +53,7 @@ public:
 
     bool Write(const std::uint8_t* data, std::size_t length) override {
         // The transport always writes a whole report, report ID first.
-        if (length != HidReportSize || data[0] != 0) __builtin_trap();
+        if (length != kHidReportSize || data[0] != 0) __builtin_trap();
         return m_script.Byte() % 16 != 0;
     }
     int Read(std::uint8_t* data, std::size_t length) override {

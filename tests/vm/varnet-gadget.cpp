@@ -27,11 +27,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Orv::Platform::HidReportSize;
 using Orv::Platform::IHidDevice;
+using Orv::Platform::kHidReportSize;
 using Varnet::SimulatedState;
 
-constexpr std::size_t PacketSize = HidReportSize - 1;
+constexpr std::size_t PacketSize = kHidReportSize - 1;
 // How often the simulator's state is looked at when no report arrives.
 constexpr int PollMs = 20;
 // A host that stopped reading must not stall the device: answers wait at most this long.
@@ -148,7 +148,7 @@ private:
         if (::poll(fds.data(), fds.size(), PollMs) < 0) return errno == EINTR;
         for (std::size_t i = 0; i < fds.size(); ++i) {
             if (!(fds[i].revents & POLLIN)) continue;
-            std::array<std::uint8_t, HidReportSize> report{};
+            std::array<std::uint8_t, kHidReportSize> report{};
             const ssize_t n = ::read(fds[i].fd, report.data() + 1, PacketSize);
             if (n <= 0) continue;
             Port& port = m_ports[i];
@@ -159,7 +159,7 @@ private:
                 continue;
             }
             if (!port.device->Write(report.data(), report.size())) continue;
-            std::array<std::uint8_t, HidReportSize> answer{};
+            std::array<std::uint8_t, kHidReportSize> answer{};
             if (port.device->Read(answer.data(), answer.size()) > 0) SendAnswer(port.fd, answer.data() + 1);
         }
         return true;

@@ -15,7 +15,7 @@ using Orv::ORVRESULT;
 using Orv::S_OK;
 using Orv::Platform::HidAttributes;
 using Orv::Platform::HidInterfaceInfo;
-using Orv::Platform::HidReportSize;
+using Orv::Platform::kHidReportSize;
 
 namespace {
 
@@ -49,11 +49,11 @@ public:
     }
 
     int Read(std::uint8_t* data, std::size_t length) override {
-        if (m_answer && length >= HidReportSize) {
+        if (m_answer && length >= kHidReportSize) {
             std::memset(data, 0, length);
             std::memcpy(data + 1, m_answer->data(), m_answer->size());
             m_answer.reset();
-            return static_cast<int>(HidReportSize);
+            return static_cast<int>(kHidReportSize);
         }
         return m_owner.IsCurrent(m_generation) ? 0 : -1;
     }
@@ -174,8 +174,8 @@ bool SimulatedHidPlatform::OutputReport(int generation, Interface which, const s
     UpdateLocked();
     if (generation != m_generation || m_state == SimulatedState::Absent) return false;
     m_clock.SleepMs(m_config.latencyMs);
-    if (which != Interface::Application4 || length != sizeof SwitchReport ||
-        std::memcmp(data, SwitchReport, sizeof SwitchReport) != 0) {
+    if (which != Interface::Application4 || length != sizeof kSwitchReport ||
+        std::memcmp(data, kSwitchReport, sizeof kSwitchReport) != 0) {
         return true;  // taken and ignored, as the hardware does with reports it does not know
     }
     LogLocked("SWITCH " + HexBytes(data, length, " "));
@@ -208,7 +208,7 @@ bool SimulatedHidPlatform::Command(int generation, const std::uint8_t* report, s
     std::lock_guard lock(m_mutex);
     UpdateLocked();
     if (generation != m_generation || m_state != SimulatedState::Bootloader) return false;
-    if (length != HidReportSize || report[0] != 0x00) return false;
+    if (length != kHidReportSize || report[0] != 0x00) return false;
     m_clock.SleepMs(m_config.latencyMs);
     const std::uint8_t* packet = report + 1;
     const std::size_t declared = packet[2] | (packet[3] << 8);

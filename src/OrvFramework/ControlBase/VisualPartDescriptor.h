@@ -2,7 +2,7 @@
 // One drawable piece of a look: a rectangle cut from a bitmap file, a colour fill, or both.
 #include <optional>
 
-#include "OrvFramework/ControlBase/Colorizer.h"
+#include "OrvFramework/Utilities/Graphics/Colorizer.h"
 #include "OrvFramework/ObjectBase/RCPtr.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 

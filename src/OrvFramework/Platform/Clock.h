@@ -1,6 +1,14 @@
 #pragma once
 // Every wait of the engine and the threads goes through a clock, so that tests run on virtual time
 // and never sleep for real.
+//
+// Contract: an IClock is shared by every thread that waits on it; Now, Sleep and WaitFor may be
+// called from any thread at once. Now never goes backwards. Sleep returns after at least the given
+// time of this clock (at once on the virtual clock, which moves its time on instead). WaitFor
+// answers as soon as its predicate holds and never blocks longer than its timeout of this clock;
+// whoever waits must give a timeout, so that no wait of the program is unbounded. The real clock
+// is built on std::chrono::steady_clock and needs no backend of its own on any platform; the
+// virtual clock is for tests and tools that replay an update without waiting. Nothing here throws.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>

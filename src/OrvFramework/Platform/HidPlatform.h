@@ -30,7 +30,7 @@ namespace Orv::Platform {
 std::string DescribeHidIdentifiers(std::uint16_t vendorId, std::uint16_t productId, int interfaceNumber);
 
 // Every bootloader transfer is one report: the report ID (0) and 64 bytes of packet.
-inline constexpr std::size_t HidReportSize = 65;
+inline constexpr std::size_t kHidReportSize = 65;
 
 struct HidInterfaceInfo {
     // Unique per interface; contains "VID_xxxx&PID_xxxx" and, for an interface of a composite

@@ -1,6 +1,12 @@
 #pragma once
 // Program resources embedded into the executable at build time (cmake/EmbedResources.cmake),
 // looked up by type and name; names compare case-insensitively.
+//
+// Contract: the tables register themselves during static initialisation, before main; lookups may
+// come from any thread afterwards and answer nothing (never throw) for an unknown type or name.
+// The bytes live as long as the program. The embedding is plain C++ data, so every platform uses
+// this one implementation; a platform with resources of its own (a Windows .rc file) may add them
+// through RegisterResources as well.
 #include <cstddef>
 #include <optional>
 #include <span>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OrvFramework/Platform/UdpSocket.h"
+#include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 #include "OrvFramework/Utilities/Storage/String.h"
 
 namespace Orv {
@@ -283,25 +284,22 @@ int DebugTracer::SendToNetwork(std::string_view text) {
 }
 
 DebugConsoleOption ApplyDebugConsoleOption(std::string_view commandLine, DebugTracer& tracer) {
-    const std::string upper = ToUpper(commandLine);
-    constexpr std::string_view kOption = "-DEBUG_CONSOLE";
-    const auto at = upper.find(kOption);
-    if (at == std::string::npos) return DebugConsoleOption::None;
-    const auto withColon = upper.find("-DEBUG_CONSOLE:");
-    if (withColon == std::string::npos) {
+    // The same reader as every other option, so that "-DEBUG_CONSOLE" inside a path or a value is
+    // never taken for the option.
+    const DebugConsoleRequest request = ReadDebugConsoleOption(Utf8ToUtf16(commandLine));
+    switch (request.action) {
+    case DebugConsoleRequest::Action::OpenConsole:
         tracer.OpenConsole();
         return DebugConsoleOption::Console;
+    case DebugConsoleRequest::Action::NetworkTarget:
+        tracer.SetNetworkTarget(request.host, request.port);
+        return DebugConsoleOption::Network;
+    case DebugConsoleRequest::Action::Ignored:
+        return DebugConsoleOption::Ignored;
+    case DebugConsoleRequest::Action::None:
+        break;
     }
-    const std::size_t start = withColon + kOption.size() + 1;
-    const std::size_t end = std::min(upper.find(' ', start), upper.size());
-    const std::string value = upper.substr(start, end - start);
-    const auto colon = value.find(':');
-    const std::string portText = value.substr(0, colon);
-    if (portText.size() < 2) return DebugConsoleOption::Ignored;
-    std::optional<std::string> host;
-    if (colon != std::string::npos) host = value.substr(colon + 1);
-    tracer.SetNetworkTarget(host, AToI(portText));
-    return DebugConsoleOption::Network;
+    return DebugConsoleOption::None;
 }
 
 }  // namespace Orv

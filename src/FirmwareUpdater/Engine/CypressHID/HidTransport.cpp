@@ -11,7 +11,7 @@ namespace Varnet {
 using Orv::E_FAIL;
 using Orv::ORVRESULT;
 using Orv::S_OK;
-using Orv::Platform::HidReportSize;
+using Orv::Platform::kHidReportSize;
 
 namespace {
 
@@ -116,7 +116,7 @@ ORVRESULT LHidTransport::RequestBootloaderMode() {
         m_trace("switch report not sent: the application interface could not be opened");
         return E_FAIL;
     }
-    if (device->SetOutputReport(SwitchReport, sizeof SwitchReport)) return S_OK;
+    if (device->SetOutputReport(kSwitchReport, sizeof kSwitchReport)) return S_OK;
     m_trace("switch report refused by the application interface");
     return E_FAIL;
 }
@@ -193,7 +193,7 @@ void LHidTransport::CloseBootloader() {
 ORVRESULT LHidTransport::WriteOnBootloader(const std::uint8_t* command, std::size_t length) {
     if (length > MaxPacketSize) return E_FAIL;
     if (Orv::Failed(OpenBootloader())) return E_FAIL;
-    std::uint8_t report[HidReportSize] = {};
+    std::uint8_t report[kHidReportSize] = {};
     std::memcpy(report + 1, command, length);
     if (!m_bootloader->Write(report, sizeof report)) {
         if (m_trace.On())
@@ -212,7 +212,7 @@ ORVRESULT LHidTransport::TransferReport(const std::uint8_t* command, std::size_t
                                         std::size_t answerLength) {
     if (answerLength > MaxPacketSize) return E_FAIL;
     if (Orv::Failed(WriteOnBootloader(command, length))) return E_FAIL;
-    std::uint8_t report[HidReportSize] = {};
+    std::uint8_t report[kHidReportSize] = {};
     const std::int64_t deadline = m_clock.NowMs() + ReportReadTimeoutMs;
     for (;;) {
         const int n = m_bootloader->Read(report, sizeof report);

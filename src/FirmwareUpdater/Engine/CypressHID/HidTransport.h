@@ -21,7 +21,7 @@ inline constexpr std::uint16_t BootloaderProductId = 0x2836;
 // The application interface is interface 4 of the composite device.
 inline constexpr char ApplicationInterfaceTag[] = "&MI_04";
 // The output report that asks the application to restart into its bootloader.
-inline constexpr std::uint8_t SwitchReport[4] = {0x00, 0x12, 0x34, 0x00};
+inline constexpr std::uint8_t kSwitchReport[4] = {0x00, 0x12, 0x34, 0x00};
 
 inline constexpr int DetectAttempts = 10;
 inline constexpr int SwitchAttempts = 10;

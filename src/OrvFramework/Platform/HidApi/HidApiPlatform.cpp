@@ -14,7 +14,7 @@ namespace Orv::Platform {
 
 namespace {
 
-constexpr char PathSeparator = '#';
+constexpr char kPathSeparator = '#';
 
 class HidApiDevice final : public IHidDevice {
 public:
@@ -80,7 +80,7 @@ bool HidApiPlatform::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
         info.productId = d->product_id;
         info.versionNumber = d->release_number;
         info.interfaceNumber = d->interface_number;
-        info.path = std::string(d->path) + PathSeparator +
+        info.path = std::string(d->path) + kPathSeparator +
                     DescribeHidIdentifiers(d->vendor_id, d->product_id, d->interface_number);
         interfaces.push_back(std::move(info));
     }
@@ -90,7 +90,7 @@ bool HidApiPlatform::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
 
 std::unique_ptr<IHidDevice> HidApiPlatform::Open(const std::string& path) {
     if (!Initialize()) return nullptr;
-    std::string node = path.substr(0, path.rfind(PathSeparator));
+    std::string node = path.substr(0, path.rfind(kPathSeparator));
     hid_device* device = hid_open_path(node.c_str());
     if (!device) {
         // The usual reason on Linux: the device node belongs to root. Say so once, with the cure,

@@ -47,7 +47,7 @@ void LBitmapCache::Erase(std::list<Entry>::iterator it) {
 
 bool LBitmapCache::PurgeIfDue() {
     const std::int64_t now = m_clock.NowMs();
-    if (now - m_lastPurgeMs <= PurgeIntervalMs) return false;
+    if (now - m_lastPurgeMs <= kPurgeIntervalMs) return false;
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         auto next = std::next(it);
         if (it->stamp < m_counterAtLastPurge) Erase(it);

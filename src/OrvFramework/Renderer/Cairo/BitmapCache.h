@@ -30,7 +30,7 @@ struct LBitmapCacheKeyHash {
 class LBitmapCache {
 public:
     static constexpr std::size_t Capacity = 256;
-    static constexpr std::int64_t PurgeIntervalMs = 300000;
+    static constexpr std::int64_t kPurgeIntervalMs = 300000;
 
     explicit LBitmapCache(Platform::IClock& clock);
     ~LBitmapCache();

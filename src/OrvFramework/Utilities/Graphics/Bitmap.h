@@ -3,7 +3,7 @@
 // colours, images and masks.
 #include <cstdint>
 
-#include "OrvFramework/ControlBase/Colorizer.h"
+#include "OrvFramework/Utilities/Graphics/Colorizer.h"
 #include "OrvFramework/Utilities/Graphics/BitmapData.h"
 
 namespace Orv {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "OrvFramework/ControlBase/Colorizer.h"
+#include "OrvFramework/Utilities/Graphics/Colorizer.h"
 #include "OrvFramework/ObjectBase/RefCountedObject.h"
 
 namespace Orv {

@@ -74,7 +74,10 @@ DebugConsoleRequest ReadDebugConsoleOption(std::u16string_view commandLine) {
     if (stop == std::string::npos) stop = text.size();
     std::size_t colon = text.find(':', start);
     if (colon == std::string::npos || colon > stop) colon = stop;
-    if (colon < start + 2) return request;
+    if (colon < start + 2) {
+        request.action = DebugConsoleRequest::Action::Ignored;
+        return request;
+    }
 
     request.action = DebugConsoleRequest::Action::NetworkTarget;
     request.port = AToI(std::string_view(text).substr(start, colon - start));

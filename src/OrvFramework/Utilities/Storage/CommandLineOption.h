@@ -27,7 +27,8 @@ bool GetCommandLineOption(std::u16string_view commandLine, std::u16string_view n
 // What "-DEBUG_CONSOLE" on the command line asks for.
 struct DebugConsoleRequest {
     enum class Action {
-        None,           // no option, or a port field shorter than two characters
+        None,           // no option
+        Ignored,        // "-DEBUG_CONSOLE:" with a port field shorter than two characters
         OpenConsole,    // "-DEBUG_CONSOLE" without a port
         NetworkTarget,  // "-DEBUG_CONSOLE:PORT[:HOST]": send trace output there, no console
     };
