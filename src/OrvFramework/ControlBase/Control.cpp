@@ -21,19 +21,6 @@ double ClampCoordinate(double v) {
     return std::clamp(v, -kCoordinateLimit, kCoordinateLimit);
 }
 
-int ButtonIndex(std::int32_t button) {
-    switch (button) {
-    case kLeftButton:
-        return 0;
-    case kMiddleButton:
-        return 1;
-    case kRightButton:
-        return 2;
-    default:
-        return -1;
-    }
-}
-
 const RCPtr<LControl>& NullControl() {
     static const RCPtr<LControl> none;
     return none;
@@ -566,7 +553,7 @@ ORVRESULT LControl::OnPointerMove(const LPointWithModifiersParam* param) {
 
 ORVRESULT LControl::OnButtonDown(const LMouseButtonParam* param) {
     if (param == nullptr) return E_INVALIDARG;
-    const int index = ButtonIndex(param->m_button);
+    const int index = MouseButtonSlot(param->m_button);
     if (index < 0) return E_INVALIDARG;
     if (!IsVisibleInTree() || !IsEnabledInTree()) return S_FALSE;
     m_pressed[static_cast<std::size_t>(index)] = true;
@@ -577,7 +564,7 @@ ORVRESULT LControl::OnButtonDown(const LMouseButtonParam* param) {
 
 ORVRESULT LControl::OnButtonUp(const LMouseButtonParam* param) {
     if (param == nullptr) return E_INVALIDARG;
-    const int index = ButtonIndex(param->m_button);
+    const int index = MouseButtonSlot(param->m_button);
     if (index < 0) return E_INVALIDARG;
     if (!m_capture && (!IsVisibleInTree() || !IsEnabledInTree())) return S_FALSE;
     const auto i = static_cast<std::size_t>(index);

@@ -43,6 +43,20 @@ inline constexpr std::int32_t kLeftButton = 1;
 inline constexpr std::int32_t kMiddleButton = 2;
 inline constexpr std::int32_t kRightButton = 4;
 
+// The slot of a button in per-button state (left 0, middle 1, right 2); -1 for any other value.
+constexpr int MouseButtonSlot(std::int32_t button) {
+    switch (button) {
+    case kLeftButton:
+        return 0;
+    case kMiddleButton:
+        return 1;
+    case kRightButton:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
 // What a control needs from the window that hosts its tree (the root window implements it).
 class IControlHost {
 public:

@@ -12,19 +12,6 @@ namespace Orv {
 
 namespace {
 
-int ButtonSlot(std::int32_t button) {
-    switch (button) {
-    case kLeftButton:
-        return 0;
-    case kMiddleButton:
-        return 1;
-    case kRightButton:
-        return 2;
-    default:
-        return -1;
-    }
-}
-
 // The children in the order they are drawn (Z order, creation order among equals).
 std::vector<LControl*> ChildrenInZOrder(const LControl& control) {
     std::vector<LControl*> children;
@@ -253,7 +240,7 @@ void LRootWindow::OnPointerLeaveWindow() {
 
 void LRootWindow::OnButtonDown(std::int32_t button, LPoint point, std::uint32_t modifiers, bool doubleClick) {
     if (!m_inputEnabled) return;
-    const int slot = ButtonSlot(button);
+    const int slot = MouseButtonSlot(button);
     if (slot < 0) return;
     if (point.x != m_lastPointer.x || point.y != m_lastPointer.y || !m_pointerInWindow)
         OnPointerMove(point, modifiers);
@@ -279,7 +266,7 @@ void LRootWindow::OnButtonDown(std::int32_t button, LPoint point, std::uint32_t 
 
 void LRootWindow::OnButtonUp(std::int32_t button, LPoint point, std::uint32_t modifiers) {
     if (!m_inputEnabled) return;
-    const int slot = ButtonSlot(button);
+    const int slot = MouseButtonSlot(button);
     if (slot < 0) return;
     if (point.x != m_lastPointer.x || point.y != m_lastPointer.y) OnPointerMove(point, modifiers);
     m_doubleClickMark[static_cast<std::size_t>(slot)] = false;
