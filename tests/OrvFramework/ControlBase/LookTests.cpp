@@ -1,7 +1,6 @@
 // Looks and visual parts: docked layout, hit testing and font resolution.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <tuple>
 
@@ -101,29 +100,6 @@ TEST_F(Looks, ColorAtPointFollowsTheResizeType) {
     EXPECT_EQ(half.GetColorAtPoint({1, 1}, {4, 4}), 0x80102030u);
     EXPECT_EQ(half.GetColorAtPoint({7, 7}, {8, 8}), 0x80102030u);
     EXPECT_EQ(half.GetColorAtPoint({1, 1}, {2, 2}), 0x80102030u);  // shrunk: filtered
-}
-
-TEST(VisualPartColor, ShrunkStretchedBitmapAveragesTheCoveredPixels) {
-    LVisualPartDescriptor descriptor;
-    descriptor.width = 20;
-    descriptor.height = 15;
-    descriptor.resizeType = ResizeStretch;
-    descriptor.image = LImageReference{W("::VarnetUpdater.png"), 489, 31, 20, 15};
-    const LVisualPart part(descriptor);
-    ASSERT_TRUE(part.GetBitmap());
-    for (int y : {2, 7, 12}) {
-        // Half as wide: area column 3 covers image columns 6 and 7.
-        const std::uint32_t a = part.GetBitmap()->GetPixel(6, y);
-        const std::uint32_t b = part.GetBitmap()->GetPixel(7, y);
-        std::uint32_t expected = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            const double mean = (((a >> shift) & 0xFFu) + ((b >> shift) & 0xFFu)) / 2.0;
-            expected |= static_cast<std::uint32_t>(std::lround(mean)) << shift;
-        }
-        EXPECT_EQ(part.GetColorAtPoint({3, double(y)}, {10, 15}), expected) << y;
-    }
-    // Enlarged: the nearest image pixel, truncated.
-    EXPECT_EQ(part.GetColorAtPoint({13, 7}, {40, 15}), part.GetBitmap()->GetPixel(6, 7));
 }
 
 TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {

@@ -207,45 +207,6 @@ TEST_F(CairoRendererTest, StateStackTranslatesClipsAndBalances) {
 
 const LFontDescription kArial{String(u"Arial"), 8.25, 0};
 
-// English breaks at blanks and keeps words whole; Japanese has no blanks and still breaks, between
-// characters, each glyph (from a fallback font) about one em wide.
-TEST_F(CairoRendererTest, MeasuresAndWrapsAtTheLanguagesBreakOpportunities) {
-    struct Case {
-        const char16_t* text;
-        double wrapWidth;
-        std::vector<LTextRange> ranges;  // whole words or single characters
-        int minLines;
-        double minRangeWidth, maxRangeWidth;
-    };
-    const Case cases[] = {
-        {u"Please connect your Varnet and press Next to update the firmware.",
-         100.0,
-         {{7, 7}, {20, 6}},
-         3,
-         10.0,
-         100.0},
-        {u"ファームウェアを更新しています。デバイスを取り外さないでください。", 80.0, {{0, 1}}, 3, 9.0, 13.0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(Utf16ToUtf8(c.text));
-        const LTextMeasurement one = renderer->MeasureText(kArial, String(c.text));
-        EXPECT_EQ(one.lineCount, 1);
-        const LTextMeasurement wrapped = renderer->MeasureText(kArial, String(c.text), c.ranges, c.wrapWidth);
-        EXPECT_GE(wrapped.lineCount, c.minLines);
-        EXPECT_LE(wrapped.size.width, c.wrapWidth);
-        EXPECT_NEAR(wrapped.size.height, wrapped.lineCount * one.size.height, 1.0);
-        ASSERT_EQ(wrapped.rangeBounds.size(), c.ranges.size());
-        for (const LRect& range : wrapped.rangeBounds) {
-            EXPECT_GE(range.width, c.minRangeWidth);
-            EXPECT_LE(range.width, c.maxRangeWidth);
-            EXPECT_NEAR(range.height, one.size.height, 1.0);  // on one line
-        }
-    }
-    const LTextMeasurement empty = renderer->MeasureText(kArial, String(), {{5, 3}});
-    EXPECT_EQ(empty.size.width, 0.0);
-    EXPECT_TRUE(empty.rangeBounds.at(0).IsEmpty());
-}
-
 TEST_F(CairoRendererTest, BreaksBeforeAKoreanParticleWithoutAHyphen) {
     // Room for "Varnet" but not for the particle after it: the particle goes to the next line and
     // the first line is "Varnet" alone, not "Varnet-".
