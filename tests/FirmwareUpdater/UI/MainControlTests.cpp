@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,33 +45,12 @@ public:
     int startCount = 0;
 };
 
-const char* const kManaged[] = {"buttonExit",
-                                "buttonNext",
-                                "labelDeviceNotFound",
-                                "labelUpdateNotNeeded",
-                                "labelDeviceReady",
-                                "labelUpdateInProcess",
-                                "labelFirmwareFileMissingOrCorrupt",
-                                "labelFirmwareUpdateFailed",
-                                "labelDriverIsTooOld",
-                                "labelNoCommandLineParams",
-                                "labelFirmwareUpdateSucceed",
-                                "labelRelaunchInstructionsWin",
-                                "labelRelaunchInstructionsMac",
-                                "labelFirmwareImageUploadComplete",
-                                "labelWaitingForDeviceArrivalPostInstall",
-                                "labelWaitingForDevicePrep",
-                                "progressBar"};
-
-// Records the application center's exit requests the way the application receives them.
-class ExitListener : public LNotificationClient {
-public:
-    ORVRESULT ReceiveNotification(LNotificationDistributor*, LNotification* n) override {
-        if (n && std::u16string_view(n->GetID()) == u"NID_APP_EXIT_REQ") ++exits;
-        return S_OK;
-    }
-    int exits = 0;
-};
+// The controls whose visibility makes a page.
+const char* const kManaged =
+    "buttonExit buttonNext labelDeviceNotFound labelUpdateNotNeeded labelDeviceReady labelUpdateInProcess "
+    "labelFirmwareFileMissingOrCorrupt labelFirmwareUpdateFailed labelDriverIsTooOld labelNoCommandLineParams "
+    "labelFirmwareUpdateSucceed labelRelaunchInstructionsWin labelRelaunchInstructionsMac "
+    "labelFirmwareImageUploadComplete labelWaitingForDeviceArrivalPostInstall labelWaitingForDevicePrep progressBar";
 
 class MainControlTest : public ::testing::Test {
 protected:
@@ -82,20 +62,24 @@ protected:
         GetApplicationNotificationCenter()->ProcessQueue(false);
     }
 
-    void Create() {
+    void MakeFactory() {
         factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
         ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK) << factory->GetLastParseError();
         ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
         ASSERT_EQ(RegisterMainControlClass(*factory), S_OK);
-        RCPtr<LControl> created = factory->CreateControl(W("mainControl"), &host);
-        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(created.Get()));
+    }
+    void Create() {
+        MakeFactory();
+        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(factory->CreateControl(W("mainControl"), &host).Get()));
         ASSERT_TRUE(main);
     }
     LControl* Child(const char* name) { return main->FindChild(Utf8ToUtf16(name)).Get(); }
-    std::vector<std::string> Visible() {
-        std::vector<std::string> shown;
-        for (const char* name : kManaged)
-            if (Child(name)->IsVisibleFlag()) shown.emplace_back(name);
+    // The page: the managed controls shown, by name, space-separated.
+    std::string Visible() {
+        std::string shown;
+        std::istringstream names(kManaged);
+        for (std::string name; names >> name;)
+            if (Child(name.c_str())->IsVisibleFlag()) shown += (shown.empty() ? "" : " ") + name;
         return shown;
     }
     void Post(std::u16string_view id, const ConstRCPtr<LRefCountedObject>& data = nullptr) {
@@ -109,27 +93,24 @@ protected:
     RCPtr<LMainControl> main;
 };
 
-using Names = std::vector<std::string>;
-
 TEST_F(MainControlTest, EachStateShowsItsPage) {
-    const std::pair<ProcessorState, Names> pages[] = {
+    const std::pair<ProcessorState, const char*> pages[] = {
         {WaitingForDeviceArrivalPostInstall,
-         {"buttonExit", "labelRelaunchInstructionsWin", "labelWaitingForDeviceArrivalPostInstall"}},
-        {DeviceReady, {"buttonExit", "buttonNext", "labelDeviceReady", "labelRelaunchInstructionsWin"}},
-        {DeviceNotFound, {"buttonExit", "labelDeviceNotFound", "labelRelaunchInstructionsWin"}},
-        {UpdateNotNeeded, {"buttonExit", "labelUpdateNotNeeded"}},
-        {FirmwareFileMissingOrCorrupt,
-         {"buttonExit", "labelFirmwareFileMissingOrCorrupt", "labelRelaunchInstructionsWin"}},
+         "buttonExit labelRelaunchInstructionsWin labelWaitingForDeviceArrivalPostInstall"},
+        {DeviceReady, "buttonExit buttonNext labelDeviceReady labelRelaunchInstructionsWin"},
+        {DeviceNotFound, "buttonExit labelDeviceNotFound labelRelaunchInstructionsWin"},
+        {UpdateNotNeeded, "buttonExit labelUpdateNotNeeded"},
+        {FirmwareFileMissingOrCorrupt, "buttonExit labelFirmwareFileMissingOrCorrupt labelRelaunchInstructionsWin"},
         // Started automatically: the switching page until the first progress.
-        {UpdateInProcess, {"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep", "progressBar"}},
-        {DriverIsTooOld, {"buttonExit", "labelDriverIsTooOld"}},
-        {NoCommandLineParams, {"buttonExit", "labelNoCommandLineParams"}},
-        {FirmwareUpdateFailed, {"buttonExit", "labelFirmwareUpdateFailed", "labelRelaunchInstructionsWin"}},
+        {UpdateInProcess, "labelRelaunchInstructionsWin labelWaitingForDevicePrep progressBar"},
+        {DriverIsTooOld, "buttonExit labelDriverIsTooOld"},
+        {NoCommandLineParams, "buttonExit labelNoCommandLineParams"},
+        {FirmwareUpdateFailed, "buttonExit labelFirmwareUpdateFailed labelRelaunchInstructionsWin"},
         // No state chosen: the skin's own first page stays.
         {ProcessorStateNone,
-         {"buttonExit", "buttonNext", "labelDeviceReady", "labelWaitingForDeviceArrivalPostInstall", "progressBar"}},
+         "buttonExit buttonNext labelDeviceReady labelWaitingForDeviceArrivalPostInstall progressBar"},
         {static_cast<ProcessorState>(42),
-         {"buttonExit", "buttonNext", "labelDeviceReady", "labelWaitingForDeviceArrivalPostInstall", "progressBar"}},
+         "buttonExit buttonNext labelDeviceReady labelWaitingForDeviceArrivalPostInstall progressBar"},
     };
     for (const auto& [state, expected] : pages) {
         SCOPED_TRACE(static_cast<int>(state));
@@ -149,8 +130,6 @@ TEST_F(MainControlTest, ReadyTextNamesTheTargetVersionBeforeTheInstructions) {
                          0),
               0u)
         << text;
-    EXPECT_EQ(Child("labelWaitingForDeviceArrivalPostInstall")->GetText(), String());
-
     // A version the processor cannot give leaves the skin's own text.
     main->ReleaseInternalReferences();
     processor.versionFails = true;
@@ -182,10 +161,10 @@ TEST_F(MainControlTest, NextStartsTheUpdateAndProgressFillsTheBar) {
     Create();
     Child("buttonNext")->Send(u"NID_LEFT_CLICK");
     EXPECT_EQ(processor.startCount, 1);
-    EXPECT_EQ(Visible(), (Names{"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep", "progressBar"}));
+    EXPECT_EQ(Visible(), "labelRelaunchInstructionsWin labelWaitingForDevicePrep progressBar");
 
     Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
-    EXPECT_EQ(Visible(), (Names{"labelUpdateInProcess", "progressBar"}));
+    EXPECT_EQ(Visible(), "labelUpdateInProcess progressBar");
     auto* bar = dynamic_cast<LProgressBar*>(Child("progressBar"));
     ASSERT_NE(bar, nullptr);
     const String timeText = bar->GetTimeRemainingLabel()->GetText();
@@ -193,9 +172,9 @@ TEST_F(MainControlTest, NextStartsTheUpdateAndProgressFillsTheBar) {
 
     // Without data the page comes back and nothing changes.
     Post(NID_FIRMWARE_IMAGE_UPLOAD_COMPLETE);
-    EXPECT_EQ(Visible(), (Names{"labelFirmwareImageUploadComplete"}));
+    EXPECT_EQ(Visible(), "labelFirmwareImageUploadComplete");
     Post(NID_FIRMWARE_UPDATE_PROGRESS);
-    EXPECT_EQ(Visible(), (Names{"labelUpdateInProcess", "progressBar"}));
+    EXPECT_EQ(Visible(), "labelUpdateInProcess progressBar");
     EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("50"));
     EXPECT_EQ(bar->GetTimeRemainingLabel()->GetText(), timeText);
 }
@@ -203,35 +182,18 @@ TEST_F(MainControlTest, NextStartsTheUpdateAndProgressFillsTheBar) {
 TEST_F(MainControlTest, CompletionAnnouncedTwiceShowsTheSuccessPageOnce) {
     Create();
     Post(NID_FIRMWARE_UPDATE_COMPLETE);
-    const Names success{"buttonExit", "labelFirmwareUpdateSucceed"};
+    const std::string success = "buttonExit labelFirmwareUpdateSucceed";
     EXPECT_EQ(Visible(), success);
     Post(NID_FIRMWARE_UPDATE_COMPLETE);
     EXPECT_EQ(Visible(), success);
 
     Post(NID_FIRMWARE_UPDATE_FAILED);
     Post(NID_FIRMWARE_UPDATE_FAILED);
-    EXPECT_EQ(Visible(), (Names{"buttonExit", "labelFirmwareUpdateFailed", "labelRelaunchInstructionsWin"}));
+    EXPECT_EQ(Visible(), "buttonExit labelFirmwareUpdateFailed labelRelaunchInstructionsWin");
     Post(NID_READY_TO_UPDATE);
-    EXPECT_EQ(Visible(), (Names{"buttonExit", "buttonNext", "labelDeviceReady", "labelRelaunchInstructionsWin"}));
+    EXPECT_EQ(Visible(), "buttonExit buttonNext labelDeviceReady labelRelaunchInstructionsWin");
     Post(NID_FIRMWARE_UPDATE_NOT_NEEDED);
-    EXPECT_EQ(Visible(), (Names{"buttonExit", "labelUpdateNotNeeded"}));
-}
-
-TEST_F(MainControlTest, ExitPostsTheExitRequestToTheApplication) {
-    Create();
-    auto listenerPtr = MakeRC<ExitListener>();
-    ExitListener& listener = *listenerPtr;
-    ASSERT_NE(listener.Register(GetApplicationNotificationCenter().Get(), u"NID_APP_EXIT_REQ"), nullptr);
-    Child("buttonExit")->Send(u"NID_LEFT_CLICK");
-    EXPECT_EQ(listener.exits, 0);  // queued, not sent at once
-    GetApplicationNotificationCenter()->ProcessQueue(false);
-    EXPECT_EQ(listener.exits, 1);
-    EXPECT_EQ(processor.startCount, 0);
-    // A click from any other control is not Next or Exit.
-    Child("labelDeviceReady")->Send(u"NID_LEFT_CLICK");
-    GetApplicationNotificationCenter()->ProcessQueue(false);
-    EXPECT_EQ(listener.exits, 1);
-    listener.ReleaseInternalReferences();
+    EXPECT_EQ(Visible(), "buttonExit labelUpdateNotNeeded");
 }
 
 // The shipped skin with one edit, loaded from a file beside the shipped string tables.
@@ -261,25 +223,19 @@ std::string CreateWithEditedSkin(const std::string& from, const std::string& to)
 }
 
 TEST_F(MainControlTest, MissingOrWronglyTypedControlsNameThemselves) {
-    EXPECT_EQ(CreateWithEditedSkin("Name=\"labelRelaunchInstructionsMac\"", "Name=\"labelOther\""),
-              "Runtime Error : Null Pointer : LMainControl couldn't find labelRelaunchInstructionsMac : "
-              "Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 90");
-    EXPECT_EQ(CreateWithEditedSkin("Class=\"Framework.Label\"\n            Name=\"labelDeviceReady\"",
-                                   "Class=\"Framework.Button\"\n            Name=\"labelDeviceReady\""),
-              "Runtime Error : Null Pointer : LMainControl couldn't find labelDeviceReady : "
-              "Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 67");
-    EXPECT_EQ(CreateWithEditedSkin("Name=\"buttonExit\"", "Name=\"buttonQuit\""),
-              "Runtime Error : Null Pointer : LMainControl couldn't find buttonExit : "
-              "Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 44");
-    // The unedited skin creates.
+    const std::string label = "Class=\"Framework.Label\"\n            Name=\"labelDeviceReady\"";
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"Name=\"labelRelaunchInstructionsMac\"", "Name=\"labelOther\"",
+         "labelRelaunchInstructionsMac : Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 90"},
+        {label, "Class=\"Framework.Button\"\n            Name=\"labelDeviceReady\"",
+         "labelDeviceReady : Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 67"},
+        {"Name=\"buttonExit\"", "Name=\"buttonQuit\"",
+         "buttonExit : Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 44"},
+    };
+    for (const auto& [from, to, what] : cases)
+        EXPECT_EQ(CreateWithEditedSkin(from, to), "Runtime Error : Null Pointer : LMainControl couldn't find " + what);
     EXPECT_EQ(CreateWithEditedSkin("Name=\"mainControl\"", "Name=\"mainControl\""), "created");
 }
-
-}  // namespace
-}  // namespace Orv
-
-namespace Orv {
-namespace {
 
 using namespace std::chrono_literals;
 
@@ -289,13 +245,9 @@ constexpr std::uint32_t kSpaceKey = 0x20200000;
 class MainControlInWindow : public MainControlTest {
 protected:
     void CreateInWindow() {
-        factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK) << factory->GetLastParseError();
-        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
-        ASSERT_EQ(RegisterMainControlClass(*factory), S_OK);
+        MakeFactory();
         root.SetSize(432, 295);
-        RCPtr<LControl> created = root.CreateContent(*factory, W("mainControl"));
-        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(created.Get()));
+        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(root.CreateContent(*factory, W("mainControl")).Get()));
         ASSERT_TRUE(main);
         root.Refresh();  // the labels measure their texts now that there is a window
         bar = dynamic_cast<LProgressBar*>(Child("progressBar"));
@@ -306,10 +258,14 @@ protected:
         if (exitListener) exitListener->ReleaseInternalReferences();
         MainControlTest::TearDown();
     }
-    LPoint Centre(const char* name) {
+    LRect InWindow(const char* name) {
         LControl* c = Child(name);
         const LPoint o = LRootWindow::GetWindowOrigin(*c);
-        return {o.x + std::floor(c->GetRect().width / 2), o.y + std::floor(c->GetRect().height / 2)};
+        return {o.x, o.y, c->GetRect().width, c->GetRect().height};
+    }
+    LPoint Centre(const char* name) {
+        const LRect r = InWindow(name);
+        return {r.x + std::floor(r.width / 2), r.y + std::floor(r.height / 2)};
     }
     void ClickWithPointer(const char* name) {
         root.OnPointerMove(Centre(name), 0);
@@ -323,79 +279,51 @@ protected:
         GetApplicationNotificationCenter()->ProcessQueue(false);
     }
     void ListenForExit() {
-        exitListener = MakeRC<ExitListener>();
-        ASSERT_NE(exitListener->Register(GetApplicationNotificationCenter().Get(), u"NID_APP_EXIT_REQ"), nullptr);
-    }
-    void Paint(cairo_surface_t* surface, const char* file) {
-        root.InvalidateAll();
-        root.PaintInvalid(renderer, PaintTargetOf(surface));
-        cairo_surface_flush(surface);
-        cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
+        exitListener = MakeRC<ControlTest::Listener>();
+        exitListener->Listen(GetApplicationNotificationCenter().Get(), {u"NID_APP_EXIT_REQ"});
     }
 
     Platform::VirtualClock clock;
     LCairoRenderer renderer{clock};
     LRootWindow root{&renderer, clock};
     LProgressBar* bar = nullptr;
-    RCPtr<ExitListener> exitListener;
+    RCPtr<ControlTest::Listener> exitListener;
 };
 
-TEST_F(MainControlInWindow, WelcomePageFocusesNextAndTabGoesToExit) {
-    CreateInWindow();
-    EXPECT_EQ(root.GetFocusedControl(), Child("buttonNext"));
-    EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
-    EXPECT_EQ(root.GetFocusedControl(), Child("buttonExit"));
-    root.OnKeyDown(kFrameworkKeyTab, 0);
-    EXPECT_EQ(root.GetFocusedControl(), Child("buttonNext"));
-    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
-    Settle();
-    EXPECT_EQ(processor.startCount, 1);
-    // Next is gone with its page, and the focus with it.
-    EXPECT_EQ(root.GetFocusedControl(), nullptr);
-}
-
 // Enter or Space after "successfully updated" must not start a second update: the Next button
-// that was clicked (and so took the focus) is hidden.
+// that was clicked (and so took the focus) is hidden. (Next taken by Enter: the end-to-end run.)
 TEST_F(MainControlInWindow, KeysAfterSuccessStartNothing) {
-    for (const bool byPointer : {true, false}) {
-        SCOPED_TRACE(byPointer ? "Next clicked" : "Next by Enter");
-        processor.startCount = 0;
-        CreateInWindow();
-        if (byPointer)
-            ClickWithPointer("buttonNext");
-        else
-            root.OnKeyDown(LButton::kEnterKey, 0);
+    CreateInWindow();
+    ClickWithPointer("buttonNext");
+    Settle();
+    ASSERT_EQ(processor.startCount, 1);
+    Post(NID_FIRMWARE_UPDATE_COMPLETE);
+    for (std::uint32_t key : {LButton::kEnterKey, kSpaceKey}) {
+        root.OnKeyDown(key, 0);
+        root.OnCharacter(key == kSpaceKey ? u' ' : u'\r', 0);
         Settle();
-        ASSERT_EQ(processor.startCount, 1);
-        Post(NID_FIRMWARE_UPDATE_COMPLETE);
-        for (std::uint32_t key : {LButton::kEnterKey, kSpaceKey}) {
-            root.OnKeyDown(key, 0);
-            root.OnCharacter(key == kSpaceKey ? u' ' : u'\r', 0);
-            Settle();
-        }
-        EXPECT_EQ(processor.startCount, 1);
-        EXPECT_EQ(Visible(), (Names{"buttonExit", "labelFirmwareUpdateSucceed"}));
-        root.SetContent(nullptr);
-        main->ReleaseInternalReferences();
     }
+    EXPECT_EQ(processor.startCount, 1);
+    EXPECT_EQ(Visible(), "buttonExit labelFirmwareUpdateSucceed");
 }
 
 TEST_F(MainControlInWindow, EscapeActsAsExitWhereverExitShows) {
     CreateInWindow();
     ListenForExit();
     // The welcome page: the focus is on Next, which passes Escape on.
+    EXPECT_EQ(root.GetFocusedControl(), Child("buttonNext"));
     EXPECT_TRUE(root.OnKeyDown(kEscapeKey, 0));
     Settle();
-    EXPECT_EQ(exitListener->exits, 1);
+    EXPECT_EQ(exitListener->ids.size(), 1u);
     // The switching page has no Exit: Escape does nothing.
     ClickWithPointer("buttonNext");
     EXPECT_FALSE(root.OnKeyDown(kEscapeKey, 0));
     Settle();
-    EXPECT_EQ(exitListener->exits, 1);
+    EXPECT_EQ(exitListener->ids.size(), 1u);
     Post(NID_FIRMWARE_UPDATE_FAILED);
     EXPECT_TRUE(root.OnKeyDown(kEscapeKey, 0));
     Settle();
-    EXPECT_EQ(exitListener->exits, 2);
+    EXPECT_EQ(exitListener->ids.size(), 2u);
     EXPECT_EQ(processor.startCount, 1);
 }
 
@@ -407,15 +335,13 @@ TEST_F(MainControlInWindow, SwitchingPageShowsWorkGoingOnUntilTheFirstProgress) 
         processor.state = automatic ? UpdateInProcess : DeviceReady;
         CreateInWindow();
         if (!automatic) ClickWithPointer("buttonNext");
-        EXPECT_EQ(Visible(), (Names{"labelRelaunchInstructionsWin", "labelWaitingForDevicePrep", "progressBar"}));
+        EXPECT_EQ(Visible(), "labelRelaunchInstructionsWin labelWaitingForDevicePrep progressBar");
         ASSERT_TRUE(bar->IsIndeterminate());
         EXPECT_FALSE(bar->GetPercentCompleteLabel()->IsVisibleFlag());
-        EXPECT_FALSE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
         LPanel* fill = bar->GetActiveOverlay();
         std::vector<double> places;
         for (int i = 0; i < 4; ++i) {
             places.push_back(fill->GetRect().x);
-            EXPECT_TRUE(fill->IsVisibleInTree());
             EXPECT_LT(fill->GetRect().width, bar->GetRect().width / 2);
             EXPECT_LE(fill->GetRect().Right(), bar->GetRect().width);
             clock.Advance(400ms);
@@ -426,16 +352,10 @@ TEST_F(MainControlInWindow, SwitchingPageShowsWorkGoingOnUntilTheFirstProgress) 
         EXPECT_FALSE(root.IsCloseAllowed());
 
         Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
-        EXPECT_FALSE(bar->IsIndeterminate());
-        EXPECT_EQ(fill->GetRect().x, 1.0);
-        EXPECT_EQ(fill->GetRect().width, 211.0);
+        EXPECT_EQ(fill->GetRect(), (LRect{1, fill->GetRect().y, 211, fill->GetRect().height}));
         EXPECT_TRUE(bar->GetPercentCompleteLabel()->IsVisibleFlag());
-        EXPECT_EQ(bar->GetPercentCompleteLabel()->GetText(), W("50"));
         EXPECT_TRUE(bar->GetTimeRemainingLabel()->IsVisibleFlag());
         EXPECT_EQ(root.GetTimerCount(), 0u);  // the animation has ended
-        clock.Advance(400ms);
-        root.ProcessTimers();
-        EXPECT_EQ(fill->GetRect().x, 1.0);
         Post(NID_FIRMWARE_UPDATE_COMPLETE);
         EXPECT_TRUE(root.IsCloseAllowed());
         root.SetContent(nullptr);
@@ -451,7 +371,6 @@ TEST_F(MainControlInWindow, RefusedExitIsAnsweredOnTheWindow) {
     String expected = W("Please wait until the update has finished.");
     if (ConstRCPtr<LStringTable> table = factory->GetApplicationStringTable())
         table->GetString(W("WAIT_UNTIL_UPDATE_FINISHED"), expected);
-    EXPECT_TRUE(root.GetNoticeText().empty());
     Post(NID_APP_EXIT_REFUSED);
     EXPECT_EQ(root.GetNoticeText(), expected);
     clock.Advance(std::chrono::milliseconds(kExitRefusedNoticeMs - 100));
@@ -462,53 +381,41 @@ TEST_F(MainControlInWindow, RefusedExitIsAnsweredOnTheWindow) {
     EXPECT_TRUE(root.GetNoticeText().empty());
 }
 
-// The new states painted offscreen: the focus ring stands out from the button, the sliding block
-// moves, and the first progress paints over the page that had Next.
-TEST_F(MainControlInWindow, NewStatesPaintOffscreen) {
-    constexpr int kWidth = 432, kHeight = 295;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
-    auto pixel = [&](int x, int y) {
-        const unsigned char* data = cairo_image_surface_get_data(surface);
-        return *reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(surface) + x * 4);
-    };
+// Painted offscreen: the focus ring stands out from the button, and the first progress paints over
+// the page that had Next.
+TEST_F(MainControlInWindow, FocusRingAndProgressPageAreDrawn) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
     auto brightness = [](std::uint32_t p) { return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF); };
-    auto capture = [&](const LRect& r) {
+    auto capture = [&](const LRect& r, const char* file) {
+        root.InvalidateAll();
+        root.PaintInvalid(renderer, PaintTargetOf(surface));
+        cairo_surface_flush(surface);
+        cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
+        const unsigned char* data = cairo_image_surface_get_data(surface);
         std::vector<std::uint32_t> out;
         for (int y = int(r.y); y < int(r.Bottom()); ++y)
-            for (int x = int(r.x); x < int(r.Right()); ++x) out.push_back(pixel(x, y));
+            for (int x = int(r.x); x < int(r.Right()); ++x)
+                out.push_back(
+                    reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(surface))[x]);
         return out;
     };
     CreateInWindow();
-    LControl* next = Child("buttonNext");
-    const LRect nextRect{LRootWindow::GetWindowOrigin(*next).x, LRootWindow::GetWindowOrigin(*next).y,
-                         next->GetRect().width, next->GetRect().height};
-    Paint(surface, "mainControl_focus_next.png");
-    const auto focused = capture(nextRect);
+    const LRect nextRect = InWindow("buttonNext"), barRect = InWindow("progressBar");
+    const auto focused = capture(nextRect, "mainControl_focus_next.png");
     root.SetFocusedControl(nullptr);
-    Paint(surface, "mainControl_focus_none.png");
-    const auto plain = capture(nextRect);
+    const auto plain = capture(nextRect, "mainControl_focus_none.png");
     // The ring: a clear step in brightness on the button's edge, not a faint tint.
     int ringPixels = 0;
     for (std::size_t i = 0; i < focused.size(); ++i)
-        if (std::abs(brightness(focused[i]) - brightness(plain[i])) > 150) ++ringPixels;
-    EXPECT_GT(ringPixels, int(2 * (nextRect.width + nextRect.height)) / 2);
+        ringPixels += std::abs(brightness(focused[i]) - brightness(plain[i])) > 150;
+    EXPECT_GT(ringPixels, int(nextRect.width + nextRect.height));
 
     ClickWithPointer("buttonNext");
-    const LControl* barControl = Child("progressBar");
-    const LRect barRect{LRootWindow::GetWindowOrigin(*barControl).x, LRootWindow::GetWindowOrigin(*barControl).y,
-                        barControl->GetRect().width, barControl->GetRect().height};
-    Paint(surface, "mainControl_switching_1.png");
-    const auto first = capture(barRect);
-    clock.Advance(500ms);
-    root.ProcessTimers();
-    Paint(surface, "mainControl_switching_2.png");
-    EXPECT_NE(capture(barRect), first);
-
-    // The first progress: half a bar, filled and empty parts away from the centred percentage.
     Post(NID_FIRMWARE_UPDATE_PROGRESS, MakeRC<LFirmwareUpdateProgressNotificationData>(0.5, 90));
-    Paint(surface, "mainControl_progress.png");
-    EXPECT_NE(pixel(int(barRect.x) + 20, int(barRect.y) + 4), pixel(int(barRect.Right()) - 20, int(barRect.y) + 4));
-    const auto gone = capture(nextRect);
+    const auto gone = capture(nextRect, "mainControl_progress.png");
+    // Half a bar: filled and empty parts differ away from the centred percentage.
+    const auto row = capture({barRect.x, barRect.y + 4, barRect.width, 1}, "mainControl_progress.png");
+    EXPECT_NE(row[20], row[row.size() - 20]);
     int changed = 0;
     for (std::size_t i = 0; i < gone.size(); ++i) changed += gone[i] != plain[i];
     EXPECT_GT(changed, int(gone.size()) / 2) << "the Next button is still painted";

@@ -1,8 +1,8 @@
 // Looks and visual parts: docked layout, hit testing and font resolution.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
+#include <tuple>
 
 #include "OrvFramework/ControlBase/Control.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
@@ -26,30 +26,21 @@ protected:
     static inline RCPtr<LControlFactory> factory;
 };
 
-LDockedPart Docked(std::uint32_t flags, int pw, int ph, int l = 0, int t = 0, int r = 0, int b = 0) {
+RCPtr<LVisualPartDescriptor> SolidPart(int w, int h, std::uint32_t argb = 0xFF000000u, float alphaMod = 1.0f) {
     auto part = MakeRC<LVisualPartDescriptor>();
-    part->width = pw;
-    part->height = ph;
-    LDockedPart d;
-    d.dockFlags = flags;
-    d.left = l;
-    d.top = t;
-    d.right = r;
-    d.bottom = b;
-    d.part = part;
-    return d;
-}
-
-RCPtr<LVisualPartDescriptor> SolidPart(int w, int h, int resizeType, std::uint32_t argb, float alphaMod) {
+    std::tie(part->width, part->height, part->resizeType) = std::tuple(w, h, ResizeStretch);
     auto colorizer = MakeRC<LColorizer>();
     colorizer->color = UnpackColor(argb);
-    auto part = MakeRC<LVisualPartDescriptor>();
-    part->width = w;
-    part->height = h;
-    part->resizeType = resizeType;
     part->colorizer = colorizer;
     part->colorizerAlphaMod = alphaMod;
     return part;
+}
+
+LDockedPart Docked(std::uint32_t flags, int pw, int ph, int l = 0, int t = 0, int r = 0, int b = 0) {
+    LDockedPart d;
+    std::tie(d.dockFlags, d.left, d.top, d.right, d.bottom) = std::tuple(flags, l, t, r, b);
+    d.part = SolidPart(pw, ph);
+    return d;
 }
 
 TEST_F(Looks, ButtonPartsOnTwentyByFifteen) {
@@ -77,11 +68,8 @@ TEST(LookLayout, UndockedPartIsCentredWithTheOddPixelToTheRight) {
 
 TEST(LookLayout, BoundsRegionDropsPartsOutsideTheLook) {
     auto descriptor = MakeRC<LLookDescriptor>();
-    descriptor->clientPart = Docked(LDockedPart::DockAll, 0, 0);
-    descriptor->clientPart->part = SolidPart(1, 1, ResizeStretch, 0xFF000000u, 1.0f);
-    LDockedPart outside = Docked(LDockedPart::DockLeft | LDockedPart::DockTop, 5, 5, 30, 0);
-    outside.part = SolidPart(5, 5, ResizeStretch, 0xFF000000u, 1.0f);
-    descriptor->nonClientParts.push_back(outside);
+    descriptor->clientPart = Docked(LDockedPart::DockAll, 1, 1);
+    descriptor->nonClientParts.push_back(Docked(LDockedPart::DockLeft | LDockedPart::DockTop, 5, 5, 30, 0));
     LLook look(descriptor);
     look.SetSize(20, 10);
     ASSERT_EQ(look.GetBoundsRegion()->GetRects().size(), 1u);
@@ -108,33 +96,10 @@ TEST_F(Looks, ColorAtPointFollowsTheResizeType) {
     EXPECT_EQ(picture.GetColorAtPoint({112.0, 50}, {300, 103}), picture.GetColorAtPoint({100, 50}, {275, 103}));
     EXPECT_EQ(picture.GetColorAtPoint({5, 50}, {300, 103}), 0x00FFFFFFu);
 
-    const LVisualPart half(*SolidPart(4, 4, ResizeStretch, 0xFF102030u, 0.5f));
+    const LVisualPart half(*SolidPart(4, 4, 0xFF102030u, 0.5f));
     EXPECT_EQ(half.GetColorAtPoint({1, 1}, {4, 4}), 0x80102030u);
     EXPECT_EQ(half.GetColorAtPoint({7, 7}, {8, 8}), 0x80102030u);
     EXPECT_EQ(half.GetColorAtPoint({1, 1}, {2, 2}), 0x80102030u);  // shrunk: filtered
-}
-
-TEST(VisualPartColor, ShrunkStretchedBitmapAveragesTheCoveredPixels) {
-    LVisualPartDescriptor descriptor;
-    descriptor.width = 20;
-    descriptor.height = 15;
-    descriptor.resizeType = ResizeStretch;
-    descriptor.image = LImageReference{W("::VarnetUpdater.png"), 489, 31, 20, 15};
-    const LVisualPart part(descriptor);
-    ASSERT_TRUE(part.GetBitmap());
-    for (int y : {2, 7, 12}) {
-        // Half as wide: area column 3 covers image columns 6 and 7.
-        const std::uint32_t a = part.GetBitmap()->GetPixel(6, y);
-        const std::uint32_t b = part.GetBitmap()->GetPixel(7, y);
-        std::uint32_t expected = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            const double mean = (((a >> shift) & 0xFFu) + ((b >> shift) & 0xFFu)) / 2.0;
-            expected |= static_cast<std::uint32_t>(std::lround(mean)) << shift;
-        }
-        EXPECT_EQ(part.GetColorAtPoint({3, double(y)}, {10, 15}), expected) << y;
-    }
-    // Enlarged: the nearest image pixel, truncated.
-    EXPECT_EQ(part.GetColorAtPoint({13, 7}, {40, 15}), part.GetBitmap()->GetPixel(6, 7));
 }
 
 TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
@@ -157,22 +122,19 @@ TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
     auto shrunk = MakeRC<LControl>(parent.Get(), W("shrunk"));
     shrunk->ApplyDescriptor(skinned(u"Courier", -30.0f, true, false, FontStyleItalic));
 
-    const LFontDescription p = LFontText::ResolveFont(*parent);
-    EXPECT_EQ(p.name, W("Verdana"));
-    EXPECT_EQ(p.size, 10.0);
-    EXPECT_EQ(p.style, FontStyleBold);
-    const LFontDescription r = LFontText::ResolveFont(*relative);
-    EXPECT_EQ(r.name, W("Verdana"));
-    EXPECT_EQ(r.size, 12.0);
-    EXPECT_EQ(r.style, FontStyleBold);
-    const LFontDescription i = LFontText::ResolveFont(*inherits);
-    EXPECT_EQ(i.name, W("Verdana"));
-    EXPECT_EQ(i.size, 10.0);
-    // A relative size that would leave nothing keeps the parent's size.
-    const LFontDescription s = LFontText::ResolveFont(*shrunk);
-    EXPECT_EQ(s.name, W("Courier"));
-    EXPECT_EQ(s.size, 10.0);
-    EXPECT_EQ(s.style, FontStyleItalic);
+    // Inheriting takes the parent's font whole; a relative size that would leave nothing keeps the
+    // parent's size.
+    const std::tuple<LControl*, const char16_t*, double, int> expected[] = {
+        {parent.Get(), u"Verdana", 10.0, FontStyleBold},
+        {relative.Get(), u"Verdana", 12.0, FontStyleBold},
+        {inherits.Get(), u"Verdana", 10.0, FontStyleBold},
+        {shrunk.Get(), u"Courier", 10.0, FontStyleItalic},
+    };
+    for (const auto& [control, name, size, style] : expected) {
+        const LFontDescription f = LFontText::ResolveFont(*control);
+        EXPECT_EQ(std::tuple(f.name, f.size, f.style), std::tuple(String(name), size, style))
+            << Utf16ToUtf8(control->GetName());
+    }
 }
 
 }  // namespace

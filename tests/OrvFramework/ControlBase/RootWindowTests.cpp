@@ -5,11 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include "ControlTestSupport.h"
@@ -72,8 +69,7 @@ struct Surface {
     }
     std::vector<std::uint32_t> Pixels() const {
         std::vector<std::uint32_t> out;
-        for (int y = 0; y < 295; ++y)
-            for (int x = 0; x < 432; ++x) out.push_back(Pixel(x, y));
+        for (int i = 0; i < 432 * 295; ++i) out.push_back(Pixel(i % 432, i / 432));
         return out;
     }
     cairo_surface_t* s;
@@ -104,61 +100,38 @@ protected:
     LButton* nextButton = nullptr;
 };
 
-TEST_F(RootWindowTest, ContentFillsTheWindowAndButtonsSitInside) {
-    EXPECT_EQ(main->GetRect(), (LRect{0, 0, 432, 295}));
-    EXPECT_EQ(main->GetHost(), &root);
-    const LRect r = exitButton->GetRect();
-    EXPECT_GT(r.width, 0);
-    EXPECT_LE(r.Right(), 432);
-    EXPECT_LE(r.Bottom(), 295);
-    LPoint local;
-    EXPECT_EQ(root.HitTest(Centre(*exitButton), &local), exitButton);
-    EXPECT_EQ(local, (LPoint{std::floor(r.width / 2), std::floor(r.height / 2)}));
-    EXPECT_EQ(root.HitTest({-1, 10}), nullptr);
-    EXPECT_EQ(root.HitTest({432, 10}), nullptr);
-    // Hidden controls take no part.
-    exitButton->SetVisible(false);
-    EXPECT_NE(root.HitTest(Centre(*exitButton)), exitButton);
-}
-
-TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionOffscreen) {
+// Only the update region is painted. The host ticks only while the root window has work: it hears
+// of every timer and invalidation, and once painted with no timer left there is nothing to tick for.
+TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionAndAnnouncesWork) {
     Surface target;
-    cairo_surface_t* surface = target.s;
-    auto pixel = [&](int x, int y) { return target.Pixel(x, y); };
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, PaintTargetOf(surface));
-    EXPECT_FALSE(root.NeedsPaint());
+    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    EXPECT_FALSE(root.HasPendingWork());
     // The background look covers the window: opaque and not the black of uncovered areas.
-    EXPECT_EQ(pixel(20, 20) >> 24, 0xFFu);
-    EXPECT_NE(pixel(20, 20), 0xFF000000u);
+    EXPECT_EQ(target.Pixel(20, 20) >> 24, 0xFFu);
+    EXPECT_NE(target.Pixel(20, 20), 0xFF000000u);
     const LPoint c = Centre(*exitButton);
-    const std::uint32_t buttonPixel = pixel(static_cast<int>(c.x), static_cast<int>(c.y));
-    EXPECT_EQ(buttonPixel >> 24, 0xFFu);
-
+    const std::uint32_t buttonPixel = target.Pixel(static_cast<int>(c.x), static_cast<int>(c.y));
     // Scribble over everything, then repaint only the Exit button.
-    cairo_t* cr = cairo_create(surface);
+    cairo_t* cr = cairo_create(target.s);
     cairo_set_source_rgb(cr, 1, 0, 1);
     cairo_paint(cr);
     cairo_destroy(cr);
+    int calls = 0;
+    root.SetWorkHandler([&] { ++calls; });
     root.Invalidate(exitButton);
-    ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, PaintTargetOf(surface));
-    EXPECT_EQ(pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
-    EXPECT_EQ(pixel(20, 20), 0xFFFF00FFu);
-}
-
-TEST_F(RootWindowTest, ReleaseOutsideTheWindowReachesThePressedControlWithoutClicking) {
-    auto listener = MakeRC<Listener>();
-    listener->Listen(exitButton, {u"NID_LEFT_CLICK", u"NID_MOUSE_UP"});
-    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
-    root.OnPointerMove({600, 400}, 0);
-    EXPECT_EQ(root.GetCaptureControl(), exitButton);
-    root.OnButtonUp(kLeftButton, {600, 400}, 0);
-    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_MOUSE_UP"});
-    EXPECT_EQ(root.GetCaptureControl(), nullptr);
-    // Without a capture a release goes nowhere.
-    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
-    EXPECT_EQ(listener->ids.size(), 1u);
+    root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
+    EXPECT_EQ(calls, 1);
+    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    EXPECT_FALSE(root.HasPendingWork());
+    EXPECT_EQ(target.Pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
+    EXPECT_EQ(target.Pixel(20, 20), 0xFFFF00FFu);
+    const std::uint32_t timer = root.StartTimer(exitButton, 100);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(root.HasPendingWork());
+    root.StopTimer(timer);
+    EXPECT_FALSE(root.HasPendingWork());
+    root.SetWorkHandler(nullptr);
 }
 
 TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
@@ -169,17 +142,14 @@ TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
     // The skin orders Next before Exit; Shift+Tab goes back, wrapping around.
     EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
-    EXPECT_TRUE(nextButton->GetConditions() & Condition::HasFocus);
     root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
     EXPECT_EQ(root.GetFocusedControl(), exitButton);
     EXPECT_FALSE(nextButton->GetConditions() & Condition::HasFocus);
     root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
-
+    // The press shows until the button's timer sees it has lasted long enough.
     EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
     EXPECT_TRUE(nextButton->IsSimulatedPressShowing());
-    EXPECT_EQ(root.GetTimerCount(), 1u);
-    // The press shows until the button's timer sees it has lasted long enough.
     EXPECT_EQ(root.ProcessTimers(), 0u);
     EXPECT_TRUE(nextListener->ids.empty());
     clock.Advance(1s);
@@ -187,7 +157,6 @@ TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
     EXPECT_EQ(nextListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
     EXPECT_TRUE(exitListener->ids.empty());
     EXPECT_EQ(root.GetTimerCount(), 0u);
-
     // A disabled button is skipped.
     exitButton->SetEnabled(false);
     root.OnKeyDown(kFrameworkKeyTab, 0);
@@ -200,29 +169,21 @@ TEST_F(RootWindowTest, KeysNeverReachAHiddenOrDisabledButton) {
     auto nextListener = MakeRC<Listener>();
     nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
     const RCPtr<LKeyParam> enter = MakeRC<LKeyParam>(LButton::kEnterKey, 0u);
-    struct Case {
-        const char* what;
-        std::function<void(bool)> take;  // false takes the button away, true gives it back
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::function<void(bool)>> cases[] = {
         {"hidden", [&](bool on) { nextButton->SetVisible(on); }},
         {"disabled", [&](bool on) { nextButton->SetEnabled(on); }},
         {"parent disabled", [&](bool on) { main->SetEnabled(on); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, take] : cases) {
+        SCOPED_TRACE(what);
         ASSERT_TRUE(root.SetFocusedControl(nextButton));
-        c.take(false);
+        take(false);
         EXPECT_EQ(root.GetFocusedControl(), nullptr);
-        EXPECT_FALSE(nextButton->GetConditions() & Condition::HasFocus);
         EXPECT_FALSE(main->GetConditions() & Condition::ContainsFocus);
         EXPECT_FALSE(root.OnKeyDown(LButton::kEnterKey, 0));
         EXPECT_EQ(nextButton->OnKeyDown(enter.Get()), S_FALSE);
         EXPECT_FALSE(root.SetFocusedControl(nextButton));
-        clock.Advance(1s);
-        root.ProcessTimers();
-        EXPECT_TRUE(nextListener->ids.empty());
-        c.take(true);
+        take(true);
     }
     // Enter accepted, then the page changes within the press: no click.
     ASSERT_TRUE(root.SetFocusedControl(nextButton));
@@ -243,18 +204,15 @@ TEST_F(RootWindowTest, HoverFollowsThePointerAndControlsShownUnderIt) {
     root.OnPointerMove(c, 0);
     EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
     root.OnPointerMove({20, 20}, 0);
-    EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
     EXPECT_EQ(exitButton->GetLookIndex(), LButton::NormalOff);
     exitButton->SetVisible(false);
     root.OnPointerMove(c, 0);
-    EXPECT_NE(root.GetHoverControl(), exitButton);
     exitButton->SetVisible(true);
     EXPECT_EQ(root.GetHoverControl(), exitButton);
     EXPECT_EQ(exitButton->GetLookIndex(), LButton::HoverOff);
     root.OnButtonDown(kLeftButton, c, 0);
     root.OnButtonUp(kLeftButton, c, 0);
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
-    // Hidden under the pointer: no longer hovered.
     exitButton->SetVisible(false);
     EXPECT_NE(root.GetHoverControl(), exitButton);
     EXPECT_FALSE(exitButton->GetConditions() & Condition::PointerOver);
@@ -266,30 +224,36 @@ TEST_F(RootWindowTest, HoverFollowsThePointerAndControlsShownUnderIt) {
     EXPECT_EQ(root.GetHoverControl(), nullptr);
 }
 
-// A press and release on a button clicks it, captures it in between and gives it the focus; made
-// with Shift, Control or Alt held it ends its capture all the same, so the next click, on another
-// button, is not swallowed.
+// A press and release on a button clicks it and gives it the focus; made with Shift, Control or Alt
+// held it ends its capture all the same, so the next click, on another button, is not swallowed. A
+// release outside the window reaches the pressed button without clicking it.
 TEST_F(RootWindowTest, PressAndReleaseClicksEvenWithKeysHeld) {
     auto exitListener = MakeRC<Listener>();
     auto nextListener = MakeRC<Listener>();
-    exitListener->Listen(exitButton, {u"NID_LEFT_CLICK"});
+    exitListener->Listen(exitButton, {u"NID_LEFT_CLICK", u"NID_MOUSE_UP"});
     nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
+    const std::vector<std::string> clicked{"NID_MOUSE_UP", "NID_LEFT_CLICK"}, click{"NID_LEFT_CLICK"};
     for (std::uint32_t keys : {0u, 1u, 8u, 64u}) {
         SCOPED_TRACE(keys);
         exitListener->ids.clear();
         nextListener->ids.clear();
         root.OnButtonDown(kLeftButton, Centre(*exitButton), keys);
         EXPECT_EQ(root.GetCaptureControl(), exitButton);
-        EXPECT_TRUE(exitButton->GetConditions() & Condition::LeftPressed);
         root.OnButtonUp(kLeftButton, Centre(*exitButton), keys);
         EXPECT_EQ(root.GetCaptureControl(), nullptr);
         EXPECT_EQ(root.GetFocusedControl(), exitButton);
-        EXPECT_TRUE(nextListener->ids.empty());
         root.OnButtonDown(kLeftButton, Centre(*nextButton), 0);
         root.OnButtonUp(kLeftButton, Centre(*nextButton), 0);
-        EXPECT_EQ(exitListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
-        EXPECT_EQ(nextListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
+        EXPECT_EQ(exitListener->ids, clicked);
+        EXPECT_EQ(nextListener->ids, click);
     }
+    exitListener->ids.clear();
+    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
+    root.OnPointerMove({600, 400}, 0);
+    EXPECT_EQ(root.GetCaptureControl(), exitButton);
+    root.OnButtonUp(kLeftButton, {600, 400}, 0);
+    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);  // no capture: goes nowhere
+    EXPECT_EQ(exitListener->ids, std::vector<std::string>{"NID_MOUSE_UP"});
 }
 
 // The busy text (while a skin loads) and a notice dim the window under a white text in its middle;
@@ -298,19 +262,17 @@ TEST_F(RootWindowTest, PressAndReleaseClicksEvenWithKeysHeld) {
 TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
     Surface target;
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
+    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    const auto before = target.Pixels();
     auto dimmedWithText = [&] {
-        EXPECT_TRUE(root.NeedsPaint());
         root.PaintInvalid(renderer, PaintTargetOf(target.s));
         int white = 0;
         for (int y = 130; y < 165; ++y)
             for (int x = 150; x < 282; ++x) white += brightness(target.Pixel(x, y)) > 600;
-        return white > 20;
+        return white > 20 && brightness(target.Pixel(20, 20)) < brightness(before[20 * 432 + 20]);
     };
-    root.PaintInvalid(renderer, PaintTargetOf(target.s));
-    const auto before = target.Pixels();
     root.SetBusyText(W("Loading Skin..."));
     EXPECT_TRUE(dimmedWithText());
-    EXPECT_LT(brightness(target.Pixel(20, 20)), brightness(before[20 * 432 + 20]));
     root.SetBusyText(String());
     root.PaintInvalid(renderer, PaintTargetOf(target.s));
     EXPECT_EQ(target.Pixels(), before);
@@ -321,39 +283,11 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
     EXPECT_GE(work, 1);
     EXPECT_TRUE(dimmedWithText());
     EXPECT_TRUE(root.HasPendingWork());  // the notice must be taken away in time
-    clock.Advance(3900ms);
-    root.ProcessTimers();
-    EXPECT_FALSE(root.GetNoticeText().empty());
-    clock.Advance(200ms);
+    clock.Advance(4100ms);               // its exact time: the main control's refused-exit test
     root.ProcessTimers();
     EXPECT_TRUE(root.GetNoticeText().empty());
     root.PaintInvalid(renderer, PaintTargetOf(target.s));
     EXPECT_EQ(target.Pixels(), before);
-    EXPECT_FALSE(root.HasPendingWork());
-    root.SetWorkHandler(nullptr);
-}
-
-// The host ticks only while the root window has work: it hears of every timer and invalidation,
-// and once painted with no timer left there is nothing to tick for.
-TEST_F(RootWindowTest, WorkIsAnnouncedAndEndsWhenPaintedWithoutTimers) {
-    Surface surface;
-    cairo_surface_t* target = surface.s;
-    root.PaintInvalid(renderer, PaintTargetOf(target));
-    ASSERT_FALSE(root.HasPendingWork());
-    int calls = 0;
-    root.SetWorkHandler([&] { ++calls; });
-    root.InvalidateRect({10, 10, 5, 5});
-    EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(root.HasPendingWork());
-    root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
-    EXPECT_EQ(calls, 1);
-    root.PaintInvalid(renderer, PaintTargetOf(target));
-    EXPECT_FALSE(root.HasPendingWork());
-
-    const std::uint32_t timer = root.StartTimer(exitButton, 100);
-    EXPECT_EQ(calls, 2);
-    EXPECT_TRUE(root.HasPendingWork());
-    root.StopTimer(timer);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
 }
@@ -366,18 +300,14 @@ TEST_F(RootWindowTest, ToolTipShowsAfterItsDelayAndAPressHidesIt) {
     LToolTip::ResetLastHideTime();
     toolTip->SetClock(&clock);
     root.SetToolTipControl(created);
-    EXPECT_FALSE(toolTip->IsVisibleFlag());
     root.OnPointerMove(Centre(*exitButton), 0);
     EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_OK);
-    EXPECT_EQ(toolTip->GetState(), LToolTip::Waiting);
     clock.Advance(std::chrono::milliseconds(LToolTip::kShowDelayMs + 40));
     root.ProcessTimers();
-    EXPECT_EQ(toolTip->GetState(), LToolTip::Shown);
     EXPECT_TRUE(toolTip->IsVisibleFlag());
     EXPECT_EQ(toolTip->GetText(), W("Leave"));
     // The tooltip never takes the pointer: the press still reaches the button under it.
     root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
-    EXPECT_EQ(toolTip->GetState(), LToolTip::Idle);
     EXPECT_FALSE(toolTip->IsVisibleFlag());
     EXPECT_EQ(root.GetCaptureControl(), exitButton);
     root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
@@ -397,7 +327,6 @@ TEST_F(RootWindowTest, DisabledInputAndRemovedContentAreIgnored) {
     EXPECT_EQ(root.GetTimerCount(), 0u);
     EXPECT_EQ(root.GetFocusedControl(), nullptr);
     EXPECT_EQ(root.HitTest({20, 20}), nullptr);
-    EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
 }
 
 // The host window under SDL's dummy video driver: no display needed.
@@ -405,54 +334,33 @@ class OSWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        factory = MakeSkinFactory();
         std::string error;
         main = window.CreateWithContent(*factory, W("mainControl"), W("Varnet"), &error);
         ASSERT_TRUE(main) << error;
-        exitButton = dynamic_cast<LButton*>(main->FindChild(W("buttonExit")).Get());
+        exitButton = main->FindChild(W("buttonExit")).Get();
         ASSERT_NE(exitButton, nullptr);
     }
     void TearDown() override { window.Destroy(); }
+    void Click(int button, bool down, LPoint p) {
+        window.OnHostMouseButton(button, down, false, static_cast<int>(p.x), static_cast<int>(p.y), 0);
+    }
 
     Platform::VirtualClock clock;
     OSWindow window{clock};
-    RCPtr<LControlFactory> factory;
+    RCPtr<LControlFactory> factory = MakeSkinFactory();
     RCPtr<LControl> main;
-    LButton* exitButton = nullptr;
+    LControl* exitButton = nullptr;
 };
 
-TEST_F(OSWindowTest, FixedSizeWindowShowsThePaintedTree) {
+// What the shown window holds is checked end to end (the window's corner, the pages' pictures).
+TEST_F(OSWindowTest, FixedSizeWindowIsPaintedWhenShown) {
     EXPECT_FALSE(window.IsResizable());  // minimum == maximum in the skin
     int w = 0, h = 0;
     SDL_GetWindowSize(SDL_GetWindowFromID(window.GetHostWindow()->GetId()), &w, &h);
-    EXPECT_EQ(w, 432);
-    EXPECT_EQ(h, 295);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(432, 295));
     EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
     window.Show();
     EXPECT_FALSE(window.GetRootWindow()->NeedsPaint());
-
-    // The same tree painted offscreen gives the pixels the window shows.
-    cairo_surface_t* expected = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
-    window.GetRootWindow()->Paint(*window.GetRenderer(), PaintTargetOf(expected), LRegion({{0, 0, 432, 295}}));
-    cairo_surface_flush(expected);
-    SDL_Surface* shown = SDL_GetWindowSurface(SDL_GetWindowFromID(window.GetHostWindow()->GetId()));
-    ASSERT_NE(shown, nullptr);
-    SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
-    ASSERT_NE(argb, nullptr);
-    for (LPoint p : {LPoint{20, 20}, Centre(*exitButton)}) {
-        const int x = static_cast<int>(p.x), y = static_cast<int>(p.y);
-        const auto* want = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(expected) +
-                                                                  y * cairo_image_surface_get_stride(expected));
-        const auto* got =
-            reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) + y * argb->pitch);
-        EXPECT_EQ(got[x] & 0xFFFFFFu, want[x] & 0xFFFFFFu) << x << "," << y;
-    }
-    EXPECT_NE(*reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
-                                                      20 * argb->pitch + 20 * 4) &
-                  0xFFFFFFu,
-              0u);
-    SDL_FreeSurface(argb);
-    cairo_surface_destroy(expected);
 }
 
 // A window closed while its tick ran and opened again paints on its tick: the tick is started
@@ -470,29 +378,17 @@ TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
     ASSERT_TRUE(window.Create(params));
     ASSERT_TRUE(window.GetRootWindow()->NeedsPaint());
     // The loop looks until a tick has painted; a loop that never ticks is ended after 3 s.
+    const auto deadline = Platform::GetRealClock().Now() + 3s;
     std::function<void()> poll = [&] {
-        if (window.GetRootWindow()->NeedsPaint())
-            app.RunOnUiThread(poll);
-        else
+        if (!window.GetRootWindow()->NeedsPaint())
             app.PostQuit(1);
+        else if (Platform::GetRealClock().Now() > deadline)
+            app.PostQuit(-1);
+        else
+            app.RunOnUiThread(poll);
     };
     app.RunOnUiThread(poll);
-    std::mutex lock;
-    std::condition_variable cv;
-    bool done = false;
-    std::thread watchdog([&] {
-        std::unique_lock guard(lock);
-        if (!Platform::GetRealClock().WaitFor(cv, guard, std::chrono::seconds(3), [&] { return done; }))
-            app.PostQuit(-1);
-    });
-    const int code = app.RunMessageLoop();
-    {
-        std::lock_guard guard(lock);
-        done = true;
-    }
-    cv.notify_all();
-    watchdog.join();
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(app.RunMessageLoop(), 1);
     window.Destroy();
 }
 
@@ -500,33 +396,18 @@ TEST_F(OSWindowTest, CaptureStaysWhileAnyButtonIsHeldAndClicksReachTheButton) {
     auto listener = MakeRC<Listener>();
     listener->Listen(exitButton, {u"NID_LEFT_CLICK"});
     const LPoint c = Centre(*exitButton);
-    const int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
-    window.OnHostMouseButton(Platform::kMouseLeft, true, false, x, y, 0);
-    EXPECT_TRUE(window.HasCaptureFlag());
-    window.OnHostMouseButton(Platform::kMouseRight, true, false, x, y, 0);
-    window.OnHostMouseButton(Platform::kMouseLeft, false, false, x, y, 0);
+    Click(Platform::kMouseLeft, true, c);
+    Click(Platform::kMouseRight, true, c);
+    Click(Platform::kMouseLeft, false, c);
     EXPECT_TRUE(window.HasCaptureFlag());  // the right button is still held
-    window.OnHostMouseButton(Platform::kMouseRight, false, false, x, y, 0);
+    Click(Platform::kMouseRight, false, c);
     EXPECT_FALSE(window.HasCaptureFlag());
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
 }
 
-TEST_F(OSWindowTest, KeysAndWindowFocusReachTheRootWindow) {
-    Platform::HostKeyEvent tab;
-    tab.virtualKey = 0x09;
-    window.OnHostKey(tab, true);
-    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), main->FindChild(W("buttonNext")).Get());
-    window.OnHostFocus(true);
-    EXPECT_TRUE(window.GetRootWindow()->HasWindowFocus());
-    window.OnHostMouseButton(Platform::kMouseLeft, true, false, 20, 20, 0);
-    window.OnHostFocus(false);
-    EXPECT_FALSE(window.HasCaptureFlag());
-    EXPECT_FALSE(window.GetRootWindow()->HasWindowFocus());
-}
-
-// Characters go to the focus target unless the system key is held; the wheel goes up from the
-// control under the pointer until one uses it, and nothing scrolls sideways.
-TEST_F(OSWindowTest, CharactersAndWheelReachTheContent) {
+// Keys and focus reach the root window; characters go to the focus target unless the system key is
+// held; the wheel goes up from the control under the pointer until one uses it, never sideways.
+TEST_F(OSWindowTest, KeysCharactersWheelAndFocusReachTheContent) {
     auto* recorder = dynamic_cast<RecordingControl*>(main.Get());
     ASSERT_NE(recorder, nullptr);
     window.OnHostTextInput("a\xC3\xA9", Platform::kModifierShift | Platform::kModifierAlt, false);
@@ -538,8 +419,19 @@ TEST_F(OSWindowTest, CharactersAndWheelReachTheContent) {
     window.OnHostMouseWheel(0, -120, 0);
     window.OnHostMouseWheel(30, 0, 0);
     EXPECT_EQ(recorder->wheel, std::vector<double>{-120.0});
+    Platform::HostKeyEvent tab;
+    tab.virtualKey = 0x09;
+    window.OnHostKey(tab, true);
+    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), main->FindChild(W("buttonNext")).Get());
+    window.OnHostFocus(true);
+    EXPECT_TRUE(window.GetRootWindow()->HasWindowFocus());
+    Click(Platform::kMouseLeft, true, {20, 20});
+    window.OnHostFocus(false);
+    EXPECT_FALSE(window.HasCaptureFlag());
+    EXPECT_FALSE(window.GetRootWindow()->HasWindowFocus());
 }
 
+// Closing the main window asks the application to exit and keeps the window: the application may refuse.
 TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
     auto listener = MakeRC<Listener>();
     RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
@@ -548,9 +440,18 @@ TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
     window.OnHostClose();
     center->ProcessQueue(false);
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_APP_EXIT_REQ"});
-    EXPECT_TRUE(window.IsCreated());
     EXPECT_FALSE(window.IsClosed());
     EXPECT_EQ(window.GetRootWindow()->GetContent(), main);
+}
+
+TEST_F(OSWindowTest, CursorTakesOnlyFrameworkNamesAndMinimizingKeepsTheSize) {
+    EXPECT_TRUE(window.SetCursor(W("UI_CURSOR_HAND")));
+    EXPECT_FALSE(window.SetCursor(W("ui_cursor_wait")));
+    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
+    window.OnHostSize(0, 0, Platform::HostSizeKind::Minimized);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
+    window.OnHostSize(500, 320, Platform::HostSizeKind::Restored);
+    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{500, 320}));
 }
 
 TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
@@ -560,8 +461,7 @@ TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
     std::string error;
     EXPECT_FALSE(window.Create({W("bad"), 0, 100}, &error));
     EXPECT_FALSE(error.empty());
-    OSWindow::CreateParams params{W("Second"), 300, 200, 100, 100, 0, 0, false};
-    ASSERT_TRUE(window.Create(params, &error)) << error;
+    ASSERT_TRUE(window.Create({W("Second"), 300, 200, 100, 100, 0, 0, false}, &error)) << error;
     EXPECT_TRUE(window.IsResizable());
     auto factory = MakeSkinFactory();
     ASSERT_TRUE(window.GetRootWindow()->CreateContent(*factory, W("mainControl")));
@@ -570,17 +470,6 @@ TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
     window.OnHostClose();
     EXPECT_TRUE(window.IsClosed());
     EXPECT_FALSE(window.GetRootWindow()->GetContent());
-}
-
-TEST_F(OSWindowTest, CursorTakesOnlyFrameworkNamesAndMinimizingKeepsTheSize) {
-    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_ARROW"));
-    EXPECT_TRUE(window.SetCursor(W("UI_CURSOR_HAND")));
-    EXPECT_FALSE(window.SetCursor(W("ui_cursor_wait")));
-    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
-    window.OnHostSize(0, 0, Platform::HostSizeKind::Minimized);
-    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
-    window.OnHostSize(500, 320, Platform::HostSizeKind::Restored);
-    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{500, 320}));
 }
 
 }  // namespace

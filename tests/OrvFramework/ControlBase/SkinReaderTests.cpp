@@ -57,10 +57,9 @@ TEST_F(SkinReader, IntegerAndColorSyntax) {
         {"0X40102030", {0x10 * kByte, 0x20 * kByte, 0x30 * kByte, 0x40 * kByte}}};
     for (const auto& [text, expected] : colors) {
         const LColor c = Color(text);
-        EXPECT_FLOAT_EQ(c.red, expected.red) << text;
-        EXPECT_FLOAT_EQ(c.green, expected.green) << text;
-        EXPECT_FLOAT_EQ(c.blue, expected.blue) << text;
-        EXPECT_FLOAT_EQ(c.alpha, expected.alpha) << text;
+        for (auto [got, want] : {std::pair(c.red, expected.red), std::pair(c.green, expected.green),
+                                 std::pair(c.blue, expected.blue), std::pair(c.alpha, expected.alpha)})
+            EXPECT_FLOAT_EQ(got, want) << text;
     }
 }
 
@@ -139,44 +138,32 @@ TEST_F(SkinReader, PositionAndSizeReferences) {
     ASSERT_TRUE(top);
     // The screen is measured as the parent, the active window as the client.
     const auto& a = *Find(top, "a")->layout;
-    EXPECT_EQ(std::tuple(a.x.positionReference, a.y.positionReference),
-              std::tuple(PositionReference::Parent, PositionReference::Parent));
-    EXPECT_EQ(std::tuple(a.x.sizeReference, a.y.sizeReference), std::tuple(SizeReference::Client, SizeReference::Self));
-    EXPECT_EQ(a.x.maximumSize.absolute, 12.0);
+    EXPECT_EQ(std::tuple(a.x.positionReference, a.y.positionReference, a.x.sizeReference, a.y.sizeReference,
+                         a.x.maximumSize.absolute, a.y.maximumSize.reference),
+              std::tuple(PositionReference::Parent, PositionReference::Parent, SizeReference::Client,
+                         SizeReference::Self, 12.0, LimitReference::Self));
     EXPECT_FLOAT_EQ(a.x.maximumSize.relative, 0.5f);
-    EXPECT_EQ(a.y.maximumSize.reference, LimitReference::Self);
-
+    // An unknown overflow is a clip, and wrapping is for the x axis only; Abs values are plain decimal.
     const auto& b = *Find(top, "b")->layout;
-    EXPECT_EQ(std::tuple(b.x.positionReference, b.y.positionReference),
-              std::tuple(PositionReference::Client, PositionReference::Control));
-    EXPECT_EQ(std::tuple(b.x.sizeReference, b.y.sizeReference),
-              std::tuple(SizeReference::Client, SizeReference::Control));
-    EXPECT_EQ(b.y.positionControlName, W("buttonExit"));
-    EXPECT_EQ(b.y.sizeControlName, W("a"));
-    EXPECT_EQ(b.textOverflowX, TextOverflowX::Clip);  // unknown
-    EXPECT_EQ(b.textOverflowY, TextOverflowY::Clip);  // wrapping is for the x axis only
-    EXPECT_EQ(b.x.positionAbsolute, 0.0);             // Abs values are plain decimal
-    EXPECT_EQ(b.y.positionAbsolute, -3.0);
+    EXPECT_EQ(std::tuple(b.x.positionReference, b.y.positionReference, b.x.sizeReference, b.y.sizeReference,
+                         b.y.positionControlName, b.y.sizeControlName),
+              std::tuple(PositionReference::Client, PositionReference::Control, SizeReference::Client,
+                         SizeReference::Control, W("buttonExit"), W("a")));
+    EXPECT_EQ(std::tuple(b.textOverflowX, b.textOverflowY, b.x.positionAbsolute, b.y.positionAbsolute),
+              std::tuple(TextOverflowX::Clip, TextOverflowY::Clip, 0.0, -3.0));
 }
 
-TEST_F(SkinReader, TabStopAndVisibilityOfTopLevelControlsAreIgnored) {
+TEST_F(SkinReader, TopLevelControlsAndChildOrder) {
     ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"top\" TabStop=\"-3\" IsVisible=\"False\" Z_Order=\"4\">"
-                         "<SubControl Class=\"K\" Name=\"deep\" TabStop=\"-3\" IsVisible=\"False\"/></SubControl>")),
-              S_OK);
-    const auto top = factory->FindControlDescriptor(W("top"));
-    ASSERT_TRUE(top);
-    EXPECT_EQ(std::tuple(top->layout->tabStop, top->layout->visible, top->layout->zOrder), std::tuple(0, true, 4));
-    const auto deep = Find(top, "deep");
-    EXPECT_EQ(std::tuple(deep->layout->tabStop, deep->layout->visible), std::tuple(-3, false));
-}
-
-TEST_F(SkinReader, ChildrenSortedByLayoutOrder) {
-    ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"top\">"
-                         "<SubControl Class=\"K\" Name=\"two\" LayoutOrder=\"2\"/>"
+                         "<SubControl Class=\"K\" Name=\"two\" LayoutOrder=\"2\" TabStop=\"-3\" IsVisible=\"False\"/>"
                          "<SubControl Class=\"K\" Name=\"zero\" LayoutOrder=\"0\"/>"
                          "<SubControl Class=\"K\" Name=\"one\" LayoutOrder=\"0x1\"/></SubControl>")),
               S_OK);
     const auto top = factory->FindControlDescriptor(W("top"));
+    ASSERT_TRUE(top);
+    EXPECT_EQ(std::tuple(top->layout->tabStop, top->layout->visible, top->layout->zOrder), std::tuple(0, true, 4));
+    const auto two = Find(top, "two");
+    EXPECT_EQ(std::tuple(two->layout->tabStop, two->layout->visible), std::tuple(-3, false));
     std::vector<String> names;
     for (const auto& child : top->children) names.push_back(child->controlName);
     EXPECT_EQ(names, (std::vector<String>{W("zero"), W("one"), W("two")}));
@@ -237,8 +224,7 @@ TEST_F(SkinReader, ZeroLengthMeansZeroTerminatedAndUtf16IsRead) {
 
 TEST_F(SkinReader, SeveralRootsAndTheCurrentOne) {
     ASSERT_EQ(Parse(Tree("<SubControl Class=\"K\" Name=\"x\" LayoutOrder=\"1\"/>"
-                         "<SubControl Class=\"K2\" Name=\"x\" LayoutOrder=\"2\"/>") +
-                    ""),
+                         "<SubControl Class=\"K2\" Name=\"x\" LayoutOrder=\"2\"/>")),
               S_OK);
     ASSERT_EQ(Parse(Tree("<SubControl Class=\"Second\" Name=\"x\"/>")), S_OK);
     ASSERT_EQ(factory->GetRootCount(), 2u);

@@ -24,9 +24,7 @@ protected:
         ASSERT_TRUE(main);
         bar = dynamic_cast<LProgressBar*>(main->FindChild(W("progressBar")).Get());
         ASSERT_NE(bar, nullptr);
-        ASSERT_NE(bar->GetActiveOverlay(), nullptr);
-        ASSERT_NE(bar->GetPercentCompleteLabel(), nullptr);
-        ASSERT_NE(bar->GetTimeRemainingLabel(), nullptr);
+        ASSERT_TRUE(bar->GetActiveOverlay() && bar->GetPercentCompleteLabel() && bar->GetTimeRemainingLabel());
     }
     void TearDown() override {
         if (main) main->ReleaseInternalReferences();
@@ -75,15 +73,17 @@ TEST_F(ShippedProgressBar, DisplayValueDoesNotStoreAndResetShowsTheStoredValue) 
 
 TEST_F(ShippedProgressBar, TimeRemainingInEnglishWords) {
     bar->GetTimeRemainingLabel()->SetVisible(false);  // setting a time shows it
-    const std::pair<std::int32_t, const char*> cases[] = {{0, "0 Seconds Remaining"},
-                                                          {1, "1 Second Remaining"},
-                                                          {59, "59 Seconds Remaining"},
-                                                          {60, "1 Minute 0 Seconds Remaining"},
-                                                          {61, "1 Minute 1 Second Remaining"},
-                                                          {3600, "1 Hour 0 Minutes 0 Seconds Remaining"},
-                                                          {7322, "2 Hours 2 Minutes 2 Seconds Remaining"},
-                                                          {-5, "0 Seconds Remaining"},
-                                                          {INT32_MIN, "0 Seconds Remaining"}};
+    // One second more and less than the units' edges; negative times are none.
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {0, "0 Seconds Remaining"},
+        {59, "59 Seconds Remaining"},
+        {60, "1 Minute 0 Seconds Remaining"},
+        {61, "1 Minute 1 Second Remaining"},
+        {3600, "1 Hour 0 Minutes 0 Seconds Remaining"},
+        {7322, "2 Hours 2 Minutes 2 Seconds Remaining"},
+        {-5, "0 Seconds Remaining"},
+        {INT32_MIN, "0 Seconds Remaining"},
+    };
     for (const auto& [seconds, text] : cases) {
         bar->SetTimeRemaining(seconds);
         EXPECT_EQ(Utf16ToUtf8(bar->GetTimeRemainingLabel()->GetText()), text);

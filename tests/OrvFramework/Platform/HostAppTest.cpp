@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -127,12 +128,10 @@ TEST(HostAppLoop, FunctionsPostedFromThreadsRunOnTheLoopThreadInOrder) {
     b.join();
     app.RunOnUiThread([&] { app.PostQuit(0); });
     EXPECT_EQ(app.RunMessageLoop(), 0);
-    ASSERT_EQ(fromA.size(), 200u);
-    ASSERT_EQ(fromB.size(), 200u);
-    for (int i = 0; i < 200; ++i) {
-        EXPECT_EQ(fromA[i], i);
-        EXPECT_EQ(fromB[i], i);
-    }
+    std::vector<int> inOrder(200);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ(fromA, inOrder);
+    EXPECT_EQ(fromB, inOrder);
     EXPECT_EQ(wrongThread, 0);
 }
 
@@ -168,50 +167,33 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
     app.RegisterWindow(10, &window);
     app.RegisterWindow(11, &other);
 
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.windowID = 10;
-    e.button.button = SDL_BUTTON_RIGHT;
-    e.button.clicks = 2;
-    e.button.x = 5;
-    e.button.y = 6;
-    DispatchSdlEvent(app, e);
-    e.type = SDL_MOUSEBUTTONUP;
-    e.button.button = SDL_BUTTON_LEFT;
-    DispatchSdlEvent(app, e);
-    e.button.button = SDL_BUTTON_X1;  // no framework button: dropped
-    DispatchSdlEvent(app, e);
-
-    SDL_Event w{};
-    w.type = SDL_MOUSEWHEEL;
-    w.wheel.windowID = 10;
-    w.wheel.y = 1;
-    w.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
-    DispatchSdlEvent(app, w);
-
-    SDL_Event k{};
-    k.type = SDL_KEYDOWN;
-    k.key.windowID = 10;
-    k.key.keysym.sym = SDLK_a;
-    k.key.keysym.mod = KMOD_LCTRL | KMOD_RSHIFT | KMOD_LALT | KMOD_LGUI;
-    DispatchSdlEvent(app, k);
-
-    SDL_Event t{};
-    t.type = SDL_TEXTINPUT;
-    t.text.windowID = 10;
-    std::strcpy(t.text.text, "\xC3\xA9");
-    DispatchSdlEvent(app, t);
-
-    SDL_Event c{};
-    c.type = SDL_WINDOWEVENT;
-    c.window.windowID = 11;
-    c.window.event = SDL_WINDOWEVENT_CLOSE;
-    DispatchSdlEvent(app, c);
-    c.window.windowID = 99;  // nobody's window
-    DispatchSdlEvent(app, c);
-    c.window.windowID = 10;
-    c.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-    DispatchSdlEvent(app, c);
+    auto dispatch = [&](std::uint32_t type, std::uint32_t id, auto fill) {
+        SDL_Event e{};
+        e.type = type;
+        e.window.windowID = id;  // the same place in every window event
+        fill(e);
+        DispatchSdlEvent(app, e);
+    };
+    for (std::uint8_t button : {SDL_BUTTON_RIGHT, SDL_BUTTON_LEFT, SDL_BUTTON_X1}) {  // X1: no framework button
+        dispatch(button == SDL_BUTTON_RIGHT ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 10, [&](SDL_Event& e) {
+            e.button.button = button;
+            e.button.clicks = 2;
+            e.button.x = 5;
+            e.button.y = 6;
+        });
+    }
+    dispatch(SDL_MOUSEWHEEL, 10, [](SDL_Event& e) {
+        e.wheel.y = 1;
+        e.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    });
+    dispatch(SDL_KEYDOWN, 10, [](SDL_Event& e) {
+        e.key.keysym.sym = SDLK_a;
+        e.key.keysym.mod = KMOD_LCTRL | KMOD_RSHIFT | KMOD_LALT | KMOD_LGUI;
+    });
+    dispatch(SDL_TEXTINPUT, 10, [](SDL_Event& e) { std::strcpy(e.text.text, "\xC3\xA9"); });
+    dispatch(SDL_WINDOWEVENT, 11, [](SDL_Event& e) { e.window.event = SDL_WINDOWEVENT_CLOSE; });
+    dispatch(SDL_WINDOWEVENT, 99, [](SDL_Event& e) { e.window.event = SDL_WINDOWEVENT_CLOSE; });  // nobody's
+    dispatch(SDL_WINDOWEVENT, 10, [](SDL_Event& e) { e.window.event = SDL_WINDOWEVENT_FOCUS_LOST; });
 
     EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6", "wheel 0,-120",
                                                     "key 65 down mods 73 gui", "text \xC3\xA9", "blur"}));

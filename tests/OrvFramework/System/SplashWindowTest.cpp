@@ -6,11 +6,8 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <functional>
 #include <utility>
 #include <vector>
-
-#include "OrvFramework/System/DebugTracer.h"
 
 using namespace Orv;
 using Orv::Platform::VirtualClock;
@@ -20,25 +17,6 @@ namespace {
 SplashPicture Picture(int w, int h, std::uint32_t argb) {
     return SplashPicture{w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, argb)};
 }
-
-class DebuggerCapture {
-public:
-    DebuggerCapture()
-        : m_old(SetDebuggerOutput([this](std::string_view t) {
-              std::lock_guard lock(m_lock);
-              m_text += t;
-          })) {}
-    ~DebuggerCapture() { SetDebuggerOutput(m_old); }
-    std::string Text() {
-        std::lock_guard lock(m_lock);
-        return m_text;
-    }
-
-private:
-    std::mutex m_lock;
-    std::string m_text;
-    DebuggerOutputFn m_old;
-};
 
 }  // namespace
 
@@ -73,25 +51,19 @@ TEST(SplashFrame, PictureOverWhiteWithTheStripAtTheBottom) {
     picture.pixels[1] = 0x80FF0000;
     const auto plain = ComposeSplashFrame(picture, false, 0, 0);
     ASSERT_EQ(plain.size(), 1200u);
-    EXPECT_EQ(plain[0], 0xFFFFFFFFu);
-    EXPECT_EQ(plain[1], 0xFFFF7F7Fu);
-    EXPECT_EQ(plain[2], 0xFF102030u);
+    EXPECT_EQ(std::vector<std::uint32_t>(plain.begin(), plain.begin() + 3),
+              (std::vector<std::uint32_t>{0xFFFFFFFFu, 0xFFFF7F7Fu, 0xFF102030u}));
     const auto framed = ComposeSplashFrame(picture, true, 50, 0x00FF00);
     auto at = [&](int x, int y) { return framed[static_cast<std::size_t>(y) * 40 + x]; };
     // strip at x 4..35, y 10..25; inner width 30, half filled = 15 columns
-    EXPECT_EQ(at(3, 15), 0xFF102030u);
-    EXPECT_EQ(at(4, 15), 0xFFBCBCBCu);
-    EXPECT_EQ(at(5, 15), 0xFF00FF00u);
-    EXPECT_EQ(at(19, 15), 0xFF00FF00u);
-    EXPECT_EQ(at(20, 15), 0xFFE6E6E6u);
-    EXPECT_EQ(at(10, 9), 0xFF102030u);
-    EXPECT_EQ(at(10, 10), 0xFFBCBCBCu);
-    EXPECT_EQ(at(10, 26), 0xFF102030u);
+    EXPECT_EQ((std::vector<std::uint32_t>{at(3, 15), at(4, 15), at(5, 15), at(19, 15), at(20, 15), at(10, 9),
+                                          at(10, 10), at(10, 26)}),
+              (std::vector<std::uint32_t>{0xFF102030u, 0xFFBCBCBCu, 0xFF00FF00u, 0xFF00FF00u, 0xFFE6E6E6u, 0xFF102030u,
+                                          0xFFBCBCBCu, 0xFF102030u}));
     EXPECT_TRUE(ComposeSplashFrame(SplashPicture{2, 2, {1, 2, 3}}, true, 0, 0).empty());
 }
 
 TEST(SplashWindow, WithoutAPictureStartUpGoesOnAtOnce) {
-    DebuggerCapture capture;
     VirtualClock clock(std::chrono::milliseconds(1));
     SplashWindow splash(clock);
     EXPECT_FALSE(splash.Start(std::nullopt));
@@ -99,8 +71,6 @@ TEST(SplashWindow, WithoutAPictureStartUpGoesOnAtOnce) {
     splash.SetProgress(10);  // nobody listens; nothing happens
     splash.Close();
     EXPECT_TRUE(splash.GetState().finished);
-    EXPECT_FALSE(splash.GetState().windowShown);
-    EXPECT_EQ(capture.Text(), "");
 }
 
 TEST(SplashWindow, ThreadHandlesItsMessagesAndClosesAtOneHundred) {
@@ -143,63 +113,53 @@ TEST(SplashWindow, ThreadHandlesItsMessagesAndClosesAtOneHundred) {
 TEST(SplashWindow, CancelAnswersEscapeAClickOnItsButtonAndACloseRequest) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     const SplashArea button{20, 10, 30, 12};
-    auto mouse = [](std::uint32_t id, std::uint32_t type, int x, int y) {
+    // An event for the splash's window (or, with otherWindow, for another): a key down with its
+    // symbol, a button down or up at x, y, or a close request.
+    struct Event {
+        std::uint32_t type;
+        int symOrX = 0, y = 0;
+        bool otherWindow = false;
+    };
+    auto make = [](const Event& ev, std::uint32_t id) {
         SDL_Event e{};
-        e.type = type;
-        e.button.windowID = id;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.x = x;
-        e.button.y = y;
+        e.type = ev.type;
+        if (ev.otherWindow) ++id;
+        if (ev.type == SDL_KEYDOWN) {
+            e.key.windowID = id;
+            e.key.keysym.sym = ev.symOrX;
+        } else if (ev.type == SDL_WINDOWEVENT) {
+            e.window.windowID = id;
+            e.window.event = SDL_WINDOWEVENT_CLOSE;
+        } else {
+            e.button.windowID = id;
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.x = ev.symOrX;
+            e.button.y = ev.y;
+        }
         return e;
     };
-    auto key = [](std::uint32_t id, SDL_Keycode sym) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.windowID = id;
-        e.key.keysym.sym = sym;
-        return e;
+    const Event escape{SDL_KEYDOWN, SDLK_ESCAPE};
+    const std::pair<std::vector<Event>, bool> cases[] = {
+        {{escape, escape}, true},
+        {{{SDL_MOUSEBUTTONDOWN, 25, 15}, {SDL_MOUSEBUTTONUP, 49, 21}}, true},
+        {{{SDL_WINDOWEVENT}}, true},
+        {{{SDL_MOUSEBUTTONDOWN, 5, 5}, {SDL_MOUSEBUTTONUP, 5, 5}}, false},
+        {{{SDL_MOUSEBUTTONDOWN, 25, 15}, {SDL_MOUSEBUTTONUP, 55, 15}}, false},
+        {{{SDL_KEYDOWN, SDLK_RETURN}, {SDL_KEYDOWN, SDLK_ESCAPE, 0, true}}, false},
     };
-    auto close = [](std::uint32_t id) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = id;
-        e.window.event = SDL_WINDOWEVENT_CLOSE;
-        return e;
-    };
-    using Events = std::vector<SDL_Event>;
-    const std::vector<std::pair<std::function<Events(std::uint32_t)>, bool>> cases = {
-        {[&](std::uint32_t id) {
-             return Events{key(id, SDLK_ESCAPE), key(id, SDLK_ESCAPE)};
-         },
-         true},
-        {[&](std::uint32_t id) {
-             return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 49, 21)};
-         },
-         true},
-        {[&](std::uint32_t id) { return Events{close(id)}; }, true},
-        {[&](std::uint32_t id) {
-             return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 5, 5), mouse(id, SDL_MOUSEBUTTONUP, 5, 5)};
-         },
-         false},
-        {[&](std::uint32_t id) {
-             return Events{mouse(id, SDL_MOUSEBUTTONDOWN, 25, 15), mouse(id, SDL_MOUSEBUTTONUP, 55, 15)};
-         },
-         false},
-        {[&](std::uint32_t id) {
-             return Events{key(id, SDLK_RETURN), key(id + 1, SDLK_ESCAPE)};
-         },
-         false},
-    };
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(i);
+    for (const auto& [events, cancels] : cases) {
+        SCOPED_TRACE(events.size() * 10 + events[0].type);
         VirtualClock clock(std::chrono::milliseconds(2000));
         SplashWindow splash(clock);
         std::atomic<int> calls{0};
         splash.SetCancelHandler([&] { ++calls; }, button);
         ASSERT_TRUE(splash.Start(Picture(60, 40, 0xFF303030), "Searching", true));
         const std::uint32_t id = splash.GetState().windowId;
-        for (SDL_Event e : cases[i].first(id)) ASSERT_EQ(SDL_PushEvent(&e), 1);
-        if (cases[i].second) {
+        for (const Event& ev : events) {
+            SDL_Event e = make(ev, id);
+            ASSERT_EQ(SDL_PushEvent(&e), 1);
+        }
+        if (cancels) {
             ASSERT_TRUE(splash.WaitForState([](const SplashState& s) { return s.cancelled; }, std::chrono::seconds(5)));
         } else {
             // Once the queue is empty and a further round has passed, the events were read.
@@ -212,6 +172,6 @@ TEST(SplashWindow, CancelAnswersEscapeAClickOnItsButtonAndACloseRequest) {
             EXPECT_FALSE(splash.GetState().cancelled);
         }
         splash.Close();
-        EXPECT_EQ(calls.load(), cases[i].second ? 1 : 0);
+        EXPECT_EQ(calls.load(), cancels ? 1 : 0);
     }
 }

@@ -43,23 +43,12 @@ RCPtr<LColorizer> Solid(LColor color, int type = LColorizer::Solid) {
     return c;
 }
 
-TEST(BitmapTest, FilledBitmapPacksColourAndRejectsEmptySizes) {
-    auto bitmap = LBitmap::CreateFilledBitmap(1, 1, {1.0f, 0.0f, 0.0f, 0.5f});
-    EXPECT_EQ(bitmap->GetPixel(0, 0), 0x80FF0000u);
-    EXPECT_EQ(bitmap->GetPixel(1, 0), 0x00FFFFFFu);
-    EXPECT_EQ(bitmap->GetPixel(-1, 0), 0x00FFFFFFu);
-    const std::string error = ErrorOf([] { LBitmap::CreateFilledBitmap(0, 5, {}); });
-    EXPECT_EQ(error.rfind("Runtime Error : Orv::LBitmap::CreateFilledBitmap : ", 0), 0u) << error;
-    EXPECT_THROW(LBitmap::CreateFilledBitmap(3, -1, {}), std::runtime_error);
-}
-
 TEST(BitmapTest, ApplyColorizerBlendsEachChannelKeepsAlphaAndSparesOtherParts) {
     auto bitmap =
         MakeRC<LBitmap>(MakeRC<LBitmapData>(3, 1, std::vector<std::uint32_t>{0xFF0000FFu, 0x40FFFFFFu, 0x00000000u}));
     LBitmap::ApplyColorizer(bitmap, Solid({1.0f, 0.0f, 0.0f, 1.0f}), 0.5);
-    EXPECT_EQ(bitmap->GetPixel(0, 0), 0xFF800080u);  // 127.5 rounds up on both channels
-    EXPECT_EQ(bitmap->GetPixel(1, 0), 0x40FF8080u);
-    EXPECT_EQ(bitmap->GetPixel(2, 0), 0x00800000u);
+    // 127.5 rounds up on both channels.
+    EXPECT_EQ(bitmap->GetData()->GetPixels(), (std::vector<std::uint32_t>{0xFF800080u, 0x40FF8080u, 0x00800000u}));
     // Full strength replaces the colour entirely.
     LBitmap::ApplyColorizer(bitmap, Solid({0.0f, 1.0f, 0.0f, 1.0f}), 1.0);
     EXPECT_EQ(bitmap->GetPixel(0, 0), 0xFF00FF00u);
@@ -99,8 +88,10 @@ TEST(BitmapTest, ColorizedBitmapFromImageMaskOrSize) {
     auto fromMask = LBitmap::CreateColorizedBitmap(red, 1.0, 9, 9, nullptr, mask);
     EXPECT_EQ(fromMask->GetPixel(1, 1), 0x80FF0000u);
 
+    // Outside its rectangle a bitmap reads as transparent white.
     auto fill = LBitmap::CreateColorizedBitmap(red, 0.25, 3, 1, nullptr, nullptr);
-    EXPECT_EQ(fill->GetPixel(2, 0), 0x40FF0000u);
+    EXPECT_EQ(std::vector<std::uint32_t>({fill->GetPixel(2, 0), fill->GetPixel(3, 0), fill->GetPixel(-1, 0)}),
+              std::vector<std::uint32_t>({0x40FF0000u, 0x00FFFFFFu, 0x00FFFFFFu}));
 
     std::string error = ErrorOf([&] { LBitmap::CreateColorizedBitmap(red, 1.0, 2, 2, image, mask); });
     EXPECT_EQ(error.rfind("Domain Error : Orv::LBitmap::ApplyColorizer", 0), 0u) << error;
@@ -113,14 +104,9 @@ TEST(BitmapTest, CloneCopiesOnlyTheRectangle) {
     auto data = MakeRC<LBitmapData>(3, 2, std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6});
     LBitmap part(data, 1, 0, 2, 2);
     auto copy = part.Clone();
-    ASSERT_EQ(copy->GetWidth(), 2);
-    EXPECT_EQ(copy->GetPixel(0, 0), 2u);
-    EXPECT_EQ(copy->GetPixel(1, 1), 6u);
-    EXPECT_NE(copy->GetData().Get(), data.Get());
+    EXPECT_EQ(copy->GetData()->GetPixels(), (std::vector<std::uint32_t>{2, 3, 5, 6}));
     // A rectangle reaching past the image copies transparent pixels there.
-    auto beyond = LBitmap(data, 2, 1, 2, 2).Clone();
-    EXPECT_EQ(beyond->GetPixel(0, 0), 6u);
-    EXPECT_EQ(beyond->GetPixel(1, 1), 0u);
+    EXPECT_EQ(LBitmap(data, 2, 1, 2, 2).Clone()->GetData()->GetPixels(), (std::vector<std::uint32_t>{6, 0, 0, 0}));
 }
 
 // "::Name.png" is an embedded resource (names not case-sensitive, '.' read as '_'), anything else a
@@ -152,8 +138,8 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
         LBitmap bitmap(c.path, 0, 0, 2, 1);
         EXPECT_EQ(bitmap.HasImage(), c.loads);
         EXPECT_EQ(bitmap.GetData()->GetStatus() == 0, c.loads);
-        EXPECT_EQ(bitmap.GetPixel(0, 0), c.loads ? 0x80FF0000u : 0x00FFFFFFu);
-        EXPECT_EQ(bitmap.GetPixel(1, 0), c.loads ? 0xFF00FF00u : 0x00FFFFFFu);
+        EXPECT_EQ(std::pair(bitmap.GetPixel(0, 0), bitmap.GetPixel(1, 0)),
+                  c.loads ? std::pair(0x80FF0000u, 0xFF00FF00u) : std::pair(0x00FFFFFFu, 0x00FFFFFFu));
     }
     // Both parts of one image share its data.
     EXPECT_EQ(LBitmap(cases[0].path, 1, 0, 1, 1).GetData().Get(), LBitmap(cases[0].path, 0, 0, 1, 1).GetData().Get());
