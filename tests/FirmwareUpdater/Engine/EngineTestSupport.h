@@ -7,6 +7,7 @@
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Notification/NotificationClient.h"
 #include "OrvFramework/System/RegistryKey.h"
+#include "HostileImages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -66,7 +67,6 @@ struct Received {
     double fraction = -1;
     int seconds = -1;
     bool flag = false;
-    bool hasProgress = false;
 };
 
 // Registers for the firmware family with the "application" center; Collect delivers what is queued.
@@ -85,14 +85,9 @@ public:
     ~NotificationRecorder() override = default;
 
     Orv::ORVRESULT ReceiveNotification(Orv::LNotificationDistributor*, Orv::LNotification* n) override {
-        Received r;
-        r.id = n->GetID();
-        if (const auto* p = n->GetParameterAs<LFirmwareUpdateProgressNotificationData>()) {
-            r.hasProgress = true;
-            r.fraction = p->GetFractionComplete();
-            r.seconds = p->GetSecondsRemaining();
-            r.flag = p->GetFlag();
-        }
+        Received r{n->GetID()};
+        if (const auto* p = n->GetParameterAs<LFirmwareUpdateProgressNotificationData>())
+            r = {r.id, p->GetFractionComplete(), p->GetSecondsRemaining(), p->GetFlag()};
         log.push_back(r);
         return Orv::S_OK;
     }
@@ -157,6 +152,16 @@ inline std::vector<std::uint8_t> MetadataRow(const Flash& application, std::uint
     return row;
 }
 
+inline std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    for (auto b : bytes) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        text += hex;
+    }
+    return text;
+}
+
 // What an image carries in the flash's last row.
 enum class Metadata { Valid, None, BadChecksum };
 
@@ -176,13 +181,13 @@ public:
             const int rowNumber = firstRow + i;
             std::vector<std::uint8_t> data;
             for (int b = 0; b < rowSize; ++b) data.push_back(static_cast<std::uint8_t>(rowNumber * 7 + b * 13 + 1));
-            text += RowLine(rowNumber, data);
+            text += RowLine(0, rowNumber, Hex(data)) + "\n";
             rows[{0, static_cast<std::uint16_t>(rowNumber)}] = data;
         }
         if (metadata != Metadata::None) {
             auto data = MetadataRow(rows, static_cast<std::uint32_t>(firstRow - 1), static_cast<std::size_t>(rowSize));
             if (metadata == Metadata::BadChecksum) data[data.size() - 64] ^= 0x01;
-            text += RowLine(kMetadataRow, data);
+            text += RowLine(0, kMetadataRow, Hex(data)) + "\n";
             rows[{0, kMetadataRow}] = data;
         }
         std::ofstream(m_path, std::ios::binary) << text;
@@ -198,23 +203,6 @@ public:
     Flash rows;
 
 private:
-    static std::string RowLine(int rowNumber, const std::vector<std::uint8_t>& data) {
-        std::vector<std::uint8_t> bytes = {
-            0, static_cast<std::uint8_t>(rowNumber >> 8), static_cast<std::uint8_t>(rowNumber & 0xFF),
-            static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size() & 0xFF)};
-        bytes.insert(bytes.end(), data.begin(), data.end());
-        unsigned sum = 0;
-        for (auto b : bytes) sum += b;
-        bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-        std::string text = ":";
-        for (auto b : bytes) {
-            char hex[3];
-            std::snprintf(hex, sizeof hex, "%02X", b);
-            text += hex;
-        }
-        return text + "\n";
-    }
-
     std::string m_path;
 };
 
@@ -225,10 +213,10 @@ public:
     Orv::Platform::ClockDuration Now() const override { return Orv::Platform::ClockDuration(m_now.load()); }
     void Sleep(Orv::Platform::ClockDuration duration) override {
         // Not on the simulated device's zero-latency waits: it takes them holding its own lock.
-        if (hook && duration.count() > 0) hook();
+        if (hook && duration.count() > 0) hook(duration);
         m_now += duration.count();
     }
-    std::function<void()> hook;
+    std::function<void(Orv::Platform::ClockDuration)> hook;
 
 protected:
     std::chrono::nanoseconds RealWaitBudget(Orv::Platform::ClockDuration) const override {
@@ -248,7 +236,7 @@ public:
                              const RegistrySandbox& registry)
         : m_clock(clock), m_registry(registry), m_blocker(UniqueTempPath("varnet-registry-blocker")) {
         std::ofstream(m_blocker) << "not a folder";
-        clock.hook = [this, &device] {
+        clock.hook = [this, &device](Orv::Platform::ClockDuration) {
             const auto t = device.GetTranscript();
             if (t.size() >= 2 && t[t.size() - 2].rfind("OUT 01 3B", 0) == 0)
                 ::setenv("VARNET_REGISTRY_DIR", m_blocker.c_str(), 1);

@@ -1,10 +1,11 @@
 #include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageMetadata.h"
-#include "HostileImages.h"
+#include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #include <filesystem>
 #include <fstream>
 
@@ -17,23 +18,12 @@ namespace {
 
 constexpr char kSample[] = VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd";
 
-class ScratchDir {
-public:
-    ScratchDir() {
-        static int counter = 0;
-        m_dir = std::filesystem::temp_directory_path() /
-                ("varnet-check-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(m_dir);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    const std::filesystem::path& Path() const { return m_dir; }
-    std::string Write(const std::string& text) const { return WriteText(m_dir, text); }
-
-private:
-    std::filesystem::path m_dir;
+// A scratch folder for the life of the object.
+struct ScratchDir {
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string Write(const std::string& text) const { return WriteText(path, text); }
+    const std::filesystem::path path = VarnetTest::UniqueTempPath("varnet-check");
 };
 
 FlashRows ReadRows(const std::string& path) {
@@ -57,39 +47,34 @@ class HostileImageCheck : public ::testing::TestWithParam<HostileImage> {};
 
 TEST_P(HostileImageCheck, IsRefusedWithItsFirstProblemAndAtOnce) {
     ScratchDir dir;
-    const std::string path = GetParam().make(dir.Path());
+    const std::string path = GetParam().Make(dir.path);
     const auto started = std::chrono::steady_clock::now();
     const ImageReport report = CheckImage(path);
     // A FIFO without a writer or a file of many megabytes must not hold the start up.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     EXPECT_FALSE(report.IsSound());
     ASSERT_FALSE(report.problems.empty());
-    EXPECT_EQ(report.problems.front().line, GetParam().line) << report.problems.front().text;
-    EXPECT_NE(report.problems.front().text.find(GetParam().text), std::string::npos) << report.problems.front().text;
-    const std::string described = DescribeFirstProblem(path, report);
-    EXPECT_EQ(described, GetParam().line == 0
-                             ? path + ": " + report.problems.front().text
-                             : path + ":" + std::to_string(GetParam().line) + ": " + report.problems.front().text);
+    const auto& first = report.problems.front();
+    EXPECT_NE(first.text.find(GetParam().text), std::string::npos) << first.text;
+    EXPECT_EQ(DescribeFirstProblem(path, report),
+              path + (GetParam().line == 0 ? "" : ":" + std::to_string(GetParam().line)) + ": " + first.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, HostileImageCheck, ::testing::ValuesIn(HostileImages()), HostileImageName());
 
 TEST(CheckImage, SampleImageIsSoundAndCarriesValidMetadata) {
     const ImageReport report = CheckImage(kSample);
-    EXPECT_TRUE(report.IsSound());
-    EXPECT_TRUE(DescribeFirstProblem(kSample, report).empty());
+    EXPECT_TRUE(report.IsSound()) << DescribeFirstProblem(kSample, report);
     ASSERT_EQ(report.arrays.size(), 1u);
-    EXPECT_EQ(report.RowCount(), 65u);  // 64 application rows and the metadata row
-    EXPECT_EQ(report.DataBytes(), 65u * 256);
-    EXPECT_EQ(report.arrays.at(0).firstRow, 32);
-    EXPECT_EQ(report.arrays.at(0).lastRow, 255);  // the last row of the simulated Varnet's flash
-
-    const MetadataCheck metadata = CheckApplicationMetadata(ReadRows(kSample), 0, 255);
-    EXPECT_TRUE(metadata.valid) << metadata.problem;
-    EXPECT_EQ(metadata.metadata.bootloaderLastRow, 31u);
-    EXPECT_EQ(metadata.metadata.applicationLength, 64u * 256);
-    EXPECT_EQ(metadata.metadata.entryAddress, 32u * 256);
-    EXPECT_EQ(metadata.metadata.applicationVersion, 0x0102);
+    // 64 application rows and the metadata row, in the last row of the simulated Varnet's flash.
+    EXPECT_EQ(
+        std::tuple(report.RowCount(), report.DataBytes(), report.arrays.at(0).firstRow, report.arrays.at(0).lastRow),
+        std::tuple(65u, 65u * 256, 32, 255));
+    const MetadataCheck check = CheckApplicationMetadata(ReadRows(kSample), 0, 255);
+    EXPECT_TRUE(check.valid) << check.problem;
+    const ApplicationMetadata& m = check.metadata;
+    EXPECT_EQ(std::tuple(m.bootloaderLastRow, m.applicationLength, m.entryAddress, m.applicationVersion),
+              std::tuple(31u, 64u * 256, 32u * 256, 0x0102));
 }
 
 TEST(CheckImage, SummarisesArraysAndAcceptsCrLfWithoutFinalLineFeed) {
@@ -98,14 +83,11 @@ TEST(CheckImage, SummarisesArraysAndAcceptsCrLfWithoutFinalLineFeed) {
                                        "\r\n" + RowLine(0, 2, "") + "\r\n" + RowLine(3, 0, "ab"));
     const ImageReport report = CheckImage(path);
     EXPECT_TRUE(report.IsSound()) << DescribeFirstProblem(path, report);
-    EXPECT_EQ(report.lines, 5u);
-    EXPECT_EQ(report.header.siliconId, 0x12345678u);
-    EXPECT_FALSE(report.headerHasChecksumType);
-    EXPECT_EQ(report.arrays.at(0).rows, 2u);
-    EXPECT_EQ(report.arrays.at(0).firstRow, 2);
-    EXPECT_EQ(report.arrays.at(0).lastRow, 5);
-    EXPECT_EQ(report.RowCount(), 4u);
-    EXPECT_EQ(report.DataBytes(), 4u);
+    EXPECT_EQ(std::tuple(report.lines, report.header.siliconId, report.headerHasChecksumType, report.RowCount(),
+                         report.DataBytes()),
+              std::tuple(5u, 0x12345678u, false, 4u, 4u));
+    const auto& array0 = report.arrays.at(0);
+    EXPECT_EQ(std::tuple(array0.rows, array0.firstRow, array0.lastRow), std::tuple(2u, 2, 5));
 }
 
 TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
