@@ -114,7 +114,8 @@ TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
 }
 
 TEST(ImageMetadata, IsCheckedAgainstTheFlashItDescribes) {
-    // Bootloader rows 0-1, application rows 2-3 (row 3 absent: zeros), metadata in row 7.
+    // Bootloader rows 0-1, application rows 2-3 (row 3 absent: zeros), metadata in row 7. (The
+    // metadata that runs into its own row or does not fit is the image tool's test.)
     constexpr std::size_t rowSize = 128;
     FlashRows flash;
     flash[{0, 2}] = std::vector<std::uint8_t>(rowSize, 0x01);
@@ -131,21 +132,14 @@ TEST(ImageMetadata, IsCheckedAgainstTheFlashItDescribes) {
 
     MetadataCheck check = CheckApplicationMetadata(flash, 0, 7);
     EXPECT_TRUE(check.valid) << check.problem;
-    EXPECT_EQ(check.metadata.applicationVersion, 0x0203);
-    EXPECT_EQ(check.metadata.entryAddress, 2 * rowSize);
+    EXPECT_EQ(std::pair(check.metadata.applicationVersion, check.metadata.entryAddress),
+              std::pair(std::uint16_t{0x0203}, std::uint32_t{2 * rowSize}));
 
     flash[{0, 3}] = std::vector<std::uint8_t>(rowSize, 0);
     flash[{0, 3}][5] = 1;  // one application byte more than the checksum covers
     check = CheckApplicationMetadata(flash, 0, 7);
-    EXPECT_TRUE(check.present);
-    EXPECT_FALSE(check.valid);
+    EXPECT_TRUE(check.present && !check.valid);
     EXPECT_NE(check.problem.find("checksum"), std::string::npos);
 
-    metadata.applicationLength = 6 * rowSize;  // would reach into the metadata row's last bytes
-    EncodeApplicationMetadata(metadata, flash[{0, 7}].data() + rowSize - MetadataSize);
-    EXPECT_NE(CheckApplicationMetadata(flash, 0, 7).problem.find("runs into the metadata"), std::string::npos);
-
     EXPECT_FALSE(CheckApplicationMetadata(flash, 0, 8).present);  // no such row
-    flash[{1, 0}] = std::vector<std::uint8_t>(MetadataSize - 1, 0);
-    EXPECT_FALSE(CheckApplicationMetadata(flash, 1, 0).present);  // too short to hold it
 }
