@@ -41,9 +41,15 @@ public:
     }
     ~RegistrySandbox() {
         ::unsetenv("VARNET_REGISTRY_DIR");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::remove(Blocker());
     }
+    // Points the store at a file, where no key opens, until Unblock.
+    void Block() const {
+        std::ofstream(Blocker()) << "not a folder";
+        ::setenv("VARNET_REGISTRY_DIR", Blocker().c_str(), 1);
+    }
+    void Unblock() const { ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1); }
     // The stored "SuppressAutoUpdates", or nothing when it was never written or is unreadable.
     std::optional<bool> SuppressAutoUpdates() const {
         Orv::LRegistryKey key(Orv::kLocalMachine, Orv::String(SuppressAutoUpdatesKeyPath));
@@ -56,9 +62,9 @@ public:
             return std::nullopt;
         return number != 0;
     }
-    const std::filesystem::path& Dir() const { return m_dir; }
 
 private:
+    std::string Blocker() const { return m_dir.string() + ".blocker"; }
     std::filesystem::path m_dir;
 };
 
@@ -82,8 +88,6 @@ public:
         for (const char16_t* id : kFamily) recorder->Register(center.Get(), id);
         return recorder;
     }
-    ~NotificationRecorder() override = default;
-
     Orv::ORVRESULT ReceiveNotification(Orv::LNotificationDistributor*, Orv::LNotification* n) override {
         Received r{n->GetID()};
         if (const auto* p = n->GetParameterAs<LFirmwareUpdateProgressNotificationData>())
@@ -206,8 +210,8 @@ private:
     std::string m_path;
 };
 
-// Virtual time that calls a hook before every wait that takes time: lets a test change the world at a point of
-// the upload that the engine reaches on its own thread.
+// Virtual time that calls a hook before every wait that takes time: lets a test look at or change
+// the world at a point of the upload that the engine reaches on its own thread.
 class HookClock final : public Orv::Platform::IClock {
 public:
     Orv::Platform::ClockDuration Now() const override { return Orv::Platform::ClockDuration(m_now.load()); }
@@ -226,32 +230,6 @@ protected:
 
 private:
     std::atomic<std::int64_t> m_now{0};
-};
-
-// Makes the registry unwritable once Exit Bootloader has gone out (as the last command, answered
-// by nothing), for the life of the object: the writes after a completed upload then fail.
-class RegistryBlockedAfterExit {
-public:
-    RegistryBlockedAfterExit(HookClock& clock, const Varnet::SimulatedHidPlatform& device,
-                             const RegistrySandbox& registry)
-        : m_clock(clock), m_registry(registry), m_blocker(UniqueTempPath("varnet-registry-blocker")) {
-        std::ofstream(m_blocker) << "not a folder";
-        clock.hook = [this, &device](Orv::Platform::ClockDuration) {
-            const auto t = device.GetTranscript();
-            if (t.size() >= 2 && t[t.size() - 2].rfind("OUT 01 3B", 0) == 0)
-                ::setenv("VARNET_REGISTRY_DIR", m_blocker.c_str(), 1);
-        };
-    }
-    ~RegistryBlockedAfterExit() {
-        m_clock.hook = nullptr;
-        ::setenv("VARNET_REGISTRY_DIR", m_registry.Dir().c_str(), 1);
-        std::filesystem::remove(m_blocker);
-    }
-
-private:
-    HookClock& m_clock;
-    const RegistrySandbox& m_registry;
-    std::filesystem::path m_blocker;
 };
 
 inline Varnet::SimulatorConfig QuickConfig(std::uint16_t version = 0x0101) {

@@ -1,6 +1,5 @@
 #include "EngineTestSupport.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateProcessor.h"
-#include "HostileImages.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +41,7 @@ struct ProcessorRig {
     }
 
     RegistrySandbox registry;
-    Orv::Platform::VirtualClock clock;
+    HookClock clock;  // virtual time
     std::mutex mutex;
     std::vector<std::string> reports;
     std::vector<std::string> progress;  // a silent run's status line, as written
@@ -58,9 +57,6 @@ const std::vector<std::u16string> kCompleteTwice = {NID_FIRMWARE_UPDATE_COMPLETE
 // The engine's answer and the options decide the state shown, or a quiet end; nothing starts
 // without Next unless asked for.
 TEST(UpdateProcessor, StatesFollowTheEngineAnswerAndTheOptions) {
-    const auto dir = UniqueTempPath("varnet-processor-image");
-    std::filesystem::create_directories(dir);
-    const std::string damaged = "-ABSOLUTE_FIRMWARE_FILE_PATH=" + FindHostileImage("BadRowChecksum").Make(dir);
     TestImage image(8);
     const struct {
         const char* name;
@@ -72,7 +68,8 @@ TEST(UpdateProcessor, StatesFollowTheEngineAnswerAndTheOptions) {
         {"outdated", 0x0101, "", Orv::S_OK, DeviceReady},
         {"current", 0x0102, "", Orv::S_OK, UpdateNotNeeded},
         {"absent", 0, "", Orv::S_OK, DeviceNotFound},
-        {"damaged image", 0x0101, damaged, Orv::S_OK, FirmwareFileMissingOrCorrupt},
+        {"missing image", 0x0101, "-ABSOLUTE_FIRMWARE_FILE_PATH=/nonexistent.cyacd", Orv::S_OK,
+         FirmwareFileMissingOrCorrupt},
         {"quiet when current", 0x0102, "-SILENT_IF_UPDATE_NOT_NEEDED", Orv::E_QUIET_EXIT, ProcessorStateNone},
         {"quiet only when current", 0x0101, "-SILENT_IF_UPDATE_NOT_NEEDED", Orv::S_OK, DeviceReady},
         {"automatic", 0x0101, "-START_UPDATE_AUTOMATICALLY " + image.Option(), Orv::S_OK, UpdateInProcess},
@@ -90,11 +87,7 @@ TEST(UpdateProcessor, StatesFollowTheEngineAnswerAndTheOptions) {
         EXPECT_EQ(rig.recorder->Outcomes(), uploads ? kCompleteTwice : std::vector<std::u16string>{});
         EXPECT_EQ(rig.device->GetFlash() == image.rows, uploads);
         EXPECT_EQ(rig.device->GetSwitchReportCount(), uploads ? 1 : 0);
-        if (c.state == FirmwareFileMissingOrCorrupt) {
-            EXPECT_EQ(rig.device->GetOpenCount(), 0);
-        }
     }
-    std::filesystem::remove_all(dir);
 }
 
 // Asking whether the program may end writes nothing; the processor's end (the program's) clears
@@ -134,13 +127,10 @@ TEST(UpdateProcessor, RegistryErrorOnTheWorkerBecomesAFailure) {
     TestImage image(3);
     ProcessorRig rig;
     ASSERT_EQ(rig.Init(image.Option()), Orv::S_OK);
-    const auto blocker = UniqueTempPath("varnet-processor-blocker");
-    std::ofstream(blocker) << "not a folder";
-    ::setenv("VARNET_REGISTRY_DIR", blocker.c_str(), 1);
+    rig.registry.Block();
     ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
     ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
-    std::filesystem::remove(blocker);
-    ::setenv("VARNET_REGISTRY_DIR", rig.registry.Dir().c_str(), 1);
+    rig.registry.Unblock();
     EXPECT_EQ(rig.recorder->Outcomes(),
               (std::vector<std::u16string>{NID_FIRMWARE_UPDATE_FAILED, NID_FIRMWARE_UPDATE_FAILED}));
     EXPECT_TRUE(rig.processor->IsIdle());  // contained: no running mark left behind
@@ -224,32 +214,29 @@ TEST(UpdateProcessor, RegistryValueThatCannotBeClearedAfterAnUpdateIsReported) {
     for (const bool silent : {true, false}) {
         SCOPED_TRACE(silent ? "silent" : "window");
         TestImage image(4);
-        RegistrySandbox registry;
-        HookClock clock;
-        auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
-        std::vector<std::string> reports;
-        auto processor = Orv::MakeRC<LUpdateProcessor>(
-            UpdateEnvironment{device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources"),
-                              [&](const std::string& l) { reports.push_back(l); }, [](const std::string&) {}});
-        auto recorder = NotificationRecorder::Create();
-        {
-            RegistryBlockedAfterExit blocked(clock, *device, registry);
-            if (silent) {
-                EXPECT_EQ(processor->Initialize(Orv::W("updater -SILENT " + image.Option())), Orv::E_QUIET_EXIT);
-            } else {
-                ASSERT_EQ(processor->Initialize(Orv::W("updater " + image.Option())), Orv::S_OK);
-                ASSERT_EQ(processor->StartUpdate(), Orv::S_OK);
-                ASSERT_TRUE(processor->WaitForRun(kRunTimeout));
-                EXPECT_EQ(recorder->Outcomes(), kCompleteTwice);
-            }
+        ProcessorRig rig;
+        // Once Exit Bootloader has gone out (the last command, answered by nothing) the writes fail.
+        rig.clock.hook = [&](Orv::Platform::ClockDuration) {
+            const auto t = rig.device->GetTranscript();
+            if (t.size() >= 2 && t[t.size() - 2].rfind("OUT 01 3B", 0) == 0) rig.registry.Block();
+        };
+        if (silent) {
+            EXPECT_EQ(rig.Init("-SILENT " + image.Option()), Orv::E_QUIET_EXIT);
+        } else {
+            ASSERT_EQ(rig.Init(image.Option()), Orv::S_OK);
+            ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
+            ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
+            EXPECT_EQ(rig.recorder->Outcomes(), kCompleteTwice);
         }
+        rig.clock.hook = nullptr;
+        rig.registry.Unblock();
         // Still an update that worked; the value that stayed set is told on its own line.
         const std::string told = "SuppressAutoUpdates could not be cleared after the update";
+        const auto reports = rig.Reports();
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports[0].rfind(silent ? "varnet-updater: updated to 1.0.2; " + told : "varnet-updater: " + told, 0),
                   0u)
             << reports[0];
-        recorder->Detach();
     }
 }
 
@@ -277,25 +264,21 @@ TEST(UpdateProcessor, CheckPostsReadyToUpdate) {
 // must not clear the value that holds the driver back.
 TEST(UpdateProcessor, BusyFromTheSwitchOnSoTheProgramCannotEndWhileTheDeviceChangesMode) {
     TestImage image(20);
-    RegistrySandbox registry;
-    HookClock clock;
-    auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
-    auto processor =
-        Orv::MakeRC<LUpdateProcessor>(UpdateEnvironment{device, &clock, Orv::W(VARNET_SOURCE_DIR "/resources")});
-    ASSERT_EQ(processor->Initialize(Orv::W("updater " + image.Option())), Orv::S_OK);
-    EXPECT_TRUE(processor->IsIdle());
+    ProcessorRig rig;
+    ASSERT_EQ(rig.Init(image.Option()), Orv::S_OK);
+    EXPECT_TRUE(rig.processor->IsIdle());
     std::vector<std::string> atSettle;
-    clock.hook = [&](Orv::Platform::ClockDuration wait) {
+    rig.clock.hook = [&](Orv::Platform::ClockDuration wait) {
         if (wait != std::chrono::milliseconds(BootloaderSettleMs) || !atSettle.empty()) return;
-        atSettle = {device->GetState() == SimulatedState::Bootloader ? "bootloader" : "not in the bootloader",
-                    processor->IsIdle() ? "idle" : "busy",
-                    registry.SuppressAutoUpdates() == true ? "suppressed" : "not suppressed"};
+        atSettle = {rig.device->GetState() == SimulatedState::Bootloader ? "bootloader" : "not in the bootloader",
+                    rig.processor->IsIdle() ? "idle" : "busy",
+                    rig.registry.SuppressAutoUpdates() == true ? "suppressed" : "not suppressed"};
     };
-    ASSERT_EQ(processor->StartUpdate(), Orv::S_OK);
-    ASSERT_TRUE(processor->WaitForRun(kRunTimeout));
-    clock.hook = nullptr;
+    ASSERT_EQ(rig.processor->StartUpdate(), Orv::S_OK);
+    ASSERT_TRUE(rig.processor->WaitForRun(kRunTimeout));
+    rig.clock.hook = nullptr;
     EXPECT_EQ(atSettle, (std::vector<std::string>{"bootloader", "busy", "suppressed"}));
-    EXPECT_TRUE(processor->IsIdle());
-    EXPECT_EQ(device->GetFlash(), image.rows);
-    EXPECT_EQ(registry.SuppressAutoUpdates(), false);
+    EXPECT_TRUE(rig.processor->IsIdle());
+    EXPECT_EQ(rig.device->GetFlash(), image.rows);
+    EXPECT_EQ(rig.registry.SuppressAutoUpdates(), false);
 }
