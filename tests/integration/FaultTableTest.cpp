@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <optional>
 
 #include "IntegrationSupport.h"
 
@@ -224,7 +223,6 @@ struct RestartCase {
     const char* options;
     VarnetTest::Metadata metadata;
     bool succeeds;
-    std::optional<bool> suppressedAfterExit;
 };
 
 void PrintTo(const RestartCase& c, std::ostream* out) { *out << c.name; }
@@ -245,8 +243,8 @@ TEST_P(RestartOutcome, DecidesThePageAndTheValueLeftBehind) {
         ASSERT_EQ(session.Start(std::string(c.options) + " " + image.Option(), true), Orv::S_OK);
         ASSERT_TRUE(session.ClickNext());
         ASSERT_TRUE(session.Finish());
-        EXPECT_EQ(session.Shown("labelFirmwareUpdateSucceed"), c.succeeds);
-        EXPECT_EQ(session.Shown("labelFirmwareUpdateFailed"), !c.succeeds);
+        EXPECT_EQ(std::pair(session.Shown("labelFirmwareUpdateSucceed"), session.Shown("labelFirmwareUpdateFailed")),
+                  std::pair(c.succeeds, !c.succeeds));
         // A second start (a key reaching a hidden Next) does nothing.
         const int commands = device->GetBootloaderCommandCount();
         EXPECT_EQ(session.App().GetUpdateProcessor()->StartUpdate(), Orv::E_FAIL);
@@ -257,18 +255,17 @@ TEST_P(RestartOutcome, DecidesThePageAndTheValueLeftBehind) {
         EXPECT_TRUE(session.Reports().empty());
     }
     EXPECT_EQ(device->GetFlash(), image.rows);
-    EXPECT_EQ(registry.SuppressAutoUpdates(), c.suppressedAfterExit);
+    // The driver package must not undo a forced downgrade once the window has closed.
+    EXPECT_EQ(registry.SuppressAutoUpdates(), c.succeeds && c.restartVersion < c.deviceVersion);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Restart, RestartOutcome,
-    ::testing::Values(RestartCase{"NewVersion", 0x0101, 0x0102, "", VarnetTest::Metadata::Valid, true, false},
-                      RestartCase{"OldVersionBack", 0x0101, 0x0101, "", VarnetTest::Metadata::Valid, false, false},
-                      RestartCase{"BootloaderBack", 0x0101, 0x0102, "", VarnetTest::Metadata::BadChecksum, false,
-                                  false},
-                      // The driver package must not undo a forced downgrade once the window has closed.
+    ::testing::Values(RestartCase{"NewVersion", 0x0101, 0x0102, "", VarnetTest::Metadata::Valid, true},
+                      RestartCase{"OldVersionBack", 0x0101, 0x0101, "", VarnetTest::Metadata::Valid, false},
+                      RestartCase{"BootloaderBack", 0x0101, 0x0102, "", VarnetTest::Metadata::BadChecksum, false},
                       RestartCase{"ForcedDowngrade", 0x0102, 0x0101, "-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1",
-                                  VarnetTest::Metadata::Valid, true, true}),
+                                  VarnetTest::Metadata::Valid, true}),
     [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

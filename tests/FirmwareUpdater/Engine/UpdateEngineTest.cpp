@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 using namespace Varnet;
@@ -208,17 +209,24 @@ TEST(UpdateEngine, ProgressFollowsRemainingLinesWithTruncatedSeconds) {
 
 class EngineWithHostileImage : public ::testing::TestWithParam<HostileImage> {};
 
-// A missing or damaged image is refused before the device is looked for: nothing is opened, no
-// report is sent, no wait.
+// A missing or damaged image is refused at once (a FIFO without a writer or a file of many megabytes
+// must not hold the start up) and before the device is looked for: nothing is opened, no report is
+// sent, no wait. The reason names the file, the line of the first problem and the problem.
 TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
     const auto dir = UniqueTempPath("varnet-engine-hostile");
     std::filesystem::create_directories(dir);
     const std::string path = GetParam().Make(dir);
     {
         EngineRig rig;
+        const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + path + "\""),
                   EngineResult::FirmwareFileMissingOrCorrupt);
-        EXPECT_EQ(rig.engine->GetFailureReason(), Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path)));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+        const std::string reason = rig.engine->GetFailureReason();
+        EXPECT_EQ(reason, Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path)));
+        const std::string where = path + (GetParam().line ? ":" + std::to_string(GetParam().line) : "") + ": ";
+        EXPECT_EQ(reason.rfind(where, 0), 0u) << reason;
+        EXPECT_NE(reason.find(GetParam().text), std::string::npos) << reason;
         EXPECT_EQ(rig.device->GetOpenCount(), 0);
         EXPECT_TRUE(rig.device->GetTranscript().empty());
         EXPECT_EQ(rig.clock.NowMs(), 0);
