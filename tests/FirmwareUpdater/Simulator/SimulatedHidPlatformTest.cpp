@@ -56,7 +56,7 @@ TEST(SimulatorConfig, ReadsEveryVariable) {
                          config.bootloaderVersion, config.latencyMs),
               std::tuple(0x1203, 0x0104, 0x12345678u, 7, 0x020304u, 0));
     ASSERT_TRUE(config.flash[1].has_value());
-    EXPECT_EQ(std::pair(config.flash[1]->firstRow, config.flash[1]->lastRow), std::pair(16, 63));
+    EXPECT_EQ(std::tuple(config.flash[1]->firstRow, config.flash[1]->lastRow), std::tuple(16, 63));
     EXPECT_EQ(config.checksumKind, ChecksumKind::Crc16);
     const auto& f = config.faults;
     EXPECT_EQ(std::tuple(f.ignoreSwitch, f.noBootloader, f.unplugAfter, f.statusAt, f.silentAt, f.corruptRow,
