@@ -100,14 +100,14 @@ int FaultNumber(const FaultCase& c, const std::vector<std::uint8_t>& codes) {
     if (c.fault == Fault::CorruptRow) {
         return c.where == Where::FirstRow ? 1 : c.where == Where::MiddleRow ? kFlashRows / 2 + 1 : kFlashRows;
     }
-    const auto programs = CommandNumbers(codes, kProgramRow);
+    const auto programs = CommandNumbers(codes, Varnet::CmdProgramRow);
     const int numbers[] = {0,
                            1,
-                           CommandNumbers(codes, kSendData).front(),
+                           CommandNumbers(codes, Varnet::CmdSendData).front(),
                            programs[programs.size() / 2],
                            programs.back(),
-                           CommandNumbers(codes, kVerifyRow).back(),
-                           CommandNumbers(codes, kExitBootloader).front()};
+                           CommandNumbers(codes, Varnet::CmdVerifyRow).back(),
+                           CommandNumbers(codes, Varnet::CmdExitBootloader).front()};
     return numbers[static_cast<int>(c.where)];
 }
 
@@ -176,7 +176,7 @@ TEST_P(FaultTable, EndsCleanlyWithinTheEngineBounds) {
         EXPECT_EQ(device->GetBootloaderOpenCount(), 1);
     } else {
         // A half-written device is never told to start what it holds.
-        EXPECT_EQ(!CommandNumbers(codes, kExitBootloader).empty(), c.exitSent);
+        EXPECT_EQ(!CommandNumbers(codes, Varnet::CmdExitBootloader).empty(), c.exitSent);
     }
     if (c.fault == Fault::IgnoreSwitch) {
         EXPECT_EQ(device->GetSwitchReportCount(), Varnet::SwitchAttempts);

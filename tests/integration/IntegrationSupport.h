@@ -20,12 +20,6 @@ namespace VarnetIntegration {
 // Virtual time a test lets a run take before it calls the run hung.
 inline constexpr auto kRunTimeout = std::chrono::seconds(600);
 
-// The bootloader command codes as the transcript shows them.
-inline constexpr std::uint8_t kSendData = 0x37;
-inline constexpr std::uint8_t kProgramRow = 0x39;
-inline constexpr std::uint8_t kVerifyRow = 0x3A;
-inline constexpr std::uint8_t kExitBootloader = 0x3B;
-
 // The command code ("OUT 01 39 ...": the second byte) of every "OUT" line of a transcript, in
 // order: element i is command i + 1.
 inline std::vector<std::uint8_t> CommandCodes(const std::vector<std::string>& transcript) {

@@ -55,10 +55,11 @@ public:
         Orv::LRegistryKey key(Orv::kLocalMachine, Orv::String(SuppressAutoUpdatesKeyPath));
         std::uint32_t type = 0;
         std::vector<std::uint8_t> bytes;
-        if (Orv::Failed(key.GetRawValue(Orv::String(SuppressAutoUpdatesValueName), type, bytes))) return std::nullopt;
         Orv::RegistryVariant value;
         double number = 0;
-        if (!Orv::RegistryVariant::Deserialize(bytes, value) || value.GetKind() != 1 || !value.ToNumber(number))
+        // A number, as the driver package reads it; a text would not do.
+        if (Orv::Failed(key.GetRawValue(Orv::String(SuppressAutoUpdatesValueName), type, bytes)) ||
+            !Orv::RegistryVariant::Deserialize(bytes, value) || value.GetKind() != 1 || !value.ToNumber(number))
             return std::nullopt;
         return number != 0;
     }
@@ -125,8 +126,7 @@ public:
 
 using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>;
 
-// The simulated flash's last row (array 0, rows 0 to 255 by default), where the bootloader looks
-// for the application's metadata.
+// The simulated flash's last row, where the bootloader looks for the application's metadata.
 inline constexpr std::uint16_t kMetadataRow = 255;
 
 // A flash row of `rowSize` bytes (at least 64) whose last 64 bytes describe the application in
@@ -201,7 +201,6 @@ public:
     TestImage& operator=(const TestImage&) = delete;
 
     const std::string& Path() const { return m_path; }
-    // The command-line option that names this image.
     std::string Option() const { return "-ABSOLUTE_FIRMWARE_FILE_PATH=" + m_path; }
 
     Flash rows;
