@@ -38,13 +38,6 @@ ToolRun RunTool(const std::string& command, const std::string& path) {
     return run;
 }
 
-struct ScratchDir {
-    ScratchDir() { std::filesystem::create_directories(path); }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("varnet-tool-" + std::to_string(::getpid()));
-};
-
 class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
 
 }  // namespace

@@ -26,12 +26,6 @@
 
 namespace VarnetTest {
 
-inline std::filesystem::path UniqueTempPath(const std::string& stem) {
-    static int counter = 0;
-    return std::filesystem::temp_directory_path() /
-           (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-}
-
 // Points the registry store at a fresh folder for the life of the object.
 class RegistrySandbox {
 public:

@@ -3,6 +3,7 @@
 // by the check's own tests, by the engine's start-up tests and by the image tool's tests, so that
 // all three see the same inputs.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -28,6 +29,19 @@ inline std::string RowLine(int array, int row, const std::string& dataHex) {
 }
 
 inline constexpr char kGoodHeader[] = "2E1610691100";
+
+inline std::filesystem::path UniqueTempPath(const std::string& stem) {
+    static int counter = 0;
+    return std::filesystem::temp_directory_path() /
+           (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+}
+
+// A scratch folder for the life of the object.
+struct ScratchDir {
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    const std::filesystem::path path = UniqueTempPath("varnet-scratch");
+};
 
 inline std::string WriteText(const std::filesystem::path& dir, const std::string& text) {
     const auto path = dir / "image.cyacd";

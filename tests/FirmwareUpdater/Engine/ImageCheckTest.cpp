@@ -15,14 +15,6 @@ namespace {
 
 constexpr char kSample[] = VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd";
 
-// A scratch folder for the life of the object.
-struct ScratchDir {
-    ScratchDir() { std::filesystem::create_directories(path); }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
-    std::string Write(const std::string& text) const { return WriteText(path, text); }
-    const std::filesystem::path path = VarnetTest::UniqueTempPath("varnet-check");
-};
-
 FlashRows ReadRows(const std::string& path) {
     FlashRows rows;
     LImageFile file;
@@ -58,8 +50,9 @@ TEST(CheckImage, SampleImageIsSoundAndCarriesValidMetadata) {
 
 TEST(CheckImage, SummarisesArraysAndAcceptsCrLfWithoutFinalLineFeed) {
     ScratchDir dir;
-    const std::string path = dir.Write("1234567801\r\n" + RowLine(0, 5, "0102") + "\r\n" + RowLine(1, 9, "FF") +
-                                       "\r\n" + RowLine(0, 2, "") + "\r\n" + RowLine(3, 0, "ab"));
+    const std::string path =
+        WriteText(dir.path, "1234567801\r\n" + RowLine(0, 5, "0102") + "\r\n" + RowLine(1, 9, "FF") + "\r\n" +
+                                RowLine(0, 2, "") + "\r\n" + RowLine(3, 0, "ab"));
     const ImageReport report = CheckImage(path);
     EXPECT_TRUE(report.IsSound()) << DescribeFirstProblem(path, report);
     EXPECT_EQ(std::tuple(report.lines, report.header.siliconId, report.headerHasChecksumType, report.RowCount(),
@@ -73,9 +66,9 @@ TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
     ScratchDir dir;
     const std::string good = RowLine(0, 1, "AABB");
     const std::string path =
-        dir.Write("123456780100\n" + good.substr(0, good.size() - 2) + "00\n\n" + RowLine(0, 2, "0G") + "\n" +
-                  RowLine(0, 1, "CC") + "\n" + ":0000030002AA00\n" + RowLine(5, 1, "") + "\n" + ":" +
-                  std::string(800, '0') + "\n" + RowLine(0, 4, "") + "\n");
+        WriteText(dir.path, "123456780100\n" + good.substr(0, good.size() - 2) + "00\n\n" + RowLine(0, 2, "0G") + "\n" +
+                                RowLine(0, 1, "CC") + "\n" + ":0000030002AA00\n" + RowLine(5, 1, "") + "\n" + ":" +
+                                std::string(800, '0') + "\n" + RowLine(0, 4, "") + "\n");
     const ImageReport report = CheckImage(path);
     std::vector<std::size_t> lines;
     for (const auto& p : report.problems) lines.push_back(p.line);
@@ -86,7 +79,7 @@ TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
     // A damaged file of many lines keeps a bounded list but counts every problem.
     std::string many = "123456780100\n";
     for (std::size_t i = 0; i < MaxListedImageProblems + 10; ++i) many += "\n";
-    const ImageReport flood = CheckImage(dir.Write(many));
+    const ImageReport flood = CheckImage(WriteText(dir.path, many));
     EXPECT_EQ(flood.problems.size(), MaxListedImageProblems);
     EXPECT_EQ(flood.problemCount, MaxListedImageProblems + 10);
     EXPECT_FALSE(flood.IsSound());

@@ -10,26 +10,14 @@
 #include <tuple>
 #include <vector>
 
-#include <unistd.h>
-
 using namespace Varnet;
 
 namespace {
 
-class TempImage {
-public:
-    explicit TempImage(const std::string& contents) {
-        static int counter = 0;
-        m_path = (std::filesystem::temp_directory_path() /
-                  ("varnet-image-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".cyacd"))
-                     .string();
-        std::ofstream(m_path, std::ios::binary) << contents;
-    }
-    ~TempImage() { std::filesystem::remove(m_path); }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
+struct TempImage {
+    explicit TempImage(const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
+    ~TempImage() { std::filesystem::remove(path); }
+    const std::string path = VarnetTest::UniqueTempPath("varnet-image-test").string();
 };
 
 bool ParseRow(const std::string& line, ImageRow& row) {
@@ -95,7 +83,7 @@ TEST(ImageFile, ReadsLinesWithOrWithoutCarriageReturns) {
         SCOPED_TRACE(contents.substr(0, 20));
         TempImage image(contents);
         LImageFile file;
-        ASSERT_TRUE(Orv::Succeeded(file.Open(image.Path())));
+        ASSERT_TRUE(Orv::Succeeded(file.Open(image.path)));
         char buffer[ImageLineBufferSize];
         std::size_t length = 0;
         std::vector<std::size_t> read;
@@ -115,20 +103,18 @@ TEST(ImageFile, ClosedFileFailsAndOnlyABoundedRegularFileOpens) {
 
     // The upload opens its image this way too: a FIFO swapped in after the start-up check must
     // not hang it, and no reader may wait on a writer or read a device for ever.
-    const auto dir = std::filesystem::temp_directory_path() / ("varnet-image-open-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    VarnetTest::ScratchDir dir;
     for (const char* name : {"Missing", "Fifo", "Directory", "DeviceNode", "HugeSparseFile"}) {
         SCOPED_TRACE(name);
-        const std::string path = VarnetTest::FindHostileImage(name).Make(dir);
+        const std::string path = VarnetTest::FindHostileImage(name).Make(dir.path);
         std::string reason;
         EXPECT_TRUE(Orv::Failed(file.Open(path, reason)));
         EXPECT_FALSE(file.IsOpen());
         EXPECT_NE(reason.find(VarnetTest::FindHostileImage(name).text), std::string::npos) << reason;
         EXPECT_EQ(CountImageLines(path), 0.0);
     }
-    std::filesystem::remove_all(dir);
     TempImage largest(std::string(MaxImageFileSize, '\n'));
-    EXPECT_EQ(CountImageLines(largest.Path()), static_cast<double>(MaxImageFileSize));
+    EXPECT_EQ(CountImageLines(largest.path), static_cast<double>(MaxImageFileSize));
     TempImage crlf("HEADER\r\n:01\r\n:02");  // line feeds, not lines
-    EXPECT_EQ(CountImageLines(crlf.Path()), 2.0);
+    EXPECT_EQ(CountImageLines(crlf.path), 2.0);
 }

@@ -201,9 +201,8 @@ class EngineWithHostileImage : public ::testing::TestWithParam<HostileImage> {};
 // must not hold the start up) and before the device is looked for: nothing is opened, no report is
 // sent, no wait. The reason names the file, the line of the first problem and the problem.
 TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
-    const auto dir = UniqueTempPath("varnet-engine-hostile");
-    std::filesystem::create_directories(dir);
-    const std::string path = GetParam().Make(dir);
+    ScratchDir dir;
+    const std::string path = GetParam().Make(dir.path);
     {
         EngineRig rig;
         const auto started = std::chrono::steady_clock::now();
@@ -220,7 +219,6 @@ TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
         EXPECT_EQ(rig.clock.NowMs(), 0);
         EXPECT_TRUE(rig.recorder->Outcomes().empty());
     }
-    std::filesystem::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, EngineWithHostileImage, ::testing::ValuesIn(HostileImages()), HostileImageName());
