@@ -38,22 +38,6 @@ ToolRun RunTool(const std::string& command, const std::string& path) {
     return run;
 }
 
-class ScratchDir {
-public:
-    ScratchDir() : m_dir(std::filesystem::temp_directory_path() / ("varnet-tool-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    const std::filesystem::path& Path() const { return m_dir; }
-
-private:
-    std::filesystem::path m_dir;
-};
-
 class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
 
 }  // namespace
@@ -61,7 +45,7 @@ class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
 // The tool names exactly the problem the updater's start-up check names, first.
 TEST_P(VerifyHostileImage, NamesTheSameFirstProblemAsTheUpdater) {
     ScratchDir dir;
-    const std::string path = GetParam().make(dir.Path());
+    const std::string path = GetParam().Make(dir.path);
     const std::string expected = Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path));
     ASSERT_NE(expected.find(GetParam().text), std::string::npos) << expected;
     const ToolRun run = RunTool("verify", path);
@@ -92,38 +76,36 @@ TEST(ImageTool, VerifiesAndDescribesTheSampleImage) {
 TEST(ImageTool, InfoShowsMissingOrWrongMetadataAndRefusesWhatIsNoImage) {
     ScratchDir dir;
     // Sound rows, but the last one is too short to hold metadata, then one that holds nonsense.
-    const std::string shortRow =
-        WriteText(dir.Path(), std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(62, 'A')) + "\n");
-    ToolRun info = RunTool("info", shortRow);
-    EXPECT_EQ(info.status, 0) << info.output;
-    EXPECT_NE(info.output.find("Metadata:        NONE: the metadata row holds 31 bytes, fewer than 64"),
-              std::string::npos)
-        << info.output;
-    const std::string nonsense =
-        WriteText(dir.Path(), std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(256, 'A')) + "\n");
-    info = RunTool("info", nonsense);
-    EXPECT_EQ(info.status, 0) << info.output;
-    EXPECT_NE(info.output.find("Metadata:        NOT VALID: the application (2863311530 bytes after row "
-                               "2863311530) runs into the metadata; application 110.10.10 (0xAAAA)"),
-              std::string::npos)
-        << info.output;
-
-    const std::string fifo = HostileImages()[1].make(dir.Path());
-    info = RunTool("info", fifo);
+    const std::pair<std::size_t, const char*> cases[] = {
+        {62, "Metadata:        NONE: the metadata row holds 31 bytes, fewer than 64"},
+        {256,
+         "Metadata:        NOT VALID: the application (2863311530 bytes after row 2863311530) runs into the "
+         "metadata; application 110.10.10 (0xAAAA)"},
+    };
+    for (const auto& [digits, line] : cases) {
+        const ToolRun info = RunTool(
+            "info", WriteText(dir.path, std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(digits, 'A'))));
+        EXPECT_EQ(info.status, 0) << info.output;
+        EXPECT_NE(info.output.find(line), std::string::npos) << info.output;
+    }
+    const std::string fifo = FindHostileImage("Fifo").Make(dir.path);
+    const ToolRun info = RunTool("info", fifo);
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.output, "varnet-image: " + fifo + ": not a regular file but a FIFO\n");
 }
 
 TEST(Sha256, MatchesTheStandardVectors) {
-    const auto digest = [](const std::string& text) {
+    const std::pair<std::string, const char*> vectors[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        // Two blocks: the padding does not fit behind 56 bytes.
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+    };
+    for (const auto& [text, digest] : vectors) {
         Varnet::Sha256 sha;
         sha.Update(text.data(), text.size());
-        return sha.FinishHex();
-    };
-    EXPECT_EQ(digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(digest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    // Two blocks: the padding does not fit behind 56 bytes.
-    EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
-              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-    EXPECT_EQ(digest(std::string(1000, 'a')), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
+        EXPECT_EQ(sha.FinishHex(), digest) << text.size();
+    }
 }

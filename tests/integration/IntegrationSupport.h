@@ -20,20 +20,13 @@ namespace VarnetIntegration {
 // Virtual time a test lets a run take before it calls the run hung.
 inline constexpr auto kRunTimeout = std::chrono::seconds(600);
 
-// The bootloader command codes as the transcript shows them.
-inline constexpr std::uint8_t kSendData = 0x37;
-inline constexpr std::uint8_t kProgramRow = 0x39;
-inline constexpr std::uint8_t kVerifyRow = 0x3A;
-inline constexpr std::uint8_t kExitBootloader = 0x3B;
-
-// The command code of every "OUT" line of a transcript, in order: element i is command i + 1.
+// The command code ("OUT 01 39 ...": the second byte) of every "OUT" line of a transcript, in
+// order: element i is command i + 1.
 inline std::vector<std::uint8_t> CommandCodes(const std::vector<std::string>& transcript) {
     std::vector<std::uint8_t> codes;
-    for (const auto& line : transcript) {
-        // "OUT 01 39 ..." : the code is the second byte.
+    for (const auto& line : transcript)
         if (line.rfind("OUT ", 0) == 0 && line.size() >= 9)
             codes.push_back(static_cast<std::uint8_t>(std::stoi(line.substr(7, 2), nullptr, 16)));
-    }
     return codes;
 }
 
@@ -51,20 +44,15 @@ public:
     Session(Orv::Platform::VirtualClock& clock, std::shared_ptr<Varnet::SimulatedHidPlatform> device)
         : m_clock(clock), m_device(std::move(device)) {}
     ~Session() { Close(); }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
 
     // Creates the application (with the control classes when `withWindow`) and initializes it.
     Orv::ORVRESULT Start(const std::string& arguments, bool withWindow) {
-        UpdateEnvironment environment;
-        environment.platform = m_device;
-        environment.clock = &m_clock;
-        environment.programFolder = Orv::W(VARNET_SOURCE_DIR "/resources");
-        environment.report = [this](const std::string& line) {
-            std::lock_guard<std::mutex> lock(m_reportMutex);
-            m_reports.push_back(line);
-        };
-        environment.trace = [](const std::string&) {};
+        UpdateEnvironment environment{m_device, &m_clock, Orv::W(VARNET_SOURCE_DIR "/resources"),
+                                      [this](const std::string& line) {
+                                          std::lock_guard<std::mutex> lock(m_reportMutex);
+                                          m_reports.push_back(line);
+                                      },
+                                      [](const std::string&) {}};
         if (withWindow) {
             m_factory = Orv::MakeRC<Orv::LControlFactory>(Orv::W("Varnet Firmware Updater"));
             if (m_factory->LoadDefinitions(Orv::W("::"), 0x0409) != Orv::S_OK) return Orv::E_FAIL;
@@ -111,7 +99,6 @@ public:
     }
 
     std::vector<std::u16string> Outcomes() { return m_recorder->Outcomes(); }
-    // The lines the run wrote for the user ("varnet-updater: ...").
     std::vector<std::string> Reports() {
         std::lock_guard<std::mutex> lock(m_reportMutex);
         return m_reports;

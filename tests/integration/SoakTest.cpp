@@ -5,6 +5,8 @@
 
 #include <malloc.h>
 
+#include <optional>
+
 #include "IntegrationSupport.h"
 
 namespace {
@@ -19,27 +21,15 @@ constexpr std::size_t kGrowthTolerance = 64 * 1024;
 
 std::size_t HeapInUse() { return mallinfo2().uordblks; }
 
-// The registry store syncs every value it writes to disk, which would make the soak a disk
-// benchmark; it is about memory, so its scratch files go to a memory file system where there is one.
-class MemoryTempDir {
-public:
+// The registry store syncs every value it writes to disk; the soak is about memory, so its scratch
+// files go to a memory file system where there is one.
+struct MemoryTempDir {
     MemoryTempDir() {
-        if (const char* old = std::getenv("TMPDIR")) m_old = old;
-        std::error_code error;
-        if (std::filesystem::is_directory("/dev/shm", error)) ::setenv("TMPDIR", "/dev/shm", 1);
+        if (std::filesystem::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 1);
     }
-    ~MemoryTempDir() {
-        if (m_old) {
-            ::setenv("TMPDIR", m_old->c_str(), 1);
-        } else {
-            ::unsetenv("TMPDIR");
-        }
-    }
-    MemoryTempDir(const MemoryTempDir&) = delete;
-    MemoryTempDir& operator=(const MemoryTempDir&) = delete;
-
-private:
-    std::optional<std::string> m_old;
+    ~MemoryTempDir() { old ? ::setenv("TMPDIR", old->c_str(), 1) : ::unsetenv("TMPDIR"); }
+    std::optional<std::string> old =
+        std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
 };
 
 TEST(Soak, TwoHundredCompleteUpdatesLeaveNothingBehind) {
@@ -66,14 +56,11 @@ TEST(Soak, TwoHundredCompleteUpdatesLeaveNothingBehind) {
                     << "run " << run;
             }
             ASSERT_TRUE(session.Finish()) << "run " << run;
-            if (withWindow) {
-                ASSERT_TRUE(session.Shown("labelFirmwareUpdateSucceed")) << "run " << run;
-            }
+            ASSERT_EQ(session.Shown("labelFirmwareUpdateSucceed"), withWindow) << "run " << run;
             ASSERT_EQ(session.Outcomes(),
                       (std::vector<std::u16string>{NID_FIRMWARE_UPDATE_COMPLETE, NID_FIRMWARE_UPDATE_COMPLETE}))
                 << "run " << run;
             ASSERT_EQ(device->GetFlash(), image.rows) << "run " << run;
-            ASSERT_TRUE(session.App().CanExit()) << "run " << run;
             ASSERT_EQ(registry.SuppressAutoUpdates(), false) << "run " << run;
         }
         // The engine held the device; once the application is gone nothing may still hold it.

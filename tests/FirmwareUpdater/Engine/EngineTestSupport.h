@@ -7,6 +7,7 @@
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Notification/NotificationClient.h"
 #include "OrvFramework/System/RegistryKey.h"
+#include "HostileImages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,12 +26,6 @@
 
 namespace VarnetTest {
 
-inline std::filesystem::path UniqueTempPath(const std::string& stem) {
-    static int counter = 0;
-    return std::filesystem::temp_directory_path() /
-           (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-}
-
 // Points the registry store at a fresh folder for the life of the object.
 class RegistrySandbox {
 public:
@@ -40,24 +35,31 @@ public:
     }
     ~RegistrySandbox() {
         ::unsetenv("VARNET_REGISTRY_DIR");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::remove(Blocker());
     }
+    // Points the store at a file, where no key opens, until Unblock.
+    void Block() const {
+        std::ofstream(Blocker()) << "not a folder";
+        ::setenv("VARNET_REGISTRY_DIR", Blocker().c_str(), 1);
+    }
+    void Unblock() const { ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1); }
     // The stored "SuppressAutoUpdates", or nothing when it was never written or is unreadable.
     std::optional<bool> SuppressAutoUpdates() const {
         Orv::LRegistryKey key(Orv::kLocalMachine, Orv::String(SuppressAutoUpdatesKeyPath));
         std::uint32_t type = 0;
         std::vector<std::uint8_t> bytes;
-        if (Orv::Failed(key.GetRawValue(Orv::String(SuppressAutoUpdatesValueName), type, bytes))) return std::nullopt;
         Orv::RegistryVariant value;
         double number = 0;
-        if (!Orv::RegistryVariant::Deserialize(bytes, value) || value.GetKind() != 1 || !value.ToNumber(number))
+        // A number, as the driver package reads it; a text would not do.
+        if (Orv::Failed(key.GetRawValue(Orv::String(SuppressAutoUpdatesValueName), type, bytes)) ||
+            !Orv::RegistryVariant::Deserialize(bytes, value) || value.GetKind() != 1 || !value.ToNumber(number))
             return std::nullopt;
         return number != 0;
     }
-    const std::filesystem::path& Dir() const { return m_dir; }
 
 private:
+    std::string Blocker() const { return m_dir.string() + ".blocker"; }
     std::filesystem::path m_dir;
 };
 
@@ -66,7 +68,6 @@ struct Received {
     double fraction = -1;
     int seconds = -1;
     bool flag = false;
-    bool hasProgress = false;
 };
 
 // Registers for the firmware family with the "application" center; Collect delivers what is queued.
@@ -82,17 +83,10 @@ public:
         for (const char16_t* id : kFamily) recorder->Register(center.Get(), id);
         return recorder;
     }
-    ~NotificationRecorder() override = default;
-
     Orv::ORVRESULT ReceiveNotification(Orv::LNotificationDistributor*, Orv::LNotification* n) override {
-        Received r;
-        r.id = n->GetID();
-        if (const auto* p = n->GetParameterAs<LFirmwareUpdateProgressNotificationData>()) {
-            r.hasProgress = true;
-            r.fraction = p->GetFractionComplete();
-            r.seconds = p->GetSecondsRemaining();
-            r.flag = p->GetFlag();
-        }
+        Received r{n->GetID()};
+        if (const auto* p = n->GetParameterAs<LFirmwareUpdateProgressNotificationData>())
+            r = {r.id, p->GetFractionComplete(), p->GetSecondsRemaining(), p->GetFlag()};
         log.push_back(r);
         return Orv::S_OK;
     }
@@ -126,8 +120,7 @@ public:
 
 using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::uint8_t>>;
 
-// The simulated flash's last row (array 0, rows 0 to 255 by default), where the bootloader looks
-// for the application's metadata.
+// The simulated flash's last row, where the bootloader looks for the application's metadata.
 inline constexpr std::uint16_t kMetadataRow = 255;
 
 // A flash row of `rowSize` bytes (at least 64) whose last 64 bytes describe the application in
@@ -157,6 +150,16 @@ inline std::vector<std::uint8_t> MetadataRow(const Flash& application, std::uint
     return row;
 }
 
+inline std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    for (auto b : bytes) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", b);
+        text += hex;
+    }
+    return text;
+}
+
 // What an image carries in the flash's last row.
 enum class Metadata { Valid, None, BadChecksum };
 
@@ -176,13 +179,13 @@ public:
             const int rowNumber = firstRow + i;
             std::vector<std::uint8_t> data;
             for (int b = 0; b < rowSize; ++b) data.push_back(static_cast<std::uint8_t>(rowNumber * 7 + b * 13 + 1));
-            text += RowLine(rowNumber, data);
+            text += RowLine(0, rowNumber, Hex(data)) + "\n";
             rows[{0, static_cast<std::uint16_t>(rowNumber)}] = data;
         }
         if (metadata != Metadata::None) {
             auto data = MetadataRow(rows, static_cast<std::uint32_t>(firstRow - 1), static_cast<std::size_t>(rowSize));
             if (metadata == Metadata::BadChecksum) data[data.size() - 64] ^= 0x01;
-            text += RowLine(kMetadataRow, data);
+            text += RowLine(0, kMetadataRow, Hex(data)) + "\n";
             rows[{0, kMetadataRow}] = data;
         }
         std::ofstream(m_path, std::ios::binary) << text;
@@ -192,43 +195,25 @@ public:
     TestImage& operator=(const TestImage&) = delete;
 
     const std::string& Path() const { return m_path; }
-    // The command-line option that names this image.
     std::string Option() const { return "-ABSOLUTE_FIRMWARE_FILE_PATH=" + m_path; }
 
     Flash rows;
 
 private:
-    static std::string RowLine(int rowNumber, const std::vector<std::uint8_t>& data) {
-        std::vector<std::uint8_t> bytes = {
-            0, static_cast<std::uint8_t>(rowNumber >> 8), static_cast<std::uint8_t>(rowNumber & 0xFF),
-            static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size() & 0xFF)};
-        bytes.insert(bytes.end(), data.begin(), data.end());
-        unsigned sum = 0;
-        for (auto b : bytes) sum += b;
-        bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-        std::string text = ":";
-        for (auto b : bytes) {
-            char hex[3];
-            std::snprintf(hex, sizeof hex, "%02X", b);
-            text += hex;
-        }
-        return text + "\n";
-    }
-
     std::string m_path;
 };
 
-// Virtual time that calls a hook before every wait that takes time: lets a test change the world at a point of
-// the upload that the engine reaches on its own thread.
+// Virtual time that calls a hook before every wait that takes time: lets a test look at or change
+// the world at a point of the upload that the engine reaches on its own thread.
 class HookClock final : public Orv::Platform::IClock {
 public:
     Orv::Platform::ClockDuration Now() const override { return Orv::Platform::ClockDuration(m_now.load()); }
     void Sleep(Orv::Platform::ClockDuration duration) override {
         // Not on the simulated device's zero-latency waits: it takes them holding its own lock.
-        if (hook && duration.count() > 0) hook();
+        if (hook && duration.count() > 0) hook(duration);
         m_now += duration.count();
     }
-    std::function<void()> hook;
+    std::function<void(Orv::Platform::ClockDuration)> hook;
 
 protected:
     std::chrono::nanoseconds RealWaitBudget(Orv::Platform::ClockDuration) const override {
@@ -238,32 +223,6 @@ protected:
 
 private:
     std::atomic<std::int64_t> m_now{0};
-};
-
-// Makes the registry unwritable once Exit Bootloader has gone out (as the last command, answered
-// by nothing), for the life of the object: the writes after a completed upload then fail.
-class RegistryBlockedAfterExit {
-public:
-    RegistryBlockedAfterExit(HookClock& clock, const Varnet::SimulatedHidPlatform& device,
-                             const RegistrySandbox& registry)
-        : m_clock(clock), m_registry(registry), m_blocker(UniqueTempPath("varnet-registry-blocker")) {
-        std::ofstream(m_blocker) << "not a folder";
-        clock.hook = [this, &device] {
-            const auto t = device.GetTranscript();
-            if (t.size() >= 2 && t[t.size() - 2].rfind("OUT 01 3B", 0) == 0)
-                ::setenv("VARNET_REGISTRY_DIR", m_blocker.c_str(), 1);
-        };
-    }
-    ~RegistryBlockedAfterExit() {
-        m_clock.hook = nullptr;
-        ::setenv("VARNET_REGISTRY_DIR", m_registry.Dir().c_str(), 1);
-        std::filesystem::remove(m_blocker);
-    }
-
-private:
-    HookClock& m_clock;
-    const RegistrySandbox& m_registry;
-    std::filesystem::path m_blocker;
 };
 
 inline Varnet::SimulatorConfig QuickConfig(std::uint16_t version = 0x0101) {

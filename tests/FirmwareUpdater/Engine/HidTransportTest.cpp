@@ -5,37 +5,31 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace Varnet;
 using VarnetTest::SimulatedVarnet;
 
-namespace {
+using VarnetTest::QuickConfig;
 
-SimulatorConfig ApplicationConfig() {
-    SimulatorConfig config;
-    config.latencyMs = 0;
-    return config;
-}
-
-}  // namespace
-
+// Four digits after the tags; a stray character and the end of the text count as 0.
 TEST(ParseVidPid, ReadsFourDigitsAfterTheTags) {
-    std::uint16_t vid = 1, pid = 1;
-    ParseVidPid("/dev/hidraw3#vid_3d7a&pid_2036&mi_04", vid, pid);
-    EXPECT_EQ(vid, 0x3D7A);
-    EXPECT_EQ(pid, 0x2036);
-    ParseVidPid("x#VID_1234&PID_20G6", vid, pid);
-    EXPECT_EQ(pid, 0x2006);  // the G counts as 0
-    ParseVidPid("no identifiers", vid, pid);
-    EXPECT_EQ(vid, 0);
-    EXPECT_EQ(pid, 0);
-    ParseVidPid("cut short PID_28", vid, pid);
-    EXPECT_EQ(pid, 0x2800);  // past the end counts as 0
+    const std::tuple<const char*, std::uint16_t, std::uint16_t> cases[] = {
+        {"/dev/hidraw3#vid_3d7a&pid_2036&mi_04", 0x3D7A, 0x2036},
+        {"x#VID_1234&PID_20G6", 0x1234, 0x2006},
+        {"no identifiers", 0, 0},
+        {"cut short VID_1 PID_28", 0x1000, 0x2800},
+    };
+    for (const auto& [path, vid, pid] : cases) {
+        std::uint16_t v = 1, p = 1;
+        ParseVidPid(path, v, p);
+        EXPECT_EQ(std::pair(v, p), std::pair(vid, pid)) << path;
+    }
 }
 
 TEST(HidTransport, FindsApplicationInterfaceFourOnlyAndReadsItsVersion) {
-    SimulatedVarnet sim(ApplicationConfig());
+    SimulatedVarnet sim(QuickConfig());
     ASSERT_TRUE(sim.Detect());
     EXPECT_FALSE(sim.transport.IsInBootloader());
     EXPECT_NE(sim.transport.GetApplicationDevicePath().find("&MI_04"), std::string::npos);
@@ -47,7 +41,7 @@ TEST(HidTransport, FindsApplicationInterfaceFourOnlyAndReadsItsVersion) {
 }
 
 TEST(HidTransport, AbsentDeviceIsGivenUpAfterTenSearchesEachTold) {
-    auto config = ApplicationConfig();
+    auto config = QuickConfig();
     config.startState = SimulatedState::Absent;
     SimulatedVarnet sim(config);
     std::vector<int> misses;
@@ -61,56 +55,29 @@ TEST(HidTransport, AbsentDeviceIsGivenUpAfterTenSearchesEachTold) {
     EXPECT_EQ(misses, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
-// A cancel given between two attempts ends the search before the next one; one given while the
-// search waits ends the wait. Either way the search stops within one wait step and nothing has
-// been sent to the device.
+// A cancel from another thread (the splash window's) while the search waits ends the wait: the
+// search stops within one wait step and nothing has been sent. (A cancel between attempts is the
+// update processor's test.)
 TEST(HidTransport, CancelledSearchEndsWithinOneWaitStep) {
-    auto config = ApplicationConfig();
+    auto config = QuickConfig();
     config.startState = SimulatedState::Absent;
-    {
-        SimulatedVarnet sim(config);
-        auto cancel = Orv::MakeRC<Orv::LEvent>();
-        int misses = 0;
-        sim.transport.SetSearchWatch({cancel, [&](int attempt, int) {
-                                          misses = attempt;
-                                          if (attempt == 3) cancel->Set();
-                                      }});
-        EXPECT_FALSE(sim.Detect());
-        EXPECT_TRUE(sim.transport.IsSearchCancelled());
-        EXPECT_EQ(misses, 3);
-        EXPECT_EQ(sim.clock.NowMs(), 2 * DeviceSearchIntervalMs);  // the third wait never began
-        EXPECT_TRUE(sim.device.GetTranscript().empty());
-        EXPECT_EQ(sim.device.GetOpenCount(), 0);
-    }
-    {
-        // From another thread (the splash window's) during the fourth wait.
-        SimulatedVarnet sim(config);
-        auto cancel = Orv::MakeRC<Orv::LEvent>();
-        std::atomic<int> misses{0};
-        sim.transport.SetSearchWatch({cancel, [&](int attempt, int) { misses = attempt; }});
-        std::thread canceller([&] {
-            while (misses.load() < 4) std::this_thread::yield();
-            cancel->Set();
-        });
-        EXPECT_FALSE(sim.Detect());
-        canceller.join();
-        EXPECT_EQ(misses.load(), 4);
-        EXPECT_LE(sim.clock.NowMs(), 4 * DeviceSearchIntervalMs);
-        EXPECT_TRUE(sim.device.GetTranscript().empty());
-    }
-    {
-        // A device that is there is still not looked for once the search is cancelled.
-        SimulatedVarnet sim(ApplicationConfig());
-        auto cancel = Orv::MakeRC<Orv::LEvent>();
+    SimulatedVarnet sim(config);
+    auto cancel = Orv::MakeRC<Orv::LEvent>();
+    std::atomic<int> misses{0};
+    sim.transport.SetSearchWatch({cancel, [&](int attempt, int) { misses = attempt; }});
+    std::thread canceller([&] {
+        while (misses.load() < 4) std::this_thread::yield();
         cancel->Set();
-        sim.transport.SetSearchWatch({cancel, {}});
-        EXPECT_FALSE(sim.Detect());
-        EXPECT_EQ(sim.clock.NowMs(), 0);
-    }
+    });
+    EXPECT_FALSE(sim.Detect());
+    canceller.join();
+    EXPECT_EQ(misses.load(), 4);
+    EXPECT_LE(sim.clock.NowMs(), 4 * DeviceSearchIntervalMs);
+    EXPECT_TRUE(sim.device.GetTranscript().empty());
 }
 
 TEST(HidTransport, SwitchesIntoTheBootloaderAndWaitsForIt) {
-    SimulatedVarnet sim(ApplicationConfig());
+    SimulatedVarnet sim(QuickConfig());
     ASSERT_TRUE(sim.Detect());
     ASSERT_TRUE(Orv::Succeeded(sim.transport.EnterBootloaderMode()));
     EXPECT_EQ(sim.device.GetSwitchReportCount(), 1);
@@ -122,15 +89,6 @@ TEST(HidTransport, SwitchesIntoTheBootloaderAndWaitsForIt) {
     EXPECT_TRUE(Orv::Failed(sim.transport.ReadDeviceVersion(version)));
     EXPECT_TRUE(Orv::Failed(sim.transport.RequestBootloaderMode()));
     EXPECT_TRUE(sim.Enter());
-}
-
-TEST(HidTransport, DeviceAlreadyInBootloaderIsNotSwitched) {
-    SimulatedVarnet sim;
-    ASSERT_TRUE(sim.Detect());
-    EXPECT_TRUE(sim.transport.IsInBootloader());
-    EXPECT_TRUE(Orv::Succeeded(sim.transport.EnterBootloaderMode()));
-    EXPECT_EQ(sim.device.GetSwitchReportCount(), 0);
-    EXPECT_EQ(sim.clock.NowMs(), 0);
 }
 
 TEST(HidTransport, BootloaderInterfaceStaysOpenUntilClosedOrBroken) {

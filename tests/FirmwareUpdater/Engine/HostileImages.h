@@ -3,6 +3,7 @@
 // by the check's own tests, by the engine's start-up tests and by the image tool's tests, so that
 // all three see the same inputs.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -29,12 +30,17 @@ inline std::string RowLine(int array, int row, const std::string& dataHex) {
 
 inline constexpr char kGoodHeader[] = "2E1610691100";
 
-struct HostileImage {
-    const char* name;
-    // Creates the input in `dir` and gives its path.
-    std::string (*make)(const std::filesystem::path& dir);
-    std::size_t line;  // of the first problem; 0 for the file as a whole
-    const char* text;  // part of the first problem's text
+inline std::filesystem::path UniqueTempPath(const std::string& stem) {
+    static int counter = 0;
+    return std::filesystem::temp_directory_path() /
+           (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+}
+
+// A scratch folder for the life of the object.
+struct ScratchDir {
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    const std::filesystem::path path = UniqueTempPath("varnet-scratch");
 };
 
 inline std::string WriteText(const std::filesystem::path& dir, const std::string& text) {
@@ -43,91 +49,56 @@ inline std::string WriteText(const std::filesystem::path& dir, const std::string
     return path.string();
 }
 
+struct HostileImage {
+    const char* name;
+    std::size_t line;     // of the first problem; 0 for the file as a whole
+    const char* text;     // part of the first problem's text
+    std::string content;  // of the file written, unless `make` creates the input
+    std::string (*make)(const std::filesystem::path& dir) = nullptr;
+
+    // Creates the input in `dir` and gives its path.
+    std::string Make(const std::filesystem::path& dir) const { return make ? make(dir) : WriteText(dir, content); }
+};
+
 inline const std::vector<HostileImage>& HostileImages() {
+    const std::string h = std::string(kGoodHeader) + "\n";
     static const std::vector<HostileImage> images = {
-        {"Missing", [](const std::filesystem::path& dir) { return (dir / "absent.cyacd").string(); }, 0,
-         "does not exist"},
-        {"Fifo",
+        {"Missing", 0, "does not exist", "",
+         [](const std::filesystem::path& dir) { return (dir / "absent.cyacd").string(); }},
+        {"Fifo", 0, "not a regular file but a FIFO", "",
          [](const std::filesystem::path& dir) {
-             const auto path = dir / "fifo.cyacd";
-             ::mkfifo(path.c_str(), 0600);
-             return path.string();
-         },
-         0, "not a regular file but a FIFO"},
-        {"Directory",
+             ::mkfifo((dir / "fifo.cyacd").c_str(), 0600);
+             return (dir / "fifo.cyacd").string();
+         }},
+        {"Directory", 0, "not a regular file but a directory", "",
          [](const std::filesystem::path& dir) {
              std::filesystem::create_directory(dir / "folder.cyacd");
              return (dir / "folder.cyacd").string();
-         },
-         0, "not a regular file but a directory"},
-        {"DeviceNode", [](const std::filesystem::path&) { return std::string("/dev/zero"); }, 0,
-         "not a regular file but a character device"},
-        {"HugeSparseFile",
+         }},
+        {"DeviceNode", 0, "not a regular file but a character device", "",
+         [](const std::filesystem::path&) { return std::string("/dev/zero"); }},
+        {"HugeSparseFile", 0, "bytes; an image is at most 2097152 bytes", "",
          [](const std::filesystem::path& dir) {
              const std::string path = WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(0, 1, "00") + "\n");
              std::filesystem::resize_file(path, 64u << 20);  // 64 MiB of holes
              return path;
-         },
-         0, "bytes; an image is at most 2097152 bytes"},
-        {"Empty", [](const std::filesystem::path& dir) { return WriteText(dir, ""); }, 0, "the file is empty"},
-        {"NoRows", [](const std::filesystem::path& dir) { return WriteText(dir, std::string(kGoodHeader) + "\n"); }, 0,
-         "the image holds no rows"},
-        {"BadHexInRow",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(0, 1, "0G") + "\n");
-         },
-         2, "character 'G' at column 13 is not a hexadecimal digit"},
-        {"BadHexInHeader", [](const std::filesystem::path& dir) { return WriteText(dir, "2E1610691Z00\n"); }, 1,
-         "character 'Z' at column 10"},
-        {"WrongLength",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n:0000030002AA00\n");
-         },
-         2, "the length field says 2 data bytes, the line carries 1"},
-        {"OddDigits",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n:0000030002AA0\n");
-         },
-         2, "odd number of hexadecimal digits"},
-        {"BadRowChecksum",
-         [](const std::filesystem::path& dir) {
-             const std::string row = RowLine(0, 1, "AABB");
-             return WriteText(dir, std::string(kGoodHeader) + "\n" + row.substr(0, row.size() - 2) + "00\n");
-         },
-         2, "row checksum is 0x00"},
-        {"UnknownChecksumType",
-         [](const std::filesystem::path& dir) { return WriteText(dir, "2E1610691102\n" + RowLine(0, 1, "00") + "\n"); },
-         1, "unknown checksum type 2"},
-        {"ArrayFour",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(4, 1, "00") + "\n");
-         },
-         2, "flash array 4 does not exist"},
-        {"RowTwice",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(0, 7, "01") + "\n" + RowLine(1, 7, "02") +
-                                       "\n" + RowLine(0, 7, "03") + "\n");
-         },
-         4, "row 7 of array 0 appears again (first on line 2)"},
-        {"TwoRowsOnOneLine",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n" + RowLine(0, 1, "01") + RowLine(0, 2, "02") + "\n");
-         },
-         2, "a second row begins at column 16; one row per line"},
-        {"EmptyLineBetweenRows",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir,
-                              std::string(kGoodHeader) + "\n" + RowLine(0, 1, "01") + "\n\n" + RowLine(0, 2, "02"));
-         },
-         3, "empty line"},
-        {"LineLongerThanTheReader",
-         [](const std::filesystem::path& dir) {
-             return WriteText(dir, std::string(kGoodHeader) + "\n:" + std::string(800, '0') + "\n");
-         },
-         2, "longer than 766 characters"},
-        {"RowWithoutHeader",
-         [](const std::filesystem::path& dir) { return WriteText(dir, RowLine(0, 1, "01") + "\n"); }, 1,
-         "the header (chip identity) is missing"},
+         }},
+        {"Empty", 0, "the file is empty", ""},
+        {"NoRows", 0, "the image holds no rows", h},
+        {"BadHexInRow", 2, "character 'G' at column 13 is not a hexadecimal digit", h + RowLine(0, 1, "0G") + "\n"},
+        {"BadHexInHeader", 1, "character 'Z' at column 10", "2E1610691Z00\n"},
+        {"WrongLength", 2, "the length field says 2 data bytes, the line carries 1", h + ":0000030002AA00\n"},
+        {"OddDigits", 2, "odd number of hexadecimal digits", h + ":0000030002AA0\n"},
+        {"BadRowChecksum", 2, "row checksum is 0x00", h + RowLine(0, 1, "AABB").substr(0, 15) + "00\n"},
+        {"UnknownChecksumType", 1, "unknown checksum type 2", "2E1610691102\n" + RowLine(0, 1, "00") + "\n"},
+        {"ArrayFour", 2, "flash array 4 does not exist", h + RowLine(4, 1, "00") + "\n"},
+        {"RowTwice", 4, "row 7 of array 0 appears again (first on line 2)",
+         h + RowLine(0, 7, "01") + "\n" + RowLine(1, 7, "02") + "\n" + RowLine(0, 7, "03") + "\n"},
+        {"TwoRowsOnOneLine", 2, "a second row begins at column 16; one row per line",
+         h + RowLine(0, 1, "01") + RowLine(0, 2, "02") + "\n"},
+        {"EmptyLineBetweenRows", 3, "empty line", h + RowLine(0, 1, "01") + "\n\n" + RowLine(0, 2, "02")},
+        {"LineLongerThanTheReader", 2, "longer than 766 characters", h + ":" + std::string(800, '0') + "\n"},
+        {"RowWithoutHeader", 1, "the header (chip identity) is missing", RowLine(0, 1, "01") + "\n"},
     };
     return images;
 }

@@ -7,28 +7,17 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
-
-#include <unistd.h>
 
 using namespace Varnet;
 
 namespace {
 
-class TempImage {
-public:
-    explicit TempImage(const std::string& contents) {
-        static int counter = 0;
-        m_path = (std::filesystem::temp_directory_path() /
-                  ("varnet-image-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".cyacd"))
-                     .string();
-        std::ofstream(m_path, std::ios::binary) << contents;
-    }
-    ~TempImage() { std::filesystem::remove(m_path); }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
+struct TempImage {
+    explicit TempImage(const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
+    ~TempImage() { std::filesystem::remove(path); }
+    const std::string path = VarnetTest::UniqueTempPath("varnet-image-test").string();
 };
 
 bool ParseRow(const std::string& line, ImageRow& row) {
@@ -41,12 +30,7 @@ TEST(HexToBytes, DecodesPairsAndTreatsStrayCharactersAsZero) {
     std::uint8_t bytes[4] = {};
     std::size_t count = 99;
     ASSERT_TRUE(Orv::Succeeded(HexToBytes(8, "aBcD0fG1", count, bytes, sizeof bytes)));
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(bytes[0], 0xAB);
-    EXPECT_EQ(bytes[1], 0xCD);
-    EXPECT_EQ(bytes[2], 0x0F);
-    EXPECT_EQ(bytes[3], 0x01);  // "G1": the G is a 0 nibble
-
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + count), (std::vector<std::uint8_t>{0xAB, 0xCD, 0x0F, 0x01}));
     EXPECT_TRUE(Orv::Failed(HexToBytes(3, "ABC", count, bytes, sizeof bytes)));
     EXPECT_TRUE(Orv::Succeeded(HexToBytes(0, "", count, bytes, sizeof bytes)));
     EXPECT_EQ(count, 0u);
@@ -57,13 +41,10 @@ TEST(HexToBytes, DecodesPairsAndTreatsStrayCharactersAsZero) {
 TEST(ParseHeaderLine, ReadsIdentityAndOptionalChecksumType) {
     ImageHeader header;
     ASSERT_TRUE(Orv::Succeeded(ParseHeaderLine(10, "1E9E1069AB", header)));
-    EXPECT_EQ(header.siliconId, 0x1E9E1069u);
-    EXPECT_EQ(header.siliconRevision, 0xAB);
-    EXPECT_EQ(header.checksumType, ImageChecksumSumming);
-
+    EXPECT_EQ(std::tuple(header.siliconId, header.siliconRevision, header.checksumType),
+              std::tuple(0x1E9E1069u, std::uint8_t{0xAB}, ImageChecksumSumming));
     ASSERT_TRUE(Orv::Succeeded(ParseHeaderLine(14, "1E9E1069000155", header)));
     EXPECT_EQ(header.checksumType, ImageChecksumCrc16);
-
     for (const std::string bad : {"1E9E1069AB0", "1E9E1069", ""})  // odd, 4 bytes, empty
         EXPECT_TRUE(Orv::Failed(ParseHeaderLine(bad.size(), bad.c_str(), header))) << bad;
 }
@@ -71,33 +52,18 @@ TEST(ParseHeaderLine, ReadsIdentityAndOptionalChecksumType) {
 TEST(ParseRowLine, AcceptsMatchingLengthAndRejectsTheRest) {
     ImageRow row;
     ASSERT_TRUE(ParseRow(":01002A0004DEADbeefC3", row));
-    EXPECT_EQ(row.arrayId, 1);
-    EXPECT_EQ(row.rowNumber, 0x2A);
-    EXPECT_EQ(row.dataLength, 4);
-    EXPECT_EQ(row.data[0], 0xDE);
-    EXPECT_EQ(row.data[3], 0xEF);
-    EXPECT_EQ(row.checksum, 0xC3);
-
+    EXPECT_EQ(std::vector<int>({row.arrayId, row.rowNumber, row.dataLength, row.data[0], row.data[3], row.checksum}),
+              (std::vector<int>{1, 0x2A, 4, 0xDE, 0xEF, 0xC3}));
     // Length 0 + 6 is not 3; no colon; odd digits; one byte more declared; empty.
     for (const char* bad : {":000000", "01002A0004DEADBEEFC3", ":01002A0004DEADBEEFC", ":01002A0005DEADBEEFC3", ""})
         EXPECT_FALSE(ParseRow(bad, row)) << bad;
     // A zero-length row: array, row, length and checksum only.
     ASSERT_TRUE(ParseRow(":000102000000", row));
-    EXPECT_EQ(row.dataLength, 0);
-    EXPECT_EQ(row.rowNumber, 0x0102);
-}
-
-TEST(ParseRowLine, LargestRowThatFitsTheBuffer) {
+    EXPECT_EQ(std::pair(int{row.dataLength}, int{row.rowNumber}), std::pair(0, 0x0102));
     // ":" + 766 digits is the longest text one read can give (767 characters without line feed).
-    std::string line = ":000000" + std::string("0179") + std::string(377 * 2, 'A') + "00";
-    ImageRow row;
-    ASSERT_TRUE(ParseRow(line, row));
+    ASSERT_TRUE(ParseRow(":000000" + std::string("0179") + std::string(377 * 2, 'A') + "00", row));
     EXPECT_EQ(row.dataLength, 377);
-}
-
-TEST(ExpectedRowChecksum, IsTheTwosComplementOfTheDataSumForAWellFormedRow) {
-    ImageRow row;
-    // Every byte of the line, its checksum included, sums to 0 modulo 256.
+    // Every byte of a well-formed line, its checksum included, sums to 0 modulo 256.
     ASSERT_TRUE(ParseRow(":0000200003010203D7", row));
     EXPECT_EQ(ExpectedRowChecksum(row), static_cast<std::uint8_t>(0x100 - 6));
 }
@@ -117,7 +83,7 @@ TEST(ImageFile, ReadsLinesWithOrWithoutCarriageReturns) {
         SCOPED_TRACE(contents.substr(0, 20));
         TempImage image(contents);
         LImageFile file;
-        ASSERT_TRUE(Orv::Succeeded(file.Open(image.Path())));
+        ASSERT_TRUE(Orv::Succeeded(file.Open(image.path)));
         char buffer[ImageLineBufferSize];
         std::size_t length = 0;
         std::vector<std::size_t> read;
@@ -137,20 +103,18 @@ TEST(ImageFile, ClosedFileFailsAndOnlyABoundedRegularFileOpens) {
 
     // The upload opens its image this way too: a FIFO swapped in after the start-up check must
     // not hang it, and no reader may wait on a writer or read a device for ever.
-    const auto dir = std::filesystem::temp_directory_path() / ("varnet-image-open-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    VarnetTest::ScratchDir dir;
     for (const char* name : {"Missing", "Fifo", "Directory", "DeviceNode", "HugeSparseFile"}) {
         SCOPED_TRACE(name);
-        const std::string path = VarnetTest::FindHostileImage(name).make(dir);
+        const std::string path = VarnetTest::FindHostileImage(name).Make(dir.path);
         std::string reason;
         EXPECT_TRUE(Orv::Failed(file.Open(path, reason)));
         EXPECT_FALSE(file.IsOpen());
         EXPECT_NE(reason.find(VarnetTest::FindHostileImage(name).text), std::string::npos) << reason;
         EXPECT_EQ(CountImageLines(path), 0.0);
     }
-    std::filesystem::remove_all(dir);
     TempImage largest(std::string(MaxImageFileSize, '\n'));
-    EXPECT_EQ(CountImageLines(largest.Path()), static_cast<double>(MaxImageFileSize));
+    EXPECT_EQ(CountImageLines(largest.path), static_cast<double>(MaxImageFileSize));
     TempImage crlf("HEADER\r\n:01\r\n:02");  // line feeds, not lines
-    EXPECT_EQ(CountImageLines(crlf.Path()), 2.0);
+    EXPECT_EQ(CountImageLines(crlf.path), 2.0);
 }
