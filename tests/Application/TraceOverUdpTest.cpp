@@ -1,11 +1,12 @@
-// The real program, silent, against the simulated Varnet, tracing to a UDP listener this test binds
-// on loopback ("-DEBUG_CONSOLE:PORT:127.0.0.1"): the datagrams of a whole update must name the
-// options, the device, the decision, Enter Bootloader's answer, every row of the image, Exit and
-// the restart check; standard error holds the outcome line alone and standard output nothing.
+// The real program, silent, against the simulated Varnet, tracing to a UDP listener on loopback
+// ("-DEBUG_CONSOLE:PORT:127.0.0.1"): the datagrams of a whole update name the options, the device,
+// the decision, every row of the image, Exit and the restart check; standard error holds the
+// outcome line alone and standard output nothing.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -56,32 +57,16 @@ bool Has(const std::vector<std::string>& lines, const std::string& text) {
                        [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
-}  // namespace
+struct TracedRun {
+    int status = -1;
+    std::vector<std::string> datagrams;
+    std::uint32_t dropped = 0;  // datagrams the kernel dropped because the listener's queue was full
+};
 
-TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
-#ifndef VARNET_UPDATER_EXE
-    GTEST_SKIP() << "the program is not part of this build";
-#else
-    const fs::path exe = VARNET_UPDATER_EXE;
-    const fs::path image = exe.parent_path() / "Varnet1.0.2.cyacd";
-    ASSERT_TRUE(fs::exists(image)) << "build the VarnetSampleImage target";
-    const fs::path work = fs::temp_directory_path() / ("varnet-trace-udp-" + std::to_string(::getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work);
-
-    const int listener = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;  // any free port
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    const int port = ntohs(address.sin_port);
-
-    const std::string traceOption = "-DEBUG_CONSOLE:" + std::to_string(port) + ":127.0.0.1";
-    std::vector<std::string> args = {exe.string(), "-SILENT", traceOption};
+// Runs the program silently against the simulated Varnet, tracing to `port` on loopback; the
+// datagrams are read while it runs, and the whole run is bounded.
+TracedRun RunTraced(int listener, const std::vector<std::string>& arguments, const fs::path& work) {
+    std::vector<std::string> args = arguments;
     std::vector<std::string> env = {"VARNET_DEVICE=simulated",
                                     "VARNET_SIM_VERSION=1.0.1",
                                     "VARNET_SIM_LATENCY_MS=0",
@@ -92,70 +77,108 @@ TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
                                     "PATH=/usr/bin:/bin"};
     std::vector<char*> argv, envp;
     for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
     for (auto& e : env) envp.push_back(e.data());
+    argv.push_back(nullptr);
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, (work / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, (work / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+    TracedRun run;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-
-    // Datagrams are read while the program runs, so that none is dropped from a full queue; the
-    // whole run is bounded.
+    if (spawned != 0) return run;
     Orv::Platform::IClock& clock = Orv::Platform::GetRealClock();
     const std::int64_t deadline = clock.NowMs() + 90000;
-    std::vector<std::string> datagrams;
-    int status = -1;
-    bool ended = false;
-    for (;;) {
+    for (bool ended = false;;) {
         pollfd fd{listener, POLLIN, 0};
         if (::poll(&fd, 1, 100) > 0) {
             char buffer[65536];
             const ssize_t n = ::recv(listener, buffer, sizeof buffer, 0);
-            if (n > 0) datagrams.emplace_back(buffer, static_cast<std::size_t>(n));
+            if (n > 0) run.datagrams.emplace_back(buffer, static_cast<std::size_t>(n));
             continue;
         }
         if (ended) break;  // ended, and nothing more arrived
-        ended = ::waitpid(pid, &status, WNOHANG) == pid;
+        ended = ::waitpid(pid, &run.status, WNOHANG) == pid;
         if (!ended && clock.NowMs() > deadline) {
+            ADD_FAILURE() << "the silent update did not end within 90 s";
             ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            FAIL() << "the silent update did not end within 90 s";
+            ::waitpid(pid, &run.status, 0);
+            break;
         }
     }
-    ::close(listener);
+    std::uint32_t meminfo[SK_MEMINFO_VARS] = {};
+    socklen_t size = sizeof meminfo;
+    if (::getsockopt(listener, SOL_SOCKET, SO_MEMINFO, meminfo, &size) == 0) run.dropped = meminfo[SK_MEMINFO_DROPS];
+    return run;
+}
 
+}  // namespace
+
+TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
+#ifndef VARNET_UPDATER_EXE
+    GTEST_SKIP() << "the program is not part of this build";
+#else
+    const fs::path exe = VARNET_UPDATER_EXE;
+    const fs::path image = exe.parent_path() / "Varnet1.0.2.cyacd";
+    ASSERT_TRUE(fs::exists(image)) << "build the VarnetSampleImage target";
+    const fs::path work = fs::temp_directory_path() / ("varnet-trace-udp-" + std::to_string(::getpid()));
+
+    // A whole update is a few hundred datagrams, more than a default queue holds when this process
+    // is not scheduled for a while; the queue is made as large as allowed, and a run in which the
+    // kernel still dropped datagrams tells nothing about the program, so it is run again.
+    TracedRun run;
+    int port = 0;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || run.dropped > 0); ++attempt) {
+        fs::remove_all(work);
+        fs::create_directories(work);
+        const int listener = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(listener, 0);
+        const int queue = 8 << 20;
+        ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &queue, sizeof queue);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        port = ntohs(address.sin_port);
+        run = RunTraced(listener, {exe.string(), "-SILENT", "-DEBUG_CONSOLE:" + std::to_string(port) + ":127.0.0.1"},
+                        work);
+        ::close(listener);
+    }
+    ASSERT_EQ(run.dropped, 0u) << "the listener's queue overflowed in every run";
+    const std::vector<std::string>& datagrams = run.datagrams;
     std::string all;
     for (const auto& d : datagrams) all += d;
     SCOPED_TRACE(all);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);  // the program's status after any run
+    ASSERT_TRUE(WIFEXITED(run.status));
+    EXPECT_EQ(WEXITSTATUS(run.status), 1);  // the program's status after any run
     EXPECT_EQ(ReadAll(work / "stdout.txt"), "");
     EXPECT_EQ(ReadAll(work / "stderr.txt"), "varnet-updater: updated to 1.0.2\n");
 
     // One datagram per line, after the launch banner.
     ASSERT_FALSE(datagrams.empty());
     EXPECT_EQ(datagrams.front(), "*** APPLICATION Launched on ");
-    for (std::size_t i = 3; i < datagrams.size(); ++i) {
-        EXPECT_EQ(datagrams[i].back(), '\n') << datagrams[i];
-        EXPECT_EQ(std::count(datagrams[i].begin(), datagrams[i].end(), '\n'), 1) << datagrams[i];
-    }
-    // The options.
-    EXPECT_TRUE(Has(datagrams, "app: option -DEBUG_CONSOLE -> trace as UDP to 127.0.0.1:" + std::to_string(port)));
-    EXPECT_TRUE(Has(datagrams, "engine: option -SILENT given"));
-    EXPECT_TRUE(Has(datagrams, "engine: option -FIRMWARE_UPDATE_VERSION= not given: 1.0.2"));
-    EXPECT_TRUE(Has(datagrams, "engine: option -UPDATE_TIME_ESTIMATE= not given: 7 s"));
-    EXPECT_TRUE(Has(datagrams, "engine: image path=" + image.string()));
-    // The device, the decision, Enter Bootloader's answer.
-    EXPECT_TRUE(Has(datagrams, "pid=0x2036 interface=4 version=1.0.1"));
-    EXPECT_TRUE(Has(datagrams, "engine: found bootloader interface path="));
-    EXPECT_TRUE(Has(datagrams, "engine: decision: update needed: device 1.0.1, target 1.0.2 (older)"));
-    EXPECT_TRUE(Has(datagrams, "engine: switch: the bootloader came after "));
-    EXPECT_TRUE(Has(datagrams, "engine: Enter Bootloader: silicon id=0x"));
-    // Every row of the image, in order.
+    for (std::size_t i = 3; i < datagrams.size(); ++i)
+        EXPECT_EQ(datagrams[i].find('\n'), datagrams[i].size() - 1) << datagrams[i];
+    // The options, the device, the decision, Enter Bootloader's answer, Exit and the restart check.
+    const std::vector<std::string> expected = {
+        "app: option -DEBUG_CONSOLE -> trace as UDP to 127.0.0.1:" + std::to_string(port),
+        "engine: option -SILENT given",
+        "engine: option -FIRMWARE_UPDATE_VERSION= not given: 1.0.2",
+        "engine: option -UPDATE_TIME_ESTIMATE= not given: 7 s",
+        "engine: image path=" + image.string(),
+        "pid=0x2036 interface=4 version=1.0.1",
+        "engine: found bootloader interface path=",
+        "engine: decision: update needed: device 1.0.1, target 1.0.2 (older)",
+        "engine: switch: the bootloader came after ",
+        "engine: Enter Bootloader: silicon id=0x",
+        "engine: Exit Bootloader sent",
+        "engine: restart check: the device restarted with version 1.0.2 after "};
+    for (const std::string& text : expected) EXPECT_TRUE(Has(datagrams, text)) << text;
+    // Every row of the image, in order, and the outcome last.
     const std::vector<std::string> rows = ImageRows(image);
     ASSERT_FALSE(rows.empty());
     auto at = datagrams.begin();
@@ -163,9 +186,6 @@ TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
         at = std::find(at, datagrams.end(), row + "\n");
         ASSERT_NE(at, datagrams.end()) << "no datagram for " << row;
     }
-    // Exit, the restart check, the outcome.
-    EXPECT_TRUE(Has(datagrams, "engine: Exit Bootloader sent"));
-    EXPECT_TRUE(Has(datagrams, "engine: restart check: the device restarted with version 1.0.2 after "));
     EXPECT_EQ(datagrams.back(), "engine: outcome: updated to 1.0.2\n");
     fs::remove_all(work);
 #endif
