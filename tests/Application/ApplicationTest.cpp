@@ -72,34 +72,6 @@ TEST_F(ApplicationTest, SilentRunUpdatesTheWholeImageAndEndsQuietly) {
     EXPECT_TRUE(app->CanExit());
 }
 
-TEST_F(ApplicationTest, SilentRunWithoutDeviceGivesUpAfterItsSearches) {
-    Varnet::SimulatorConfig config;
-    config.startState = Varnet::SimulatedState::Absent;
-    auto app = MakeApp("-SILENT", config);
-    EXPECT_EQ(app->InitializeApplication(), E_QUIET_EXIT);
-    EXPECT_GE(m_clock.TotalSlept(), std::chrono::seconds(9));
-    EXPECT_TRUE(m_device->GetFlash().empty());
-    EXPECT_EQ(m_device->GetSwitchReportCount(), 0);
-}
-
-// Only a current device ends a run quietly when asked to; otherwise the window waits for the user.
-TEST_F(ApplicationTest, QuietEndOnlyForACurrentDeviceWhenAskedTo) {
-    for (const auto& [arguments, version, result, state] :
-         {std::tuple{"-SILENT_IF_UPDATE_NOT_NEEDED", 0x0102, E_QUIET_EXIT, UpdateNotNeeded},
-          std::tuple{"", 0x0102, S_OK, UpdateNotNeeded},
-          std::tuple{"-SILENT_IF_UPDATE_NOT_NEEDED", 0x0101, S_OK, DeviceReady}}) {
-        SCOPED_TRACE(std::string(arguments) + " " + std::to_string(version));
-        Varnet::SimulatorConfig config;
-        config.applicationVersion = static_cast<std::uint16_t>(version);
-        auto app = MakeApp(arguments, config);
-        EXPECT_EQ(app->InitializeApplication(), result);
-        if (result == S_OK) EXPECT_EQ(app->GetUpdateProcessor()->GetState(), state);
-        EXPECT_TRUE(m_device->GetFlash().empty());
-        EXPECT_TRUE(app->CanExit());
-        app->Shutdown();
-    }
-}
-
 TEST_F(ApplicationTest, ExitRequestClosesOnlyWhenNoUploadRuns) {
     auto app = MakeApp("", {});
     ASSERT_EQ(app->InitializeApplication(), S_OK);

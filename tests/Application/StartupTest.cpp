@@ -82,7 +82,9 @@ protected:
     // stores `index` first when given.
     std::int32_t StoredSkinIndex(std::optional<std::int32_t> index = {}) {
         auto app = MakeApp(nullptr);
-        if (index) EXPECT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), *index), S_OK);
+        if (index) {
+            EXPECT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), *index), S_OK);
+        }
         const std::int32_t value = app->ReadUserSettingInt(W("CurrentSkinIndex"), -100);
         app->Shutdown();
         m_app = nullptr;
