@@ -200,7 +200,9 @@ TEST_F(Packaging, UpdatesFromTheInstalledImageAndLeavesTheValueForTheScript) {
         fs::remove(m_work / "flash.txt");
         const RunResult run = RunUpdater(version, options);
         EXPECT_NE(run.status, 124) << "the updater did not end";
-        if (rows == 0u) EXPECT_EQ(run.output, "");
+        if (rows == 0u) {
+            EXPECT_EQ(run.output, "");
+        }
         EXPECT_EQ(ReadText(m_work / "transcript.txt").find("SWITCH 00 12 34 00") != std::string::npos, rows != 0u);
         EXPECT_EQ(Lines(ReadText(m_work / "flash.txt")).size(), rows) << run.output;
         EXPECT_EQ(Suppressed().output, value);
@@ -242,25 +244,21 @@ TEST_F(Packaging, RegistryScriptReadsTheStoredValueAndReportsADamagedOne) {
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.output.substr(0, c.output.size()), c.output) << r.output;
     }
-    // The folder it reads is the one given to the updater.
+    // The folder it reads is the one given to the updater; without one, the machine folder when it
+    // is (or can be made) writable, else the user's data folder, as the updater chooses.
     EXPECT_EQ(Suppressed(" --path").output, ValueFile().parent_path().string() + "\n");
-}
-
-// Without VARNET_REGISTRY_DIR the machine folder is used when it is (or can be made) writable,
-// else the user's data folder.
-TEST_F(Packaging, RegistryScriptFallsBackLikeTheUpdater) {
-    const std::string script = Quote((s_prefix / "bin/varnet-updater-suppressed").string());
-    const RunResult r = Shell(Environment() + "VARNET_REGISTRY_DIR= " + script + " --path");
-    const bool machineUsable = ::access("/var/lib/varnet-updater/registry", W_OK) == 0 ||
-                               (!fs::exists("/var/lib/varnet-updater") && ::access("/var/lib", W_OK) == 0);
     const std::string key =
         "/HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate\n";
-    if (machineUsable) {
-        EXPECT_EQ(r.output, "/var/lib/varnet-updater/registry" + key);
-    } else {
-        EXPECT_EQ(r.output, (m_work / "data/varnet-updater/registry").string() + key);
-        const RunResult noData = Shell(Environment() + "VARNET_REGISTRY_DIR= XDG_DATA_HOME= " + script + " --path");
-        EXPECT_EQ(noData.output, (m_work / ".local/share/varnet-updater/registry").string() + key);
+    const std::string script = Quote((s_prefix / "bin/varnet-updater-suppressed").string()) + " --path";
+    const bool machineUsable = ::access("/var/lib/varnet-updater/registry", W_OK) == 0 ||
+                               (!fs::exists("/var/lib/varnet-updater") && ::access("/var/lib", W_OK) == 0);
+    EXPECT_EQ(
+        Shell(Environment() + "VARNET_REGISTRY_DIR= " + script).output,
+        (machineUsable ? "/var/lib/varnet-updater/registry" : (m_work / "data/varnet-updater/registry").string()) +
+            key);
+    if (!machineUsable) {
+        EXPECT_EQ(Shell(Environment() + "VARNET_REGISTRY_DIR= XDG_DATA_HOME= " + script).output,
+                  (m_work / ".local/share/varnet-updater/registry").string() + key);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 using namespace Orv::Platform;
@@ -46,11 +47,9 @@ protected:
         };
     }
     void RunQueued() {
-        std::deque<std::function<void()>> batch;
-        {
-            std::lock_guard lock(m_queueLock);
-            batch.swap(m_queue);
-        }
+        std::unique_lock lock(m_queueLock);
+        auto batch = std::exchange(m_queue, {});
+        lock.unlock();
         for (auto& fn : batch) fn();
     }
     SingleInstance::Handlers Recording() {
