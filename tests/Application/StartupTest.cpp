@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +16,7 @@
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/RootWindow.h"
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "Support/ScopedEnvironment.h"
 
 using namespace Orv;
 namespace fs = std::filesystem;
@@ -36,29 +37,21 @@ protected:
                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir / "skins");
-        fs::create_directories(m_dir / "data");
-        ::setenv("VARNET_REGISTRY_DIR", (m_dir / "registry").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
+        m_env.Set("VARNET_REGISTRY_DIR", (m_dir / "registry").string()).Set("XDG_DATA_HOME", (m_dir / "data").string());
 
         // The shipped documents, the skin document with a copy of its skin as a second one.
         const fs::path resources = VARNET_SOURCE_DIR "/resources";
         fs::copy_file(resources / "FrameworkStrings.xml", m_dir / "skins/FrameworkStrings.xml");
         fs::copy_file(resources / "StringTables.xml", m_dir / "skins/StringTables.xml");
         std::string skins = ReadFile(resources / "Skins.xml");
-        const auto begin = skins.find("<Skin Name=\"Skin1\"");
-        const auto end = skins.find("</Skin>", begin);
-        ASSERT_NE(begin, std::string::npos);
-        ASSERT_NE(end, std::string::npos);
-        std::string second = skins.substr(begin, end + 7 - begin);
-        second.replace(0, std::string("<Skin Name=\"Skin1\"").size(), "<Skin Name=\"Skin2\"");
-        skins.insert(end + 7, "\n    " + second);
+        const auto begin = skins.find("<Skin Name=\"Skin1\""), end = skins.find("</Skin>", begin) + 7;
+        ASSERT_LT(end, skins.size());
+        skins.insert(end, "\n<Skin Name=\"Skin2\"" + skins.substr(begin + 18, end - begin - 18));
         std::ofstream(m_dir / "skins/Skins.xml", std::ios::binary) << skins;
     }
     void TearDown() override {
         if (m_app) m_app->Shutdown();
         m_app = nullptr;
-        ::unsetenv("VARNET_REGISTRY_DIR");
-        ::unsetenv("XDG_DATA_HOME");
         fs::remove_all(m_dir);
     }
 
@@ -85,16 +78,13 @@ protected:
         return m_app;
     }
 
-    // Stores index as the skin index through a separate application, as a previous run would.
-    void StoreSkinIndex(std::int32_t index) {
+    // The stored skin index as a previous or the next run sees it, through an application of its own;
+    // stores `index` first when given.
+    std::int32_t StoredSkinIndex(std::optional<std::int32_t> index = {}) {
         auto app = MakeApp(nullptr);
-        ASSERT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), index), S_OK);
-        app->Shutdown();
-        m_app = nullptr;
-    }
-
-    std::int32_t StoredSkinIndex() {
-        auto app = MakeApp(nullptr);
+        if (index) {
+            EXPECT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), *index), S_OK);
+        }
         const std::int32_t value = app->ReadUserSettingInt(W("CurrentSkinIndex"), -100);
         app->Shutdown();
         m_app = nullptr;
@@ -108,25 +98,22 @@ protected:
 
     Platform::VirtualClock m_clock;
     fs::path m_dir;
+    ScopedEnvironment m_env;
     RCPtr<LApplication> m_app;
 };
 
 TEST_F(StartupTest, StoredSkinIsSelectedClampedAndWrittenBack) {
-    struct Case {
-        std::int32_t stored;
-        std::size_t selected;
-    };
-    for (const Case c : {Case{1, 1}, Case{9, 1}, Case{-4, 0}, Case{0, 0}}) {
-        SCOPED_TRACE(c.stored);
-        StoreSkinIndex(c.stored);
+    for (const auto& [stored, selected] : {std::pair{1, 1u}, {9, 1u}, {-4, 0u}, {0, 0u}}) {
+        SCOPED_TRACE(stored);
+        StoredSkinIndex(stored);
         auto factory = MakeFactory();
         ASSERT_EQ(MakeApp(factory)->InitializeApplication(), S_OK);
-        EXPECT_EQ(factory->GetCurrentRootIndex(), c.selected);
+        EXPECT_EQ(factory->GetCurrentRootIndex(), selected);
         // Every framework class and the main control can be created from the selected skin.
         EXPECT_TRUE(factory->CreateControl(W("mainControl"), nullptr));
         m_app->Shutdown();
         m_app = nullptr;
-        EXPECT_EQ(StoredSkinIndex(), static_cast<std::int32_t>(c.selected));
+        EXPECT_EQ(StoredSkinIndex(), static_cast<std::int32_t>(selected));
     }
     EXPECT_NE(ReadFile(UserSettingsFile()).find("CurrentSkinIndex"), std::string::npos);
 }
@@ -149,23 +136,18 @@ TEST_F(StartupTest, SwitchingSkinsReappliesTheLiveTreeAndRefusesUnknownSkins) {
     root.SetSize(432, 295);
     RCPtr<LControl> content = root.CreateContent(*factory, W("mainControl"));
     ASSERT_TRUE(content);
-    const auto firstDescriptor = content->GetDescriptor();
 
     app->SetSkin(*factory, 1, &root);
     EXPECT_EQ(factory->GetCurrentRootIndex(), 1u);
-    EXPECT_NE(content->GetDescriptor(), firstDescriptor);
     EXPECT_EQ(content->GetDescriptor(), factory->FindControlDescriptor(W("mainControl")));
-    EXPECT_TRUE(root.GetBusyText().empty());
     EXPECT_TRUE(root.NeedsPaint());
-    EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), -1), 1);
 
     try {
         app->SetSkin(*factory, 2, &root);
-        FAIL() << "a third skin does not exist";
+        ADD_FAILURE() << "a third skin does not exist";
     } catch (const FailedResultException& e) {
-        const std::string message = e.what();
-        EXPECT_NE(message.find("Orv::LFrameworkApp::SetSkin"), std::string::npos) << message;
-        EXPECT_NE(message.find("223"), std::string::npos) << message;
+        EXPECT_NE(std::string(e.what()).find("Orv::LFrameworkApp::SetSkin"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("223"), std::string::npos) << e.what();
     }
     // The refused switch changed nothing, and the busy text is gone again.
     EXPECT_EQ(factory->GetCurrentRootIndex(), 1u);
@@ -173,20 +155,15 @@ TEST_F(StartupTest, SwitchingSkinsReappliesTheLiveTreeAndRefusesUnknownSkins) {
     EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), -1), 1);
 }
 
-TEST(SplashImagePath, OnlyAnExistingFileThatIsNotAFolderCounts) {
-    const fs::path dir = fs::temp_directory_path() / ("varnet-splash-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const String folder(Utf8ToUtf16(dir.string()));
+TEST_F(StartupTest, SplashImageIsOnlyAnExistingFileThatIsNotAFolder) {
+    const String folder(Utf8ToUtf16(m_dir.string()));
     EXPECT_FALSE(GetSplashImagePath(W("::")));
     EXPECT_FALSE(GetSplashImagePath(folder));
-    fs::create_directories(dir / "Splash.png");
+    fs::create_directories(m_dir / "Splash.png");
     EXPECT_FALSE(GetSplashImagePath(folder));
-    fs::remove(dir / "Splash.png");
-    std::ofstream(dir / "Splash.png") << "x";
-    ASSERT_TRUE(GetSplashImagePath(folder));
-    EXPECT_EQ(*GetSplashImagePath(folder), (dir / "Splash.png").string());
-    fs::remove_all(dir);
+    fs::remove(m_dir / "Splash.png");
+    std::ofstream(m_dir / "Splash.png") << "x";
+    EXPECT_EQ(GetSplashImagePath(folder), std::optional((m_dir / "Splash.png").string()));
 }
 
 }  // namespace

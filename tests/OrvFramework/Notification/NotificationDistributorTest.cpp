@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "OrvFramework/Notification/NotificationTestSupport.h"
 #include "OrvFramework/Notification/NotificationCenter.h"
 
@@ -27,113 +29,90 @@ TEST(NotificationIDTest, InterningByTextNotByBuffer) {
     EXPECT_TRUE(LNotification::Create(u"").IsNull());
 }
 
-TEST(NotificationDistributorTest, ResultsAndReverseRegistrationOrder) {
+// A distributor, and clients that log what they receive into one log.
+class DistributorTest : public ::testing::Test {
+protected:
+    // A client, registered for NID_VALUE_CHANGE at the distributor unless told otherwise.
+    RCPtr<RecordingClient> Client(const char* name, bool registered = true) {
+        auto c = MakeRC<RecordingClient>(name, &log);
+        if (registered) c->Register(d.Get(), u"NID_VALUE_CHANGE");
+        return c;
+    }
+    void Send() { d->Distribute(LNotification::Create(id).Get()); }
+
     std::vector<Delivery> log;
-    auto d = MakeRC<LNotificationDistributor>();
-    auto a = MakeRC<RecordingClient>("a", &log);
-    auto b = MakeRC<RecordingClient>("b", &log);
-    auto n = LNotification::Create(u"NID_LEFT_CLICK");
+    RCPtr<LNotificationDistributor> d = MakeRC<LNotificationDistributor>();
+    const NotificationID id = InternNotificationID(u"NID_VALUE_CHANGE");
+};
+
+TEST_F(DistributorTest, ResultsAndReverseRegistrationOrder) {
+    auto a = Client("a", false), b = Client("b", false);
+    auto n = LNotification::Create(id);
     EXPECT_EQ(d->Distribute(nullptr), E_INVALIDARG);
     EXPECT_EQ(d->Distribute(n.Get()), S_FALSE);
-    EXPECT_EQ(d->RegisterClient(nullptr, n->GetID(), 0), E_INVALIDARG);
+    EXPECT_EQ(d->RegisterClient(nullptr, id, 0), E_INVALIDARG);
     EXPECT_EQ(d->RegisterClient(a.Get(), nullptr, 0), S_FALSE);
-    EXPECT_EQ(a->Register(d.Get(), u"NID_LEFT_CLICK"), n->GetID());
-    EXPECT_EQ(b->Register(d.Get(), u"NID_LEFT_CLICK"), n->GetID());
+    EXPECT_EQ(a->Register(d.Get(), u"NID_VALUE_CHANGE"), id);
+    EXPECT_EQ(b->Register(d.Get(), u"NID_VALUE_CHANGE"), id);
+    // Registering twice keeps one registration.
+    EXPECT_EQ(d->RegisterClient(a.Get(), id, 0), S_FALSE);
+    EXPECT_EQ(d->GetRegistrationCount(id), 2u);
+    EXPECT_EQ(a->GetInternalReferenceCount(), 1);
     EXPECT_EQ(d->Distribute(n.Get()), S_OK);
     EXPECT_EQ(Clients(log), (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(a->Unregister(d.Get(), nullptr), E_INVALIDARG);
-    EXPECT_EQ(a->Unregister(d.Get(), n->GetID()), S_OK);
-    EXPECT_EQ(a->Unregister(d.Get(), n->GetID()), S_FALSE);  // holds none any more
-    EXPECT_EQ(b->Unregister(d.Get(), n->GetID()), S_OK);
+    EXPECT_EQ(a->Unregister(d.Get(), id), S_OK);
+    EXPECT_EQ(a->Unregister(d.Get(), id), S_FALSE);  // holds none any more
+    EXPECT_EQ(b->Unregister(d.Get(), id), S_OK);
     EXPECT_EQ(d->Distribute(n.Get()), S_FALSE);  // the pool is empty
 }
 
-TEST(NotificationDistributorTest, RegisteringTwiceKeepsOneRegistration) {
-    std::vector<Delivery> log;
-    auto d = MakeRC<LNotificationDistributor>();
-    auto a = MakeRC<RecordingClient>("a", &log);
-    const NotificationID id = InternNotificationID(u"NID_VALUE_CHANGE");
-    EXPECT_EQ(d->RegisterClient(a.Get(), id, 0), S_OK);
-    EXPECT_EQ(d->RegisterClient(a.Get(), id, 0), S_FALSE);
-    EXPECT_EQ(d->GetRegistrationCount(id), 1u);
-    EXPECT_EQ(a->GetRegistrationCount(), 1);
-    EXPECT_EQ(a->GetInternalReferenceCount(), 1);
-    EXPECT_EQ(d->Distribute(LNotification::Create(id).Get()), S_OK);
-    EXPECT_EQ(log.size(), 1u);
-}
-
-TEST(NotificationDistributorTest, RegistrationChangesDuringASend) {
-    std::vector<Delivery> log;
-    auto d = MakeRC<LNotificationDistributor>();
-    auto c1 = MakeRC<RecordingClient>("c1", &log);
-    auto c2 = MakeRC<RecordingClient>("c2", &log);
-    auto c3 = MakeRC<RecordingClient>("c3", &log);
-    auto c4 = MakeRC<RecordingClient>("c4", &log);
-    auto late = MakeRC<RecordingClient>("late", &log);
-    const NotificationID id = c1->Register(d.Get(), u"NID_VALUE_CHANGE");
-    c2->Register(d.Get(), u"NID_VALUE_CHANGE");
-    c3->Register(d.Get(), u"NID_VALUE_CHANGE");
-    c4->Register(d.Get(), u"NID_VALUE_CHANGE");
+TEST_F(DistributorTest, RegistrationChangesDuringASend) {
+    auto c1 = Client("c1"), c2 = Client("c2"), c3 = Client("c3"), c4 = Client("c4"), late = Client("late", false);
     // c4 (served first) removes itself and adds a newcomer; c3 removes c1, which was still to come.
     c4->m_onReceive = [&](LNotificationDistributor* s, LNotification*) {
         c4->Unregister(s, id);
         late->Register(s, u"NID_VALUE_CHANGE");
     };
     c3->m_onReceive = [&](LNotificationDistributor* s, LNotification*) { c1->Unregister(s, id); };
-    d->Distribute(LNotification::Create(id).Get());
-    EXPECT_EQ(Clients(log), (std::vector<std::string>{"c4", "c3", "c2"}));
-    log.clear();
-    d->Distribute(LNotification::Create(id).Get());
-    EXPECT_EQ(Clients(log), (std::vector<std::string>{"late", "c3", "c2"}));
+    Send();
+    Send();
+    EXPECT_EQ(Clients(log), (std::vector<std::string>{"c4", "c3", "c2", "late", "c3", "c2"}));
 }
 
-TEST(NotificationDistributorTest, NestedSendOfTheSameIdentifierDoesNotCutTheOuterOneShort) {
-    std::vector<Delivery> log;
-    auto d = MakeRC<LNotificationDistributor>();
-    auto a = MakeRC<RecordingClient>("a", &log);
-    auto b = MakeRC<RecordingClient>("b", &log);
-    const NotificationID id = a->Register(d.Get(), u"NID_VALUE_CHANGE");
-    b->Register(d.Get(), u"NID_VALUE_CHANGE");
+TEST_F(DistributorTest, NestedSendOfTheSameIdentifierDoesNotCutTheOuterOneShort) {
+    auto a = Client("a"), b = Client("b");
     bool nested = false;
-    b->m_onReceive = [&](LNotificationDistributor* s, LNotification*) {
-        if (nested) return;
-        nested = true;
-        s->Distribute(LNotification::Create(id).Get());
+    b->m_onReceive = [&](LNotificationDistributor*, LNotification*) {
+        if (!std::exchange(nested, true)) Send();
     };
-    d->Distribute(LNotification::Create(id).Get());
+    Send();
     EXPECT_EQ(Clients(log), (std::vector<std::string>{"b", "b", "a", "a"}));
 }
 
-TEST(NotificationClientTest, RegistrationsAreInternalReferences) {
-    std::vector<Delivery> log;
+TEST_F(DistributorTest, RegistrationsAreInternalReferences) {
     bool destroyed = false;
-    auto d1 = MakeRC<LNotificationDistributor>();
     auto d2 = MakeRC<LNotificationDistributor>();
     {
         auto c = MakeRC<RecordingClient>("c", &log, &destroyed);
-        c->Register(d1.Get(), u"NID_MOUSE_MOVE");
-        c->Register(d1.Get(), u"NID_MOUSE_DOWN");
+        c->Register(d.Get(), u"NID_MOUSE_MOVE");
+        c->Register(d.Get(), u"NID_MOUSE_DOWN");
         c->Register(d2.Get(), u"NID_MOUSE_UP");
         EXPECT_EQ(c->GetRegistrationCount(), 3);
         EXPECT_EQ(c->GetInternalReferenceCount(), 3);
         EXPECT_EQ(c->GetReferenceCount(), 4);
-        c->Unregister(d1.Get(), InternNotificationID(u"NID_MOUSE_DOWN"));
+        c->Unregister(d.Get(), InternNotificationID(u"NID_MOUSE_DOWN"));
         EXPECT_EQ(c->GetInternalReferenceCount(), 2);
     }
     // Nobody outside held the client any more: its registrations were ended and it was freed.
     EXPECT_TRUE(destroyed);
-    EXPECT_FALSE(d1->HasRegistrations(InternNotificationID(u"NID_MOUSE_MOVE")));
+    EXPECT_FALSE(d->HasRegistrations(InternNotificationID(u"NID_MOUSE_MOVE")));
     EXPECT_FALSE(d2->HasRegistrations(InternNotificationID(u"NID_MOUSE_UP")));
-}
 
-TEST(NotificationClientTest, ADistributorThatGoesAwayReleasesItsClients) {
-    std::vector<Delivery> log;
-    auto c = MakeRC<RecordingClient>("c", &log);
-    {
-        auto d = MakeRC<LNotificationDistributor>();
-        c->Register(d.Get(), u"NID_MOUSE_MOVE");
-        EXPECT_EQ(c->GetReferenceCount(), 2);
-    }
+    // A distributor that goes away releases its clients.
+    auto c = Client("c");
+    EXPECT_EQ(c->GetReferenceCount(), 2);
+    d = nullptr;
     EXPECT_EQ(c->GetReferenceCount(), 1);
     EXPECT_EQ(c->GetInternalReferenceCount(), 0);
 }

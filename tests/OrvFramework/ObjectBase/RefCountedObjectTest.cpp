@@ -38,14 +38,10 @@ protected:
 
 TEST_F(RefCountedObjectTest, CountsPointersAndDestroysOnceWithLastOne) {
     auto* raw = new LCounted(5);
-    EXPECT_EQ(raw->GetReferenceCount(), 0);
     {
         RCPtr<LCounted> a(raw);
-        EXPECT_EQ(raw->GetReferenceCount(), 1);
         RCPtr<LCounted> b = a;
-        EXPECT_EQ(raw->GetReferenceCount(), 2);
-        b = a;  // same object: unchanged
-        EXPECT_EQ(raw->GetReferenceCount(), 2);
+        b = a;  // same object, and itself: unchanged
         a = a;
         EXPECT_EQ(raw->GetReferenceCount(), 2);
         ConstRCPtr<LCounted> c = std::move(b);
@@ -69,17 +65,14 @@ TEST_F(RefCountedObjectTest, AssignmentThroughAliasKeepsObjectAlive) {
 TEST_F(RefCountedObjectTest, RunTimeConversionToUnrelatedTypeIsNull) {
     RCPtr<LRefCountedObject> base(new LCounted(3));
     RCPtr<LCounted> down(base);
-    ASSERT_TRUE(down);
-    EXPECT_EQ(down->value, 3);
-    RCPtr<LOther> other(base);
-    EXPECT_FALSE(other);
+    EXPECT_EQ(down.Get(), base.Get());
+    EXPECT_FALSE(RCPtr<LOther>(base));
     EXPECT_EQ(base->GetReferenceCount(), 2);
 }
 
 TEST_F(RefCountedObjectTest, CycleBrokenThroughInternalReferences) {
     {
-        RCPtr<LNode> a = MakeRC<LNode>();
-        RCPtr<LNode> b = MakeRC<LNode>();
+        RCPtr<LNode> a = MakeRC<LNode>(), b = MakeRC<LNode>();
         a->partner = b;
         b->partner = a;
         // Each holds the other once; both references are internal to the pair.

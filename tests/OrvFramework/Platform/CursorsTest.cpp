@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include "Support/ScopedEnvironment.h"
 
 using namespace Orv::Platform;
 
@@ -16,15 +16,12 @@ TEST(Cursors, EveryFrameworkNameHasAShapeAndNamesAreCaseSensitive) {
 }
 
 TEST(MessageBox, WithoutADisplayTheMessageGoesToStandardError) {
-    const char* display = std::getenv("DISPLAY");
-    const std::string keep = display ? display : "";
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
+    ScopedEnvironment env;
+    env.Set("DISPLAY", nullptr).Set("WAYLAND_DISPLAY", nullptr);
     testing::internal::CaptureStderr();
     const auto result =
         ShowStopMessageBox("The application encountered problems during startup and will now close.", "Error");
     const std::string err = testing::internal::GetCapturedStderr();
-    if (display) setenv("DISPLAY", keep.c_str(), 1);
     EXPECT_EQ(result, MessageBoxResult::WrittenToStderr);
     EXPECT_EQ(err, "Error: The application encountered problems during startup and will now close.\n");
 }

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "Support/ScopedEnvironment.h"
 
 using namespace Orv::Platform;
 using Orv::W;
@@ -24,25 +24,11 @@ protected:
         char pattern[] = "/tmp/orv-folders-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_dir = pattern;
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
-            const char* v = std::getenv(name);
-            m_saved.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
-        }
-        setenv("HOME", m_dir.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
-        unsetenv("XDG_DATA_HOME");
+        m_env.Set("HOME", m_dir).Set("XDG_CONFIG_HOME", m_dir + "/config").Set("XDG_DATA_HOME", nullptr);
     }
-    void TearDown() override {
-        for (auto& [name, value] : m_saved) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-        fs::remove_all(m_dir);
-    }
+    void TearDown() override { fs::remove_all(m_dir); }
     std::string m_dir;
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+    ScopedEnvironment m_env;
 };
 
 }  // namespace
@@ -83,19 +69,18 @@ TEST_F(FoldersTest, ApplicationFolderTable) {
 
 TEST_F(FoldersTest, UnknownPathIdThrowsOutOfRange) {
     const FolderRoots roots{"/a", "/b", "/c", "/d"};
+    EXPECT_THROW(GetApplicationFolder(-1, u"Korvo", u"Updater", roots), std::out_of_range);
+    EXPECT_THROW(GetApplicationFolder(5, u"Korvo", u"Updater"), std::out_of_range);
     try {
         GetApplicationFolder(5, u"Korvo", u"Updater", roots);
         ADD_FAILURE() << "no error";
     } catch (const std::out_of_range& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Out of Range : Unknown Path ID. : "
-                                              "Orv::MFCFrameworkApp<class LApplication>::GetFolder : ",
-                                              0),
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "Out of Range : Unknown Path ID. : Orv::MFCFrameworkApp<class LApplication>::GetFolder : ", 0),
                   0u)
             << e.what();
         EXPECT_NE(dynamic_cast<const Orv::ExceptionBase*>(&e), nullptr);
     }
-    EXPECT_THROW(GetApplicationFolder(-1, u"Korvo", u"Updater", roots), std::out_of_range);
-    EXPECT_THROW(GetApplicationFolder(5, u"Korvo", u"Updater"), std::out_of_range);
 }
 
 TEST_F(FoldersTest, ModuleFolderHoldsThisProgram) {

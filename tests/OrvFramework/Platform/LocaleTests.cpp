@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "OrvFramework/Platform/Locale.h"
+#include "Support/ScopedEnvironment.h"
 
 namespace Orv::Platform {
 namespace {
@@ -25,22 +24,15 @@ TEST(Locale, NamesToLanguageIdentifiers) {
 }
 
 TEST(Locale, EnvironmentOrder) {
-    const char* saved[3] = {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")};
-    const std::string copies[3] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "", saved[2] ? saved[2] : ""};
-    setenv("LC_ALL", "", 1);
-    setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
-    setenv("LANG", "de_DE.UTF-8", 1);
+    ScopedEnvironment env;
+    env.Set("LC_ALL", "").Set("LC_MESSAGES", "ja_JP.UTF-8").Set("LANG", "de_DE.UTF-8");
     EXPECT_EQ(GetUserLanguageId(), 0x0411u);
-    setenv("LC_ALL", "fr_FR", 1);
+    env.Set("LC_ALL", "fr_FR");
     EXPECT_EQ(GetUserLanguageId(), 0x040Cu);
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
+    env.Set("LC_ALL", nullptr).Set("LC_MESSAGES", nullptr);
     EXPECT_EQ(GetUserLanguageId(), 0x0407u);
-    unsetenv("LANG");
+    env.Set("LANG", nullptr);
     EXPECT_EQ(GetUserLanguageId(), 0x0409u);
-    const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (int i = 0; i < 3; ++i)
-        if (saved[i]) setenv(names[i], copies[i].c_str(), 1);
 }
 
 }  // namespace

@@ -7,13 +7,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 using namespace Orv::Platform;
@@ -22,6 +22,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kName = "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater";
+
+sockaddr_un Address(const std::string& path) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, path.c_str());
+    return addr;
+}
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
@@ -40,11 +47,9 @@ protected:
         };
     }
     void RunQueued() {
-        std::deque<std::function<void()>> batch;
-        {
-            std::lock_guard lock(m_queueLock);
-            batch.swap(m_queue);
-        }
+        std::unique_lock lock(m_queueLock);
+        auto batch = std::exchange(m_queue, {});
+        lock.unlock();
         for (auto& fn : batch) fn();
     }
     SingleInstance::Handlers Recording() {
@@ -63,7 +68,6 @@ protected:
 TEST_F(SingleInstanceTest, OnlyOneHoldsTheLockAndItPassesOnWhenTheFirstEnds) {
     auto first = std::make_unique<SingleInstance>(kName, m_dir);
     SingleInstance second(kName, m_dir);
-    EXPECT_EQ(first->LockPath(), m_dir + "/" + kName + ".lock");
     EXPECT_EQ(first->SocketPath(), m_dir + "/" + kName + ".sock");
     EXPECT_TRUE(first->TryBecomeFirst());
     EXPECT_FALSE(second.TryBecomeFirst());
@@ -75,13 +79,26 @@ TEST_F(SingleInstanceTest, OnlyOneHoldsTheLockAndItPassesOnWhenTheFirstEnds) {
     first.reset();  // the lock file stays, the lock does not
     EXPECT_TRUE(fs::exists(m_dir + "/" + kName + ".lock"));
     EXPECT_TRUE(second.TryBecomeFirst());
+
+    // A lock that cannot be opened is refused with its reason, never taken as "first".
+    SingleInstance blocked(kName, m_dir + "/missing-folder");
+    EXPECT_FALSE(blocked.TryBecomeFirst());
+    EXPECT_FALSE(blocked.IsFirst());
+    EXPECT_NE(blocked.Error().find("cannot open"), std::string::npos) << blocked.Error();
 }
 
 TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
     SingleInstance first(kName, m_dir), second(kName, m_dir);
     ASSERT_TRUE(first.TryBecomeFirst());
     ASSERT_FALSE(second.TryBecomeFirst());
-    // No window yet, nobody listens: the second instance is told so and runs on.
+    // The socket file of a crashed instance: it stays, nobody accepts. The second instance is
+    // refused, not hung, and runs on; the first listens there all the same.
+    {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = Address(first.SocketPath());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        close(fd);
+    }
     EXPECT_FALSE(second.SendToFirst("updater -SILENT"));
 
     ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
@@ -103,38 +120,13 @@ TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
     EXPECT_FALSE(second.SendToFirst("late"));
 }
 
-TEST_F(SingleInstanceTest, StaleSocketOfACrashedInstanceDoesNotBlock) {
-    SingleInstance probe(kName, m_dir);
-    // A socket file bound by a process that is gone: the file stays, nobody accepts.
-    {
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strcpy(addr.sun_path, probe.SocketPath().c_str());
-        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        close(fd);
-    }
-    ASSERT_TRUE(fs::exists(probe.SocketPath()));
-    SingleInstance later(kName, m_dir);
-    EXPECT_FALSE(later.SendToFirst("x"));  // refused, not hung
-
-    SingleInstance first(kName, m_dir);
-    ASSERT_TRUE(first.TryBecomeFirst());
-    ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
-    EXPECT_TRUE(later.SendToFirst("after crash"));
-    RunQueued();
-    EXPECT_EQ(m_lines, (std::vector<std::string>{"after crash"}));
-}
-
 TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
     SingleInstance first(kName, m_dir), second(kName, m_dir);
     ASSERT_TRUE(first.TryBecomeFirst());
     ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
     auto sendRaw = [&](const std::string& bytes) {
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strcpy(addr.sun_path, first.SocketPath().c_str());
+        sockaddr_un addr = Address(first.SocketPath());
         EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
         EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
         shutdown(fd, SHUT_WR);  // a short record ends here instead of stalling the listener
@@ -156,137 +148,76 @@ TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
     EXPECT_EQ(m_activations, 0);
     // The same path with a well-formed record is answered, so the checks above can fail.
     EXPECT_TRUE(sendRaw(header(kSecondInstanceMagic, 0x465, 3) + std::string("ab\0", 3)));
-    RunQueued();
-    EXPECT_EQ(m_lines, (std::vector<std::string>{"ab"}));
-    m_lines.clear();
-
     EXPECT_TRUE(second.SendToFirst("still here"));
     RunQueued();
-    EXPECT_EQ(m_lines, (std::vector<std::string>{"still here"}));
+    EXPECT_EQ(m_lines, (std::vector<std::string>{"ab", "still here"}));
 }
 
 namespace {
 
 // How the runtime folder and the fallback folder are prepared before the choice.
 enum class Entry { Missing, Private, Open0755, WorldWritable, LinkToPrivate, PlainFile, OtherOwner };
+enum class Chosen { Xdg, Fallback, Refused };
 
 struct FolderCase {
     const char* what;
-    Entry xdg;
-    Entry fallback;
-    const char* chosen;  // "xdg", "fallback" or "" (refused)
+    Entry xdg, fallback;
+    Chosen chosen;
 };
 
-class PrivateFolderChoice : public ::testing::TestWithParam<FolderCase> {
+class PrivateFolderChoice : public SingleInstanceTest, public ::testing::WithParamInterface<FolderCase> {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/orv-folder-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_fallback = m_dir + "/varnet-updater-" + std::to_string(getuid());
+    static void Make(const std::string& path, Entry entry) {
+        if (entry == Entry::Missing) return;
+        if (entry == Entry::PlainFile) return void(std::ofstream(path) << "x");
+        const std::string dir = entry == Entry::LinkToPrivate ? path + "-target" : path;
+        int result = mkdir(dir.c_str(), 0700);
+        if (entry == Entry::LinkToPrivate) result |= symlink(dir.c_str(), path.c_str());
+        if (entry == Entry::Open0755) result |= chmod(path.c_str(), 0755);
+        if (entry == Entry::WorldWritable) result |= chmod(path.c_str(), 01777);
+        if (entry == Entry::OtherOwner) result |= chown(path.c_str(), 65534, 65534);
+        ASSERT_EQ(result, 0) << path;
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    void Make(const std::string& path, Entry entry) {
-        switch (entry) {
-        case Entry::Missing:
-            return;
-        case Entry::Private:
-            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
-            return;
-        case Entry::Open0755:
-            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
-            ASSERT_EQ(chmod(path.c_str(), 0755), 0);
-            return;
-        case Entry::WorldWritable:
-            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
-            ASSERT_EQ(chmod(path.c_str(), 01777), 0);
-            return;
-        case Entry::LinkToPrivate:
-            ASSERT_EQ(mkdir((path + "-target").c_str(), 0700), 0);
-            ASSERT_EQ(symlink((path + "-target").c_str(), path.c_str()), 0);
-            return;
-        case Entry::PlainFile:
-            ASSERT_TRUE(std::ofstream(path).good());
-            return;
-        case Entry::OtherOwner:
-            ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
-            ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
-            return;
-        }
-    }
-
-    std::string m_dir, m_fallback;
 };
 
 }  // namespace
 
 TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
     const FolderCase& c = GetParam();
+    SCOPED_TRACE(c.what);
     if ((c.xdg == Entry::OtherOwner || c.fallback == Entry::OtherOwner) && getuid() != 0)
         GTEST_SKIP() << "giving a folder to another user needs root";
-    const std::string xdg = m_dir + "/runtime";
+    const std::string xdg = m_dir + "/runtime", fallback = m_dir + "/varnet-updater-" + std::to_string(getuid());
     Make(xdg, c.xdg);
-    Make(m_fallback, c.fallback);
+    Make(fallback, c.fallback);
     std::string error;
     const std::string chosen = ChoosePrivateRuntimeFolder(xdg.c_str(), m_dir, &error);
-    const std::string expected = std::string(c.chosen) == "xdg"        ? xdg
-                                 : std::string(c.chosen) == "fallback" ? m_fallback
-                                                                       : std::string();
-    EXPECT_EQ(chosen, expected) << c.what << ": " << error;
-    EXPECT_EQ(error.empty(), !expected.empty()) << c.what << ": " << error;
-    if (expected == m_fallback) {
+    EXPECT_EQ(chosen, c.chosen == Chosen::Xdg ? xdg : c.chosen == Chosen::Fallback ? fallback : "") << error;
+    EXPECT_EQ(error.empty(), c.chosen != Chosen::Refused) << error;
+    if (c.chosen == Chosen::Fallback) {
         struct stat st {};
-        ASSERT_EQ(lstat(m_fallback.c_str(), &st), 0);
-        EXPECT_TRUE(S_ISDIR(st.st_mode));
-        EXPECT_EQ(st.st_mode & 0777, 0700u) << c.what;
+        ASSERT_EQ(lstat(fallback.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & (S_IFMT | 07777), S_IFDIR | 0700u);
     }
     if (!chosen.empty()) {
         SingleInstance instance(kName, chosen);
-        EXPECT_TRUE(instance.TryBecomeFirst()) << c.what;
+        EXPECT_TRUE(instance.TryBecomeFirst());
         EXPECT_EQ(instance.LockPath(), chosen + "/" + kName + ".lock");
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PrivateFolderChoice,
-    ::testing::Values(FolderCase{"private runtime folder", Entry::Private, Entry::Missing, "xdg"},
-                      FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, "fallback"},
-                      FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, "fallback"},
-                      FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, "fallback"},
-                      FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, "fallback"},
-                      FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, "fallback"},
-                      FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, "fallback"},
-                      FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, ""},
-                      FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, ""},
-                      FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, ""},
-                      FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, ""},
-                      FolderCase{"own folder taken by another user", Entry::Missing, Entry::OtherOwner, ""}));
-
-TEST(SingleInstanceFolder, WithoutAPrivateFolderNoInstanceIsFirst) {
-    char pattern[] = "/tmp/orv-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
-    const std::string own = dir + "/varnet-updater-" + std::to_string(getuid());
-    ASSERT_EQ(mkdir(own.c_str(), 0777), 0);
-    ASSERT_EQ(chmod(own.c_str(), 0777), 0);
-    std::string error;
-    EXPECT_EQ(ChoosePrivateRuntimeFolder(nullptr, dir, &error), "");
-    EXPECT_NE(error.find("not private"), std::string::npos) << error;
-
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string keep = saved ? saved : "";
-    setenv("XDG_RUNTIME_DIR", own.c_str(), 1);  // open to all: not taken, and /tmp's own is used
-    EXPECT_EQ(SingleInstanceRuntimeFolder(), "/tmp/varnet-updater-" + std::to_string(getuid()));
-    if (saved)
-        setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
-
-    // A lock path that cannot be opened is refused with its reason, never taken as "first".
-    SingleInstance blocked(kName, dir + "/missing-folder");
-    EXPECT_FALSE(blocked.TryBecomeFirst());
-    EXPECT_FALSE(blocked.IsFirst());
-    EXPECT_NE(blocked.Error().find("cannot open"), std::string::npos) << blocked.Error();
-    fs::remove_all(dir);
-}
+    ::testing::Values(
+        FolderCase{"private runtime folder", Entry::Private, Entry::Missing, Chosen::Xdg},
+        FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, Chosen::Fallback},
+        FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, Chosen::Fallback},
+        FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, Chosen::Fallback},
+        FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, Chosen::Fallback},
+        FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, Chosen::Fallback},
+        FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, Chosen::Fallback},
+        FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, Chosen::Refused},
+        FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, Chosen::Refused},
+        FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, Chosen::Refused},
+        FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, Chosen::Refused},
+        FolderCase{"own folder taken by another user", Entry::Missing, Entry::OtherOwner, Chosen::Refused}));

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
+#include <tuple>
 #include <vector>
 
 using namespace Orv;
@@ -39,17 +41,14 @@ public:
     }
     ~UdpListener() { close(m_fd); }
     // The next datagram, or "<none>" when none comes within a bounded wait.
-    std::string Receive() {
+    std::string Receive(int waitMs = 2000) {
         pollfd pfd{m_fd, POLLIN, 0};
-        if (poll(&pfd, 1, 2000) != 1) return "<none>";
+        if (poll(&pfd, 1, waitMs) != 1) return "<none>";
         char buffer[2048];
         const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
         return n < 0 ? "<error>" : std::string(buffer, static_cast<std::size_t>(n));
     }
-    bool Pending() {
-        pollfd pfd{m_fd, POLLIN, 0};
-        return poll(&pfd, 1, 0) == 1;
-    }
+    bool Pending() { return Receive(0) != "<none>"; }
     int port = 0;
 
 private:
@@ -61,9 +60,6 @@ private:
 TEST(DebugTracer, DefaultsSendTraceTextUpToItsLevelToTheDebuggerOutput) {
     DebuggerCapture capture;
     DebugTracer tracer;
-    EXPECT_EQ(tracer.GetPort(), -1);
-    EXPECT_EQ(tracer.GetLevel(), 1);
-    EXPECT_EQ(tracer.GetHost(), "");
     tracer.TraceLine(1, "row %d of %s", 7, "image");
     tracer.Trace(0, u"wide %s %c%C|%5.1f|%-3d|%%", u"\u00e9t\u00e9", u'\u00df', 'x', 2.25, 4);
     tracer.TraceLine(1, u"%ls %lld %x", u"long", 1234567890123LL, 255u);
@@ -71,48 +67,33 @@ TEST(DebugTracer, DefaultsSendTraceTextUpToItsLevelToTheDebuggerOutput) {
     tracer.SetLevel(3);
     tracer.TraceLine(3, "shown %d", 3);
     tracer.Trace(4, u"hidden");
+    // A port above 65535 keeps the trace on the debugger output.
+    tracer.SetNetworkTarget(std::string("no-such-host.invalid"), 70000);
+    tracer.TraceLine(1, "local");
     EXPECT_EQ(capture.text,
-              "row 7 of image\nwide \xC3\xA9t\xC3\xA9 \xC3\x9Fx|  2.2|4  |%long 1234567890123 ff\nshown 3\n");
+              "row 7 of image\nwide \xC3\xA9t\xC3\xA9 \xC3\x9Fx|  2.2|4  |%long 1234567890123 ff\nshown 3\nlocal\n");
     EXPECT_FALSE(tracer.HasSocket());
 }
 
-TEST(DebugTracer, FirstNetworkSendSendsTheLaunchBannerThenTheText) {
+TEST(DebugTracer, FirstNetworkSendSendsTheLaunchBannerThenTheTextUnlessAConsoleIsOpen) {
     DebuggerCapture capture;
     UdpListener listener;
     DebugTracer tracer;
     tracer.SetNetworkTarget(std::string("127.0.0.1"), listener.port);
     tracer.TraceLine(1, "hello %d", 5);
-    EXPECT_EQ(listener.Receive(), "*** APPLICATION Launched on ");
-    EXPECT_EQ(listener.Receive(), "127.0.0.1");
-    EXPECT_EQ(listener.Receive(), "***\n");
-    EXPECT_EQ(listener.Receive(), "hello 5\n");
     tracer.Trace(1, u"wide \u00e9");  // converted to narrow, no second banner
-    EXPECT_EQ(listener.Receive(), "wide \xC3\xA9");
-    // Empty text is not sent.
-    EXPECT_EQ(tracer.SendToNetwork(""), 0);
+    std::vector<std::string> datagrams;
+    for (int i = 0; i < 5; ++i) datagrams.push_back(listener.Receive());
+    EXPECT_EQ(datagrams, (std::vector<std::string>{"*** APPLICATION Launched on ", "127.0.0.1", "***\n", "hello 5\n",
+                                                   "wide \xC3\xA9"}));
+    EXPECT_EQ(tracer.SendToNetwork(""), 0);  // empty text is not sent
     EXPECT_FALSE(listener.Pending());
-    EXPECT_EQ(capture.text, "");
-    EXPECT_TRUE(tracer.HasSocket());
 
     // An absent host keeps the stored one.
     tracer.SetNetworkTarget(std::nullopt, listener.port);
     EXPECT_EQ(tracer.GetHost(), "127.0.0.1");
-}
 
-TEST(DebugTracer, PortAbove65535StaysOnTheDebuggerOutput) {
-    DebuggerCapture capture;
-    DebugTracer tracer;
-    tracer.SetNetworkTarget(std::string("no-such-host.invalid"), 70000);
-    tracer.TraceLine(1, "local");
-    EXPECT_EQ(capture.text, "local\n");
-    EXPECT_FALSE(tracer.HasSocket());
-}
-
-TEST(DebugTracer, OpenConsoleWritesToStandardErrorInsteadOfTheNetwork) {
-    DebuggerCapture capture;
-    UdpListener listener;
-    DebugTracer tracer;
-    tracer.SetNetworkTarget(std::string("127.0.0.1"), listener.port);
+    // An open console takes the text instead of the network.
     tracer.OpenConsole();
     EXPECT_TRUE(tracer.IsConsoleOpen());
     testing::internal::CaptureStderr();
@@ -140,9 +121,8 @@ TEST(DebugTracer, DebugConsoleOption) {
           Case{"-DEBUG_CONSOLE:12", DebugConsoleOption::Network, false, 12, ""}}) {
         SCOPED_TRACE(c.line);
         DebugTracer tracer;
-        EXPECT_EQ(ApplyDebugConsoleOption(c.line, tracer), c.result);
-        EXPECT_EQ(tracer.IsConsoleOpen(), c.console);
-        EXPECT_EQ(tracer.GetPort(), c.port);
-        EXPECT_EQ(tracer.GetHost(), c.host);
+        const DebugConsoleOption result = ApplyDebugConsoleOption(c.line, tracer);
+        EXPECT_EQ(std::tuple(result, tracer.IsConsoleOpen(), tracer.GetPort(), tracer.GetHost()),
+                  std::tuple(c.result, c.console, c.port, std::string(c.host)));
     }
 }

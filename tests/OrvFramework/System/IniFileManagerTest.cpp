@@ -25,10 +25,22 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    // The plug-in is built by its own target (IniFileManager) next to the tests.
-    void LoadPlugin(LIniFileManager& manager) {
-        ASSERT_TRUE(PathServices::FileExists(kPlugin)) << "build the IniFileManager target first";
-        ASSERT_EQ(manager.LoadFromPath(kPlugin), S_OK);
+    // Loads the plug-in, built by its own target (IniFileManager), and opens the settings file.
+    OrvIniHandle Open(LIniFileManager& manager) {
+        EXPECT_EQ(manager.LoadFromPath(kPlugin), S_OK) << "build the IniFileManager target first";
+        OrvIniHandle handle = nullptr;
+        EXPECT_EQ(manager.Open(m_file, W("1_0_0"), W("Varnet Firmware Updater"), handle), S_OK);
+        return handle;
+    }
+    static std::pair<ORVRESULT, std::int32_t> GetInt(LIniFileManager& m, OrvIniHandle h, const char* key, int def) {
+        std::int32_t value = -100;
+        const ORVRESULT result = m.GetInt(h, W(key), def, value);
+        return {result, value};
+    }
+    static std::pair<ORVRESULT, String> GetString(LIniFileManager& m, OrvIniHandle h, const char* key) {
+        String value;
+        const ORVRESULT result = m.GetString(h, W(key), value);
+        return {result, value};
     }
     static std::string ReadText(const std::string& path) {
         std::ostringstream s;
@@ -48,9 +60,7 @@ TEST_F(IniFileManagerTest, WithoutThePluginEverythingFailsAndDefaultsApply) {
     OrvIniHandle handle = reinterpret_cast<OrvIniHandle>(0x1);
     EXPECT_EQ(manager->Open(m_file, W("1_0_0"), W("Product"), handle), E_FAIL);
     EXPECT_EQ(handle, nullptr);
-    std::int32_t skin = 0;
-    EXPECT_EQ(manager->GetInt(handle, W("CurrentSkinIndex"), 3, skin), E_FAIL);
-    EXPECT_EQ(skin, 3);
+    EXPECT_EQ(GetInt(*manager, handle, "CurrentSkinIndex", 3), std::pair(E_FAIL, 3));
     String text;
     for (ORVRESULT r :
          {manager->SetInt(handle, W("CurrentSkinIndex"), 1), manager->Write(handle), manager->Close(handle, true),
@@ -62,13 +72,9 @@ TEST_F(IniFileManagerTest, WithoutThePluginEverythingFailsAndDefaultsApply) {
 TEST_F(IniFileManagerTest, SkinIndexSurvivesARestart) {
     {
         LIniFileManager manager;
-        LoadPlugin(manager);
+        OrvIniHandle handle = Open(manager);
         EXPECT_EQ(manager.LoadFromPath(kPlugin), S_FALSE);
-        OrvIniHandle handle = nullptr;
-        ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("Varnet Firmware Updater"), handle), S_OK);
-        std::int32_t skin = -1;
-        EXPECT_EQ(manager.GetInt(handle, W("CurrentSkinIndex"), 0, skin), S_FALSE);
-        EXPECT_EQ(skin, 0);
+        EXPECT_EQ(GetInt(manager, handle, "CurrentSkinIndex", 0), std::pair(S_FALSE, 0));
         EXPECT_EQ(manager.SetInt(handle, W("CurrentSkinIndex"), 2), S_OK);
         EXPECT_EQ(manager.SetString(handle, W("Display\\Title"), W("Größe = \"x\"\nnext line")), S_OK);
         EXPECT_EQ(manager.Close(handle, true), S_OK);
@@ -79,48 +85,25 @@ TEST_F(IniFileManagerTest, SkinIndexSurvivesARestart) {
     EXPECT_NE(text.find("[Display]\n"), std::string::npos) << text;
 
     LIniFileManager manager;
-    LoadPlugin(manager);
-    OrvIniHandle handle = nullptr;
-    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("Varnet Firmware Updater"), handle), S_OK);
-    std::int32_t skin = 0;
-    EXPECT_EQ(manager.GetInt(handle, W("CurrentSkinIndex"), 0, skin), S_OK);
-    EXPECT_EQ(skin, 2);
-    String title;
-    EXPECT_EQ(manager.GetString(handle, W("Display/Title"), title), S_OK);
-    EXPECT_EQ(title, W("Größe = \"x\"\nnext line"));
+    OrvIniHandle handle = Open(manager);
+    EXPECT_EQ(GetInt(manager, handle, "CurrentSkinIndex", 0), std::pair(S_OK, 2));
+    EXPECT_EQ(GetString(manager, handle, "Display/Title"), std::pair(S_OK, W("Größe = \"x\"\nnext line")));
     EXPECT_EQ(manager.Close(handle, false), S_OK);
     EXPECT_EQ(manager.Close(handle, false), E_INVALIDARG);  // a closed handle is refused, not used
 }
 
-TEST_F(IniFileManagerTest, LongTextsGrowTheBufferAndNonNumbersKeepTheDefault) {
-    LIniFileManager manager;
-    LoadPlugin(manager);
-    OrvIniHandle h = nullptr;
-    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
-    const String longText(300, u'x');
-    EXPECT_EQ(manager.SetString(h, W("Node/A"), longText), S_OK);
-    String text;
-    EXPECT_EQ(manager.GetString(h, W("Node/A"), text), S_OK);
-    EXPECT_EQ(text, longText);
-    std::int32_t v = 9;
-    EXPECT_EQ(manager.GetInt(h, W("Node/A"), 9, v), S_FALSE);
-    EXPECT_EQ(v, 9);
-    EXPECT_EQ(manager.Close(h, false), S_OK);
-}
-
-TEST_F(IniFileManagerTest, DamagedFileLoadsWhatMakesSense) {
+// A damaged file loads what makes sense; long texts grow the buffer; a non-number keeps the default.
+TEST_F(IniFileManagerTest, DamagedFileAndOddValues) {
     std::filesystem::create_directories(m_dir + "/settings");
     std::ofstream(Utf16ToUtf8(m_file)) << "garbage line\n[unterminated\n=novalue\nGood=1\n[S]\nK=\\x4\\q\n";
     LIniFileManager manager;
-    LoadPlugin(manager);
-    OrvIniHandle h = nullptr;
-    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
-    std::int32_t v = 0;
-    EXPECT_EQ(manager.GetInt(h, W("Good"), 0, v), S_OK);
-    EXPECT_EQ(v, 1);
-    String text;
-    EXPECT_EQ(manager.GetString(h, W("S/K"), text), S_OK);
-    EXPECT_EQ(text, W("\\x4\\q"));
+    OrvIniHandle h = Open(manager);
+    EXPECT_EQ(GetInt(manager, h, "Good", 0), std::pair(S_OK, 1));
+    EXPECT_EQ(GetString(manager, h, "S/K"), std::pair(S_OK, W("\\x4\\q")));
+    const String longText(300, u'x');
+    EXPECT_EQ(manager.SetString(h, W("Node/A"), longText), S_OK);
+    EXPECT_EQ(GetString(manager, h, "Node/A"), std::pair(S_OK, longText));
+    EXPECT_EQ(GetInt(manager, h, "Node/A", 9), std::pair(S_FALSE, 9));
     EXPECT_EQ(manager.Close(h, false), S_OK);
 }
 
@@ -135,9 +118,7 @@ TEST_F(IniFileManagerTest, WriteNeverGoesThroughAPlantedTemporaryName) {
     std::filesystem::create_symlink(victim, planted);
 
     LIniFileManager manager;
-    LoadPlugin(manager);
-    OrvIniHandle h = nullptr;
-    ASSERT_EQ(manager.Open(m_file, W("1_0_0"), W("P"), h), S_OK);
+    OrvIniHandle h = Open(manager);
     ASSERT_EQ(manager.SetInt(h, W("CurrentSkinIndex"), 3), S_OK);
     ASSERT_EQ(manager.Write(h), S_OK);
     EXPECT_EQ(manager.Close(h, false), S_OK);

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "OrvFramework/System/RegistryKey.h"
+#include "Support/ScopedEnvironment.h"
 
 namespace Orv {
 namespace {
@@ -16,15 +16,22 @@ protected:
         char tmpl[] = "/tmp/orvreg-XXXXXX";
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
         m_dir = tmpl;
-        ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1);
+        m_env.Set("VARNET_REGISTRY_DIR", m_dir);
     }
-    void TearDown() override {
-        ::unsetenv("VARNET_REGISTRY_DIR");
-        std::filesystem::remove_all(m_dir);
-    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::vector<unsigned char> FileBytes(const std::string& relative) const {
         std::ifstream in(m_dir + "/" + relative, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static std::pair<ORVRESULT, double> Number(LRegistryKey&& key, const char* name) {
+        double value = -1;
+        const ORVRESULT result = key.GetValue(W(name), value);
+        return {result, value};
+    }
+    static std::pair<ORVRESULT, String> Text(LRegistryKey& key, const char* name) {
+        String value;
+        const ORVRESULT result = key.GetValue(W(name), value);
+        return {result, value};
     }
     std::size_t FileCount(const std::string& relative) const {
         std::size_t n = 0;
@@ -33,6 +40,7 @@ protected:
     }
 
     std::string m_dir;
+    ScopedEnvironment m_env;
     const String m_path = W("Software\\Korvo\\Audio\\Drivers\\{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}\\FirmwareUpdate");
     const std::string m_keyDir =
         "HKEY_LOCAL_MACHINE/Software/Korvo/Audio/Drivers/{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}/FirmwareUpdate";
@@ -48,9 +56,7 @@ TEST_F(RegistryKeyTest, BooleanValueHasTheExactThirteenBytes) {
     EXPECT_EQ(FileBytes(m_keyDir + "/SuppressAutoUpdates.bin"),
               (std::vector<unsigned char>{0x0D, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
     EXPECT_EQ(FileCount(m_keyDir), 1u);  // no temporary file left behind
-    double number = -1;
-    EXPECT_EQ(LRegistryKey(kLocalMachine, m_path).GetValue(W("SuppressAutoUpdates"), number), S_OK);
-    EXPECT_EQ(number, 0);
+    EXPECT_EQ(Number(LRegistryKey(kLocalMachine, m_path), "SuppressAutoUpdates"), std::pair(S_OK, 0.0));
 }
 
 TEST_F(RegistryKeyTest, TextAndNumbers) {
@@ -59,25 +65,19 @@ TEST_F(RegistryKeyTest, TextAndNumbers) {
     EXPECT_EQ(FileBytes("HKEY_CURRENT_USER/Software/Test/Name.sz"), (std::vector<unsigned char>{'A', 0, 'b', 0, 0, 0}));
     EXPECT_EQ(key.SetValue(W("Rate"), RegistryVariant::FromText(W("2.5"))), S_OK);
     EXPECT_EQ(key.SetValue(W("Count"), RegistryVariant::FromInt32(-7)), S_OK);
-    String text;
-    double number = 0;
-    EXPECT_EQ(key.GetValue(W("Name"), text), S_OK);
-    EXPECT_EQ(text, W("Ab"));
-    EXPECT_EQ(key.GetValue(W("Name"), number), E_FAIL);  // not a number
-    EXPECT_EQ(key.GetValue(W("Rate"), number), S_OK);
-    EXPECT_EQ(number, 2.5);
-    EXPECT_EQ(key.GetValue(W("Count"), text), S_OK);
-    EXPECT_EQ(text, W("-7"));
-    EXPECT_EQ(key.GetValue(W("Missing"), text), E_FAIL);
+    EXPECT_EQ(Text(key, "Name"), std::pair(S_OK, W("Ab")));
+    EXPECT_EQ(Number(std::move(key), "Name").first, E_FAIL);  // not a number
+    EXPECT_EQ(Number(std::move(key), "Rate"), std::pair(S_OK, 2.5));
+    EXPECT_EQ(Text(key, "Count"), std::pair(S_OK, W("-7")));
+    EXPECT_EQ(Text(key, "Missing").first, E_FAIL);
     // A value that changes type replaces the old file.
     EXPECT_EQ(key.SetValue(W("Name"), RegistryVariant::FromInt64(5)), S_OK);
-    EXPECT_EQ(key.GetValue(W("Name"), number), S_OK);
-    EXPECT_EQ(number, 5);
+    EXPECT_EQ(Number(std::move(key), "Name"), std::pair(S_OK, 5.0));
     EXPECT_EQ(FileCount("HKEY_CURRENT_USER/Software/Test"), 3u);
     // Names cannot climb out of their key.
     EXPECT_EQ(key.SetValue(W("../../evil"), RegistryVariant::FromBool(true)), S_OK);
     EXPECT_EQ(FileCount("HKEY_CURRENT_USER/Software/Test"), 4u);
-    EXPECT_EQ(key.GetValue(W("../../evil"), number), S_OK);
+    EXPECT_EQ(Number(std::move(key), "../../evil"), std::pair(S_OK, 1.0));
 }
 
 TEST_F(RegistryKeyTest, FailuresAnswerFailAndKeepTheOldValue) {
@@ -93,9 +93,7 @@ TEST_F(RegistryKeyTest, FailuresAnswerFailAndKeepTheOldValue) {
     std::filesystem::create_directories(m_dir + "/" + m_keyDir + "/Blocked.bin/inside");
     EXPECT_EQ(key.SetValue(W("Blocked"), RegistryVariant::FromBool(true)), E_FAIL);
     EXPECT_EQ(FileCount(m_keyDir), 2u);
-    double number = 0;
-    EXPECT_EQ(key.GetValue(W("V"), number), S_OK);
-    EXPECT_EQ(number, 1);
+    EXPECT_EQ(Number(std::move(key), "V"), std::pair(S_OK, 1.0));
     EXPECT_EQ(LRegistryKey(9, W("x")).SetValue(W("V"), RegistryVariant::FromBool(true)), E_FAIL);  // no root
 }
 

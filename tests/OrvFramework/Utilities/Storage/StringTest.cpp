@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <string_view>
+#include <utility>
 
 #include "OrvFramework/Utilities/Storage/Hex.h"
 #include "OrvFramework/Utilities/Storage/String.h"
@@ -20,44 +22,31 @@ TEST(StringConversion, UnpairedSurrogatesAreCarriedOver) {
     // A lone high surrogate, a lone low one and a high one at the very end.
     const std::u16string broken = {u'a', 0xD800, u'b', 0xDC01, u'c', 0xDBFF};
     const std::string utf8 = Utf16ToUtf8(broken);
-    EXPECT_EQ(utf8,
-              "a\xED\xA0\x80"
-              "b\xED\xB0\x81"
-              "c\xED\xAF\xBF");
+    EXPECT_EQ(utf8, "a\xED\xA0\x80\x62\xED\xB0\x81\x63\xED\xAF\xBF");
     EXPECT_EQ(Utf8ToUtf16(utf8), broken);
 }
 
+// Malformed input becomes U+FFFD, and the character that interrupts a sequence is kept. Each byte
+// of an overlong form is malformed on its own (C0 A0 would be a blank, C0 A2 a quote, E0 80 AF a
+// slash), so none can split an option value or a path.
 TEST(StringConversion, MalformedUtf8BecomesReplacementCharacters) {
-    // Beyond U+10FFFF (F4 90 80 80 is U+110000).
-    EXPECT_EQ(Utf8ToUtf16("x\xF4\x90\x80\x80y"), u"x\uFFFDy");
-    // A stray continuation byte and an invalid lead byte.
-    EXPECT_EQ(Utf8ToUtf16("\x80z\xFFq"), u"\uFFFDz\uFFFDq");
-    // A sequence whose continuation is missing keeps the next character.
-    EXPECT_EQ(Utf8ToUtf16("\xC3(ok"), u"\uFFFD(ok");
-    // A sequence cut off by the end of the text.
-    EXPECT_EQ(Utf8ToUtf16("ab\xE2\x82"), u"ab\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xF0"), u"\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16(""), u"");
-    // A started sequence interrupted just before the end keeps the character that interrupts it.
-    EXPECT_EQ(Utf8ToUtf16("\xE2"
-                          "A"),
-              u"\uFFFDA");
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x9F"
-                          "A"),
-              u"\uFFFD\uFFFDA");
-}
-
-TEST(StringConversion, OverlongFormsNeverBecomeTheirAsciiCharacters) {
-    // C0 A0 would be a blank, C0 A2 a quote, E0 80 AF and F0 80 80 AF a slash: each byte of
-    // such a form is malformed on its own, so none of them can split an option value or a path.
-    EXPECT_EQ(Utf8ToUtf16("a\xC0\xA0"
-                          "b"),
-              u"a\uFFFD\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xC1\xA2"), u"\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xF0\x80\x80\xAF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
-    // The smallest well-formed value of each length still decodes.
-    EXPECT_EQ(Utf8ToUtf16("\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80"), u"\u0080\u0800\U00010000");
+    const std::pair<std::string_view, std::u16string_view> cases[] = {
+        {"x\xF4\x90\x80\x80y", u"x\uFFFDy"},  // beyond U+10FFFF
+        {"\x80z\xFFq", u"\uFFFDz\uFFFDq"},    // a stray continuation byte, an invalid lead byte
+        {"\xC3(ok", u"\uFFFD(ok"},
+        {"ab\xE2\x82", u"ab\uFFFD"},  // cut off by the end of the text
+        {"\xF0", u"\uFFFD"},
+        {"", u""},
+        {"\xE2\x41", u"\uFFFDA"},
+        {"\xF0\x9F\x41", u"\uFFFD\uFFFDA"},
+        {"a\xC0\xA0\x62", u"a\uFFFD\uFFFDb"},
+        {"\xC1\xA2", u"\uFFFD\uFFFD"},
+        {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
+        {"\xF0\x80\x80\xAF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        // The smallest well-formed value of each length still decodes.
+        {"\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80", u"\u0080\u0800\U00010000"}};
+    for (const auto& [utf8, wide] : cases)
+        EXPECT_EQ(Utf8ToUtf16(utf8), wide) << ::testing::PrintToString(std::string(utf8));
 }
 
 TEST(StringConversion, EveryByteSequenceConvertsWithoutFault) {
