@@ -118,7 +118,11 @@ TEST(DebugTracer, DebugConsoleOption) {
           Case{"updater -debug_console -x", DebugConsoleOption::Console, true, -1, ""},
           Case{"updater -DEBUG_CONSOLE:5", DebugConsoleOption::Ignored, false, -1, ""},
           Case{"updater -Debug_Console:9000:loghost -SILENT", DebugConsoleOption::Network, false, 9000, "LOGHOST"},
-          Case{"-DEBUG_CONSOLE:12", DebugConsoleOption::Network, false, 12, ""}}) {
+          Case{"-DEBUG_CONSOLE:12", DebugConsoleOption::Network, false, 12, ""},
+          // Only where an argument begins, as every option: not inside a path or another option.
+          Case{"updater -ABSOLUTE_FIRMWARE_FILE_PATH=\"/tmp/a -DEBUG_CONSOLE:9000/x.cyacd\"", DebugConsoleOption::None,
+               false, -1, ""},
+          Case{"updater -X-DEBUG_CONSOLE", DebugConsoleOption::None, false, -1, ""}}) {
         SCOPED_TRACE(c.line);
         DebugTracer tracer;
         const DebugConsoleOption result = ApplyDebugConsoleOption(c.line, tracer);
