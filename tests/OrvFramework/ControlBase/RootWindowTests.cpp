@@ -3,22 +3,17 @@
 #include <SDL.h>
 #include <cairo.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <utility>
 
 #include "ControlTestSupport.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/CreateControl.h"
 #include "OrvFramework/ControlBase/OSWindow.h"
 #include "OrvFramework/ControlBase/RootWindow.h"
-#include "OrvFramework/Notification/NotificationCenter.h"
-#include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Controls/Button.h"
 #include "OrvFramework/Controls/FrameworkControls.h"
-#include "OrvFramework/Controls/ToolTip.h"
 #include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
 
 namespace Orv {
@@ -27,29 +22,13 @@ namespace {
 using namespace std::chrono_literals;
 using ControlTest::Listener;
 
-// Stands in for the updater's main control and records the input that reaches it.
-class RecordingControl : public LControl {
-public:
-    using LControl::LControl;
-    ORVRESULT OnCharacter(const LKeyParam* param) override {
-        characters.emplace_back(param->m_key, param->m_modifiers);
-        return S_OK;
-    }
-    ORVRESULT OnMouseWheel(const LMouseWheelParam* param) override {
-        wheel.push_back(param->m_delta);
-        return S_OK;
-    }
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> characters;
-    std::vector<double> wheel;
-};
-
 // The shipped skin with the framework's classes.
 RCPtr<LControlFactory> MakeSkinFactory() {
     auto factory = MakeRC<LControlFactory>(W("Test"));
     EXPECT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK);
     EXPECT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
     // The updater's own main control belongs to the application; a plain control stands in.
-    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<RecordingControl>);
+    factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
     return factory;
 }
 
@@ -134,32 +113,15 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionAndAnnouncesWork) {
     root.SetWorkHandler(nullptr);
 }
 
-TEST_F(RootWindowTest, TabMovesFocusBetweenButtonsAndEnterClicksTheFocusedOne) {
-    auto exitListener = MakeRC<Listener>();
-    auto nextListener = MakeRC<Listener>();
-    exitListener->Listen(exitButton, {u"NID_LEFT_CLICK"});
-    nextListener->Listen(nextButton, {u"NID_LEFT_CLICK"});
-    // The skin orders Next before Exit; Shift+Tab goes back, wrapping around.
+// The skin orders Next before Exit; Shift+Tab goes back, wrapping around. (Enter on the focused
+// Next is the end-to-end keyboard run.)
+TEST_F(RootWindowTest, TabMovesFocusBetweenButtons) {
     EXPECT_TRUE(root.OnKeyDown(kFrameworkKeyTab, 0));
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
     root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
     EXPECT_EQ(root.GetFocusedControl(), exitButton);
     EXPECT_FALSE(nextButton->GetConditions() & Condition::HasFocus);
     root.OnKeyDown(kFrameworkKeyTab, kModifierFlagShift);
-    EXPECT_EQ(root.GetFocusedControl(), nextButton);
-    // The press shows until the button's timer sees it has lasted long enough.
-    EXPECT_TRUE(root.OnKeyDown(LButton::kEnterKey, 0));
-    EXPECT_TRUE(nextButton->IsSimulatedPressShowing());
-    EXPECT_EQ(root.ProcessTimers(), 0u);
-    EXPECT_TRUE(nextListener->ids.empty());
-    clock.Advance(1s);
-    EXPECT_GE(root.ProcessTimers(), 1u);
-    EXPECT_EQ(nextListener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
-    EXPECT_TRUE(exitListener->ids.empty());
-    EXPECT_EQ(root.GetTimerCount(), 0u);
-    // A disabled button is skipped.
-    exitButton->SetEnabled(false);
-    root.OnKeyDown(kFrameworkKeyTab, 0);
     EXPECT_EQ(root.GetFocusedControl(), nextButton);
 }
 
@@ -274,9 +236,6 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
     root.SetBusyText(W("Loading Skin..."));
     EXPECT_TRUE(dimmedWithText());
     root.SetBusyText(String());
-    root.PaintInvalid(renderer, PaintTargetOf(target.s));
-    EXPECT_EQ(target.Pixels(), before);
-
     int work = 0;
     root.SetWorkHandler([&] { ++work; });
     root.ShowNotice(W("Please wait until the update has finished."), 4000);
@@ -292,34 +251,8 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
     root.SetWorkHandler(nullptr);
 }
 
-TEST_F(RootWindowTest, ToolTipShowsAfterItsDelayAndAPressHidesIt) {
-    EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_FALSE);  // no tooltip control yet
-    RCPtr<LControl> created = factory->CreateControl(W("toolTip"), nullptr);
-    auto* toolTip = dynamic_cast<LToolTip*>(created.Get());
-    ASSERT_NE(toolTip, nullptr);
-    LToolTip::ResetLastHideTime();
-    toolTip->SetClock(&clock);
-    root.SetToolTipControl(created);
-    root.OnPointerMove(Centre(*exitButton), 0);
-    EXPECT_EQ(root.ShowToolTip(exitButton, W("Leave")), S_OK);
-    clock.Advance(std::chrono::milliseconds(LToolTip::kShowDelayMs + 40));
-    root.ProcessTimers();
-    EXPECT_TRUE(toolTip->IsVisibleFlag());
-    EXPECT_EQ(toolTip->GetText(), W("Leave"));
-    // The tooltip never takes the pointer: the press still reaches the button under it.
-    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
-    EXPECT_FALSE(toolTip->IsVisibleFlag());
-    EXPECT_EQ(root.GetCaptureControl(), exitButton);
-    root.OnButtonUp(kLeftButton, Centre(*exitButton), 0);
-    root.SetToolTipControl(nullptr);
-}
-
-TEST_F(RootWindowTest, DisabledInputAndRemovedContentAreIgnored) {
-    root.SetInputEnabled(false);
-    root.OnButtonDown(kLeftButton, Centre(*exitButton), 0);
-    EXPECT_EQ(root.GetCaptureControl(), nullptr);
-    EXPECT_FALSE(root.OnKeyDown(kFrameworkKeyTab, 0));
-    root.SetInputEnabled(true);
+// Content taken away mid-press leaves no timer, focus or control behind.
+TEST_F(RootWindowTest, RemovedContentLeavesNothingBehind) {
     root.OnKeyDown(kFrameworkKeyTab, 0);
     root.OnKeyDown(LButton::kEnterKey, 0);
     ASSERT_EQ(root.GetTimerCount(), 1u);
@@ -351,17 +284,6 @@ protected:
     RCPtr<LControl> main;
     LControl* exitButton = nullptr;
 };
-
-// What the shown window holds is checked end to end (the window's corner, the pages' pictures).
-TEST_F(OSWindowTest, FixedSizeWindowIsPaintedWhenShown) {
-    EXPECT_FALSE(window.IsResizable());  // minimum == maximum in the skin
-    int w = 0, h = 0;
-    SDL_GetWindowSize(SDL_GetWindowFromID(window.GetHostWindow()->GetId()), &w, &h);
-    EXPECT_EQ(std::make_pair(w, h), std::make_pair(432, 295));
-    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
-    window.Show();
-    EXPECT_FALSE(window.GetRootWindow()->NeedsPaint());
-}
 
 // A window closed while its tick ran and opened again paints on its tick: the tick is started
 // afresh, not taken for the closed window's.
@@ -403,73 +325,10 @@ TEST_F(OSWindowTest, CaptureStaysWhileAnyButtonIsHeldAndClicksReachTheButton) {
     Click(Platform::kMouseRight, false, c);
     EXPECT_FALSE(window.HasCaptureFlag());
     EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_LEFT_CLICK"});
-}
-
-// Keys and focus reach the root window; characters go to the focus target unless the system key is
-// held; the wheel goes up from the control under the pointer until one uses it, never sideways.
-TEST_F(OSWindowTest, KeysCharactersWheelAndFocusReachTheContent) {
-    auto* recorder = dynamic_cast<RecordingControl*>(main.Get());
-    ASSERT_NE(recorder, nullptr);
-    window.OnHostTextInput("a\xC3\xA9", Platform::kModifierShift | Platform::kModifierAlt, false);
-    window.OnHostTextInput("b", 0, true);
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected{{u'a', 8u}, {u'\u00E9', 8u}};
-    EXPECT_EQ(recorder->characters, expected);
-    const LPoint c = Centre(*exitButton);
-    window.OnHostMouseMove(static_cast<int>(c.x), static_cast<int>(c.y), 0);
-    window.OnHostMouseWheel(0, -120, 0);
-    window.OnHostMouseWheel(30, 0, 0);
-    EXPECT_EQ(recorder->wheel, std::vector<double>{-120.0});
-    Platform::HostKeyEvent tab;
-    tab.virtualKey = 0x09;
-    window.OnHostKey(tab, true);
-    EXPECT_EQ(window.GetRootWindow()->GetFocusedControl(), main->FindChild(W("buttonNext")).Get());
-    window.OnHostFocus(true);
-    EXPECT_TRUE(window.GetRootWindow()->HasWindowFocus());
-    Click(Platform::kMouseLeft, true, {20, 20});
+    // Losing the focus with a button held ends the capture: the release may never come.
+    Click(Platform::kMouseLeft, true, c);
     window.OnHostFocus(false);
     EXPECT_FALSE(window.HasCaptureFlag());
-    EXPECT_FALSE(window.GetRootWindow()->HasWindowFocus());
-}
-
-// Closing the main window asks the application to exit and keeps the window: the application may refuse.
-TEST_F(OSWindowTest, ClosingTheMainWindowAsksTheApplicationToExit) {
-    auto listener = MakeRC<Listener>();
-    RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
-    ASSERT_TRUE(center);
-    listener->Listen(center.Get(), {u"NID_APP_EXIT_REQ"});
-    window.OnHostClose();
-    center->ProcessQueue(false);
-    EXPECT_EQ(listener->ids, std::vector<std::string>{"NID_APP_EXIT_REQ"});
-    EXPECT_FALSE(window.IsClosed());
-    EXPECT_EQ(window.GetRootWindow()->GetContent(), main);
-}
-
-TEST_F(OSWindowTest, CursorTakesOnlyFrameworkNamesAndMinimizingKeepsTheSize) {
-    EXPECT_TRUE(window.SetCursor(W("UI_CURSOR_HAND")));
-    EXPECT_FALSE(window.SetCursor(W("ui_cursor_wait")));
-    EXPECT_EQ(window.GetCursor(), W("UI_CURSOR_HAND"));
-    window.OnHostSize(0, 0, Platform::HostSizeKind::Minimized);
-    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{432, 295}));
-    window.OnHostSize(500, 320, Platform::HostSizeKind::Restored);
-    EXPECT_EQ(window.GetRootWindow()->GetSize(), (LSize{500, 320}));
-}
-
-TEST(OSWindowOther, FurtherWindowsResizeAndCloseThemselves) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    Platform::VirtualClock clock;
-    OSWindow window(clock);
-    std::string error;
-    EXPECT_FALSE(window.Create({W("bad"), 0, 100}, &error));
-    EXPECT_FALSE(error.empty());
-    ASSERT_TRUE(window.Create({W("Second"), 300, 200, 100, 100, 0, 0, false}, &error)) << error;
-    EXPECT_TRUE(window.IsResizable());
-    auto factory = MakeSkinFactory();
-    ASSERT_TRUE(window.GetRootWindow()->CreateContent(*factory, W("mainControl")));
-    EXPECT_FALSE(window.GetRootWindow()->CreateContent(*factory, W("noSuchControl")));
-    EXPECT_TRUE(window.GetRootWindow()->GetContent());
-    window.OnHostClose();
-    EXPECT_TRUE(window.IsClosed());
-    EXPECT_FALSE(window.GetRootWindow()->GetContent());
 }
 
 }  // namespace

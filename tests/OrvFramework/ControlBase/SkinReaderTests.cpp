@@ -1,4 +1,4 @@
-// The skin reader on small documents: value syntaxes, element rules, failures.
+// The skin reader on small documents: number and colour values, the top-level rules, bad documents.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -61,96 +61,6 @@ TEST_F(SkinReader, IntegerAndColorSyntax) {
                                  std::pair(c.blue, expected.blue), std::pair(c.alpha, expected.alpha)})
             EXPECT_FLOAT_EQ(got, want) << text;
     }
-}
-
-TEST_F(SkinReader, PartRules) {
-    ASSERT_EQ(Parse(Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
-                        "<Part Name=\"p\" Width=\"5\" Height=\"6\" ResizeType=\"Center\" ColorizerName=\"c\"/>"
-                        "<Part Name=\"p\" Width=\"9\" Height=\"9\" ResizeType=\"Tile\" ColorizerName=\"c\"/>"
-                        "<Part Name=\"ghost\" Width=\"5\" Height=\"6\" ResizeType=\"Tile\" ColorizerName=\"none\"/>"
-                        "<Part Name=\"noLocY\" Width=\"5\" Height=\"6\" ResizeType=\"Odd\" ColorizerName=\"c\""
-                        " ImageFile=\"a.png\" ImageLocX=\"1\" ColorizerAlphaMod=\"0.5\"/>"
-                        "<Part Name=\"noHeight\" Width=\"5\" ResizeType=\"Tile\" ColorizerName=\"c\"/>")),
-              S_OK);
-    const auto p = factory->FindPart(W("p"));
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->width, 5);
-    EXPECT_EQ(p->resizeType, LVisualPartDescriptor::Center);
-    EXPECT_FALSE(factory->FindPart(W("ghost")));
-    const auto noLocY = factory->FindPart(W("noLocY"));
-    ASSERT_TRUE(noLocY);
-    EXPECT_FALSE(noLocY->image);
-    EXPECT_EQ(noLocY->resizeType, LVisualPartDescriptor::Stretch);
-    EXPECT_FLOAT_EQ(noLocY->colorizerAlphaMod, 0.5f);
-    EXPECT_FALSE(factory->FindPart(W("noHeight")));
-}
-
-TEST_F(SkinReader, LooksAndLookLists) {
-    ASSERT_EQ(
-        Parse(
-            Doc("<Colorizer Name=\"c\" ColorType=\"SolidFill\" Color=\"FF\"/>"
-                "<Part Name=\"p\" Width=\"1\" Height=\"1\" ResizeType=\"Tile\" ColorizerName=\"c\"/>"
-                "<Looks><Look Name=\"a\">"
-                "<ClientPart Name=\"p\" OffsetLeft=\"1\" OffsetTop=\"2\" OffsetRight=\"3\"/>"
-                "<NonClientParts><NonClientPart Name=\"p\" OffsetRight=\"4\" OffsetTop=\"5\" Width=\"0\" Height=\"7\"/>"
-                "<NonClientPart Name=\"missing\" OffsetLeft=\"1\"/></NonClientParts>"
-                "<TextProperties TextLeftRel=\"0\" TextLeftAbs=\"0\" TextRightRel=\"1\" TextRightAbs=\"0\""
-                " TextHAlign=\"0.5\" TextTopRel=\"0\" TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\""
-                " TextForegroundPart=\"p\"/>"
-                "</Look><Look Name=\"b\"/></Looks>"
-                "<LookLists><LookList Name=\"L\" NumLooks=\"3\"><Look Name=\"a\" Index=\"0\"/>"
-                "<Look Name=\"a\" Index=\"2\"/><Look Name=\"b\" Index=\"7\"/><Look Name=\"b\" Index=\"-1\"/>"
-                "<Look Name=\"nope\" Index=\"1\"/></LookList>"
-                "<LookList Name=\"L\" NumLooks=\"1\"><Look Name=\"b\" Index=\"1\"/></LookList>"
-                "<LookList Name=\"huge\" NumLooks=\"2000000000\"/></LookLists>")),
-        S_OK);
-    const auto a = factory->FindLook(W("a"));
-    ASSERT_TRUE(a);
-    EXPECT_FALSE(a->clientPart);  // OffsetBottom missing
-    ASSERT_EQ(a->nonClientParts.size(), 1u);
-    const LDockedPart& d = a->nonClientParts[0];  // docked top and right; a zero width is no width
-    EXPECT_EQ(std::tuple(d.dockFlags, d.left, d.top, d.right, d.bottom, d.hasWidth, d.hasHeight),
-              std::tuple(6u, 0, 5, 4, 0, false, true));
-    EXPECT_FALSE(a->hasTextProperties);  // TextVAlign missing
-
-    const auto list = factory->FindLookList(W("L"));
-    ASSERT_TRUE(list);
-    ASSERT_EQ(list->GetCount(), 3u);
-    EXPECT_EQ(list->GetLook(0).Get(), a.Get());
-    EXPECT_FALSE(list->GetLook(1));
-    EXPECT_EQ(list->GetLook(2).Get(), a.Get());
-    EXPECT_FALSE(factory->FindLookList(W("huge")));
-}
-
-TEST_F(SkinReader, PositionAndSizeReferences) {
-    ASSERT_EQ(
-        Parse(Tree(
-            "<SubControl Class=\"K\" Name=\"top\">"
-            "<SubControl Class=\"K\" Name=\"a\" XPositionToControl=\"Screen\" YPositionToControl=\"Parent\""
-            " XSizeToControl=\"Active Window\" YSizeToControl=\"Self\" YMaxSizeToControl=\"Self\""
-            " XMaxSizeAbs=\"12\" XMaxSizeRel=\"0.5\"/>"
-            "<SubControl Class=\"K\" Name=\"b\" XPositionToControl=\"Active Window\" YPositionToControl=\"buttonExit\""
-            " XSizeToControl=\"Client\" YSizeToControl=\"a\" TextOverflowXType=\"Bogus\" TextOverflowYType=\"Wrap\""
-            " XPositionAbs=\"0x10\" YPositionAbs=\"-3.7\"/>"
-            "</SubControl>")),
-        S_OK);
-    const auto top = factory->FindControlDescriptor(W("top"));
-    ASSERT_TRUE(top);
-    // The screen is measured as the parent, the active window as the client.
-    const auto& a = *Find(top, "a")->layout;
-    EXPECT_EQ(std::tuple(a.x.positionReference, a.y.positionReference, a.x.sizeReference, a.y.sizeReference,
-                         a.x.maximumSize.absolute, a.y.maximumSize.reference),
-              std::tuple(PositionReference::Parent, PositionReference::Parent, SizeReference::Client,
-                         SizeReference::Self, 12.0, LimitReference::Self));
-    EXPECT_FLOAT_EQ(a.x.maximumSize.relative, 0.5f);
-    // An unknown overflow is a clip, and wrapping is for the x axis only; Abs values are plain decimal.
-    const auto& b = *Find(top, "b")->layout;
-    EXPECT_EQ(std::tuple(b.x.positionReference, b.y.positionReference, b.x.sizeReference, b.y.sizeReference,
-                         b.y.positionControlName, b.y.sizeControlName),
-              std::tuple(PositionReference::Client, PositionReference::Control, SizeReference::Client,
-                         SizeReference::Control, W("buttonExit"), W("a")));
-    EXPECT_EQ(std::tuple(b.textOverflowX, b.textOverflowY, b.x.positionAbsolute, b.y.positionAbsolute),
-              std::tuple(TextOverflowX::Clip, TextOverflowY::Clip, 0.0, -3.0));
 }
 
 TEST_F(SkinReader, TopLevelControlsAndChildOrder) {
