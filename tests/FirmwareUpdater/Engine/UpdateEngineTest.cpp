@@ -18,8 +18,7 @@ struct EngineRig {
     explicit EngineRig(SimulatorConfig config = QuickConfig())
         : device(std::make_shared<SimulatedHidPlatform>(std::move(config), clock)),
           // The sample image lies in the program folder, as it does when installed.
-          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"),
-                                            [this](const std::string& line) { trace += line + "\n"; })),
+          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"))),
           recorder(NotificationRecorder::Create()) {}
     ~EngineRig() { recorder->Detach(); }
 
@@ -44,7 +43,6 @@ struct EngineRig {
 
     RegistrySandbox registry;
     Orv::Platform::VirtualClock clock;
-    std::string trace;
     std::shared_ptr<SimulatedHidPlatform> device;
     Orv::RCPtr<LUpdateEngine> engine;
     Orv::RCPtr<NotificationRecorder> recorder;
@@ -60,7 +58,6 @@ TEST(FirmwareVersion, ParsesTextAndPackedNumbers) {
                                                                  {u"1..2", {1, 2, 0}},      {u".5", {0, 5, 0}},
                                                                  {u"1.0.10.7", {1, 0, 10}}, {u"x.y", {0, 0, 0}}};
     for (const auto& [text, version] : texts) EXPECT_EQ(ParseVersionText(text), version) << Orv::Utf16ToUtf8(text);
-    EXPECT_LT(ParseVersionText(u"1.0.9"), ParseVersionText(u"1.0.10"));  // numbers, not text
     // The HID version number holds packed decimal digits.
     EXPECT_EQ(DecodeVersionNumber(0x1203).Text(), "12.0.3");
     for (const std::uint16_t number : {0x0000, 0x0102, 0x1203, 0x9999})
@@ -206,7 +203,7 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
         std::uint32_t siliconId;
         int firstRow;
         SimulatedState ends;
-        const char* trace;  // a line the trace holds, besides the failure and its reason
+        const char* reason;  // what the reason told says, at least
     } cases[] = {
         {"another-chip", [](SimulatorConfig&) {}, 0x12345678, 16, SimulatedState::Application,
          "the image is for 0x12345678 revision"},
@@ -240,7 +237,6 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
             EXPECT_EQ(rig.device->GetApplicationVersion(), 0x0101);
         }
         EXPECT_LE(rig.device->GetBootloaderOpenCount(), 2);  // a second open only for Exit after a broken read
-        EXPECT_NE(rig.trace.find("engine: update failed: " + result.failureReason), std::string::npos) << rig.trace;
-        EXPECT_NE(rig.trace.find(c.trace), std::string::npos) << rig.trace;
+        EXPECT_NE(result.failureReason.find(c.reason), std::string::npos) << result.failureReason;
     }
 }
