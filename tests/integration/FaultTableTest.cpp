@@ -19,7 +19,7 @@ constexpr int kRowSize = 128;               // three Send Data/Program Row packe
 constexpr int kFlashRows = kImageRows + 1;  // and the metadata row
 
 enum class Fault { IgnoreSwitch, NoBootloader, UnplugAfter, StatusAt, SilentAt, CorruptRow, BadChecksumAt };
-enum class Where { Switch, Enter, FirstRow, MiddleRow, LastRow, FinalVerify, Exit };
+enum class Where { Switch, Enter, FirstRow, LastRow, FinalVerify, Exit };
 enum class Mode { Window, Silent };
 
 struct FaultCase {
@@ -48,27 +48,22 @@ const FaultCase kCases[] = {
      std::chrono::milliseconds(Varnet::DeviceSearchIntervalMs + Varnet::BootloaderArrivalTimeoutMs), true},
     {"UnplugAfterEnter", Fault::UnplugAfter, Where::Enter, false, 0ms},
     {"UnplugAfterFirstRow", Fault::UnplugAfter, Where::FirstRow, false, 0ms},
-    {"UnplugAfterMiddleRow", Fault::UnplugAfter, Where::MiddleRow, false, 0ms},
     {"UnplugAfterLastRow", Fault::UnplugAfter, Where::LastRow, false, 0ms},
     {"UnplugAfterFinalVerify", Fault::UnplugAfter, Where::FinalVerify, true,
      std::chrono::milliseconds(ApplicationReturnTimeoutMs)},
     {"StatusAtEnter", Fault::StatusAt, Where::Enter, false, 0ms, false, true},
     {"StatusAtFirstRow", Fault::StatusAt, Where::FirstRow, false, 0ms},
-    {"StatusAtMiddleRow", Fault::StatusAt, Where::MiddleRow, false, 0ms},
     {"StatusAtLastRow", Fault::StatusAt, Where::LastRow, false, 0ms},
     {"StatusAtFinalVerify", Fault::StatusAt, Where::FinalVerify, false, 0ms},
     {"StatusAtExit", Fault::StatusAt, Where::Exit, false, kBootloaderBack, false, true},
     {"SilentAtEnter", Fault::SilentAt, Where::Enter, false, kNoAnswer, false, true},
     {"SilentAtFirstRow", Fault::SilentAt, Where::FirstRow, false, kNoAnswer},
-    {"SilentAtMiddleRow", Fault::SilentAt, Where::MiddleRow, false, kNoAnswer},
     {"SilentAtLastRow", Fault::SilentAt, Where::LastRow, false, kNoAnswer},
     {"SilentAtFinalVerify", Fault::SilentAt, Where::FinalVerify, false, kNoAnswer},
     {"SilentAtExit", Fault::SilentAt, Where::Exit, false, kBootloaderBack, false, true},
     {"CorruptFirstRow", Fault::CorruptRow, Where::FirstRow, false, 0ms},
-    {"CorruptMiddleRow", Fault::CorruptRow, Where::MiddleRow, false, 0ms},
     {"CorruptLastRow", Fault::CorruptRow, Where::LastRow, false, 0ms},
     {"BadChecksumAtEnter", Fault::BadChecksumAt, Where::Enter, true, kRestartWait},
-    {"BadChecksumAtMiddleRow", Fault::BadChecksumAt, Where::MiddleRow, true, kRestartWait},
     {"BadChecksumAtFinalVerify", Fault::BadChecksumAt, Where::FinalVerify, true, kRestartWait},
 };
 
@@ -98,13 +93,12 @@ const CleanRun& Clean(const VarnetTest::TestImage& image) {
 // The command (or for a corrupted row, the programmed row) the fault hits.
 int FaultNumber(const FaultCase& c, const std::vector<std::uint8_t>& codes) {
     if (c.fault == Fault::CorruptRow) {
-        return c.where == Where::FirstRow ? 1 : c.where == Where::MiddleRow ? kFlashRows / 2 + 1 : kFlashRows;
+        return c.where == Where::FirstRow ? 1 : kFlashRows;
     }
     const auto programs = CommandNumbers(codes, Varnet::CmdProgramRow);
     const int numbers[] = {0,
                            1,
                            CommandNumbers(codes, Varnet::CmdSendData).front(),
-                           programs[programs.size() / 2],
                            programs.back(),
                            CommandNumbers(codes, Varnet::CmdVerifyRow).back(),
                            CommandNumbers(codes, Varnet::CmdExitBootloader).front()};
@@ -213,59 +207,5 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultTable,
                              return std::string(std::get<0>(test.param).name) +
                                     (std::get<1>(test.param) == Mode::Window ? "_Window" : "_Silent");
                          });
-
-// Through the window: what the device does after Exit Bootloader decides the page, and a second
-// update is never started in the same run.
-struct RestartCase {
-    const char* name;
-    std::uint16_t deviceVersion;
-    std::uint16_t restartVersion;
-    const char* options;
-    VarnetTest::Metadata metadata;
-    bool succeeds;
-};
-
-void PrintTo(const RestartCase& c, std::ostream* out) { *out << c.name; }
-
-class RestartOutcome : public ::testing::TestWithParam<RestartCase> {};
-
-TEST_P(RestartOutcome, DecidesThePageAndTheValueLeftBehind) {
-    const RestartCase& c = GetParam();
-    VarnetTest::RegistrySandbox registry;
-    VarnetTest::TestImage image(kImageRows, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, kRowSize, 16,
-                                c.metadata);
-    auto config = VarnetTest::QuickConfig(c.deviceVersion);
-    config.updatedVersion = c.restartVersion;
-    Orv::Platform::VirtualClock clock;
-    auto device = std::make_shared<Varnet::SimulatedHidPlatform>(config, clock);
-    {
-        Session session(clock, device);
-        ASSERT_EQ(session.Start(std::string(c.options) + " " + image.Option(), true), Orv::S_OK);
-        ASSERT_TRUE(session.ClickNext());
-        ASSERT_TRUE(session.Finish());
-        EXPECT_EQ(std::pair(session.Shown("labelFirmwareUpdateSucceed"), session.Shown("labelFirmwareUpdateFailed")),
-                  std::pair(c.succeeds, !c.succeeds));
-        // A second start (a key reaching a hidden Next) does nothing.
-        const int commands = device->GetBootloaderCommandCount();
-        EXPECT_EQ(session.App().GetUpdateProcessor()->StartUpdate(), Orv::E_FAIL);
-        ASSERT_TRUE(session.Finish());
-        EXPECT_EQ(device->GetBootloaderCommandCount(), commands);
-        EXPECT_EQ(device->GetSwitchReportCount(), 1);
-        EXPECT_TRUE(session.RequestExit());
-        EXPECT_TRUE(session.Reports().empty());
-    }
-    EXPECT_EQ(device->GetFlash(), image.rows);
-    // The driver package must not undo a forced downgrade once the window has closed.
-    EXPECT_EQ(registry.SuppressAutoUpdates(), c.succeeds && c.restartVersion < c.deviceVersion);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Restart, RestartOutcome,
-    ::testing::Values(RestartCase{"NewVersion", 0x0101, 0x0102, "", VarnetTest::Metadata::Valid, true},
-                      RestartCase{"OldVersionBack", 0x0101, 0x0101, "", VarnetTest::Metadata::Valid, false},
-                      RestartCase{"BootloaderBack", 0x0101, 0x0102, "", VarnetTest::Metadata::BadChecksum, false},
-                      RestartCase{"ForcedDowngrade", 0x0102, 0x0101, "-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1",
-                                  VarnetTest::Metadata::Valid, true}),
-    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

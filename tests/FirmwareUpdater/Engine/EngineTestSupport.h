@@ -22,8 +22,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace VarnetTest {
 
 // Points the registry store at a fresh folder for the life of the object.

@@ -1,14 +1,12 @@
 #include "EngineTestSupport.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "HostileImages.h"
-#include "OrvFramework/System/DebugTracer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <memory>
-#include <regex>
 
 using namespace Varnet;
 using namespace VarnetTest;
@@ -20,8 +18,7 @@ struct EngineRig {
     explicit EngineRig(SimulatorConfig config = QuickConfig())
         : device(std::make_shared<SimulatedHidPlatform>(std::move(config), clock)),
           // The sample image lies in the program folder, as it does when installed.
-          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"),
-                                            [this](const std::string& line) { trace += line + "\n"; })),
+          engine(Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources/"))),
           recorder(NotificationRecorder::Create()) {}
     ~EngineRig() { recorder->Detach(); }
 
@@ -46,7 +43,6 @@ struct EngineRig {
 
     RegistrySandbox registry;
     Orv::Platform::VirtualClock clock;
-    std::string trace;
     std::shared_ptr<SimulatedHidPlatform> device;
     Orv::RCPtr<LUpdateEngine> engine;
     Orv::RCPtr<NotificationRecorder> recorder;
@@ -62,7 +58,6 @@ TEST(FirmwareVersion, ParsesTextAndPackedNumbers) {
                                                                  {u"1..2", {1, 2, 0}},      {u".5", {0, 5, 0}},
                                                                  {u"1.0.10.7", {1, 0, 10}}, {u"x.y", {0, 0, 0}}};
     for (const auto& [text, version] : texts) EXPECT_EQ(ParseVersionText(text), version) << Orv::Utf16ToUtf8(text);
-    EXPECT_LT(ParseVersionText(u"1.0.9"), ParseVersionText(u"1.0.10"));  // numbers, not text
     // The HID version number holds packed decimal digits.
     EXPECT_EQ(DecodeVersionNumber(0x1203).Text(), "12.0.3");
     for (const std::uint16_t number : {0x0000, 0x0102, 0x1203, 0x9999})
@@ -83,7 +78,6 @@ TEST(UpdateEngine, ReadsOptionsAndComparesVersionsAsNumbers) {
         {"", 0x0101, sample, 7.0, EngineResult::Ready},
         {"", 0x0103, sample, 7.0, EngineResult::UpdateNotNeeded},
         {"-FIRMWARE_UPDATE_VERSION=1.0.10", 0x0109, sample, 7.0, EngineResult::Ready},
-        {"-FIRMWARE_UPDATE_VERSION=9.9.9", 0x1000, sample, 7.0, EngineResult::UpdateNotNeeded},
         {"-FIRMWARE_IMAGE_NAME=New.cyacd -UPDATE_TIME_ESTIMATE=12abc", 0x0101, VARNET_SOURCE_DIR "/resources/New.cyacd",
          12.0, EngineResult::FirmwareFileMissingOrCorrupt},
         {"-ABSOLUTE_FIRMWARE_FILE_PATH=\"/media/my images/v.cyacd\" -FIRMWARE_IMAGE_NAME=x", 0x0101,
@@ -98,74 +92,57 @@ TEST(UpdateEngine, ReadsOptionsAndComparesVersionsAsNumbers) {
     }
 }
 
-// Without a sink and without "-DEBUG_CONSOLE" the engine says nothing anywhere.
-TEST(UpdateEngine, UntracedRunWritesNothing) {
-    std::string written;
-    Orv::DebuggerOutputFn old = Orv::SetDebuggerOutput([&](std::string_view text) { written += text; });
-    {
-        RegistrySandbox registry;
-        TestImage image(3);
-        Orv::Platform::VirtualClock clock;
-        auto device = std::make_shared<SimulatedHidPlatform>(QuickConfig(), clock);
-        auto engine = Orv::MakeRC<LUpdateEngine>(device, clock, Orv::W(VARNET_SOURCE_DIR "/resources"));
-        ASSERT_FALSE(Orv::DebugTracer::Instance().IsConsoleOpen());
-        ASSERT_EQ(engine->Initialize(Orv::W("updater " + image.Option())), EngineResult::Ready);
-        EXPECT_TRUE(engine->UpdateFirmware().Succeeded());
-    }
-    Orv::SetDebuggerOutput(old);
-    EXPECT_EQ(written, "");
-}
-
-// Only a completed forced downgrade keeps the driver package from undoing it, even past the
-// end of the program.
-TEST(UpdateEngine, ForcedDowngradeKeepsAutoUpdatesSuppressedOnlyAfterSuccess) {
+// What the device does after Exit Bootloader decides the outcome; only a completed forced downgrade
+// keeps the driver package from undoing it, even past the end of the program.
+TEST(UpdateEngine, RestartDecidesTheOutcomeAndTheValueLeftBehind) {
     const struct {
         const char* name;
-        const char* options;
-        std::uint32_t siliconId;
-        bool downgrade;
-        Orv::ORVRESULT code;
+        std::uint16_t restartVersion;
+        Metadata metadata;
+        bool succeeds;
     } cases[] = {
-        {"downgrade", "-FIRMWARE_UPDATE_VERSION=1.0.1", SampleSiliconId, true, Orv::S_OK},
-        {"refused downgrade", "-FIRMWARE_UPDATE_VERSION=1.0.1", 0x12345678, true, Orv::E_FAIL},
-        {"equal version", "", SampleSiliconId, false, Orv::S_OK},
+        {"new version", 0x0102, Metadata::Valid, true},
+        {"old version back", 0x0101, Metadata::Valid, false},
+        {"bootloader back", 0x0102, Metadata::BadChecksum, false},
+        {"forced downgrade", 0x0101, Metadata::Valid, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TestImage image(3, c.siliconId);
-        auto config = QuickConfig(0x0102);
-        config.updatedVersion = c.downgrade ? 0x0101 : 0x0102;
+        const bool downgrade = std::string(c.name) == "forced downgrade";
+        TestImage image(3, SampleSiliconId, SampleSiliconRevision, 64, 16, c.metadata);
+        auto config = QuickConfig(downgrade ? 0x0102 : 0x0101);
+        config.updatedVersion = c.restartVersion;
         EngineRig rig(config);
-        ASSERT_EQ(rig.Init(std::string("-ALWAYS_UPDATE ") + c.options + " " + image.Option()), EngineResult::Ready);
-        EXPECT_EQ(rig.engine->IsDowngrade(), c.downgrade);
-        EXPECT_EQ(rig.Update(), c.code);
+        ASSERT_EQ(
+            rig.Init(downgrade ? "-ALWAYS_UPDATE -FIRMWARE_UPDATE_VERSION=1.0.1 " + image.Option() : image.Option()),
+            EngineResult::Ready);
+        EXPECT_EQ(rig.engine->IsDowngrade(), downgrade);
+        EXPECT_EQ(rig.Update(), c.succeeds ? Orv::S_OK : Orv::E_FAIL) << rig.engine->GetFailureReason();
+        EXPECT_EQ(rig.device->GetFlash(), image.rows);
+        EXPECT_EQ(rig.SwitchCount(), 1);
         rig.engine->EndSession();
-        EXPECT_EQ(rig.registry.SuppressAutoUpdates(), c.downgrade && c.code == Orv::S_OK);
+        EXPECT_EQ(rig.registry.SuppressAutoUpdates(), downgrade);
     }
 }
 
 // Sync Bootloader first drops whatever an interrupted session staged; no switch and no settle
-// (a fresh bootloader waits about 2 s for a host).
+// (a fresh bootloader waits about 2 s for a host). (A clean bootloader: the fault table's next run.)
 TEST(UpdateEngine, DeviceInItsBootloaderIsSyncedAndProgrammedWithoutSwitchOrSettle) {
-    for (const bool halfStaged : {false, true}) {
-        SCOPED_TRACE(halfStaged ? "half-staged row" : "clean bootloader");
-        TestImage image(3);
-        auto config = QuickConfig();
-        config.startState = SimulatedState::Bootloader;
-        config.faults.halfStagedRow = halfStaged;
-        EngineRig rig(config);
-        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
-        const auto before = rig.clock.TotalSlept();
-        EXPECT_EQ(rig.Update(), Orv::S_OK) << rig.engine->GetFailureReason();
-        EXPECT_EQ(rig.SwitchCount(), 0);
-        EXPECT_EQ(rig.device->GetFlash(), image.rows);
-        const auto commands = rig.Commands();
-        ASSERT_GE(commands.size(), 2u);
-        EXPECT_EQ(commands[0] + " " + commands[1], "01 35 00 00 CA FF 17 01 38 00 00 C7 FF 17");
-        EXPECT_LT(rig.clock.TotalSlept() - before,
-                  std::chrono::milliseconds(BootloaderSettleMs + config.restartDelayMs));
-        EXPECT_EQ(rig.device->GetBootloaderOpenCount(), 1);
-    }
+    TestImage image(3);
+    auto config = QuickConfig();
+    config.startState = SimulatedState::Bootloader;
+    config.faults.halfStagedRow = true;  // without Sync Bootloader every row would be refused
+    EngineRig rig(config);
+    ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
+    const auto before = rig.clock.TotalSlept();
+    EXPECT_EQ(rig.Update(), Orv::S_OK) << rig.engine->GetFailureReason();
+    EXPECT_EQ(rig.SwitchCount(), 0);
+    EXPECT_EQ(rig.device->GetFlash(), image.rows);
+    const auto commands = rig.Commands();
+    ASSERT_GE(commands.size(), 2u);
+    EXPECT_EQ(commands[0] + " " + commands[1], "01 35 00 00 CA FF 17 01 38 00 00 C7 FF 17");
+    EXPECT_LT(rig.clock.TotalSlept() - before, std::chrono::milliseconds(BootloaderSettleMs + config.restartDelayMs));
+    EXPECT_EQ(rig.device->GetBootloaderOpenCount(), 1);
 }
 
 // A complete upload (its outcome through the whole program is the integration tables'): progress,
@@ -188,11 +165,6 @@ TEST(UpdateEngine, UploadConfirmsTheRestartAndTellsProgressByRemainingLines) {
     EXPECT_EQ(points, (std::vector<std::pair<double, int>>{{0.0, 7}, {0.5, 3}, {0.99, 0}}));
     for (std::size_t i = 1; i < progress.size(); ++i) EXPECT_GE(progress[i].fraction, progress[i - 1].fraction);
     EXPECT_TRUE(std::none_of(progress.begin(), progress.end(), [](const Received& r) { return r.flag; }));
-
-    EngineRig unestimated;  // no estimate, no progress
-    ASSERT_EQ(unestimated.Init("-UPDATE_TIME_ESTIMATE=0 " + image.Option()), EngineResult::Ready);
-    ASSERT_EQ(unestimated.Update(), Orv::S_OK);
-    EXPECT_TRUE(unestimated.recorder->Progress().empty());
 }
 
 class EngineWithHostileImage : public ::testing::TestWithParam<HostileImage> {};
@@ -209,11 +181,8 @@ TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
         EXPECT_EQ(rig.Init("-ABSOLUTE_FIRMWARE_FILE_PATH=\"" + path + "\""),
                   EngineResult::FirmwareFileMissingOrCorrupt);
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
-        const std::string reason = rig.engine->GetFailureReason();
-        EXPECT_EQ(reason, Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path)));
-        const std::string where = path + (GetParam().line ? ":" + std::to_string(GetParam().line) : "") + ": ";
-        EXPECT_EQ(reason.rfind(where, 0), 0u) << reason;
-        EXPECT_NE(reason.find(GetParam().text), std::string::npos) << reason;
+        // The same words as varnet-image's (whose test checks them per image).
+        EXPECT_EQ(rig.engine->GetFailureReason(), DescribeFirstProblem(path, CheckImage(path)));
         EXPECT_EQ(rig.device->GetOpenCount(), 0);
         EXPECT_TRUE(rig.device->GetTranscript().empty());
         EXPECT_EQ(rig.clock.NowMs(), 0);
@@ -226,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, EngineWithHostileImage, ::testing::ValuesIn(Hos
 // Commands of a 10-row image of 64-byte rows: 1 Enter Bootloader, 2 Get Flash Size, then per row
 // Send Data, Program Row, Verify Row (row 1: 3-5, ...). Nothing written yet: Exit Bootloader sends
 // the device back to the application it still holds; rows under way: it waits in its bootloader.
-// (Each simulator fault at each place, and the restart outcomes, are the integration tables'.)
+// (Each simulator fault at each place of the upload: the integration fault table.)
 TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
     const struct {
         const char* name;
@@ -234,18 +203,14 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
         std::uint32_t siliconId;
         int firstRow;
         SimulatedState ends;
-        const char* trace;  // a line the trace holds, besides the failure and its reason
+        const char* reason;  // what the reason told says, at least
     } cases[] = {
         {"another-chip", [](SimulatorConfig&) {}, 0x12345678, 16, SimulatedState::Application,
          "the image is for 0x12345678 revision"},
-        {"another-revision", [](SimulatorConfig& c) { c.siliconRevision = 0x12; }, SampleSiliconId, 16,
-         SimulatedState::Application, ""},
         {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId, 16,
          SimulatedState::Application, "bootloader version 0x020000 is not supported"},
         {"flash-size-status", [](SimulatorConfig& c) { c.faults.statusAt[2] = SimStatusArray; }, SampleSiliconId, 16,
          SimulatedState::Application, ""},
-        {"corrupt-row", [](SimulatorConfig& c) { c.faults.corruptRow.insert(3); }, SampleSiliconId, 16,
-         SimulatedState::Bootloader, "verify=failed"},
         // Rows 250 to 259 without metadata: the seventh lies outside the flash, after six were written.
         {"row-outside-flash", [](SimulatorConfig&) {}, SampleSiliconId, 250, SimulatedState::Bootloader,
          "row 256 of flash array 0"},
@@ -272,54 +237,6 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
             EXPECT_EQ(rig.device->GetApplicationVersion(), 0x0101);
         }
         EXPECT_LE(rig.device->GetBootloaderOpenCount(), 2);  // a second open only for Exit after a broken read
-        EXPECT_NE(rig.trace.find("engine: update failed: " + result.failureReason), std::string::npos) << rig.trace;
-        EXPECT_NE(rig.trace.find(c.trace), std::string::npos) << rig.trace;
+        EXPECT_NE(result.failureReason.find(c.reason), std::string::npos) << result.failureReason;
     }
-}
-
-// Failures before the switch: an image that was sound at start-up but is gone when the upload opens
-// it, or a registry write that raises. The upload contains them, tells why, leaves no running mark
-// and has not touched the device.
-TEST(UpdateEngine, FailureBeforeTheSwitchLeavesTheDeviceUntouched) {
-    for (const bool registryFails : {false, true}) {
-        SCOPED_TRACE(registryFails ? "registry" : "image gone");
-        TestImage image(3);
-        EngineRig rig;
-        ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
-        if (registryFails) {
-            rig.registry.Block();
-        } else {
-            std::filesystem::remove(image.Path());
-        }
-        const UpdateResult result = rig.engine->UpdateFirmware();
-        rig.registry.Unblock();
-        EXPECT_EQ(result.code, Orv::E_FAIL);
-        const std::string told = result.failureReason + " | " + result.registryProblem;
-        const std::regex expected = registryFails ? std::regex(
-                                                        "^Runtime Error : Access Denied when opening registry key in "
-                                                        ".* \\| SuppressAutoUpdates could not be cleared after "
-                                                        "the failed update: Runtime Error : Access Denied .*")
-                                                  : std::regex("^the firmware image .* could not be opened \\| $");
-        EXPECT_TRUE(std::regex_match(told, expected)) << told;
-        EXPECT_EQ(rig.recorder->Outcomes(), kFailed);
-        EXPECT_FALSE(rig.engine->IsUpdateInProgress());
-        EXPECT_EQ(rig.SwitchCount(), 0);
-        EXPECT_TRUE(rig.Commands().empty());
-    }
-}
-
-// Nothing comes back within the bound (unplugged right after Exit Bootloader, command 12 of 2 rows
-// and the metadata row): told as updated but not confirmed.
-TEST(UpdateEngine, UnansweredRestartIsToldAsStillRestarting) {
-    TestImage image(2);
-    auto config = QuickConfig();
-    config.faults.unplugAfter = 12;
-    EngineRig rig(config);
-    ASSERT_EQ(rig.Init(image.Option()), EngineResult::Ready);
-    const UpdateResult result = rig.engine->UpdateFirmware();
-    EXPECT_EQ(result.code, Orv::S_OK);
-    EXPECT_FALSE(result.confirmed);
-    EXPECT_EQ(rig.Commands().back().substr(0, 5), "01 3B");
-    EXPECT_EQ(rig.recorder->Outcomes(), kComplete);
-    EXPECT_NE(rig.trace.find("still restarting"), std::string::npos);
 }

@@ -1,16 +1,13 @@
-#include "FirmwareUpdater/Simulator/SimulatedVarnet.h"
-#include "../Engine/EngineTestSupport.h"
+#include "FirmwareUpdater/Simulator/SimulatorConfig.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
+#include <memory>
+#include <string>
 #include <tuple>
 
 using namespace Varnet;
-using VarnetTest::SimulatedVarnet;
 
 namespace {
 
@@ -20,13 +17,6 @@ EnvironmentLookup Env(std::map<std::string, std::string> values) {
         auto it = shared->find(name);
         return it == shared->end() ? nullptr : it->second.c_str();
     };
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 }  // namespace
@@ -91,108 +81,4 @@ TEST(SimulatorConfig, BadValuesAreRefusedAndNamed) {
         EXPECT_EQ(ReadSimulatorConfig(Env({{name, value}}), config, error), Orv::E_INVALIDARG);
         EXPECT_EQ(error.rfind(name, 0), 0u) << error;
     }
-}
-
-TEST(SimulatedHidPlatform, RefusesBrokenPacketsWithAStatus) {
-    SimulatedVarnet sim;
-    ASSERT_TRUE(sim.Detect());
-    std::uint8_t packet[MaxPacketSize];
-    const auto status = [&](std::uint8_t command, const std::uint8_t* data, std::size_t length, int spoilAt = -1) {
-        const std::size_t size = BuildPacket(ChecksumKind::Summing, command, data, length, packet);
-        if (spoilAt >= 0) packet[spoilAt] ^= 0x0F;
-        std::uint8_t answer[7] = {};
-        EXPECT_TRUE(Orv::Succeeded(sim.transport.TransferReport(packet, size, answer, 7)));
-        return answer[1];
-    };
-    EXPECT_EQ(status(CmdSendData, nullptr, 0), SimStatusNotActive);  // before Enter Bootloader
-    ASSERT_TRUE(sim.Enter());
-    const std::uint8_t row[3] = {0, 9, 0};
-    const std::vector<std::uint8_t> statuses = {status(CmdSendData, nullptr, 0, 4),  // checksum
-                                                status(CmdSendData, nullptr, 0, 6),  // end byte
-                                                status(0x31, nullptr, 0),            // unknown command
-                                                status(CmdVerifyRow, row, 3)};       // never programmed
-    EXPECT_EQ(statuses,
-              (std::vector<std::uint8_t>{SimStatusChecksum, SimStatusLength, SimStatusCommand, SimStatusRow}));
-}
-
-TEST(SimulatedHidPlatform, WritesTranscriptAndFlashFiles) {
-    auto config = VarnetTest::BootloaderConfig();
-    config.startState = SimulatedState::Application;
-    config.transcriptPath = VarnetTest::UniqueTempPath("varnet-sim-transcript").string();
-    config.flashOutPath = VarnetTest::UniqueTempPath("varnet-sim-flash").string();
-    config.flash = {FlashRowRange{0, 255}, FlashRowRange{0, 15}};
-    config.faults.silentAt = {6};
-    {
-        SimulatedVarnet sim(config);
-        ASSERT_TRUE(sim.Detect());
-        ASSERT_TRUE(Orv::Succeeded(sim.transport.EnterBootloaderMode()));
-        ASSERT_TRUE(sim.Enter());
-        const std::uint8_t a[2] = {0xAB, 0x01}, b[1] = {0x0F};
-        ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(1, 3, b, 1)));
-        ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 200, a, 2)));
-        EXPECT_TRUE(Orv::Failed(sim.protocol.VerifyRow(0, 200, 0x54)));  // command 6: silent
-    }
-    const std::string transcript = ReadAll(config.transcriptPath);
-    EXPECT_EQ(transcript.substr(0, 19), "SWITCH 00 12 34 00\n");
-    EXPECT_NE(transcript.find("\nOUT 01 38 00 00 C7 FF 17\nIN 01 00 08 00 69 10 16 2E 11 00 00 01 "),
-              std::string::npos);
-    EXPECT_NE(transcript.find("\nIN -\n"), std::string::npos);
-    EXPECT_EQ(ReadAll(config.flashOutPath), "0 200 AB01\n1 3 0F\n");
-    std::filesystem::remove(config.transcriptPath);
-    std::filesystem::remove(config.flashOutPath);
-}
-
-// An application of 64-byte rows 10 and 12 (11 counts as zeros) after a bootloader ending at row 9,
-// its metadata in 1:63, spoiled in each way the bootloader must notice.
-TEST(SimulatedHidPlatform, ExitStartsTheApplicationOnlyWhenItsMetadataIsValid) {
-    const std::pair<const char*, void (*)(std::vector<std::uint8_t>&)> cases[] = {
-        {"valid", [](std::vector<std::uint8_t>&) {}},
-        {"bad checksum", [](std::vector<std::uint8_t>& m) { m[0] ^= 0x80; }},
-        {"zero length", [](std::vector<std::uint8_t>& m) { std::fill(m.begin() + 9, m.begin() + 13, 0); }},
-        {"not written", [](std::vector<std::uint8_t>& m) { m.clear(); }},
-    };
-    for (const auto& [name, spoil] : cases) {
-        SCOPED_TRACE(name);
-        auto config = VarnetTest::BootloaderConfig();
-        config.flash = {FlashRowRange{0, 127}, FlashRowRange{0, 63}};
-        SimulatedVarnet sim(config);
-        ASSERT_TRUE(sim.Detect());
-        ASSERT_TRUE(sim.Enter());
-        VarnetTest::Flash application;
-        for (std::uint16_t row : {10, 12}) {
-            std::vector<std::uint8_t> data(64);
-            for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(row * 3 + i);
-            ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, row, data.data(), data.size())));
-            application[{0, row}] = data;
-        }
-        std::vector<std::uint8_t> metadata = VarnetTest::MetadataRow(application, 9, 64);
-        spoil(metadata);
-        if (!metadata.empty()) {
-            ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(1, 63, metadata.data(), metadata.size())));
-        }
-        ASSERT_TRUE(Orv::Succeeded(sim.protocol.ExitBootloader()));
-        sim.clock.SleepMs(config.restartDelayMs);
-        const bool valid = std::string(name) == "valid";
-        EXPECT_EQ(sim.device.GetState(), valid ? SimulatedState::Application : SimulatedState::Bootloader);
-        EXPECT_EQ(sim.device.GetApplicationVersion(), valid ? config.updatedVersion : config.applicationVersion);
-    }
-}
-
-TEST(SimulatedHidPlatform, HalfStagedRowIsRefusedUntilSyncBootloader) {
-    auto config = VarnetTest::BootloaderConfig();
-    config.faults.halfStagedRow = true;
-    SimulatedVarnet sim(config);
-    ASSERT_TRUE(sim.Detect());
-    const std::vector<std::uint8_t> data(64, 0x11);
-    // Enter Bootloader keeps what an interrupted session staged: every row is refused, again and again.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        ASSERT_TRUE(sim.Enter());
-        EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(0, 1, data.data(), data.size())));
-    }
-    // Sync Bootloader (not answered) drops it.
-    ASSERT_TRUE(Orv::Succeeded(sim.protocol.SyncBootloader()));
-    EXPECT_EQ(sim.Commands().back(), "01 35 00 00 CA FF 17");
-    ASSERT_TRUE(sim.Enter());
-    EXPECT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 1, data.data(), data.size())));
-    EXPECT_EQ(sim.device.GetFlash().at({0, 1}), data);
 }

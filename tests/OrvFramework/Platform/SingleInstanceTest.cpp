@@ -10,7 +10,6 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <utility>
@@ -65,22 +64,10 @@ protected:
 
 }  // namespace
 
-TEST_F(SingleInstanceTest, OnlyOneHoldsTheLockAndItPassesOnWhenTheFirstEnds) {
-    auto first = std::make_unique<SingleInstance>(kName, m_dir);
-    SingleInstance second(kName, m_dir);
-    EXPECT_EQ(first->SocketPath(), m_dir + "/" + kName + ".sock");
-    EXPECT_TRUE(first->TryBecomeFirst());
-    EXPECT_FALSE(second.TryBecomeFirst());
-    EXPECT_FALSE(second.IsFirst());
-    // Another instance name is another program.
-    SingleInstance unrelated("OtherProgram", m_dir);
-    EXPECT_TRUE(unrelated.TryBecomeFirst());
-
-    first.reset();  // the lock file stays, the lock does not
-    EXPECT_TRUE(fs::exists(m_dir + "/" + kName + ".lock"));
-    EXPECT_TRUE(second.TryBecomeFirst());
-
-    // A lock that cannot be opened is refused with its reason, never taken as "first".
+// One holder at a time and the lock passing on are the end-to-end scripts' (twenty starts at once,
+// a second instance, a start after a failed one). Here: a lock that cannot be opened is refused with
+// its reason, never taken as "first".
+TEST_F(SingleInstanceTest, UnopenableLockIsRefusedWithItsReason) {
     SingleInstance blocked(kName, m_dir + "/missing-folder");
     EXPECT_FALSE(blocked.TryBecomeFirst());
     EXPECT_FALSE(blocked.IsFirst());
@@ -102,18 +89,11 @@ TEST_F(SingleInstanceTest, SecondInstanceHandsItsCommandLineToTheFirst) {
     EXPECT_FALSE(second.SendToFirst("updater -SILENT"));
 
     ASSERT_TRUE(first.StartListening(Recording(), QueuePoster()));
-    EXPECT_FALSE(second.StartListening(Recording(), QueuePoster()));  // not the lock holder
     EXPECT_TRUE(second.SendToFirst("updater -FIRMWARE_VERSION=1.0.2 \xC3\xA9"));
     EXPECT_EQ(m_activations, 0);  // nothing runs off the user-interface thread
     RunQueued();
     EXPECT_EQ(m_activations, 1);
     EXPECT_EQ(m_lines, (std::vector<std::string>{"updater -FIRMWARE_VERSION=1.0.2 \xC3\xA9"}));
-
-    // An empty command line still brings the first instance to the front.
-    EXPECT_TRUE(second.SendToFirst(""));
-    RunQueued();
-    EXPECT_EQ(m_activations, 2);
-    EXPECT_EQ(m_lines.size(), 1u);
 
     first.StopListening();
     EXPECT_FALSE(fs::exists(first.SocketPath()));
@@ -156,7 +136,7 @@ TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
 namespace {
 
 // How the runtime folder and the fallback folder are prepared before the choice.
-enum class Entry { Missing, Private, Open0755, WorldWritable, LinkToPrivate, PlainFile, OtherOwner };
+enum class Entry { Missing, Private, Open0755, LinkToPrivate, OtherOwner };
 enum class Chosen { Xdg, Fallback, Refused };
 
 struct FolderCase {
@@ -169,12 +149,10 @@ class PrivateFolderChoice : public SingleInstanceTest, public ::testing::WithPar
 protected:
     static void Make(const std::string& path, Entry entry) {
         if (entry == Entry::Missing) return;
-        if (entry == Entry::PlainFile) return void(std::ofstream(path) << "x");
         const std::string dir = entry == Entry::LinkToPrivate ? path + "-target" : path;
         int result = mkdir(dir.c_str(), 0700);
         if (entry == Entry::LinkToPrivate) result |= symlink(dir.c_str(), path.c_str());
         if (entry == Entry::Open0755) result |= chmod(path.c_str(), 0755);
-        if (entry == Entry::WorldWritable) result |= chmod(path.c_str(), 01777);
         if (entry == Entry::OtherOwner) result |= chown(path.c_str(), 65534, 65534);
         ASSERT_EQ(result, 0) << path;
     }
@@ -185,8 +163,7 @@ protected:
 TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
     const FolderCase& c = GetParam();
     SCOPED_TRACE(c.what);
-    if ((c.xdg == Entry::OtherOwner || c.fallback == Entry::OtherOwner) && getuid() != 0)
-        GTEST_SKIP() << "giving a folder to another user needs root";
+    if (c.fallback == Entry::OtherOwner && getuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
     const std::string xdg = m_dir + "/runtime", fallback = m_dir + "/varnet-updater-" + std::to_string(getuid());
     Make(xdg, c.xdg);
     Make(fallback, c.fallback);
@@ -199,11 +176,6 @@ TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
         ASSERT_EQ(lstat(fallback.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & (S_IFMT | 07777), S_IFDIR | 0700u);
     }
-    if (!chosen.empty()) {
-        SingleInstance instance(kName, chosen);
-        EXPECT_TRUE(instance.TryBecomeFirst());
-        EXPECT_EQ(instance.LockPath(), chosen + "/" + kName + ".lock");
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,12 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"private runtime folder", Entry::Private, Entry::Missing, Chosen::Xdg},
         FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, Chosen::Fallback},
         FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, Chosen::Fallback},
-        FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, Chosen::Fallback},
-        FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, Chosen::Fallback},
-        FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, Chosen::Fallback},
         FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, Chosen::Fallback},
         FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, Chosen::Refused},
-        FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, Chosen::Refused},
         FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, Chosen::Refused},
-        FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, Chosen::Refused},
         FolderCase{"own folder taken by another user", Entry::Missing, Entry::OtherOwner, Chosen::Refused}));
