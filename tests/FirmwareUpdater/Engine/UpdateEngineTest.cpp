@@ -207,6 +207,8 @@ TEST(UpdateEngine, FailuresLeaveTheDeviceWhereItIsSafest) {
     } cases[] = {
         {"another-chip", [](SimulatorConfig&) {}, 0x12345678, 16, SimulatedState::Application,
          "the image is for 0x12345678 revision"},
+        {"another-revision", [](SimulatorConfig& c) { c.siliconRevision = 0x12; }, SampleSiliconId, 16,
+         SimulatedState::Application, ""},
         {"bootloader-version", [](SimulatorConfig& c) { c.bootloaderVersion = 0x020000; }, SampleSiliconId, 16,
          SimulatedState::Application, "bootloader version 0x020000 is not supported"},
         {"flash-size-status", [](SimulatorConfig& c) { c.faults.statusAt[2] = SimStatusArray; }, SampleSiliconId, 16,

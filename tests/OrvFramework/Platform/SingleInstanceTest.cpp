@@ -2,6 +2,8 @@
 #include "OrvFramework/Platform/Posix/RuntimeFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -136,7 +138,7 @@ TEST_F(SingleInstanceTest, MalformedHandOversAreDroppedAndTheListenerGoesOn) {
 namespace {
 
 // How the runtime folder and the fallback folder are prepared before the choice.
-enum class Entry { Missing, Private, Open0755, LinkToPrivate, OtherOwner };
+enum class Entry { Missing, Private, Open0755, WorldWritable, LinkToPrivate, PlainFile, OtherOwner };
 enum class Chosen { Xdg, Fallback, Refused };
 
 struct FolderCase {
@@ -149,10 +151,12 @@ class PrivateFolderChoice : public SingleInstanceTest, public ::testing::WithPar
 protected:
     static void Make(const std::string& path, Entry entry) {
         if (entry == Entry::Missing) return;
+        if (entry == Entry::PlainFile) return void(std::ofstream(path) << "x");
         const std::string dir = entry == Entry::LinkToPrivate ? path + "-target" : path;
         int result = mkdir(dir.c_str(), 0700);
         if (entry == Entry::LinkToPrivate) result |= symlink(dir.c_str(), path.c_str());
         if (entry == Entry::Open0755) result |= chmod(path.c_str(), 0755);
+        if (entry == Entry::WorldWritable) result |= chmod(path.c_str(), 01777);
         if (entry == Entry::OtherOwner) result |= chown(path.c_str(), 65534, 65534);
         ASSERT_EQ(result, 0) << path;
     }
@@ -163,7 +167,8 @@ protected:
 TEST_P(PrivateFolderChoice, TakesOnlyAFolderNobodyElseCanEnter) {
     const FolderCase& c = GetParam();
     SCOPED_TRACE(c.what);
-    if (c.fallback == Entry::OtherOwner && getuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
+    if ((c.xdg == Entry::OtherOwner || c.fallback == Entry::OtherOwner) && getuid() != 0)
+        GTEST_SKIP() << "giving a folder to another user needs root";
     const std::string xdg = m_dir + "/runtime", fallback = m_dir + "/varnet-updater-" + std::to_string(getuid());
     Make(xdg, c.xdg);
     Make(fallback, c.fallback);
@@ -184,6 +189,11 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{"private runtime folder", Entry::Private, Entry::Missing, Chosen::Xdg},
         FolderCase{"no runtime folder: own folder made 0700", Entry::Missing, Entry::Missing, Chosen::Fallback},
         FolderCase{"runtime folder of mode 0755", Entry::Open0755, Entry::Missing, Chosen::Fallback},
+        FolderCase{"world-writable runtime folder", Entry::WorldWritable, Entry::Missing, Chosen::Fallback},
+        FolderCase{"runtime folder is a link", Entry::LinkToPrivate, Entry::Missing, Chosen::Fallback},
+        FolderCase{"runtime folder of another user", Entry::OtherOwner, Entry::Missing, Chosen::Fallback},
+        FolderCase{"own folder world-writable", Entry::Missing, Entry::WorldWritable, Chosen::Refused},
+        FolderCase{"own folder is a file", Entry::Missing, Entry::PlainFile, Chosen::Refused},
         FolderCase{"own folder already there and private", Entry::Missing, Entry::Private, Chosen::Fallback},
         FolderCase{"own folder of mode 0755", Entry::Missing, Entry::Open0755, Chosen::Refused},
         FolderCase{"own folder is a link", Entry::Missing, Entry::LinkToPrivate, Chosen::Refused},
