@@ -9,6 +9,7 @@
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "FirmwareUpdater/Simulator/SimulatorConfig.h"
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/Platform/EntryPoint.h"
 #include "OrvFramework/Platform/Folders.h"
 #include "OrvFramework/Platform/Signals.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
@@ -32,7 +33,7 @@ Orv::ORVRESULT CreateDevicePlatform(Orv::Platform::IClock& clock,
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Orv::Platform::ProgramMain(int argc, char** argv) {
     using namespace Orv;
     // Answered before anything else: no lock, no device, no window.
     if (const InformationRequest request = FindInformationRequest(argc, argv); request != InformationRequest::None) {
@@ -69,3 +70,7 @@ int main(int argc, char** argv) {
     // The process always answers 1 after its run, whatever happened.
     return 1;
 }
+
+#ifndef _WIN32
+int main(int argc, char** argv) { return Orv::Platform::ProgramMain(argc, argv); }
+#endif

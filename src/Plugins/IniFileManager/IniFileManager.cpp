@@ -46,7 +46,11 @@ std::int32_t CopyOut(const std::string& text, char* buffer, std::uint32_t size, 
 
 }  // namespace
 
+#ifdef _WIN32
+#define INI_EXPORT extern "C" __declspec(dllexport)
+#else
 #define INI_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 INI_EXPORT std::int32_t OpenIniFile(const char* path, const char* version, const char* product, OrvIniHandle* handle) {
     if (handle) *handle = nullptr;
