@@ -7,28 +7,19 @@
 #include <optional>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "Application/Application.h"
 #include "Application/FrameworkApp.h"
 #include "Application/Version.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
-#include "OrvFramework/ControlBase/RootWindow.h"
-#include "OrvFramework/ObjectBase/Exception.h"
 #include "Support/ScopedEnvironment.h"
+#include "Support/Shell.h"
 
 using namespace Orv;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -43,7 +34,7 @@ protected:
         const fs::path resources = VARNET_SOURCE_DIR "/resources";
         fs::copy_file(resources / "FrameworkStrings.xml", m_dir / "skins/FrameworkStrings.xml");
         fs::copy_file(resources / "StringTables.xml", m_dir / "skins/StringTables.xml");
-        std::string skins = ReadFile(resources / "Skins.xml");
+        std::string skins = ReadWholeFile(resources / "Skins.xml");
         const auto begin = skins.find("<Skin Name=\"Skin1\""), end = skins.find("</Skin>", begin) + 7;
         ASSERT_LT(end, skins.size());
         skins.insert(end, "\n<Skin Name=\"Skin2\"" + skins.substr(begin + 18, end - begin - 18));
@@ -115,7 +106,7 @@ TEST_F(StartupTest, StoredSkinIsSelectedClampedAndWrittenBack) {
         m_app = nullptr;
         EXPECT_EQ(StoredSkinIndex(), static_cast<std::int32_t>(selected));
     }
-    EXPECT_NE(ReadFile(UserSettingsFile()).find("CurrentSkinIndex"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(UserSettingsFile()).find("CurrentSkinIndex"), std::string::npos);
 }
 
 TEST_F(StartupTest, WithoutThePluginTheFirstSkinIsUsedAndNothingIsWritten) {
@@ -126,33 +117,6 @@ TEST_F(StartupTest, WithoutThePluginTheFirstSkinIsUsedAndNothingIsWritten) {
     EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), 7), 7);
     EXPECT_EQ(app->WriteUserSettingInt(W("CurrentSkinIndex"), 1), E_FAIL);
     EXPECT_FALSE(fs::exists(UserSettingsFile()));
-}
-
-TEST_F(StartupTest, SwitchingSkinsReappliesTheLiveTreeAndRefusesUnknownSkins) {
-    auto factory = MakeFactory();
-    auto app = MakeApp(factory);
-    ASSERT_EQ(app->InitializeApplication(), S_OK);
-    LRootWindow root;
-    root.SetSize(432, 295);
-    RCPtr<LControl> content = root.CreateContent(*factory, W("mainControl"));
-    ASSERT_TRUE(content);
-
-    app->SetSkin(*factory, 1, &root);
-    EXPECT_EQ(factory->GetCurrentRootIndex(), 1u);
-    EXPECT_EQ(content->GetDescriptor(), factory->FindControlDescriptor(W("mainControl")));
-    EXPECT_TRUE(root.NeedsPaint());
-
-    try {
-        app->SetSkin(*factory, 2, &root);
-        ADD_FAILURE() << "a third skin does not exist";
-    } catch (const FailedResultException& e) {
-        EXPECT_NE(std::string(e.what()).find("Orv::LFrameworkApp::SetSkin"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("223"), std::string::npos) << e.what();
-    }
-    // The refused switch changed nothing, and the busy text is gone again.
-    EXPECT_EQ(factory->GetCurrentRootIndex(), 1u);
-    EXPECT_TRUE(root.GetBusyText().empty());
-    EXPECT_EQ(app->ReadUserSettingInt(W("CurrentSkinIndex"), -1), 1);
 }
 
 TEST_F(StartupTest, SplashImageIsOnlyAnExistingFileThatIsNotAFolder) {

@@ -17,22 +17,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "OrvFramework/Platform/Clock.h"
+#include "Support/Shell.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 bool Has(const std::vector<std::string>& lines, const std::string& text) {
     return std::any_of(lines.begin(), lines.end(),
@@ -115,19 +108,16 @@ TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
     SCOPED_TRACE(all);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);  // the program's status after any run
-    EXPECT_EQ(ReadAll(work / "stdout.txt"), "");
-    EXPECT_EQ(ReadAll(work / "stderr.txt"), "varnet-updater: updated to 1.0.2\n");
+    EXPECT_EQ(ReadWholeFile(work / "stdout.txt"), "");
+    EXPECT_EQ(ReadWholeFile(work / "stderr.txt"), "varnet-updater: updated to 1.0.2\n");
     ASSERT_FALSE(datagrams.empty());
     EXPECT_EQ(datagrams.front(), "*** APPLICATION Launched on ");
     EXPECT_EQ(datagrams.back(), "engine: outcome: updated to 1.0.2\n");
     for (const std::string& text :
          {"app: option -DEBUG_CONSOLE -> trace as UDP to 127.0.0.1:" + port,
-          std::string("engine: option -SILENT given"),
-          std::string("engine: option -FIRMWARE_UPDATE_VERSION= not given: 1.0.2"),
-          std::string("engine: option -UPDATE_TIME_ESTIMATE= not given: 7 s"), "engine: image path=" + image.string(),
-          std::string("pid=0x2036 interface=4 version=1.0.1"), std::string("engine: found bootloader interface path="),
+          std::string("engine: option -SILENT given"), "engine: image path=" + image.string(),
+          std::string("pid=0x2036 interface=4 version=1.0.1"),
           std::string("engine: decision: update needed: device 1.0.1, target 1.0.2 (older)"),
-          std::string("engine: switch: the bootloader came after "),
           std::string("engine: Enter Bootloader: silicon id=0x"), std::string("engine: Exit Bootloader sent"),
           std::string("engine: restart check: the device restarted with version 1.0.2 after ")})
         EXPECT_TRUE(Has(datagrams, text)) << text;

@@ -6,17 +6,6 @@
 
 using namespace Orv;
 
-TEST(Version, CompiledInValuesByKey) {
-    const Version version;
-    EXPECT_EQ(version.GetValue(u"ProductName"), W("Varnet Firmware Updater"));
-    EXPECT_EQ(version.GetValue(u"CompanyName"), W("Korvo"));
-    EXPECT_EQ(version.GetValue(u"ProductVersion"), W("1.0.2"));
-    EXPECT_EQ(version.GetProductName(), version.GetValue(u"ProductName"));
-    // Keys are exact.
-    EXPECT_EQ(version.GetValue(u"productname"), String());
-    EXPECT_EQ(version.GetValue(u"FileVersion"), String());
-}
-
 TEST(Version, MissingInformationIsError902) {
     try {
         Version("", "1.0.0", "Korvo");

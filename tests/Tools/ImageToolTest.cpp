@@ -2,13 +2,10 @@
 #include "../FirmwareUpdater/Engine/HostileImages.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageCheck.h"
 #include "Tools/Sha256.h"
+#include "../Support/Shell.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -18,24 +15,10 @@ namespace {
 
 constexpr char kSample[] = VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd";
 
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
 // The tool under `timeout`, so a tool that blocks (on a FIFO, say) fails the test instead of
 // hanging it.
-ToolRun RunTool(const std::string& command, const std::string& path) {
-    const std::string line = "timeout 20 '" VARNET_IMAGE_TOOL "' " + command + " '" + path + "' 2>&1";
-    ToolRun run;
-    std::FILE* pipe = ::popen(line.c_str(), "r");
-    if (!pipe) return run;
-    char block[4096];
-    std::size_t n;
-    while ((n = std::fread(block, 1, sizeof block, pipe)) > 0) run.output.append(block, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+ShellRun RunTool(const std::string& command, const std::string& path) {
+    return Shell("timeout 20 '" VARNET_IMAGE_TOOL "' " + command + " '" + path + "'");
 }
 
 class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
@@ -48,7 +31,7 @@ TEST_P(VerifyHostileImage, NamesTheSameFirstProblemAsTheUpdater) {
     const std::string path = GetParam().Make(dir.path);
     const std::string expected = Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path));
     ASSERT_NE(expected.find(GetParam().text), std::string::npos) << expected;
-    const ToolRun run = RunTool("verify", path);
+    const ShellRun run = RunTool("verify", path);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_EQ(run.output.substr(0, run.output.find('\n')), expected);
 }
@@ -56,11 +39,11 @@ TEST_P(VerifyHostileImage, NamesTheSameFirstProblemAsTheUpdater) {
 INSTANTIATE_TEST_SUITE_P(Inputs, VerifyHostileImage, ::testing::ValuesIn(HostileImages()), HostileImageName());
 
 TEST(ImageTool, VerifiesAndDescribesTheSampleImage) {
-    const ToolRun verify = RunTool("verify", kSample);
+    const ShellRun verify = RunTool("verify", kSample);
     EXPECT_EQ(verify.status, 0) << verify.output;
     EXPECT_EQ(verify.output, std::string(kSample) + ": sound image, 65 rows\n");
 
-    const ToolRun info = RunTool("info", kSample);
+    const ShellRun info = RunTool("info", kSample);
     EXPECT_EQ(info.status, 0) << info.output;
     for (const char* line : {"Rows:            65\n", "Flash used:      16640 bytes\n",
                              "Array 0:         65 rows, rows 32 to 255, 16640 data bytes\n",
@@ -83,13 +66,13 @@ TEST(ImageTool, InfoShowsMissingOrWrongMetadataAndRefusesWhatIsNoImage) {
          "metadata; application 110.10.10 (0xAAAA)"},
     };
     for (const auto& [digits, line] : cases) {
-        const ToolRun info = RunTool(
+        const ShellRun info = RunTool(
             "info", WriteText(dir.path, std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(digits, 'A'))));
         EXPECT_EQ(info.status, 0) << info.output;
         EXPECT_NE(info.output.find(line), std::string::npos) << info.output;
     }
     const std::string fifo = FindHostileImage("Fifo").Make(dir.path);
-    const ToolRun info = RunTool("info", fifo);
+    const ShellRun info = RunTool("info", fifo);
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.output, "varnet-image: " + fifo + ": not a regular file but a FIFO\n");
 }

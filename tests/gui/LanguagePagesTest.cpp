@@ -17,20 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "../OrvFramework/ControlBase/ControlTestSupport.h"
+#include "../FirmwareUpdater/UI/MainControlTestSupport.h"
 #include "Application/SearchingSplash.h"
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
-#include "FirmwareUpdater/UI/MainControl.h"
-#include "OrvFramework/ControlBase/ControlFactory.h"
 #include "OrvFramework/ControlBase/FontText.h"
 #include "OrvFramework/ControlBase/Look.h"
 #include "OrvFramework/ControlBase/SkinDescriptor.h"
 #include "OrvFramework/Controls/Button.h"
-#include "OrvFramework/Controls/FrameworkControls.h"
 #include "OrvFramework/Controls/Label.h"
 #include "OrvFramework/Controls/Panel.h"
 #include "OrvFramework/Controls/ProgressBar.h"
-#include "OrvFramework/Notification/NotificationCenterManager.h"
 
 namespace Orv {
 namespace {
@@ -46,17 +42,6 @@ const Language kLanguages[] = {{"en", 0x0409}, {"es", 0x0C0A}, {"de", 0x0407},  
                                {"it", 0x0410}, {"ko", 0x0412}, {"zh-TW", 0x0404}, {"zh-CN", 0x0804}};
 
 void PrintTo(const Language& language, std::ostream* out) { *out << language.folder; }
-
-class Processor : public IMainControlProcessor {
-public:
-    ProcessorState GetState() const override { return state; }
-    ORVRESULT StartUpdate() override { return S_OK; }
-    bool GetFirmwareUpdateVersion(String& out) const override {
-        out = W("1.0.2");
-        return false;
-    }
-    ProcessorState state = DeviceReady;
-};
 
 // What one visible control occupies in window coordinates, and its text if it shows one.
 struct Occupied {
@@ -104,10 +89,11 @@ void WritePng(const SplashPicture& picture, const std::filesystem::path& path) {
     cairo_surface_destroy(s);
 }
 
-class LanguagePages : public ::testing::TestWithParam<Language> {
+class LanguagePages : public ControlTest::MainControlFixture<::testing::TestWithParam<Language>> {
 protected:
     void SetUp() override {
-        SetMainControlProcessor(&processor);
+        MainControlFixture::SetUp();
+        language = GetParam().id;
         surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
         renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, double(kWidth), double(kHeight)}, nullptr);
         measurer = std::make_unique<LFontTextMeasurer>(*renderer);
@@ -116,21 +102,8 @@ protected:
         std::filesystem::create_directories(folder);
     }
     void TearDown() override {
-        SetMainControlProcessor(nullptr);
-        if (main) main->ReleaseInternalReferences();
-        GetApplicationNotificationCenter()->ProcessQueue(false);
+        MainControlFixture::TearDown();
         cairo_surface_destroy(surface);
-    }
-
-    void Create(ProcessorState state) {
-        if (main) main->ReleaseInternalReferences();
-        processor.state = state;
-        factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-        ASSERT_EQ(factory->LoadDefinitions(W("::"), GetParam().id), S_OK) << factory->GetLastParseError();
-        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
-        ASSERT_EQ(RegisterMainControlClass(*factory), S_OK);
-        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(factory->CreateControl(W("mainControl"), &host).Get()));
-        ASSERT_TRUE(main);
     }
 
     // The visible controls that draw something, outermost containers left out.
@@ -208,13 +181,9 @@ protected:
         EXPECT_EQ(texts > 0, hasText) << texts << " texts on the page";
     }
 
-    Processor processor;
-    ControlTest::TestHost host;
     cairo_surface_t* surface = nullptr;
     RCPtr<LRenderer> renderer;
     std::unique_ptr<LFontTextMeasurer> measurer;
-    RCPtr<LControlFactory> factory;
-    RCPtr<LMainControl> main;
     std::filesystem::path folder;
 };
 
@@ -230,7 +199,8 @@ TEST_P(LanguagePages, EveryPageIsReadable) {
         {"waiting-for-arrival", WaitingForDeviceArrivalPostInstall},
     };
     for (const auto& [page, state] : states) {
-        Create(state);
+        processor.state = state;
+        Create();
         // The page of the background check shows no message of its own.
         CheckPage(page, state != WaitingForDeviceArrivalPostInstall);
     }
@@ -247,7 +217,8 @@ TEST_P(LanguagePages, EveryPageIsReadable) {
         {"verifying", [&] { main->ShowFirmwareImageUploadComplete(); }},
         {"succeeded", [&] { main->ShowFirmwareUpdateSucceed(); }},
     };
-    Create(DeviceReady);
+    processor.state = DeviceReady;
+    Create();
     for (const auto& [page, step] : steps) {
         step();
         CheckPage(page);
@@ -257,8 +228,7 @@ TEST_P(LanguagePages, EveryPageIsReadable) {
 // The searching window in the language: the string table's text and the Cancel label, both clear of
 // the splash strip at the bottom. (Where the button sits and that it cancels: the end-to-end run.)
 TEST_P(LanguagePages, SearchingPictureShowsItsTextAndCancel) {
-    factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-    ASSERT_EQ(factory->LoadDefinitions(W("::"), GetParam().id), S_OK);
+    MakeFactory();
     String text, cancel;
     GetSearchingTexts(factory.Get(), text, cancel);
     const bool english = std::string(GetParam().folder) == "en";

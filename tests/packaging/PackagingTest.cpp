@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,15 +14,11 @@
 
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
 #include "FirmwareUpdater/Simulator/SimulatorConfig.h"
+#include "../Support/Shell.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RunResult {
-    int status = -1;  // -1 when the command did not end normally
-    std::string output;
-};
 
 std::string Quote(const std::string& s) {
     std::string out = "'";
@@ -32,27 +26,7 @@ std::string Quote(const std::string& s) {
     return out + "'";
 }
 
-// Standard error is folded into the output. Every run of the updater is wrapped in `timeout`,
-// so a hang fails the test instead of stalling it.
-RunResult Shell(const std::string& command) {
-    RunResult r;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return r;
-    std::array<char, 4096> buf{};
-    for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0;) r.output.append(buf.data(), n);
-    const int raw = ::pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
-
 bool HaveTool(const std::string& name) { return Shell("command -v " + Quote(name) + " >/dev/null").status == 0; }
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -97,14 +71,14 @@ protected:
                " XDG_DATA_HOME=" + Quote(w + "/data") + " ";
     }
 
-    RunResult RunUpdater(const std::string& simVersion, const std::string& options) const {
+    ShellRun RunUpdater(const std::string& simVersion, const std::string& options) const {
         return Shell(Environment() + "VARNET_DEVICE=simulated VARNET_SIM_LATENCY_MS=0 VARNET_SIM_VERSION=" +
                      simVersion + " VARNET_SIM_TRANSCRIPT=" + Quote((m_work / "transcript.txt").string()) +
                      " VARNET_SIM_FLASH_OUT=" + Quote((m_work / "flash.txt").string()) + " timeout 60 " +
                      Quote((s_prefix / "bin/varnet-updater").string()) + " " + options);
     }
 
-    RunResult Suppressed(const std::string& arguments = {}) const {
+    ShellRun Suppressed(const std::string& arguments = {}) const {
         return Shell(Environment() + Quote((s_prefix / "bin/varnet-updater-suppressed").string()) + arguments);
     }
 
@@ -114,7 +88,7 @@ protected:
     }
 
     static inline fs::path s_temp, s_destDir, s_prefix;
-    static inline RunResult s_install;
+    static inline ShellRun s_install;
     fs::path m_work;
 };
 
@@ -127,29 +101,29 @@ TEST_F(Packaging, PutsEveryFileWhereTheProgramAndTheDesktopLookForIt) {
     // The command users type is a relative link to the program, so the installed tree can move.
     EXPECT_EQ(fs::read_symlink(s_prefix / "bin/varnet-updater"), fs::path("../lib/varnet-updater/varnet-updater"));
     EXPECT_TRUE(fs::is_regular_file(lib / "libIniFileManager.so"));
-    EXPECT_EQ(ReadText(lib / "Varnet1.0.2.cyacd"), ReadText(source / "resources/Varnet1.0.2.cyacd"));
+    EXPECT_EQ(ReadWholeFile(lib / "Varnet1.0.2.cyacd"), ReadWholeFile(source / "resources/Varnet1.0.2.cyacd"));
     for (const char* page : {"varnet-updater", "varnet-image", "varnet-updater-suppressed"})
-        EXPECT_EQ(ReadText(s_prefix / "share/man/man1" / (std::string(page) + ".1.gz")).substr(0, 2), "\x1f\x8b")
+        EXPECT_EQ(ReadWholeFile(s_prefix / "share/man/man1" / (std::string(page) + ".1.gz")).substr(0, 2), "\x1f\x8b")
             << page;
     EXPECT_TRUE(fs::is_regular_file(s_prefix / "share/doc/varnet-updater/copyright"));
 
     // Icons at every menu size, read from the PNG header's width and height.
     for (unsigned size : {16u, 24u, 32u, 48u, 64u, 128u, 256u}) {
         const std::string folder = std::to_string(size) + "x" + std::to_string(size);
-        const std::string png = ReadText(s_prefix / "share/icons/hicolor" / folder / "apps/varnet-updater.png");
+        const std::string png = ReadWholeFile(s_prefix / "share/icons/hicolor" / folder / "apps/varnet-updater.png");
         const std::string be32 = {0, 0, static_cast<char>(size >> 8), static_cast<char>(size & 0xff)};
         EXPECT_EQ(png.substr(0, 24), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) + be32 + be32) << folder;
     }
     // The window shows the 48-pixel icon, embedded from the sources: it is the one drawn now.
-    EXPECT_EQ(ReadText(source / "resources/VarnetUpdaterIcon.png"),
-              ReadText(s_prefix / "share/icons/hicolor/48x48/apps/varnet-updater.png"))
+    EXPECT_EQ(ReadWholeFile(source / "resources/VarnetUpdaterIcon.png"),
+              ReadWholeFile(s_prefix / "share/icons/hicolor/48x48/apps/varnet-updater.png"))
         << "run: varnet-make-icon resources/VarnetUpdater.png resources/VarnetUpdaterIcon.png 48";
 }
 
 // Both modes of the Varnet, for the seat's user only (no MODE wider than that).
 TEST_F(Packaging, DeviceRuleGivesTheSeatUserBothModesOfTheVarnetOnly) {
     std::vector<std::string> rules;
-    for (const std::string& line : Lines(ReadText(s_prefix / "lib/udev/rules.d/70-varnet.rules")))
+    for (const std::string& line : Lines(ReadWholeFile(s_prefix / "lib/udev/rules.d/70-varnet.rules")))
         if (!line.empty() && line[0] != '#') rules.push_back(line);
     std::vector<std::string> expected;
     for (std::uint16_t product : {Varnet::ApplicationProductId, Varnet::BootloaderProductId}) {
@@ -165,7 +139,7 @@ TEST_F(Packaging, DeviceRuleGivesTheSeatUserBothModesOfTheVarnetOnly) {
 TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdaterInEveryLanguage) {
     const fs::path entry = s_prefix / "share/applications/varnet-updater.desktop";
     std::map<std::string, std::string> keys;
-    for (const std::string& line : Lines(ReadText(entry)))
+    for (const std::string& line : Lines(ReadWholeFile(entry)))
         if (auto eq = line.find('='); eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
     EXPECT_EQ(keys["Type"], "Application");
     EXPECT_EQ(keys["Name"], "Varnet Firmware Updater");
@@ -173,14 +147,14 @@ TEST_F(Packaging, DesktopEntryStartsTheInstalledUpdaterInEveryLanguage) {
     EXPECT_EQ(keys["Icon"], "varnet-updater");
     // The menu names the program as its window does in each language, which the texts pointing
     // the user to the menu rely on.
-    const std::string strings = ReadText(fs::path(VARNET_SOURCE_DIR) / "tools/strings/StringTables.xml");
+    const std::string strings = ReadWholeFile(fs::path(VARNET_SOURCE_DIR) / "tools/strings/StringTables.xml");
     for (const std::string language : {"es", "de", "ja", "fr", "it", "ko", "zh_TW", "zh_CN"}) {
         const std::string name = keys["Name[" + language + "]"], comment = keys["Comment[" + language + "]"];
         EXPECT_NE(strings.find(">" + name + "</Locale>"), std::string::npos) << language << ": " << name;
         EXPECT_FALSE(comment.empty() || comment == keys["Comment"]) << language;
     }
     if (!HaveTool("desktop-file-validate")) GTEST_SKIP() << "desktop-file-validate is not installed";
-    const RunResult check = Shell("desktop-file-validate " + Quote(entry.string()));
+    const ShellRun check = Shell("desktop-file-validate " + Quote(entry.string()));
     EXPECT_EQ(check.status, 0) << check.output;
     EXPECT_EQ(check.output, "");
 }
@@ -194,19 +168,19 @@ TEST_F(Packaging, UpdatesFromTheInstalledImageAndLeavesTheValueForTheScript) {
         SCOPED_TRACE(options);
         fs::remove(m_work / "transcript.txt");
         fs::remove(m_work / "flash.txt");
-        const RunResult run = RunUpdater(version, options);
+        const ShellRun run = RunUpdater(version, options);
         EXPECT_NE(run.status, 124) << "the updater did not end";
         if (rows == 0u) {
             EXPECT_EQ(run.output, "");
         }
-        EXPECT_EQ(ReadText(m_work / "transcript.txt").find("SWITCH 00 12 34 00") != std::string::npos, rows != 0u);
-        EXPECT_EQ(Lines(ReadText(m_work / "flash.txt")).size(), rows) << run.output;
+        EXPECT_EQ(ReadWholeFile(m_work / "transcript.txt").find("SWITCH 00 12 34 00") != std::string::npos, rows != 0u);
+        EXPECT_EQ(Lines(ReadWholeFile(m_work / "flash.txt")).size(), rows) << run.output;
         EXPECT_EQ(Suppressed().output, value);
     }
     // The plug-in lies beside the real program (the link's target, not bin/); the updater loads it
     // at start-up and stores the skin it selected in the user settings.
     const fs::path settings = m_work / "data/Korvo/Varnet Firmware Updater/UserSettings.ini";
-    EXPECT_NE(ReadText(settings).find("CurrentSkinIndex=0"), std::string::npos) << settings;
+    EXPECT_NE(ReadWholeFile(settings).find("CurrentSkinIndex=0"), std::string::npos) << settings;
 }
 
 // The value as the updater stores it: a text value takes precedence and is read as a number;
@@ -235,7 +209,7 @@ TEST_F(Packaging, RegistryScriptReadsTheStoredValueAndReportsADamagedOne) {
         fs::create_directories(ValueFile().parent_path());
         if (!c.binary.empty() || c.text.empty()) std::ofstream(ValueFile(), std::ios::binary) << c.binary;
         if (!c.text.empty()) std::ofstream(ValueFile(".sz"), std::ios::binary) << c.text;
-        const RunResult r = Suppressed();
+        const ShellRun r = Suppressed();
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.output.substr(0, c.output.size()), c.output) << r.output;
     }
@@ -260,7 +234,7 @@ TEST_F(Packaging, RegistryScriptReadsTheStoredValueAndReportsADamagedOne) {
 TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
     if (!HaveTool("dpkg-deb")) GTEST_SKIP() << "dpkg-deb is not installed";
     const fs::path out = m_work / "deb";
-    const RunResult pack =
+    const ShellRun pack =
         Shell("timeout 100 " + Quote(VARNET_CPACK_COMMAND) + " --config " +
               Quote(std::string(VARNET_BINARY_DIR) + "/CPackConfig.cmake") + " -G DEB -B " + Quote(out.string()));
     ASSERT_EQ(pack.status, 0) << pack.output;
@@ -288,7 +262,7 @@ TEST_F(Packaging, DebianPackageCarriesTheFilesDependenciesAndScripts) {
         EXPECT_EQ(Shell("PATH=" + Quote(fakeBin.string()) + ":/usr/bin:/bin " + path + " configure").status, 0)
             << script;
     }
-    EXPECT_NE(ReadText(m_work / "calls").find("udevadm control --reload-rules"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(m_work / "calls").find("udevadm control --reload-rules"), std::string::npos);
 }
 
 }  // namespace

@@ -56,19 +56,6 @@ TEST(BootloaderProtocol, EveryCommandGoesOutByteForByte) {
     EXPECT_EQ(transcript.back(), "IN -");
 }
 
-TEST(BootloaderProtocol, Crc16PacketsWhenSelected) {
-    auto config = VarnetTest::BootloaderConfig();
-    config.checksumKind = ChecksumKind::Crc16;
-    SimulatedVarnet sim(config);
-    ASSERT_TRUE(sim.Detect());
-    // The device rejects a summing checksum when it expects CRC-16...
-    EXPECT_FALSE(sim.Enter());
-    // ...and accepts the same command with CRC-16, as an image header with type 1 selects.
-    sim.protocol.SetChecksumKind(ChecksumKindFromImage(1));
-    EXPECT_TRUE(sim.Enter());
-    EXPECT_EQ(sim.Commands().back(), "01 38 00 00 A0 09 17");
-}
-
 TEST(BootloaderProtocol, RowsAreSplitInto53ByteSendData) {
     struct Case {
         std::size_t size;
@@ -121,14 +108,4 @@ TEST(BootloaderProtocol, FlashRangeIsAskedOncePerArrayAndEnterBootloader) {
     EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(1, 9, &byte, 1)));
     EXPECT_TRUE(Orv::Failed(sim.protocol.ProgramFlashRow(4, 0, &byte, 1)));
     EXPECT_EQ(sim.device.GetBootloaderCommandCount(), before + 1);  // Get Flash Size for array 1
-}
-
-TEST(BootloaderProtocol, VerifyRowComparesTheDevicesChecksum) {
-    SimulatedVarnet sim;
-    ASSERT_TRUE(sim.Detect());
-    ASSERT_TRUE(sim.Enter());
-    const std::uint8_t data[3] = {1, 2, 3};
-    ASSERT_TRUE(Orv::Succeeded(sim.protocol.ProgramFlashRow(0, 0, data, 3)));
-    EXPECT_TRUE(Orv::Succeeded(sim.protocol.VerifyRow(0, 0, 0x100 - 6)));
-    EXPECT_TRUE(Orv::Failed(sim.protocol.VerifyRow(0, 0, 0x100 - 5)));
 }

@@ -2,6 +2,7 @@
 // The real update engine against the simulated Varnet on virtual time, with the registry in a
 // temporary folder and the "application" center's notifications collected on the test thread.
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
+#include "FirmwareUpdater/Engine/CypressHID/ImageMetadata.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
@@ -121,30 +122,22 @@ using Flash = std::map<Varnet::SimulatedHidPlatform::FlashKey, std::vector<std::
 // The simulated flash's last row, where the bootloader looks for the application's metadata.
 inline constexpr std::uint16_t kMetadataRow = 255;
 
-// A flash row of `rowSize` bytes (at least 64) whose last 64 bytes describe the application in
-// `application` (rows of array 0 right after `bootloaderLastRow`, each `rowSize` bytes) as the
-// bootloader checks it: checksum, entry address, bootloader's last row, length, version.
+// A flash row of `rowSize` bytes whose last 64 describe the application in `application` (rows of
+// array 0 right after `bootloaderLastRow`) as the bootloader checks it.
 inline std::vector<std::uint8_t> MetadataRow(const Flash& application, std::uint32_t bootloaderLastRow,
-                                             std::size_t rowSize, std::uint16_t version = 0x0102) {
-    std::vector<std::uint8_t> row(rowSize, 0);
-    std::uint8_t* m = row.data() + rowSize - 64;
-    unsigned sum = 0;
+                                             std::uint32_t rowSize) {
+    Varnet::ApplicationMetadata m;
     std::uint32_t lastRow = bootloaderLastRow;
     for (const auto& [key, data] : application) {
-        for (auto b : data) sum += b;
+        for (auto b : data) m.checksum = static_cast<std::uint8_t>(m.checksum - b);
         lastRow = std::max<std::uint32_t>(lastRow, key.second);
     }
-    const std::uint32_t start = (bootloaderLastRow + 1) * static_cast<std::uint32_t>(rowSize);
-    const std::uint32_t length = (lastRow - bootloaderLastRow) * static_cast<std::uint32_t>(rowSize);
-    auto put32 = [](std::uint8_t* at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    m[0] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
-    put32(m + 1, start);  // entry address: the application's first byte
-    put32(m + 5, bootloaderLastRow);
-    put32(m + 9, length);
-    m[22] = static_cast<std::uint8_t>(version & 0xFF);
-    m[23] = static_cast<std::uint8_t>(version >> 8);
+    m.entryAddress = (bootloaderLastRow + 1) * rowSize;  // the application's first byte
+    m.bootloaderLastRow = bootloaderLastRow;
+    m.applicationLength = (lastRow - bootloaderLastRow) * rowSize;
+    m.applicationVersion = 0x0102;
+    std::vector<std::uint8_t> row(rowSize, 0);
+    Varnet::EncodeApplicationMetadata(m, row.data() + rowSize - Varnet::MetadataSize);
     return row;
 }
 
@@ -181,7 +174,8 @@ public:
             rows[{0, static_cast<std::uint16_t>(rowNumber)}] = data;
         }
         if (metadata != Metadata::None) {
-            auto data = MetadataRow(rows, static_cast<std::uint32_t>(firstRow - 1), static_cast<std::size_t>(rowSize));
+            auto data =
+                MetadataRow(rows, static_cast<std::uint32_t>(firstRow - 1), static_cast<std::uint32_t>(rowSize));
             if (metadata == Metadata::BadChecksum) data[data.size() - 64] ^= 0x01;
             text += RowLine(0, kMetadataRow, Hex(data)) + "\n";
             rows[{0, kMetadataRow}] = data;

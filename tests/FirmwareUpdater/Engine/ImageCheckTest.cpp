@@ -48,20 +48,6 @@ TEST(CheckImage, SampleImageIsSoundAndCarriesValidMetadata) {
               std::tuple(31u, 64u * 256, 32u * 256, 0x0102));
 }
 
-TEST(CheckImage, SummarisesArraysAndAcceptsCrLfWithoutFinalLineFeed) {
-    ScratchDir dir;
-    const std::string path =
-        WriteText(dir.path, "1234567801\r\n" + RowLine(0, 5, "0102") + "\r\n" + RowLine(1, 9, "FF") + "\r\n" +
-                                RowLine(0, 2, "") + "\r\n" + RowLine(3, 0, "ab"));
-    const ImageReport report = CheckImage(path);
-    EXPECT_TRUE(report.IsSound()) << DescribeFirstProblem(path, report);
-    EXPECT_EQ(std::tuple(report.lines, report.header.siliconId, report.headerHasChecksumType, report.RowCount(),
-                         report.DataBytes()),
-              std::tuple(5u, 0x12345678u, false, 4u, 4u));
-    const auto& array0 = report.arrays.at(0);
-    EXPECT_EQ(std::tuple(array0.rows, array0.firstRow, array0.lastRow), std::tuple(2u, 2, 5));
-}
-
 TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
     ScratchDir dir;
     const std::string good = RowLine(0, 1, "AABB");

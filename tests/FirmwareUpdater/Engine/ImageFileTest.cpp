@@ -54,9 +54,8 @@ TEST(ParseRowLine, AcceptsMatchingLengthAndRejectsTheRest) {
     ASSERT_TRUE(ParseRow(":01002A0004DEADbeefC3", row));
     EXPECT_EQ(std::vector<int>({row.arrayId, row.rowNumber, row.dataLength, row.data[0], row.data[3], row.checksum}),
               (std::vector<int>{1, 0x2A, 4, 0xDE, 0xEF, 0xC3}));
-    // Length 0 + 6 is not 3; no colon; odd digits; one byte more declared; empty.
-    for (const char* bad : {":000000", "01002A0004DEADBEEFC3", ":01002A0004DEADBEEFC", ":01002A0005DEADBEEFC3", ""})
-        EXPECT_FALSE(ParseRow(bad, row)) << bad;
+    // Length 0 + 6 is not 3; no colon; empty. (Odd digits and a wrong length: the hostile images.)
+    for (const char* bad : {":000000", "01002A0004DEADBEEFC3", ""}) EXPECT_FALSE(ParseRow(bad, row)) << bad;
     // A zero-length row: array, row, length and checksum only.
     ASSERT_TRUE(ParseRow(":000102000000", row));
     EXPECT_EQ(std::pair(int{row.dataLength}, int{row.rowNumber}), std::pair(0, 0x0102));

@@ -151,7 +151,6 @@ TEST(UpdateProcessor, SilentRunEndsWithOneOutcomeLine) {
          "varnet-updater: device not found", false},
         {"current", [](SimulatorConfig& c) { c.applicationVersion = 0x0102; }, nullptr,
          "varnet-updater: already up to date", false},
-        {"outdated", [](SimulatorConfig&) {}, nullptr, "varnet-updater: updated to 1.0.2", true},
         {"missing-image", [](SimulatorConfig&) {}, "/nonexistent/x.cyacd",
          "varnet-updater: firmware image missing or corrupt: /nonexistent/x.cyacd: the file does not exist", false},
         {"other-version", [](SimulatorConfig& c) { c.updatedVersion = 0x0103; }, nullptr,

@@ -1,47 +1,21 @@
 // The updater's main control over the shipped skin: the page of every processor state, the
-// firmware notifications, Next and Exit, and the errors for a skin that lacks a control.
+// firmware notifications, Next and Exit.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "../../OrvFramework/ControlBase/ControlTestSupport.h"
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
-#include "FirmwareUpdater/UI/MainControl.h"
-#include "OrvFramework/ControlBase/ControlFactory.h"
-#include "OrvFramework/Controls/FrameworkControls.h"
-#include "OrvFramework/Controls/Panel.h"
-#include "OrvFramework/Notification/NotificationCenterManager.h"
-#include "OrvFramework/Platform/Resources.h"
+#include "MainControlTestSupport.h"
 #include "OrvFramework/ControlBase/RootWindow.h"
 #include "OrvFramework/Controls/Label.h"
+#include "OrvFramework/Controls/Panel.h"
 #include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
 
 namespace Orv {
 namespace {
-
-// A small processor standing where the application's LUpdateProcessor stands.
-class TestProcessor : public IMainControlProcessor {
-public:
-    ProcessorState GetState() const override { return state; }
-    ORVRESULT StartUpdate() override {
-        ++startCount;
-        return busy ? E_FAIL : S_OK;
-    }
-    bool GetFirmwareUpdateVersion(String& out) const override {
-        out = version;
-        return versionFails;
-    }
-    ProcessorState state = DeviceReady;
-    String version = W("1.0.2");
-    bool versionFails = false;
-    bool busy = false;
-    int startCount = 0;
-};
 
 // The controls whose visibility makes a page.
 const char* const kManaged =
@@ -50,27 +24,8 @@ const char* const kManaged =
     "labelFirmwareUpdateSucceed labelRelaunchInstructionsWin labelRelaunchInstructionsMac "
     "labelFirmwareImageUploadComplete labelWaitingForDeviceArrivalPostInstall labelWaitingForDevicePrep progressBar";
 
-class MainControlTest : public ::testing::Test {
+class MainControlTest : public ControlTest::MainControlFixture<> {
 protected:
-    void SetUp() override { SetMainControlProcessor(&processor); }
-    void TearDown() override {
-        SetMainControlProcessor(nullptr);
-        if (main) main->ReleaseInternalReferences();
-        // Nothing of one test may reach the next.
-        GetApplicationNotificationCenter()->ProcessQueue(false);
-    }
-
-    void MakeFactory() {
-        factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-        ASSERT_EQ(factory->LoadDefinitions(W("::"), 0x0409), S_OK) << factory->GetLastParseError();
-        ASSERT_EQ(RegisterFrameworkControlClasses(*factory), S_OK);
-        ASSERT_EQ(RegisterMainControlClass(*factory), S_OK);
-    }
-    void Create() {
-        MakeFactory();
-        main = RCPtr<LMainControl>(dynamic_cast<LMainControl*>(factory->CreateControl(W("mainControl"), &host).Get()));
-        ASSERT_TRUE(main);
-    }
     LControl* Child(const char* name) { return main->FindChild(Utf8ToUtf16(name)).Get(); }
     // The page: the managed controls shown, by name, space-separated.
     std::string Visible() {
@@ -84,11 +39,6 @@ protected:
         ASSERT_TRUE(PostFirmwareNotification(id, data));
         GetApplicationNotificationCenter()->ProcessQueue(false);
     }
-
-    TestProcessor processor;
-    ControlTest::TestHost host;
-    RCPtr<LControlFactory> factory;
-    RCPtr<LMainControl> main;
 };
 
 TEST_F(MainControlTest, EachStateShowsItsPage) {
@@ -116,7 +66,6 @@ TEST_F(MainControlTest, EachStateShowsItsPage) {
         Create();
         EXPECT_EQ(Visible(), expected);
         EXPECT_TRUE(Child("labelDevicePicture")->IsVisibleFlag());
-        main->ReleaseInternalReferences();
     }
 }
 
@@ -129,7 +78,6 @@ TEST_F(MainControlTest, ReadyTextNamesTheTargetVersionBeforeTheInstructions) {
               0u)
         << text;
     // A version the processor cannot give leaves the skin's own text.
-    main->ReleaseInternalReferences();
     processor.versionFails = true;
     Create();
     EXPECT_EQ(Utf16ToUtf8(Child("labelDeviceReady")->GetText()).rfind("To perform the update", 0), 0u);
@@ -149,45 +97,6 @@ TEST_F(MainControlTest, MessagesTellHowThisPlatformStartsTheUpdaterAgain) {
               "To launch this application at a later time, choose \"Varnet Firmware Updater\" in your "
               "applications menu.");
     EXPECT_EQ(Utf16ToUtf8(Child("labelFirmwareFileMissingOrCorrupt")->GetText()).find("driver"), std::string::npos);
-}
-
-// The shipped skin with one edit, loaded from a file beside the shipped string tables.
-std::string CreateWithEditedSkin(const std::string& from, const std::string& to) {
-    auto skin = Platform::FindResource("ORVXML", "APP_SKINS");
-    if (!skin) return "no skin resource";
-    std::string text(reinterpret_cast<const char*>(skin->data()), skin->size());
-    const auto at = text.find(from);
-    if (at == std::string::npos) return "edit not found";
-    text.replace(at, from.size(), to);
-    const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) / "EditedSkins.xml";
-    std::ofstream(path, std::ios::binary) << text;
-
-    auto factory = MakeRC<LControlFactory>(W("Varnet Firmware Updater"));
-    if (factory->LoadStringTables(W("::APP_STRINGS"), W("::FRAMEWORK_STRINGS"), 0x0409) != S_OK) return "strings";
-    if (factory->LoadSkins(Utf8ToUtf16(path.string())) != S_OK) return factory->GetLastParseError();
-    RegisterFrameworkControlClasses(*factory);
-    RegisterMainControlClass(*factory);
-    ControlTest::TestHost host;
-    try {
-        RCPtr<LControl> main = factory->CreateControl(W("mainControl"), &host);
-        if (main) main->ReleaseInternalReferences();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "created";
-}
-
-TEST_F(MainControlTest, MissingOrWronglyTypedControlsNameThemselves) {
-    const std::string label = "Class=\"Framework.Label\"\n            Name=\"labelDeviceReady\"";
-    const std::tuple<std::string, std::string, std::string> cases[] = {
-        {"Name=\"labelRelaunchInstructionsMac\"", "Name=\"labelOther\"",
-         "labelRelaunchInstructionsMac : Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 90"},
-        {label, "Class=\"Framework.Button\"\n            Name=\"labelDeviceReady\"",
-         "labelDeviceReady : Orv::LMainControl::Initialize : .\\UI\\MainControl : Line 67"},
-    };
-    for (const auto& [from, to, what] : cases)
-        EXPECT_EQ(CreateWithEditedSkin(from, to), "Runtime Error : Null Pointer : LMainControl couldn't find " + what);
-    EXPECT_EQ(CreateWithEditedSkin("Name=\"mainControl\"", "Name=\"mainControl\""), "created");
 }
 
 using namespace std::chrono_literals;
@@ -326,11 +235,10 @@ TEST_F(MainControlInWindow, RefusedExitIsAnsweredOnTheWindow) {
 TEST_F(MainControlInWindow, FocusRingIsDrawn) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
     auto brightness = [](std::uint32_t p) { return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF); };
-    auto capture = [&](const LRect& r, const char* file) {
+    auto capture = [&](const LRect& r) {
         root.InvalidateAll();
         root.PaintInvalid(renderer, PaintTargetOf(surface));
         cairo_surface_flush(surface);
-        cairo_surface_write_to_png(surface, (std::string(VARNET_BINARY_DIR) + "/" + file).c_str());
         const unsigned char* data = cairo_image_surface_get_data(surface);
         std::vector<std::uint32_t> out;
         for (int y = int(r.y); y < int(r.Bottom()); ++y)
@@ -341,15 +249,14 @@ TEST_F(MainControlInWindow, FocusRingIsDrawn) {
     };
     CreateInWindow();
     const LRect nextRect = InWindow("buttonNext");
-    const auto focused = capture(nextRect, "mainControl_focus_next.png");
+    const auto focused = capture(nextRect);
     root.SetFocusedControl(nullptr);
-    const auto plain = capture(nextRect, "mainControl_focus_none.png");
+    const auto plain = capture(nextRect);
     // The ring: a clear step in brightness on the button's edge, not a faint tint.
     int ringPixels = 0;
     for (std::size_t i = 0; i < focused.size(); ++i)
         ringPixels += std::abs(brightness(focused[i]) - brightness(plain[i])) > 150;
     EXPECT_GT(ringPixels, int(nextRect.width + nextRect.height));
-
     cairo_surface_destroy(surface);
 }
 

@@ -39,13 +39,6 @@ protected:
     RCPtr<Listener> listener;
 };
 
-TEST_F(ControlTree, FindChildSearchesDirectChildrenLastFirst) {
-    EXPECT_EQ(root->FindChild(W("a")).Get(), second.Get());
-    EXPECT_FALSE(root->FindChild(W("deep")));  // grandchildren are not searched
-    EXPECT_FALSE(root->FindChild(W("A")));     // case-sensitive
-    EXPECT_EQ(b->FindChild(W("deep")).Get(), grandchild.Get());
-}
-
 // The parent's enabled and visible flags reach the descendants' conditions: a disabled or hidden subtree
 // takes no press and no capture.
 TEST_F(ControlTree, ParentEnabledAndVisibleFlagsReachDescendants) {

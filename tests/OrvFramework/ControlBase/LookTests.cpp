@@ -1,4 +1,4 @@
-// Looks and visual parts: docked layout, hit testing and font resolution.
+// Looks and visual parts: docked layout and hit testing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -95,46 +95,8 @@ TEST_F(Looks, ColorAtPointFollowsTheResizeType) {
     // Centred in a wider area: area column 12 + x is picture column x (shifted by 12.5, rounded).
     EXPECT_EQ(picture.GetColorAtPoint({112.0, 50}, {300, 103}), picture.GetColorAtPoint({100, 50}, {275, 103}));
     EXPECT_EQ(picture.GetColorAtPoint({5, 50}, {300, 103}), 0x00FFFFFFu);
-
-    const LVisualPart half(*SolidPart(4, 4, 0xFF102030u, 0.5f));
-    EXPECT_EQ(half.GetColorAtPoint({1, 1}, {4, 4}), 0x80102030u);
-    EXPECT_EQ(half.GetColorAtPoint({7, 7}, {8, 8}), 0x80102030u);
-    EXPECT_EQ(half.GetColorAtPoint({1, 1}, {2, 2}), 0x80102030u);  // shrunk: filtered
-}
-
-TEST(FontText, EmptyNameInheritanceAndRelativeSizeComeFromTheParent) {
-    auto skinned = [](const char16_t* name, float size, bool relative, bool inherits, int style) {
-        auto descriptor = MakeRC<LControlDescriptor>(W("C"), W("c"), nullptr);
-        descriptor->skin = MakeRC<LSkinDescriptor>();
-        descriptor->skin->fontName = name;
-        descriptor->skin->fontSize = size;
-        descriptor->skin->fontSizeIsRelative = relative;
-        descriptor->skin->fontInheritsFromParent = inherits;
-        descriptor->skin->fontStyle = style;
-        return descriptor;
-    };
-    auto parent = MakeRC<LControl>(nullptr, W("parent"));
-    parent->ApplyDescriptor(skinned(u"Verdana", 10.0f, false, false, FontStyleBold));
-    auto relative = MakeRC<LControl>(parent.Get(), W("relative"));
-    relative->ApplyDescriptor(skinned(u"", 2.0f, true, false, -1));
-    auto inherits = MakeRC<LControl>(parent.Get(), W("inherits"));
-    inherits->ApplyDescriptor(skinned(u"Courier", 20.0f, false, true, FontStyleItalic));
-    auto shrunk = MakeRC<LControl>(parent.Get(), W("shrunk"));
-    shrunk->ApplyDescriptor(skinned(u"Courier", -30.0f, true, false, FontStyleItalic));
-
-    // Inheriting takes the parent's font whole; a relative size that would leave nothing keeps the
-    // parent's size.
-    const std::tuple<LControl*, const char16_t*, double, int> expected[] = {
-        {parent.Get(), u"Verdana", 10.0, FontStyleBold},
-        {relative.Get(), u"Verdana", 12.0, FontStyleBold},
-        {inherits.Get(), u"Verdana", 10.0, FontStyleBold},
-        {shrunk.Get(), u"Courier", 10.0, FontStyleItalic},
-    };
-    for (const auto& [control, name, size, style] : expected) {
-        const LFontDescription f = LFontText::ResolveFont(*control);
-        EXPECT_EQ(std::tuple(f.name, f.size, f.style), std::tuple(String(name), size, style))
-            << Utf16ToUtf8(control->GetName());
-    }
+    // A part faded by its skin answers with the faded alpha.
+    EXPECT_EQ(LVisualPart(*SolidPart(4, 4, 0xFF102030u, 0.5f)).GetColorAtPoint({1, 1}, {4, 4}), 0x80102030u);
 }
 
 }  // namespace

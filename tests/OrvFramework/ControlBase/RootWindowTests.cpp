@@ -218,10 +218,9 @@ TEST_F(RootWindowTest, PressAndReleaseClicksEvenWithKeysHeld) {
     EXPECT_EQ(exitListener->ids, std::vector<std::string>{"NID_MOUSE_UP"});
 }
 
-// The busy text (while a skin loads) and a notice dim the window under a white text in its middle;
-// taking the text away restores the window exactly. A notice goes by itself after its time, on the
-// window's clock, and keeps the host ticking until then.
-TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
+// A notice dims the window under a white text in its middle; taking it away restores the window
+// exactly. It goes by itself after its time, on the window's clock, and keeps the host ticking until then.
+TEST_F(RootWindowTest, NoticeDimsTheWindowAndGoesWithoutTrace) {
     Surface target;
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
     root.PaintInvalid(renderer, PaintTargetOf(target.s));
@@ -233,9 +232,6 @@ TEST_F(RootWindowTest, BusyTextAndNoticeDimTheWindowAndGoWithoutTrace) {
             for (int x = 150; x < 282; ++x) white += brightness(target.Pixel(x, y)) > 600;
         return white > 20 && brightness(target.Pixel(20, 20)) < brightness(before[20 * 432 + 20]);
     };
-    root.SetBusyText(W("Loading Skin..."));
-    EXPECT_TRUE(dimmedWithText());
-    root.SetBusyText(String());
     int work = 0;
     root.SetWorkHandler([&] { ++work; });
     root.ShowNotice(W("Please wait until the update has finished."), 4000);

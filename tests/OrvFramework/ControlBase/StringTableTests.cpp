@@ -92,41 +92,6 @@ TEST_F(StringTables, TraditionalChineseFallback) {
     EXPECT_EQ(Text("T", "A"), W("简"));
 }
 
-TEST_F(StringTables, LocaleValuesTextsAndTables) {
-    ASSERT_EQ(
-        Load(Table("T", Str("A", Loc("9", "one") + Loc("0x0009", " two ") + Loc("0x00009", "never")) + "<String>" +
-                            Loc("0x0009", "+three") + "</String>" +
-                            Str("E", Loc("0x0009", "&lt;a&gt; &amp; &#x4E2D;"))) +
-                 Table("T", Str("C", Loc("0x0009", "more"))) + Table("T2", Str("A", Loc("0x0007", "x"))) +
-                 "<Application Name=\"App\"/>" + Table("|App", Str("W", Loc("0x0009", "welcome"))) +
-                 Table("App|top", Str("LABEL", Loc("0x0009", "Top"))) +
-                 Table("Parent.Class|kid", Str("LABEL", Loc("0x0009", "Kid"))),
-             Table("Framework", Str("A", Loc("0x0009", "fw"))) + Table("T", Str("A", Loc("0x0009", "-again"))), 0x0409),
-        S_OK);
-    EXPECT_EQ(Text("T", "A"), W("one two +three-again"));  // concatenated, blanks kept
-    EXPECT_EQ(Text("T", "C"), W("more"));
-    EXPECT_EQ(Text("T", "E"), W("<a> & 中"));
-    const auto t2 = factory->FindStringTable(W("T2"));
-    ASSERT_TRUE(t2);  // the table exists, its only string does not in this language
-    EXPECT_FALSE(t2->HasString(W("A")));
-    String unchanged = W("keep");
-    EXPECT_FALSE(t2->GetString(W("A"), unchanged));
-    EXPECT_EQ(unchanged, W("keep"));
-
-    const auto app = factory->GetApplicationStringTable();
-    ASSERT_TRUE(app);
-    EXPECT_TRUE(app->HasString(W("W")));
-    EXPECT_TRUE(factory->GetFrameworkStringTable()->HasString(W("A")));
-    EXPECT_TRUE(factory->GetStringTable(nullptr, W("top")));
-    LControlDescriptor parent(W("Parent.Class"), W("p"), nullptr);
-    const auto kid = factory->GetStringTable(&parent, W("kid"));
-    ASSERT_TRUE(kid);
-    String text;
-    EXPECT_TRUE(kid->GetString(W("LABEL"), text));
-    EXPECT_EQ(text, W("Kid"));
-    EXPECT_FALSE(factory->GetStringTable(&parent, W("top")));
-}
-
 TEST_F(StringTables, MissingOrBrokenDocumentsLeaveTablesMissing) {
     EXPECT_EQ(factory->LoadStringTables(W("/nonexistent/a.xml"), W("::NO_SUCH"), 0x0409), S_OK);
     EXPECT_FALSE(factory->GetFrameworkStringTable());

@@ -5,24 +5,6 @@
 namespace Orv {
 namespace {
 
-TEST(ExceptionTest, MessageShapesOfEveryKind) {
-    struct Case {
-        ErrorKind kind;
-        std::optional<std::string> text;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {ErrorKind::Runtime, std::nullopt, "Runtime Error : F : f.cpp : Line 3"},
-        {ErrorKind::NullPointer, std::string(), "Runtime Error : Null Pointer :  : F : f.cpp : Line 3"},
-        {ErrorKind::NullPointer, std::string("Bad"), "Runtime Error : Null Pointer : Bad : F : f.cpp : Line 3"},
-        {ErrorKind::OutOfRange, std::nullopt, "Out of Range : F : f.cpp : Line 3"},
-        {ErrorKind::Domain, std::string("x"), "Domain Error : x : F : f.cpp : Line 3"},
-        {ErrorKind::InvalidArgument, std::string("x"), "Invalid Argument : x : F : f.cpp : Line 3"},
-        {ErrorKind::BadAlloc, std::nullopt, "Bad Alloc : F : f.cpp : Line 3"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FormatErrorMessage(c.kind, c.text, "F", "f.cpp", 3), c.expected);
-}
-
 TEST(ExceptionTest, ThrownErrorsAreCatchableAsStandardAndFrameworkKinds) {
     try {
         ORV_THROW(OutOfRange, "Unknown Path ID.", "LApplication::GetFolder", 12);

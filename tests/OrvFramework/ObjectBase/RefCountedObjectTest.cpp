@@ -14,8 +14,6 @@ public:
     int value;
 };
 
-class LOther : public LRefCountedObject {};
-
 // Holds a reference to a partner that holds it back: one internal reference per partner.
 class LNode : public LCounted {
 public:
@@ -60,14 +58,6 @@ TEST_F(RefCountedObjectTest, AssignmentThroughAliasKeepsObjectAlive) {
     EXPECT_EQ(holder->GetReferenceCount(), 1);
     holder = nullptr;
     EXPECT_EQ(g_destroyed, 2);
-}
-
-TEST_F(RefCountedObjectTest, RunTimeConversionToUnrelatedTypeIsNull) {
-    RCPtr<LRefCountedObject> base(new LCounted(3));
-    RCPtr<LCounted> down(base);
-    EXPECT_EQ(down.Get(), base.Get());
-    EXPECT_FALSE(RCPtr<LOther>(base));
-    EXPECT_EQ(base->GetReferenceCount(), 2);
 }
 
 TEST_F(RefCountedObjectTest, CycleBrokenThroughInternalReferences) {

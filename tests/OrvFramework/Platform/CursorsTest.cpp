@@ -1,4 +1,3 @@
-#include "OrvFramework/Platform/Cursors.h"
 #include "OrvFramework/Platform/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -6,14 +5,6 @@
 #include "Support/ScopedEnvironment.h"
 
 using namespace Orv::Platform;
-
-TEST(Cursors, EveryFrameworkNameHasAShapeAndNamesAreCaseSensitive) {
-    ASSERT_EQ(FrameworkCursorNames().size(), 22u);
-    for (auto name : FrameworkCursorNames()) EXPECT_TRUE(CursorShapeForName(name).has_value()) << name;
-    EXPECT_EQ(CursorShapeForName(u"UI_CURSOR_IBEAM"), CursorShape::IBeam);
-    EXPECT_FALSE(CursorShapeForName("ui_cursor_arrow"));
-    EXPECT_FALSE(SetCursorByName("NO_SUCH_CURSOR"));
-}
 
 TEST(MessageBox, WithoutADisplayTheMessageGoesToStandardError) {
     ScopedEnvironment env;
