@@ -78,8 +78,7 @@ void MFCFrameworkApp<App>::OnSearchMissed(int attempt, int attempts) {
 }
 
 std::unique_ptr<Platform::SingleInstance> TakeSingleInstanceLock(const std::string& commandLine) {
-    auto instance =
-        std::make_unique<Platform::SingleInstance>("{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater");
+    auto instance = std::make_unique<Platform::SingleInstance>(kSingleInstanceName);
     if (instance->TryBecomeFirst()) return instance;
     if (!instance->Error().empty()) {
         std::fprintf(stderr, "varnet-updater: cannot make sure that no other varnet-updater runs (%s); ending\n",
@@ -203,7 +202,7 @@ int MFCFrameworkApp<App>::Run() {
         OSWindow window(*m_environment.clock);
         std::string error;
         RCPtr<LControl> content = window.CreateWithContent(*m_factory, application->GetMainControlName(),
-                                                           application->GetCompanyName(), &error);
+                                                           application->GetCompanyName(), &error, kSingleInstanceName);
         if (!content) {
             CloseSplash();
             std::fprintf(stderr, "varnet-updater: %s\n", error.c_str());

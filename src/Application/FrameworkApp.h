@@ -28,6 +28,8 @@ std::optional<std::string> GetSplashImagePath(const String& folder);
 // first. Otherwise null: the command line went to the first start when it has a window to take it;
 // else a line on standard error says why this start ends, without touching the device.
 std::unique_ptr<Platform::SingleInstance> TakeSingleInstanceLock(const std::string& commandLine);
+// The name of the lock, and of the main window's class, by which a later start finds the first one.
+inline constexpr char kSingleInstanceName[] = "{D91E3B79-2666-44d2-BA56-6251BEEDAFBB}_FirmwareUpdater";
 
 template <class App>
 class MFCFrameworkApp : public Platform::HostApp {

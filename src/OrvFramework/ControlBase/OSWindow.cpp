@@ -49,6 +49,7 @@ bool OSWindow::Create(const CreateParams& params, std::string* error) {
                        params.minHeight == params.maxHeight;
     Platform::HostWindowParams host;
     host.title = Utf16ToUtf8(params.title);
+    host.windowClass = params.windowClass;
     host.width = params.width;
     host.height = params.height;
     host.resizable = !fixed;
@@ -81,7 +82,7 @@ bool OSWindow::Create(const CreateParams& params, std::string* error) {
 }
 
 RCPtr<LControl> OSWindow::CreateWithContent(LControlFactory& factory, const String& controlName, const String& title,
-                                            std::string* error) {
+                                            std::string* error, const std::string& windowClass) {
     const RCPtr<LControlDescriptor> descriptor = factory.FindControlDescriptor(controlName);
     if (!descriptor) {
         SetError(error, "Runtime Error : Null Pointer : Invalid Control Name");
@@ -90,6 +91,7 @@ RCPtr<LControl> OSWindow::CreateWithContent(LControlFactory& factory, const Stri
     const LLayoutDescriptor& layout = *descriptor->layout;
     CreateParams params;
     params.title = title;
+    params.windowClass = windowClass;
     params.width = WholePixels(layout.x.sizeAbsolute);
     params.height = WholePixels(layout.y.sizeAbsolute);
     params.minWidth = WholePixels(layout.x.minimumSize.absolute);

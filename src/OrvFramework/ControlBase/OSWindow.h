@@ -30,6 +30,8 @@ public:
         int maxHeight = 0;
         // The application's main window: closing it asks the application to exit instead.
         bool mainWindow = true;
+        // The window-system class (see HostWindowParams::windowClass); empty for the backend's own.
+        std::string windowClass;
     };
 
     explicit OSWindow(Platform::IClock& clock = Platform::GetRealClock());
@@ -43,7 +45,7 @@ public:
     // Create with the size and limits of the factory's top-level control controlName, then that
     // control as the root window's content. Null (and error set) when either step fails.
     RCPtr<LControl> CreateWithContent(LControlFactory& factory, const String& controlName, const String& title,
-                                      std::string* error = nullptr);
+                                      std::string* error = nullptr, const std::string& windowClass = {});
     // Closes the host window; the root window's content is released.
     void Destroy();
 

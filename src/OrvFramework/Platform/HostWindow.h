@@ -36,6 +36,9 @@ class IHostWindowEvents;
 
 struct HostWindowParams {
     std::string title;  // UTF-8
+    // The window-system class of the window (ASCII), where a platform names windows' classes: a
+    // later start of the program finds the first one's window by it. Empty: the backend's own.
+    std::string windowClass;
     int width = 0;
     int height = 0;
     // Size limits of a resizable window; 0 means none.
