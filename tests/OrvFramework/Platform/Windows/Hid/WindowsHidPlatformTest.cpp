@@ -101,8 +101,8 @@ TEST(WindowsHidPlatform, OpensOnlyPresentHidInterfaces) {
     std::filesystem::remove(file);
 }
 
-// A present interface (one of Wine's own) answers its attributes, and a read with nothing waiting
-// returns at once; closing with that read still pending does not hang or touch freed memory.
+// A present interface (one of Wine's own) answers its attributes, a read with nothing waiting
+// returns at once, and closing with that read still pending does not hang or touch freed memory.
 TEST(WindowsHidPlatform, ReadsNeverBlockAndClosingCancelsAPendingRead) {
     WindowsHidPlatform platform;
     std::vector<HidInterfaceInfo> interfaces;
@@ -122,6 +122,9 @@ TEST(WindowsHidPlatform, ReadsNeverBlockAndClosingCancelsAPendingRead) {
         std::uint8_t report[Orv::Platform::kHidReportSize];
         EXPECT_EQ(device->Read(report, sizeof report), 0);
         EXPECT_EQ(device->Read(report, sizeof report), 0);
+        // Wine's mouse and keyboard take no output report: refused at once, nothing left pending.
+        EXPECT_FALSE(device->Write(report, sizeof report));
+        EXPECT_FALSE(device->SetOutputReport(report, 4));
     }
     EXPECT_GT(opened, 0);
 }
