@@ -119,7 +119,7 @@ TEST(WindowsHidPlatform, ReadsNeverBlockAndClosingCancelsAPendingRead) {
         EXPECT_EQ(attributes.vendorId, info.vendorId);
         EXPECT_EQ(attributes.productId, info.productId);
         EXPECT_EQ(attributes.versionNumber, info.versionNumber);
-        std::uint8_t report[Orv::Platform::kHidReportSize];
+        std::uint8_t report[Orv::Platform::kHidReportSize] = {};
         EXPECT_EQ(device->Read(report, sizeof report), 0);
         EXPECT_EQ(device->Read(report, sizeof report), 0);
         // Wine's mouse and keyboard take no output report: refused at once, nothing left pending.
