@@ -1,0 +1,138 @@
+#include "OrvFramework/Platform/Signals.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "OrvFramework/Platform/Windows/ConsoleControl.h"
+
+using namespace Orv::Platform;
+using Orv::Platform::Windows::ConsoleControlRoutine;
+
+namespace {
+
+constexpr int kPollMs = 10;
+
+// Virtual time that remembers which threads waited on it and for how long.
+class RecordingClock final : public IClock {
+public:
+    ClockDuration Now() const override { return ClockDuration(m_now.load()); }
+    void Sleep(ClockDuration duration) override {
+        m_now += duration.count();
+        {
+            std::lock_guard lock(m_lock);
+            m_slept[GetCurrentThreadId()] += duration.count() / 1000;
+        }
+        std::this_thread::yield();
+    }
+    std::int64_t SleptMs(DWORD thread) {
+        std::lock_guard lock(m_lock);
+        return m_slept[thread];
+    }
+
+protected:
+    std::chrono::nanoseconds RealWaitBudget(ClockDuration) const override { return std::chrono::milliseconds(1); }
+    void NoteTimedOut(ClockDuration timeout) override { m_now += timeout.count(); }
+
+private:
+    std::atomic<std::int64_t> m_now{0};
+    std::mutex m_lock;
+    std::map<DWORD, std::int64_t> m_slept;
+};
+
+// The routine stays installed for the rest of the process, with this clock.
+RecordingClock& Clock() {
+    static RecordingClock* clock = [] {
+        auto* c = new RecordingClock();
+        SignalThread::Start(*c, kPollMs);
+        return c;
+    }();
+    return *clock;
+}
+
+// Calls are recorded under the policy lock, in the order they were made.
+struct RecordingPolicy final : ISignalPolicy {
+    bool IsBusy() override {
+        // The upload ends only once the second event waits for it, if the test asks for one.
+        if (waitFor && Clock().SleptMs(waitFor) > 0) busy = false;
+        return busy;
+    }
+    void OnHeld(int signal) override {
+        calls.push_back(std::string("held ") + SignalThread::Name(signal));
+        std::lock_guard lock(heldLock);
+        held = true;
+        heldChanged.notify_all();
+    }
+    void OnHeldSignalDue(int signal) override { calls.push_back(std::string("due ") + SignalThread::Name(signal)); }
+    bool OnSignal(int signal) override {
+        calls.push_back(std::string("signal ") + SignalThread::Name(signal));
+        return takes;
+    }
+    bool busy = false;
+    bool takes = true;
+    std::atomic<DWORD> waitFor{0};
+    std::vector<std::string> calls;
+    std::mutex heldLock;
+    std::condition_variable heldChanged;
+    bool held = false;
+};
+
+class ConsoleControl : public ::testing::Test {
+protected:
+    void SetUp() override { Clock(); }
+    void TearDown() override { SignalThread::SetPolicy(nullptr); }
+    RecordingPolicy m_policy;
+};
+
+}  // namespace
+
+TEST_F(ConsoleControl, EventsGoToThePolicyOrToTheSystemsDefault) {
+    // Without a policy, and for an event that is not an end request, the system's routine acts.
+    EXPECT_FALSE(ConsoleControlRoutine(CTRL_C_EVENT));
+    SignalThread::SetPolicy(&m_policy);
+    EXPECT_FALSE(ConsoleControlRoutine(0x1234));
+
+    EXPECT_TRUE(ConsoleControlRoutine(CTRL_C_EVENT));
+    m_policy.takes = false;
+    EXPECT_FALSE(ConsoleControlRoutine(CTRL_BREAK_EVENT));
+    // After a close the system ends the process when the routine returns: the program gets the
+    // time the system allows to end by itself first.
+    m_policy.takes = true;
+    EXPECT_TRUE(ConsoleControlRoutine(CTRL_CLOSE_EVENT));
+    EXPECT_GE(Clock().SleptMs(GetCurrentThreadId()), 20000);
+    EXPECT_EQ(m_policy.calls, (std::vector<std::string>{"signal Ctrl+C", "signal Ctrl+Break",
+                                                        "signal the console's close, logoff or shutdown"}));
+}
+
+TEST_F(ConsoleControl, DuringAnUploadRequestsAreHeldAndTheProcessStaysUntilItIsOver) {
+    SignalThread::Update([this] { m_policy.busy = true; });
+    SignalThread::SetPolicy(&m_policy);
+    BOOL interruptTaken = FALSE, closeTaken = FALSE;
+    std::thread interrupt([&] { interruptTaken = ConsoleControlRoutine(CTRL_C_EVENT); });
+    std::unique_lock lock(m_policy.heldLock);
+    if (!GetRealClock().WaitFor(m_policy.heldChanged, lock, std::chrono::seconds(10),
+                                [this] { return m_policy.held; })) {
+        SignalThread::Update([this] { m_policy.busy = false; });
+        interrupt.join();
+        FAIL() << "Ctrl+C was not held";
+    }
+    lock.unlock();
+    // A close during the hold is taken silently and does not return (which would end the
+    // process) before the upload is over: the policy ends the upload only once it waits.
+    std::thread close([&] {
+        m_policy.waitFor = GetCurrentThreadId();
+        closeTaken = ConsoleControlRoutine(CTRL_CLOSE_EVENT);
+    });
+    interrupt.join();
+    close.join();
+    EXPECT_TRUE(interruptTaken);
+    EXPECT_TRUE(closeTaken);
+    EXPECT_EQ(m_policy.calls, (std::vector<std::string>{"held Ctrl+C", "due Ctrl+C"}));
+}
