@@ -14,7 +14,15 @@ namespace Orv::Platform {
 
 namespace {
 
-using Windows::PathFromWide;
+// UTF-8 with '/' between levels and without a trailing '/' ("C:/" keeps its own: without it the
+// path would name the current folder of drive C).
+std::string PathFromWide(std::wstring_view wide) {
+    std::string path = Windows::ToUtf8(wide);
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    while (path.size() > 1 && path.back() == '/' && !(path.size() == 3 && path[1] == ':')) path.pop_back();
+    return path;
+}
 
 // Empty when the shell does not know the folder (a profile without it, a service account).
 std::string KnownFolder(REFKNOWNFOLDERID id) {

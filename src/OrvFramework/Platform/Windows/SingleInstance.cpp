@@ -61,7 +61,7 @@ bool SingleInstance::TryBecomeFirst() {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, Windows::ToWide(m_lockPath).c_str());
     const DWORD error = GetLastError();
     if (!mutex) {
-        m_error = "cannot create the mutex " + m_lockPath + ": " + Windows::ErrorText(error);
+        m_error = "cannot create the mutex " + m_lockPath + ": " + Windows::SystemErrorText(error);
         return false;
     }
     if (error == ERROR_ALREADY_EXISTS) {
