@@ -12,7 +12,9 @@ void SetNativeThreadPriority(NativeThreadId thread, int priority) {
                                       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST};
     if (priority < -2) priority = -2;
     if (priority > 2) priority = 2;
-    HANDLE handle = OpenThread(THREAD_SET_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(thread));
+    // The limited right is enough on Windows; Wine wants the full one.
+    HANDLE handle = OpenThread(THREAD_SET_INFORMATION, FALSE, static_cast<DWORD>(thread));
+    if (!handle) handle = OpenThread(THREAD_SET_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(thread));
     if (!handle) return;
     (void)SetThreadPriority(handle, kLevels[priority + 2]);
     CloseHandle(handle);

@@ -65,13 +65,14 @@ TEST_F(RegistryStoreTest, AKeyThisUserMayNotChangeIsRefusedForWriting) {
     // Everyone may read and delete it, nobody may change it.
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)(A;;SD;;;WD)", SDDL_REVISION_1,
                                                                      &descriptor, nullptr));
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     HKEY locked = nullptr;
-    const LSTATUS made = RegCreateKeyExW(HKEY_CURRENT_USER, (m_key + L"\\Locked").c_str(), 0, nullptr, 0, KEY_READ,
-                                         &attributes, &locked, nullptr);
-    LocalFree(descriptor);
-    ASSERT_EQ(made, ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (m_key + L"\\Locked").c_str(), 0, nullptr, 0, WRITE_DAC, nullptr,
+                              &locked, nullptr),
+              ERROR_SUCCESS);
+    const LSTATUS secured = RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, descriptor);
     RegCloseKey(locked);
+    LocalFree(descriptor);
+    ASSERT_EQ(secured, ERROR_SUCCESS);
 
     IRegistryStore& store = GetRegistryStore();
     EXPECT_NE(store.OpenKey(kCurrentUser, m_subKey + u"\\Locked", false, false), nullptr);

@@ -1,4 +1,4 @@
-// The smaller Windows services: folders, language, thread priority, plug-in loading, UDP.
+// The smaller Windows services: folders, thread priority, plug-in loading, UDP.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "OrvFramework/Platform/Folders.h"
-#include "OrvFramework/Platform/Locale.h"
 #include "OrvFramework/Platform/PluginLibrary.h"
 #include "OrvFramework/Platform/ThreadPriority.h"
 #include "OrvFramework/Platform/UdpSocket.h"
@@ -68,7 +67,8 @@ TEST(WindowsThreadPriority, FiveStepsClampedOntoTheSchedulersLevels) {
 // The settings plug-in comes from the program's folder or the full path given, never from the
 // current folder or PATH, where anyone could have put a library of that name.
 TEST(WindowsPluginLibrary, LoadsFromTheProgramsFolderOnly) {
-    const fs::path built = fs::path(VARNET_BINARY_DIR) / "src" / PluginFileName("IniFileManager");
+    // The build puts it into src/, beside the program; this test runs from tests/.
+    const fs::path built = fs::path(GetModuleFolder()).parent_path() / "src" / PluginFileName("IniFileManager");
     EXPECT_EQ(PluginFileName("IniFileManager"), "IniFileManager.dll");
     PluginLibrary library;
     ASSERT_TRUE(library.Load(built.string()));
