@@ -1,14 +1,56 @@
-#include "OrvFramework/Platform/MessageBox.h"
-
 #include <gtest/gtest.h>
 
+#include "OrvFramework/Platform/HostApp.h"
+#include "OrvFramework/Platform/MessageBox.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include "Support/ScopedEnvironment.h"
+#endif
 
 using namespace Orv::Platform;
 
+namespace {
+
+// Makes the process one that cannot show a window: no display on Linux, a window station nobody
+// sees (as a service has) on Windows.
+class NoDisplay {
+public:
+#ifdef _WIN32
+    NoDisplay()
+        : m_saved(GetProcessWindowStation()), m_hidden(CreateWindowStationW(nullptr, 0, WINSTA_ALL_ACCESS, nullptr)) {
+        if (m_hidden) SetProcessWindowStation(m_hidden);
+    }
+    ~NoDisplay() {
+        SetProcessWindowStation(m_saved);
+        if (m_hidden) CloseWindowStation(m_hidden);
+    }
+    bool Ready() const { return m_hidden != nullptr; }
+
+private:
+    HWINSTA m_saved;
+    HWINSTA m_hidden;
+#else
+    NoDisplay() { m_env.Set("DISPLAY", nullptr).Set("WAYLAND_DISPLAY", nullptr); }
+    bool Ready() const { return true; }
+
+private:
+    ScopedEnvironment m_env;
+#endif
+};
+
+}  // namespace
+
 TEST(MessageBox, WithoutADisplayTheMessageGoesToStandardError) {
-    ScopedEnvironment env;
-    env.Set("DISPLAY", nullptr).Set("WAYLAND_DISPLAY", nullptr);
+    NoDisplay noDisplay;
+    ASSERT_TRUE(noDisplay.Ready());
+#ifdef _WIN32
+    // (The Linux tests ask SDL for its dummy display, which is always there.)
+    std::string reason;
+    EXPECT_FALSE(HostApp::EnsureVideo(&reason));
+    EXPECT_NE(reason.find("not interactive"), std::string::npos) << reason;
+#endif
     testing::internal::CaptureStderr();
     const auto result =
         ShowStopMessageBox("The application encountered problems during startup and will now close.", "Error");

@@ -1,0 +1,245 @@
+// What only the Win32 backend has: the window's class, frame and client size, messages turned into
+// the framework's events, and the session's end.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "OrvFramework/Platform/HostWindow.h"
+#include "OrvFramework/Platform/KeyCodes.h"
+#include "OrvFramework/Platform/Win32/Win32HostApp.h"
+#include "Support/LoopWatchdog.h"
+
+using namespace Orv::Platform;
+
+namespace {
+
+struct Recorder : IHostWindowEvents {
+    std::vector<std::string> log;
+    void OnHostMouseButton(int button, bool down, bool dbl, int x, int y, unsigned) override {
+        log.push_back("button " + std::to_string(button) + (down ? " down" : " up") + (dbl ? " double" : "") + " " +
+                      std::to_string(x) + "," + std::to_string(y));
+    }
+    void OnHostKey(const HostKeyEvent& key, bool down) override {
+        log.push_back("key " + std::to_string(key.virtualKey) + (down ? " down" : " up") +
+                      (key.repeat ? " repeat" : ""));
+    }
+    void OnHostTextInput(std::string_view utf8, unsigned, bool) override { log.push_back("text " + std::string(utf8)); }
+    void OnHostClose() override { log.push_back("close"); }
+};
+
+HostWindowParams MainWindowParams() {
+    HostWindowParams params;
+    params.title = "Varnet Firmware Updater \xC3\xA9";
+    params.windowClass = "VarnetUpdaterTestInstance";
+    params.width = 432;
+    params.height = 295;
+    params.resizable = false;
+    params.iconWidth = params.iconHeight = 2;
+    params.iconPixels = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFFFFFF};
+    return params;
+}
+
+HWND NativeWindow(const wchar_t* className) { return FindWindowExW(nullptr, nullptr, className, nullptr); }
+
+}  // namespace
+
+// The main window's fixed frame and the splash's bare one: each with its class, the client area
+// exactly the asked size, centred on the screen.
+TEST(Win32HostWindow, ClassFrameAndClientSize) {
+    HostApp app;
+    HostWindowParams splash;
+    splash.width = 300;
+    splash.height = 120;
+    splash.borderless = true;
+    splash.inTaskBar = false;
+    struct Case {
+        const char* name;
+        HostWindowParams params;
+        const wchar_t* className;
+        DWORD style, notStyle, exStyle;
+    } const cases[] = {
+        {"main", MainWindowParams(), L"VarnetUpdaterTestInstance", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+         WS_THICKFRAME | WS_MAXIMIZEBOX | WS_POPUP, 0},
+        {"splash", splash, kDefaultHostWindowClass, WS_POPUP, WS_CAPTION | WS_THICKFRAME, WS_EX_TOOLWINDOW},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder events;
+        std::string error;
+        auto window = CreateHostWindow(c.params, events, &error);
+        ASSERT_TRUE(window) << error;
+        HWND hwnd = NativeWindow(c.className);
+        ASSERT_TRUE(hwnd);
+        const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE), exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+        EXPECT_EQ(style & c.style, static_cast<LONG_PTR>(c.style));
+        EXPECT_EQ(style & c.notStyle, 0);
+        EXPECT_EQ(exStyle & c.exStyle, static_cast<LONG_PTR>(c.exStyle));
+        EXPECT_FALSE(IsWindowVisible(hwnd));  // made hidden
+        EXPECT_FALSE(window->IsResizable());
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        EXPECT_EQ(client.right, c.params.width);
+        EXPECT_EQ(client.bottom, c.params.height);
+        POINT origin{0, 0};
+        ClientToScreen(hwnd, &origin);
+        EXPECT_NEAR(origin.x, (GetSystemMetrics(SM_CXSCREEN) - c.params.width) / 2, 1);
+        EXPECT_NEAR(origin.y, (GetSystemMetrics(SM_CYSCREEN) - c.params.height) / 2, 1);
+        wchar_t title[64] = {};
+        GetWindowTextW(hwnd, title, 64);
+        EXPECT_EQ(Utf8FromWide(title, wcslen(title)), c.params.title);
+        EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0) != 0, !c.params.iconPixels.empty());
+    }
+}
+
+// Key, character, mouse and close messages reach the handler in the framework's terms, in order;
+// a close request leaves the window standing; an unregistered window's messages go nowhere.
+TEST(Win32HostWindow, MessagesReachTheHandlerAsFrameworkEvents) {
+    HostApp app;
+    LoopWatchdog watchdog(app);
+    Recorder events, dropped;
+    auto window = CreateHostWindow(MainWindowParams(), events);
+    HostWindowParams otherParams;
+    otherParams.width = otherParams.height = 50;
+    auto other = CreateHostWindow(otherParams, dropped);
+    ASSERT_TRUE(window && other);
+    app.UnregisterWindow(other->GetId());
+    HWND hwnd = NativeWindow(L"VarnetUpdaterTestInstance");
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } posted[] = {
+        {WM_KEYDOWN, VK_RETURN, 1},
+        {WM_KEYDOWN, VK_RETURN, 1 | (1L << 30)},  // held: a repeat
+        {WM_KEYUP, VK_RSHIFT, 1},
+        {WM_SYSKEYDOWN, VK_F4, 1 | (1L << 29)},  // Alt+F4: the system's own close request
+        {WM_KEYDOWN, VK_OEM_102, 1},             // no framework code
+        {WM_CHAR, 0xE9, 1},
+        {WM_CHAR, 0x0D, 1},  // Return is a key, not text
+        {WM_CHAR, 0xD83D, 1},
+        {WM_CHAR, 0xDE00, 1},  // with the unit before it, one character
+        {WM_CHAR, 0xDE00, 1},  // alone, none
+        {WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 6)},
+        {WM_RBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-3), 7)},
+        {WM_CLOSE, 0, 0},
+    };
+    for (const auto& m : posted) ASSERT_TRUE(PostMessageW(hwnd, m.message, m.wParam, m.lParam));
+    PostMessageW(NativeWindow(kDefaultHostWindowClass), WM_CLOSE, 0, 0);
+    app.PostQuit(0);
+    EXPECT_EQ(app.RunMessageLoop(), 0);
+    EXPECT_EQ(events.log, (std::vector<std::string>{"key 13 down", "key 13 down repeat", "key 16 up", "key 115 down",
+                                                    "close", "key 0 down", "text \xC3\xA9", "text \xF0\x9F\x98\x80",
+                                                    "button 1 down double 5,6", "button 4 up -3,7", "close"}));
+    EXPECT_TRUE(dropped.log.empty());
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_FALSE(window->IsLost());
+}
+
+// The paint target is the client area, top-down, and what is painted reaches the screen.
+// Refusing the close greys the system menu's Close.
+TEST(Win32HostWindow, PaintsTheClientAreaAndGreysClose) {
+    HostApp app;
+    Recorder events;
+    auto window = CreateHostWindow(MainWindowParams(), events);
+    ASSERT_TRUE(window);
+    HWND hwnd = NativeWindow(L"VarnetUpdaterTestInstance");
+    window->Show(true);
+    PaintTarget target;
+    ASSERT_TRUE(window->BeginPaint(target));
+    EXPECT_EQ(target.width, 432);
+    EXPECT_EQ(target.height, 295);
+    EXPECT_TRUE(target.opaque);
+    ASSERT_TRUE(target.IsValid());
+    for (int y = 0; y < target.height; ++y)
+        for (int x = 0; x < target.width; ++x) target.Row(y)[x] = y < 10 ? 0xFF3366CC : 0xFF000000;
+    window->EndPaint();
+    HDC dc = GetDC(hwnd);
+    EXPECT_EQ(GetPixel(dc, 431, 0), RGB(0x33, 0x66, 0xCC));
+    EXPECT_EQ(GetPixel(dc, 0, 10), RGB(0, 0, 0));
+    ReleaseDC(hwnd, dc);
+
+    ASSERT_TRUE(window->SetCloseOffered(false));
+    EXPECT_TRUE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+    ASSERT_TRUE(window->SetCloseOffered(true));
+    EXPECT_FALSE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+// A window destroyed behind the owner's back is lost; what is asked of it afterwards does nothing.
+TEST(Win32HostWindow, DestroyedBySomeoneElseIsLost) {
+    HostApp app;
+    Recorder events;
+    auto window = CreateHostWindow(MainWindowParams(), events);
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(window->IsLost());
+    DestroyWindow(NativeWindow(L"VarnetUpdaterTestInstance"));
+    EXPECT_TRUE(window->IsLost());
+    PaintTarget target;
+    EXPECT_FALSE(window->BeginPaint(target));
+    EXPECT_FALSE(window->SetCloseOffered(false));
+    window->Show(true);
+    window.reset();
+}
+
+// A window with a thread of its own gets its events from PumpEvents on that thread, the session's
+// end as a close request; none goes through the application's loop.
+TEST(Win32HostWindow, OwnThreadWindowIsPumpedOnItsThread) {
+    HostApp app;
+    Recorder events;
+    bool registered = true;
+    std::thread([&] {
+        HostWindowParams params;
+        params.width = params.height = 60;
+        params.borderless = true;
+        params.ownThread = true;
+        auto window = CreateHostWindow(params, events);
+        ASSERT_TRUE(window);
+        registered = app.IsWindowRegistered(window->GetId());
+        HWND hwnd = NativeWindow(kDefaultHostWindowClass);
+        PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+        window->PumpEvents();
+        SendMessageW(hwnd, WM_ENDSESSION, TRUE, 0);
+    }).join();
+    EXPECT_FALSE(registered);
+    EXPECT_EQ(events.log, (std::vector<std::string>{"key 27 down", "close"}));
+}
+
+// The end of the session asks the application; the loop keeps turning until it has agreed, since
+// the process ends when the message is answered.
+TEST(Win32HostApp, SessionEndAsksTheApplicationAndWaitsForItsQuit) {
+    struct SessionApp : HostApp {
+        std::vector<std::string> log;
+        void OnSystemQuit() override {
+            log.push_back("asked");
+            RunOnUiThread([this] {
+                log.push_back("agreed");
+                PostQuit(3);
+            });
+        }
+    } app;
+    LoopWatchdog watchdog(app);
+    app.RunOnUiThread([&] {
+        HWND loop = NativeWindow(kLoopWindowClass);
+        EXPECT_TRUE(SendMessageW(loop, WM_QUERYENDSESSION, 0, 0));
+        SendMessageW(loop, WM_ENDSESSION, TRUE, 0);
+        app.log.push_back("answered");
+    });
+    EXPECT_EQ(app.RunMessageLoop(), 3);
+    EXPECT_EQ(app.log, (std::vector<std::string>{"asked", "agreed", "answered"}));
+}
+
+// The framework's key codes are the virtual keys the framework has; the rest, and the sided forms
+// of the modifiers, are mapped.
+TEST(Win32HostApp, VirtualKeys) {
+    const std::pair<unsigned, int> keys[] = {{'A', Key::LetterA},
+                                             {VK_F24, Key::F13 + 11},
+                                             {VK_LCONTROL, Key::Control},
+                                             {VK_RMENU, Key::Alt},
+                                             {VK_OEM_7, Key::Quote},
+                                             {VK_PROCESSKEY, 0},
+                                             {0x3A, 0},
+                                             {VK_ATTN, 0}};
+    for (const auto& [vk, code] : keys) EXPECT_EQ(VirtualKeyFromWin32(vk), code) << vk;
+}
