@@ -42,7 +42,7 @@ private:
 
 }  // namespace
 
-TEST(MessageBox, WithoutADisplayTheMessageGoesToStandardError) {
+TEST(StopMessageBox, WithoutADisplayTheMessageGoesToStandardError) {
     NoDisplay noDisplay;
     ASSERT_TRUE(noDisplay.Ready());
 #ifdef _WIN32

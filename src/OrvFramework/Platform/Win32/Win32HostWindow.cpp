@@ -228,6 +228,9 @@ public:
 
     bool IsLost() const override { return m_lost; }
 
+    // The size limits of a resizable window, as outer sizes (the frame added).
+    SIZE minTrack{0, 0}, maxTrack{0, 0};
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
@@ -395,6 +398,12 @@ LRESULT Win32HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOVE:
         if (IHostWindowEvents* handler = Handler()) handler->OnHostMove(SignedLow(lParam), SignedHigh(lParam));
         return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        if (minTrack.cx > 0) info->ptMinTrackSize = {minTrack.cx, minTrack.cy};
+        if (maxTrack.cx > 0) info->ptMaxTrackSize = {maxTrack.cx, maxTrack.cy};
+        return 0;
+    }
     case WM_CAPTURECHANGED:
         m_captured = false;
         return 0;
@@ -482,6 +491,15 @@ std::unique_ptr<IHostWindow> CreateHostWindow(const HostWindowParams& params, IH
     const int top = (area.top + area.bottom - params.height) / 2 + frame.top;
 
     auto window = std::make_unique<Win32HostWindow>(events, params.ownThread, params.resizable && !params.borderless);
+    if (window->IsResizable()) {
+        const auto outer = [&](int width, int height) {
+            RECT r{0, 0, std::max(1, width), std::max(1, height)};
+            AdjustWindowRectEx(&r, style, FALSE, exStyle);
+            return SIZE{r.right - r.left, r.bottom - r.top};
+        };
+        if (params.minWidth > 0 || params.minHeight > 0) window->minTrack = outer(params.minWidth, params.minHeight);
+        if (params.maxWidth > 0 && params.maxHeight > 0) window->maxTrack = outer(params.maxWidth, params.maxHeight);
+    }
     HWND hwnd = CreateWindowExW(exStyle, className.c_str(), WideFromUtf8(params.title).c_str(), style, left, top,
                                 outerWidth, outerHeight, nullptr, nullptr, GetModuleHandleW(nullptr), window.get());
     if (!hwnd) return fail("CreateWindowExW failed (error " + std::to_string(GetLastError()) + ")");
