@@ -15,30 +15,26 @@ namespace {
 
 // Makes the process one that cannot show a window: no display on Linux, a window station nobody
 // sees (as a service has) on Windows.
-class NoDisplay {
-public:
 #ifdef _WIN32
-    NoDisplay()
-        : m_saved(GetProcessWindowStation()), m_hidden(CreateWindowStationW(nullptr, 0, WINSTA_ALL_ACCESS, nullptr)) {
-        if (m_hidden) SetProcessWindowStation(m_hidden);
+struct NoDisplay {
+    HWINSTA saved = GetProcessWindowStation();
+    HWINSTA hidden = CreateWindowStationW(nullptr, 0, WINSTA_ALL_ACCESS, nullptr);
+    NoDisplay() {
+        if (hidden) SetProcessWindowStation(hidden);
     }
     ~NoDisplay() {
-        SetProcessWindowStation(m_saved);
-        if (m_hidden) CloseWindowStation(m_hidden);
+        SetProcessWindowStation(saved);
+        if (hidden) CloseWindowStation(hidden);
     }
-    bool Ready() const { return m_hidden != nullptr; }
-
-private:
-    HWINSTA m_saved;
-    HWINSTA m_hidden;
-#else
-    NoDisplay() { m_env.Set("DISPLAY", nullptr).Set("WAYLAND_DISPLAY", nullptr); }
-    bool Ready() const { return true; }
-
-private:
-    ScopedEnvironment m_env;
-#endif
+    bool Ready() const { return hidden != nullptr; }
 };
+#else
+struct NoDisplay {
+    ScopedEnvironment env;
+    NoDisplay() { env.Set("DISPLAY", nullptr).Set("WAYLAND_DISPLAY", nullptr); }
+    bool Ready() const { return true; }
+};
+#endif
 
 }  // namespace
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "Support/LoopWatchdog.h"
+#include "Support/HostEvents.h"
 
 using namespace Orv::Platform;
 

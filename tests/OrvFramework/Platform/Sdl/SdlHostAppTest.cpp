@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "OrvFramework/Platform/Sdl/SdlHostApp.h"
+#include "Support/HostEvents.h"
 
 using namespace Orv::Platform;
 
@@ -17,26 +16,12 @@ public:
 };
 [[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new HeadlessEnv);
 
-struct WindowRecorder : IHostWindowEvents {
-    std::vector<std::string> log;
-    void OnHostMouseButton(int button, bool down, bool dbl, int x, int y, unsigned) override {
-        log.push_back("button " + std::to_string(button) + (down ? " down" : " up") + (dbl ? " double" : "") + " " +
-                      std::to_string(x) + "," + std::to_string(y));
-    }
-    void OnHostKey(const HostKeyEvent& key, bool down) override {
-        log.push_back("key " + std::to_string(key.virtualKey) + (down ? " down" : " up") + " mods " +
-                      std::to_string(key.modifiers) + (key.systemKeyHeld ? " gui" : ""));
-    }
-    void OnHostClose() override { log.push_back("close"); }
-    void OnHostFocus(bool gained) override { log.push_back(gained ? "focus" : "blur"); }
-};
-
 }  // namespace
 
 TEST(HostAppEvents, InputGoesToTheWindowItNames) {
     HostApp app;
     ASSERT_TRUE(app.EnsureEvents());
-    WindowRecorder window, other;
+    HostEventLog window, other;
     app.RegisterWindow(10, &window);
     app.RegisterWindow(11, &other);
 
@@ -66,11 +51,7 @@ TEST(HostAppEvents, InputGoesToTheWindowItNames) {
     EXPECT_EQ(window.log, (std::vector<std::string>{"button 4 down double 5,6", "button 1 up 5,6",
                                                     "key 65 down mods 73 gui", "blur"}));
     EXPECT_EQ(other.log, (std::vector<std::string>{"close"}));
-}
-
-// The keys the program answers, a key whose left and right forms share a code, and an unknown one. (The
-// modifiers: the dispatch test above.)
-TEST(HostAppEvents, KeyCodes) {
+    // Keys the program answers, one whose left and right forms share a code, an unknown one.
     const std::pair<SDL_Keycode, int> keys[] = {
         {SDLK_RETURN, 0x0D}, {SDLK_ESCAPE, 0x1B}, {SDLK_TAB, 0x09}, {SDLK_RSHIFT, 0x10}, {SDLK_UNKNOWN, 0}};
     for (const auto& [sdl, code] : keys) EXPECT_EQ(VirtualKeyFromSdl(sdl), code) << SDL_GetKeyName(sdl);

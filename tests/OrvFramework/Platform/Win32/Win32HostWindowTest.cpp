@@ -10,25 +10,11 @@
 #include "OrvFramework/Platform/HostWindow.h"
 #include "OrvFramework/Platform/KeyCodes.h"
 #include "OrvFramework/Platform/Win32/Win32HostApp.h"
-#include "Support/LoopWatchdog.h"
+#include "Support/HostEvents.h"
 
 using namespace Orv::Platform;
 
 namespace {
-
-struct Recorder : IHostWindowEvents {
-    std::vector<std::string> log;
-    void OnHostMouseButton(int button, bool down, bool dbl, int x, int y, unsigned) override {
-        log.push_back("button " + std::to_string(button) + (down ? " down" : " up") + (dbl ? " double" : "") + " " +
-                      std::to_string(x) + "," + std::to_string(y));
-    }
-    void OnHostKey(const HostKeyEvent& key, bool down) override {
-        log.push_back("key " + std::to_string(key.virtualKey) + (down ? " down" : " up") +
-                      (key.repeat ? " repeat" : ""));
-    }
-    void OnHostTextInput(std::string_view utf8, unsigned, bool) override { log.push_back("text " + std::string(utf8)); }
-    void OnHostClose() override { log.push_back("close"); }
-};
 
 HostWindowParams MainWindowParams() {
     HostWindowParams params;
@@ -67,7 +53,7 @@ TEST(Win32HostWindow, ClassFrameAndClientSize) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Recorder events;
+        HostEventLog events;
         std::string error;
         auto window = CreateHostWindow(c.params, events, &error);
         ASSERT_TRUE(window) << error;
@@ -98,7 +84,7 @@ TEST(Win32HostWindow, ClassFrameAndClientSize) {
 // a close request leaves the window standing; an unregistered window's messages go nowhere.
 TEST(Win32HostWindow, MessagesReachTheHandlerAsFrameworkEvents) {
     HostApp app;
-    Recorder events, dropped;
+    HostEventLog events, dropped;
     auto window = CreateHostWindow(MainWindowParams(), events);
     HostWindowParams otherParams;
     otherParams.width = otherParams.height = 50;
@@ -140,10 +126,11 @@ TEST(Win32HostWindow, MessagesReachTheHandlerAsFrameworkEvents) {
 }
 
 // The paint target is the client area, top-down, and what is painted reaches the screen.
-// Refusing the close greys the system menu's Close.
-TEST(Win32HostWindow, PaintsTheClientAreaAndGreysClose) {
+// Refusing the close greys the system menu's Close. A window destroyed behind the owner's back is
+// lost, and what is asked of it afterwards does nothing.
+TEST(Win32HostWindow, PaintsGreysCloseAndIsLostWhenDestroyedElsewhere) {
     HostApp app;
-    Recorder events;
+    HostEventLog events;
     auto window = CreateHostWindow(MainWindowParams(), events);
     ASSERT_TRUE(window);
     HWND hwnd = NativeWindow(L"VarnetUpdaterTestInstance");
@@ -166,29 +153,20 @@ TEST(Win32HostWindow, PaintsTheClientAreaAndGreysClose) {
     EXPECT_TRUE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
     ASSERT_TRUE(window->SetCloseOffered(true));
     EXPECT_FALSE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
-}
 
-// A window destroyed behind the owner's back is lost; what is asked of it afterwards does nothing.
-TEST(Win32HostWindow, DestroyedBySomeoneElseIsLost) {
-    HostApp app;
-    Recorder events;
-    auto window = CreateHostWindow(MainWindowParams(), events);
-    ASSERT_TRUE(window);
     EXPECT_FALSE(window->IsLost());
-    DestroyWindow(NativeWindow(L"VarnetUpdaterTestInstance"));
+    DestroyWindow(hwnd);
     EXPECT_TRUE(window->IsLost());
-    PaintTarget target;
     EXPECT_FALSE(window->BeginPaint(target));
     EXPECT_FALSE(window->SetCloseOffered(false));
     window->Show(true);
-    window.reset();
 }
 
 // A window with a thread of its own gets its events from PumpEvents on that thread, the session's
 // end as a close request; none goes through the application's loop.
 TEST(Win32HostWindow, OwnThreadWindowIsPumpedOnItsThread) {
     HostApp app;
-    Recorder events;
+    HostEventLog events;
     bool registered = true;
     std::thread([&] {
         HostWindowParams params;
