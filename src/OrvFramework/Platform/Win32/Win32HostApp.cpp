@@ -4,6 +4,7 @@
 // windows hear the session's end, and a silent update has no other window.
 #include "OrvFramework/Platform/Win32/Win32HostApp.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <unordered_map>
@@ -136,7 +137,31 @@ bool HostApp::EnsureEvents() {
 // Windows installs no signal handlers on a program's behalf: nothing to leave.
 void HostApp::LeaveSignalsToTheProgram() {}
 
-bool HostApp::EnsureVideo(std::string* error) { return IsInteractiveWindowStation(error); }
+bool HostApp::EnsureVideo(std::string* error) {
+    static std::atomic<bool> windowsMade{false};
+    if (!IsInteractiveWindowStation(error)) return false;
+    if (windowsMade) return true;
+    // A desktop can still refuse windows (Wine with no X display behind it does): a window the
+    // user would wait for must not be made invisible. One window, made and gone, tells.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OrvHostProbe";
+    RegisterClassExW(&wc);
+    HWND probe = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    if (!probe) {
+        const DWORD code = GetLastError();
+        if (error)
+            *error = "no window can be made on this desktop" +
+                     (code ? " (error " + std::to_string(code) + ")" : std::string());
+        return false;
+    }
+    DestroyWindow(probe);
+    windowsMade = true;
+    return true;
+}
 
 HWND HostAppBackend::EnsureLoopWindow(HostApp& app) {
     if (HWND existing = LoopWindowOf(&app)) return existing;
