@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "OrvFramework/Platform/Cursors.h"
 #include "OrvFramework/Platform/HostWindow.h"
 #include "OrvFramework/Platform/KeyCodes.h"
 #include "OrvFramework/Platform/Win32/Win32HostApp.h"
@@ -207,6 +208,15 @@ TEST(Win32HostApp, SessionEndAsksTheApplicationAndWaitsForItsQuit) {
     });
     EXPECT_EQ(app.RunMessageLoop(), 3);
     EXPECT_EQ(app.log, (std::vector<std::string>{"asked", "agreed", "answered"}));
+}
+
+// A framework cursor becomes the thread's cursor and the one shown over client areas.
+TEST(Win32HostApp, CursorsByName) {
+    EXPECT_TRUE(SetCursorByName("UI_CURSOR_HAND"));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_FALSE(SetCursorByName("UI_CURSOR_NONE"));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_TRUE(SetCursorByName("UI_CURSOR_ARROW"));
 }
 
 // The framework's key codes are the virtual keys the framework has; the rest, and the sided forms
