@@ -103,7 +103,8 @@ public:
             if (HostApp* app = HostApp::Current()) app->UnregisterWindow(m_id);
         if (m_captured && GetCapture() == m_hwnd) ReleaseCapture();
         if (m_hwnd && !m_lost) {
-            m_destroying = true;
+            // Detached first: what the window hears while it goes (focus, capture) reaches no one.
+            SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
             DestroyWindow(m_hwnd);
         }
         FreeBuffer();
@@ -259,7 +260,6 @@ private:
     bool m_resizable;
     bool m_captured = false;
     bool m_tracking = false;  // the pointer is inside and its leaving is asked for
-    bool m_destroying = false;
     bool m_lost = false;
     wchar_t m_highSurrogate = 0;
     HICON m_bigIcon = nullptr;
@@ -421,7 +421,8 @@ LRESULT Win32HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam && m_ownThread) m_events.OnHostClose();
         return 0;
     case WM_NCDESTROY:
-        if (!m_destroying) m_lost = true;
+        // Our own destruction detaches first, so this is someone else's.
+        m_lost = true;
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
         break;
     default:
