@@ -47,6 +47,9 @@ struct HostEventLog : Orv::Platform::IHostWindowEvents {
                       (key.repeat ? " repeat" : "") + (key.modifiers ? " mods " + std::to_string(key.modifiers) : "") +
                       (key.systemKeyHeld ? " gui" : ""));
     }
+    void OnHostMouseWheel(int dx, int dy, unsigned) override {
+        log.push_back("wheel " + std::to_string(dx) + "," + std::to_string(dy));
+    }
     void OnHostTextInput(std::string_view utf8, unsigned, bool) override { log.push_back("text " + std::string(utf8)); }
     void OnHostClose() override { log.push_back("close"); }
     void OnHostFocus(bool gained) override { log.push_back(gained ? "focus" : "blur"); }

@@ -33,15 +33,20 @@ HWND NativeWindow(const wchar_t* className) { return FindWindowExW(nullptr, null
 
 }  // namespace
 
-// The main window's fixed frame and the splash's bare one: each with its class, the client area
-// exactly the asked size, centred on the screen.
+// The main window's fixed frame, the splash's bare one and a sizable one: each with its class, the
+// client area exactly the asked size, centred on the screen; the sizable one kept within its limits.
 TEST(Win32HostWindow, ClassFrameAndClientSize) {
     HostApp app;
-    HostWindowParams splash;
+    HostWindowParams splash, sizable;
     splash.width = 300;
     splash.height = 120;
     splash.borderless = true;
     splash.inTaskBar = false;
+    sizable.windowClass = "VarnetSizable";
+    sizable.width = 200;
+    sizable.height = 150;
+    sizable.minWidth = 120;
+    sizable.minHeight = 100;
     struct Case {
         const char* name;
         HostWindowParams params;
@@ -51,6 +56,7 @@ TEST(Win32HostWindow, ClassFrameAndClientSize) {
         {"main", MainWindowParams(), L"VarnetUpdaterTestInstance", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
          WS_THICKFRAME | WS_MAXIMIZEBOX | WS_POPUP, 0},
         {"splash", splash, kDefaultHostWindowClass, WS_POPUP, WS_CAPTION | WS_THICKFRAME, WS_EX_TOOLWINDOW},
+        {"sizable", sizable, L"VarnetSizable", WS_THICKFRAME | WS_MAXIMIZEBOX, WS_POPUP, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,7 +71,7 @@ TEST(Win32HostWindow, ClassFrameAndClientSize) {
         EXPECT_EQ(style & c.notStyle, 0);
         EXPECT_EQ(exStyle & c.exStyle, static_cast<LONG_PTR>(c.exStyle));
         EXPECT_FALSE(IsWindowVisible(hwnd));  // made hidden
-        EXPECT_FALSE(window->IsResizable());
+        EXPECT_EQ(window->IsResizable(), c.params.resizable && !c.params.borderless);
         RECT client{};
         GetClientRect(hwnd, &client);
         EXPECT_EQ(client.right, c.params.width);
@@ -78,6 +84,12 @@ TEST(Win32HostWindow, ClassFrameAndClientSize) {
         GetWindowTextW(hwnd, title, 64);
         EXPECT_EQ(Utf8FromWide(title, wcslen(title)), c.params.title);
         EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0) != 0, !c.params.iconPixels.empty());
+        if (c.params.minWidth > 0) {
+            SetWindowPos(hwnd, nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            GetClientRect(hwnd, &client);
+            EXPECT_EQ(client.right, c.params.minWidth);
+            EXPECT_EQ(client.bottom, c.params.minHeight);
+        }
     }
 }
 
@@ -112,15 +124,18 @@ TEST(Win32HostWindow, MessagesReachTheHandlerAsFrameworkEvents) {
         {WM_CHAR, 0xDE00, 1},  // alone, none
         {WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 6)},
         {WM_RBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-3), 7)},
+        {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0},  // two notches towards the user
+        {WM_MOUSEHWHEEL, MAKEWPARAM(0, 120), 0},
         {WM_CLOSE, 0, 0},
     };
     for (const auto& m : posted) ASSERT_TRUE(PostMessageW(hwnd, m.message, m.wParam, m.lParam));
     PostMessageW(NativeWindow(kDefaultHostWindowClass), WM_CLOSE, 0, 0);
     app.PostQuit(0);
     EXPECT_EQ(app.RunMessageLoop(), 0);
-    EXPECT_EQ(events.log, (std::vector<std::string>{"key 13 down", "key 13 down repeat", "key 16 up", "key 115 up",
-                                                    "key 0 down", "text \xC3\xA9", "text \xF0\x9F\x98\x80",
-                                                    "button 1 down double 5,6", "button 4 up -3,7", "close"}));
+    EXPECT_EQ(events.log,
+              (std::vector<std::string>{"key 13 down", "key 13 down repeat", "key 16 up", "key 115 up", "key 0 down",
+                                        "text \xC3\xA9", "text \xF0\x9F\x98\x80", "button 1 down double 5,6",
+                                        "button 4 up -3,7", "wheel 0,-240", "wheel 120,0", "close"}));
     EXPECT_TRUE(dropped.log.empty());
     EXPECT_TRUE(IsWindow(hwnd));
     EXPECT_FALSE(window->IsLost());
