@@ -10,6 +10,7 @@
 #include "OrvFramework/Platform/Cursors.h"
 #include "OrvFramework/Platform/HostWindow.h"
 #include "OrvFramework/Platform/KeyCodes.h"
+#include "OrvFramework/Platform/SingleInstance.h"
 #include "OrvFramework/Platform/Win32/Win32HostApp.h"
 #include "Support/HostEvents.h"
 
@@ -176,6 +177,29 @@ TEST(Win32HostWindow, PaintsGreysCloseAndIsLostWhenDestroyedElsewhere) {
     EXPECT_FALSE(window->BeginPaint(target));
     EXPECT_FALSE(window->SetCloseOffered(false));
     window->Show(true);
+}
+
+// A later start finds the main window by its class and hands its command line over through it.
+TEST(Win32HostWindow, HandsTheSecondStartsCommandLineOver) {
+    HostApp app;
+    const std::string name = "VarnetHandOver" + std::to_string(GetCurrentProcessId());
+    SingleInstance first(name), second(name);
+    ASSERT_TRUE(first.TryBecomeFirst());
+    std::vector<std::string> got;
+    ASSERT_TRUE(
+        first.StartListening({[&] { got.push_back("front"); }, [&](const std::string& line) { got.push_back(line); }},
+                             [](std::function<void()> fn) { fn(); }));
+    HostWindowParams params = MainWindowParams();
+    params.windowClass = name;
+    HostEventLog events;
+    auto window = CreateHostWindow(params, events);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(second.SendToFirst("varnet-updater.exe -SILENT"));
+    EXPECT_EQ(got, (std::vector<std::string>{"front", "varnet-updater.exe -SILENT"}));
+    COPYDATASTRUCT foreign{0x466, 0, nullptr};  // another program's identifier
+    EXPECT_FALSE(
+        SendMessageW(NativeWindow(WideFromUtf8(name).c_str()), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)));
+    first.StopListening();
 }
 
 // A window with a thread of its own gets its events from PumpEvents on that thread, the session's
