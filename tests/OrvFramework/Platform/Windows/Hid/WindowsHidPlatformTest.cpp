@@ -92,7 +92,7 @@ TEST(WindowsHidPlatform, OpensOnlyPresentHidInterfaces) {
         "",
         std::string("\\\\?\\hid#vid_3d7a&pid_2836") + '\0' + "#x",
         "\xff\xfe",
-        file.string(),
+        std::string(reinterpret_cast<const char*>(file.u8string().c_str())),
     };
     for (const auto& path : paths) EXPECT_EQ(platform.Open(path), nullptr) << path;
     std::string content;
