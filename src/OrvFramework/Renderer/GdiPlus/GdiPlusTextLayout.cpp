@@ -66,7 +66,16 @@ Coverage ReadCoverage(const std::wstring& family) {
                 if (glyphs->ranges[i].cGlyphs > 0)
                     coverage.ranges.emplace_back(glyphs->ranges[i].wcLow,
                                                  char32_t(glyphs->ranges[i].wcLow) + glyphs->ranges[i].cGlyphs - 1);
+        // Merged, as the lookup expects: some systems report ranges that overlap.
         std::sort(coverage.ranges.begin(), coverage.ranges.end());
+        std::vector<std::pair<char32_t, char32_t>> merged;
+        for (const auto& r : coverage.ranges) {
+            if (!merged.empty() && r.first <= merged.back().second + 1)
+                merged.back().second = std::max(merged.back().second, r.second);
+            else
+                merged.push_back(r);
+        }
+        coverage.ranges = std::move(merged);
     }
     SelectObject(dc, old);
     DeleteObject(font);
