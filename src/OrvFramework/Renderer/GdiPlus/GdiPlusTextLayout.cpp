@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <cwctype>
+#include <string_view>
 #include <map>
 #include <mutex>
 
@@ -158,6 +160,42 @@ std::unique_ptr<Gdiplus::Font> MakeFont(const Gdiplus::FontFamily& family, const
 
 }  // namespace
 
+namespace {
+
+bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == 0x3000; }
+
+// Characters a line may break before and after: ideographs, kana, Hangul, full-width forms.
+bool IsEastAsian(wchar_t c) {
+    return (c >= 0x1100 && c < 0x1200) || (c >= 0x2E80 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7B0) ||
+           (c >= 0xF900 && c < 0xFB00) || (c >= 0xFF00 && c < 0xFFF0);
+}
+
+// No line starts with these: closing punctuation, small kana, the prolonged sound mark.
+bool NoBreakBefore(wchar_t c) {
+    static constexpr std::wstring_view kClosing =
+        L")]}.,:;!?%\x3001\x3002\xFF0C\xFF0E\xFF1A\xFF1B\xFF01\xFF1F\xFF09\x300D\x300F\x3011\x3015\x3009\x300B"
+        L"\x30FC\x3005\x3041\x3043\x3045\x3047\x3049\x3063\x3083\x3085\x3087\x308E\x30A1\x30A3\x30A5\x30A7\x30A9"
+        L"\x30C3\x30E3\x30E5\x30E7\x30EE\x30F5\x30F6\x30FB\x2019\x201D";
+    return kClosing.find(c) != std::wstring_view::npos || (c >= 0xDC00 && c < 0xE000);
+}
+
+// No line ends with these: opening brackets and quotes.
+bool NoBreakAfter(wchar_t c) {
+    static constexpr std::wstring_view kOpening = L"([{\xFF08\x300C\x300E\x3010\x3014\x3008\x300A\x2018\x201C";
+    return kOpening.find(c) != std::wstring_view::npos || (c >= 0xD800 && c < 0xDC00);
+}
+
+// Whether a line may break between text[i - 1] and text[i].
+bool MayBreakBefore(const std::wstring& text, std::size_t i) {
+    const wchar_t before = text[i - 1], at = text[i];
+    if (IsSpace(at) || NoBreakBefore(at) || NoBreakAfter(before)) return false;
+    if (IsSpace(before)) return true;
+    if (before == L'-' && std::iswalpha(at)) return true;
+    return IsEastAsian(before) || IsEastAsian(at);
+}
+
+}  // namespace
+
 LGdiPlusTextLayout::LGdiPlusTextLayout(Gdiplus::Graphics& measure, const LFontDescription& font, const String& text,
                                        double wrapWidth)
     : m_measure(measure),
@@ -182,72 +220,120 @@ LGdiPlusTextLayout::LGdiPlusTextLayout(Gdiplus::Graphics& measure, const LFontDe
     m_family = installed ? std::make_unique<Gdiplus::FontFamily>(family.c_str())
                          : std::unique_ptr<Gdiplus::FontFamily>(Gdiplus::FontFamily::GenericSansSerif()->Clone());
     m_font = MakeFont(*m_family, font);
+    m_lineHeight = m_font->GetHeight(Gdiplus::REAL(kDpi));
 
-    const double lineHeight = m_font->GetHeight(Gdiplus::REAL(kDpi));
-    if (m_text.empty()) {
-        m_size = {0.0, lineHeight};
-        m_lineCount = 1;
-        return;
+    // Each line is measured and drawn on its own, unwrapped, trailing spaces counted.
+    m_format = std::make_unique<Gdiplus::StringFormat>(Gdiplus::StringFormat::GenericTypographic());
+    m_format->SetFormatFlags((m_format->GetFormatFlags() | Gdiplus::StringFormatFlagsMeasureTrailingSpaces |
+                              Gdiplus::StringFormatFlagsNoClip | Gdiplus::StringFormatFlagsNoWrap) &
+                             ~Gdiplus::StringFormatFlagsLineLimit);
+    m_format->SetTrimming(Gdiplus::StringTrimmingNone);
+
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(m_text.find(L'\n', start), m_text.size());
+        std::size_t paragraphEnd = end;
+        if (paragraphEnd > start && m_text[paragraphEnd - 1] == L'\r') --paragraphEnd;
+        BreakParagraph(start, paragraphEnd);
+        if (end >= m_text.size()) break;
+        start = end + 1;
     }
-    const auto format = MakeFormat(0.0);
-    Gdiplus::RectF box;
-    INT fitted = 0, lines = 0;
-    m_measure.MeasureString(m_text.c_str(), INT(m_text.size()), m_font.get(),
-                            Gdiplus::RectF(0, 0, Gdiplus::REAL(m_wrapWidth), 0), format.get(), &box, &fitted, &lines);
-    m_size = {box.Width, box.Height};
-    m_lineCount = std::max(lines, 1);
+    double widest = 0.0;
+    for (const Line& line : m_lines) widest = std::max(widest, line.width);
+    m_size = {widest, m_lineHeight * double(m_lines.size())};
+    m_lineCount = std::int32_t(m_lines.size());
 }
 
 LGdiPlusTextLayout::~LGdiPlusTextLayout() = default;
 
-std::unique_ptr<Gdiplus::StringFormat> LGdiPlusTextLayout::MakeFormat(double hAlign) const {
-    auto format = std::make_unique<Gdiplus::StringFormat>(Gdiplus::StringFormat::GenericTypographic());
-    INT flags =
-        format->GetFormatFlags() | Gdiplus::StringFormatFlagsMeasureTrailingSpaces | Gdiplus::StringFormatFlagsNoClip;
-    if (m_wrapWidth <= 0.0) flags |= Gdiplus::StringFormatFlagsNoWrap;
-    flags &= ~Gdiplus::StringFormatFlagsLineLimit;
-    format->SetFormatFlags(flags);
-    format->SetTrimming(Gdiplus::StringTrimmingNone);
-    format->SetAlignment(hAlign < 0.25   ? Gdiplus::StringAlignmentNear
-                         : hAlign < 0.75 ? Gdiplus::StringAlignmentCenter
-                                         : Gdiplus::StringAlignmentFar);
-    format->SetLineAlignment(Gdiplus::StringAlignmentNear);
-    return format;
+double LGdiPlusTextLayout::Width(std::size_t start, std::size_t length) const {
+    if (length == 0) return 0.0;
+    Gdiplus::RectF box;
+    m_measure.MeasureString(m_text.c_str() + start, INT(length), m_font.get(), Gdiplus::PointF(0, 0), m_format.get(),
+                            &box);
+    return box.Width;
+}
+
+void LGdiPlusTextLayout::BreakParagraph(std::size_t start, std::size_t end) {
+    if (m_wrapWidth <= 0.0 || start >= end) {
+        m_lines.push_back({start, end - start, Width(start, end - start)});
+        return;
+    }
+    while (start < end) {
+        // Where the rest may break, and the end of the paragraph.
+        std::vector<std::size_t> breaks;
+        for (std::size_t i = start + 1; i < end; ++i)
+            if (MayBreakBefore(m_text, i)) breaks.push_back(i);
+        breaks.push_back(end);
+        // A break's line, without the spaces before it.
+        auto trimmed = [&](std::size_t at) {
+            while (at > start && IsSpace(m_text[at - 1])) --at;
+            return at - start;
+        };
+        // The farthest break whose line fits (widths grow with the line).
+        std::size_t lo = 0, hi = breaks.size();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (Width(start, trimmed(breaks[mid])) <= m_wrapWidth)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        std::size_t at = 0;
+        if (lo > 0) {
+            at = breaks[lo - 1];
+        } else {
+            // The first word alone is too wide: as many of its characters as fit, at least one.
+            at = start + 1;
+            while (at < breaks[0] && Width(start, at + 1 - start) <= m_wrapWidth) ++at;
+            if (at < end && m_text[at] >= 0xDC00 && m_text[at] < 0xE000) ++at;  // keep surrogate pairs whole
+        }
+        const std::size_t length = lo > 0 ? trimmed(at) : at - start;
+        m_lines.push_back({start, length, Width(start, length)});
+        start = at;
+        while (start < end && IsSpace(m_text[start])) ++start;
+        if (start >= end) break;
+    }
 }
 
 std::vector<LRect> LGdiPlusTextLayout::GetRangeBounds(const std::vector<LTextRange>& ranges) const {
-    std::vector<LRect> result(ranges.size());
-    std::vector<std::size_t> wanted;
+    std::vector<LRect> result;
+    result.reserve(ranges.size());
     const auto length = std::int32_t(m_text.size());
-    for (std::size_t i = 0; i < ranges.size(); ++i)
-        if (ranges[i].length > 0 && ranges[i].start >= 0 && ranges[i].start < length) wanted.push_back(i);
-    // GDI+ measures at most 32 ranges at a time.
-    constexpr std::size_t kBatch = 32;
-    for (std::size_t first = 0; first < wanted.size(); first += kBatch) {
-        const std::size_t count = std::min(kBatch, wanted.size() - first);
-        std::vector<Gdiplus::CharacterRange> batch;
-        for (std::size_t k = 0; k < count; ++k) {
-            const LTextRange& r = ranges[wanted[first + k]];
-            batch.emplace_back(r.start, std::min(r.length, length - r.start));
+    for (const LTextRange& range : ranges) {
+        LRect bounds;
+        bool any = false;
+        if (range.length > 0 && range.start >= 0 && range.start < length) {
+            const std::size_t first = std::size_t(range.start);
+            const std::size_t last = std::min<std::size_t>(m_text.size(), first + std::size_t(range.length));
+            for (std::size_t i = 0; i < m_lines.size(); ++i) {
+                const Line& line = m_lines[i];
+                const std::size_t from = std::max(first, line.start), to = std::min(last, line.start + line.length);
+                if (from >= to) continue;
+                // The piece on this line spans from the width before it to the width through it.
+                const double left = Width(line.start, from - line.start);
+                const LRect piece{left, m_lineHeight * double(i), Width(line.start, to - line.start) - left,
+                                  m_lineHeight};
+                if (!any) {
+                    bounds = piece;
+                    any = true;
+                } else {
+                    const double right = std::max(bounds.Right(), piece.Right());
+                    const double bottom = std::max(bounds.Bottom(), piece.Bottom());
+                    bounds.x = std::min(bounds.x, piece.x);
+                    bounds.y = std::min(bounds.y, piece.y);
+                    bounds.width = right - bounds.x;
+                    bounds.height = bottom - bounds.y;
+                }
+            }
         }
-        auto format = MakeFormat(0.0);
-        format->SetMeasurableCharacterRanges(INT(count), batch.data());
-        std::vector<Gdiplus::Region> regions(count);
-        if (m_measure.MeasureCharacterRanges(m_text.c_str(), length, m_font.get(),
-                                             Gdiplus::RectF(0, 0, Gdiplus::REAL(m_wrapWidth), 0), format.get(),
-                                             INT(count), regions.data()) != Gdiplus::Ok)
-            continue;
-        for (std::size_t k = 0; k < count; ++k) {
-            Gdiplus::RectF b;
-            regions[k].GetBounds(&b, &m_measure);
-            result[wanted[first + k]] = {b.X, b.Y, b.Width, b.Height};
-        }
+        result.push_back(bounds);
     }
     return result;
 }
 
 LRect LGdiPlusTextLayout::GetInkBounds() const {
-    if (m_text.empty()) return {};
+    if (m_size.width <= 0.0) return {};
     // GDI+ tells no inked extent: the text is drawn offscreen, with room for overhangs, and looked at.
     const int margin = int(std::ceil(m_font->GetSize())) + 2;
     const int width = int(std::ceil(m_size.width)) + 2 * margin;
@@ -276,12 +362,14 @@ LRect LGdiPlusTextLayout::GetInkBounds() const {
 
 void LGdiPlusTextLayout::Draw(Gdiplus::Graphics& graphics, LPoint topLeft, double boxWidth, double hAlign,
                               const Gdiplus::Brush& brush) const {
-    if (m_text.empty()) return;
-    const double width = m_wrapWidth > 0.0 ? m_wrapWidth : std::max(boxWidth, 0.0);
-    const auto format = MakeFormat(width > 0.0 ? hAlign : 0.0);
-    graphics.DrawString(m_text.c_str(), INT(m_text.size()), m_font.get(),
-                        Gdiplus::RectF(Gdiplus::REAL(topLeft.x), Gdiplus::REAL(topLeft.y), Gdiplus::REAL(width), 0),
-                        format.get(), &brush);
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
+        if (line.length == 0) continue;
+        const double x = topLeft.x + (boxWidth - line.width) * hAlign;
+        const double y = topLeft.y + m_lineHeight * double(i);
+        graphics.DrawString(m_text.c_str() + line.start, INT(line.length), m_font.get(),
+                            Gdiplus::PointF(Gdiplus::REAL(x), Gdiplus::REAL(y)), m_format.get(), &brush);
+    }
 }
 
 LFontMetrics LGdiPlusTextLayout::GetFontMetrics(const LFontDescription& font) {
