@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -29,6 +27,13 @@ RCPtr<LControlFactory> MakeSkinFactory() {
     // The updater's own main control belongs to the application; a plain control stands in.
     factory->RegisterControlClass(W("FirmwareUpdater.MainControl"), &CreateControlOf<LControl>);
     return factory;
+}
+
+// Windows without a display: SDL's dummy driver (the Win32 host needs no setting).
+void UseHeadlessVideo() {
+#ifndef _WIN32
+    UseHeadlessVideo();
+#endif
 }
 
 LPoint Centre(const LControl& control) {
@@ -252,7 +257,7 @@ TEST_F(RootWindowTest, RemovedContentLeavesNothingBehind) {
 class OSWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        UseHeadlessVideo();
         std::string error;
         main = window.CreateWithContent(*factory, W("mainControl"), W("Varnet"), &error);
         ASSERT_TRUE(main) << error;
@@ -274,7 +279,7 @@ protected:
 // A window closed while its tick ran and opened again paints on its tick: the tick is started
 // afresh, not taken for the closed window's.
 TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    UseHeadlessVideo();
     Platform::HostApp app;
     Platform::VirtualClock clock;
     OSWindow window(clock);
