@@ -32,7 +32,7 @@ RCPtr<LControlFactory> MakeSkinFactory() {
 // Windows without a display: SDL's dummy driver (the Win32 host needs no setting).
 void UseHeadlessVideo() {
 #ifndef _WIN32
-    UseHeadlessVideo();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
 #endif
 }
 
