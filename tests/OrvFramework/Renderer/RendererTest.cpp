@@ -77,6 +77,10 @@ TEST_F(RendererTest, WrongTypesDrawingOutsideAPaintAndBadArgumentsRaise) {
     error = ErrorOf([&] { renderer->DrawBitmap(Numbered(2, 2), {0, 0, 4, 4}, 7); });
     EXPECT_EQ(error.rfind("Invalid Argument : Invalid ResizeType passed to DrawBitmap. : Orv::L", 0), 0u) << error;
     EXPECT_EQ(renderer->GetBitmapCache().GetCount(), 0u);
+    // A destination too large to build a copy for is not drawn, and the paint goes on.
+    EXPECT_NO_THROW(renderer->DrawBitmap(Numbered(2, 2), {0, 0, 1e6, 1e6}, ResizeTile));
+    renderer->FillRect({0, 0, 1, 1}, kRed);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
 }
 
 // A window hands out its own pixels: rows may be padded, and an opaque target's alpha byte is not

@@ -15,6 +15,11 @@ namespace Orv {
 
 namespace {
 
+// Larger images and files are refused rather than risking the memory for them (the skin's largest
+// image is a few hundred pixels a side).
+constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 24;
+constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(64) << 20;
+
 constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 std::uint32_t BigEndian32(const unsigned char* p) {
@@ -91,7 +96,9 @@ LDecodedImage DecodePng(std::span<const unsigned char> bytes) {
         image.status = StatusOf(bitmap.GetLastStatus());
         const std::int32_t width = image.status == ImageOk ? std::int32_t(bitmap.GetWidth()) : 0;
         const std::int32_t height = image.status == ImageOk ? std::int32_t(bitmap.GetHeight()) : 0;
-        if (image.status == ImageOk && (width <= 0 || height <= 0)) image.status = ImageInvalidSize;
+        if (image.status == ImageOk &&
+            (width <= 0 || height <= 0 || std::uint64_t(width) * std::uint64_t(height) > kMaxPixels))
+            image.status = ImageInvalidSize;
         Gdiplus::Rect all(0, 0, width, height);
         Gdiplus::BitmapData data;
         if (image.status == ImageOk) {
@@ -122,8 +129,14 @@ LDecodedImage DecodePngFile(const std::string& utf8Path) {
         image.status = ImageFileNotFound;
         return image;
     }
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(wide), error);
+    if (!error && size > kMaxFileBytes) {
+        image.status = ImageInvalidSize;
+        return image;
+    }
     std::ifstream in(std::filesystem::path(wide), std::ios::binary);
-    if (!in) {
+    if (!in || error) {
         image.status = ImageReadError;
         return image;
     }
@@ -139,7 +152,7 @@ std::unique_ptr<Gdiplus::Bitmap> CreateScaledBitmap(const LBitmap& bitmap, std::
                                                     int resizeType) {
     if (!bitmap.HasImage() || width <= 0 || height <= 0) return nullptr;
     const std::int32_t sw = bitmap.GetWidth(), sh = bitmap.GetHeight();
-    if (sw <= 0 || sh <= 0) return nullptr;
+    if (sw <= 0 || sh <= 0 || std::uint64_t(width) * std::uint64_t(height) > kMaxPixels) return nullptr;
     std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
     auto at = [&](std::int32_t x, std::int32_t y) -> std::uint32_t& {
         return out[static_cast<std::size_t>(y) * width + x];
