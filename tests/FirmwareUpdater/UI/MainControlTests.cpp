@@ -87,6 +87,13 @@ TEST_F(MainControlTest, ReadyTextNamesTheTargetVersionBeforeTheInstructions) {
 TEST_F(MainControlTest, MessagesTellHowThisPlatformStartsTheUpdaterAgain) {
     processor.state = DeviceNotFound;
     Create();
+#ifdef _WIN32
+    // There the driver package starts it again, and the installer's Start-menu entry is this one.
+    EXPECT_EQ(Utf16ToUtf8(Child("labelRelaunchInstructionsWin")->GetText()),
+              "To launch this application at a later time, please launch \"Varnet\" from Korvo > Firmware Updater "
+              "in the Windows Start Menu.");
+    return;
+#endif
     for (const char* name : {"labelDeviceNotFound", "labelFirmwareUpdateFailed"}) {
         const std::string text = Utf16ToUtf8(Child(name)->GetText());
         EXPECT_EQ(text.find("automatically"), std::string::npos) << name << ": " << text;
