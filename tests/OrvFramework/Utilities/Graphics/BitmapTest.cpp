@@ -1,9 +1,9 @@
 #include "OrvFramework/Utilities/Graphics/Bitmap.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include "OrvFramework/Utilities/Graphics/ErrorText.h"
+#include "OrvFramework/Utilities/Graphics/PngEncoder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -11,28 +11,11 @@
 #include <vector>
 
 #include "OrvFramework/Platform/Resources.h"
-#include "OrvFramework/Renderer/Cairo/CairoImages.h"
 
 namespace Orv {
 namespace {
 
-// Encodes a small ARGB image as PNG bytes through Cairo.
-std::vector<unsigned char> EncodePng(int width, int height, const std::vector<std::uint32_t>& argb) {
-    auto data = MakeRC<LBitmapData>(width, height, argb);
-    cairo_surface_t* surface = CreateCairoSurface(*data, 0, 0, width, height);
-    std::vector<unsigned char> bytes;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* p, unsigned int n) {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), p, p + n);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes);
-    cairo_surface_destroy(surface);
-    return bytes;
-}
-
+using Testing::EncodePng;
 using Testing::ErrorOf;
 
 RCPtr<LColorizer> Solid(LColor color, int type = LColorizer::Solid) {
@@ -102,7 +85,7 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
     const auto dir = std::filesystem::temp_directory_path() / "orv_bitmap_test";
     std::filesystem::create_directories(dir);
     auto write = [&](const char* name, std::size_t length) {
-        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
+        std::FILE* f = std::fopen((dir / name).string().c_str(), "wb");
         std::fwrite(png.data(), 1, length, f);
         std::fclose(f);
         return String((dir / name).string());
