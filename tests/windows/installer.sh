@@ -9,14 +9,14 @@ wine=/usr/lib/wine/wine64
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -n "${WINEPREFIX:-}" ] || fail "WINEPREFIX is not set"
 c="$WINEPREFIX/drive_c"
-dir="$c/VarnetInstallTest/Varnet Firmware Updater"
+dir="$c/VarnetInstallTest/Updater"
 korvo="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvo"
 menu="$korvo/Firmware Updater"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VarnetFirmwareUpdater'
 rm -rf "$c/VarnetInstallTest"
 
-# /D must be the last argument and takes the rest of the line, spaces included.
-timeout 120 "$wine" "$setup" /S '/D=C:\VarnetInstallTest\Varnet Firmware Updater' ||
+# /D must be the last argument, unquoted (Wine quotes an argument with spaces, so the test's has none).
+timeout 120 "$wine" "$setup" /S '/D=C:\VarnetInstallTest\Updater' ||
   fail "the installer ended with status $?"
 for f in varnet-updater.exe IniFileManager.dll Varnet1.0.2.cyacd Uninstall.exe; do
   [ -f "$dir/$f" ] || fail "$f was not installed"
@@ -27,7 +27,8 @@ cmp -s "$dir/Varnet1.0.2.cyacd" "$(dirname "$0")/../../resources/Varnet1.0.2.cya
 [ -f "$menu/Varnet.lnk" ] || fail "no Start-menu entry Korvo > Firmware Updater > Varnet"
 "$wine" reg query "$key" /v UninstallString 2>/dev/null | grep -qF 'Uninstall.exe' ||
   fail "no uninstall entry in the registry"
-out=$(timeout 60 "$wine" "$dir/varnet-updater.exe" --version 2>&1)
+# A Windows program ends its lines with CR LF.
+out=$(timeout 60 "$wine" "$dir/varnet-updater.exe" --version 2>&1 | tr -d '\r')
 [ "$out" = "varnet-updater (Varnet Firmware Updater) $version" ] ||
   fail "the installed program answers '$out' to --version"
 
