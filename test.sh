@@ -25,11 +25,16 @@ esac
 run_windows() {
   varnet_ensure_packages "${VARNET_BUILD_PACKAGES[@]}" "${VARNET_WINDOWS_PACKAGES[@]}"
   cmake/windows/build-deps.sh build/windows-deps
+  # The Linux program, whose reports the Windows program's are compared with.
+  if [ ! -x build/default/src/varnet-updater ]; then
+    cmake -S . -B build/default -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON >/dev/null
+    cmake --build build/default -j "$(nproc)" --target varnet-updater
+  fi
   source cmake/windows/wine-env.sh
   varnet_wine_prefix build/windows/wine
   cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/windows/mingw-w64.cmake" \
     -DVARNET_WINDOWS_DEPS="$PWD/build/windows-deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON \
-    -DVARNET_BUILD_BENCH=OFF >/dev/null
+    -DVARNET_BUILD_BENCH=OFF -DVARNET_LINUX_UPDATER="$PWD/build/default/src/varnet-updater" >/dev/null
   cmake --build build/windows -j "$(nproc)"
   local status=0
   xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
