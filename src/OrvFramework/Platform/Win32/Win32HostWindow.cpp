@@ -504,6 +504,9 @@ std::unique_ptr<IHostWindow> CreateHostWindow(const HostWindowParams& params, IH
     HWND hwnd = CreateWindowExW(exStyle, className.c_str(), WideFromUtf8(params.title).c_str(), style, left, top,
                                 outerWidth, outerHeight, nullptr, nullptr, GetModuleHandleW(nullptr), window.get());
     if (!hwnd) return fail("CreateWindowExW failed (error " + std::to_string(GetLastError()) + ")");
+    // A later start hands its command line over with WM_COPYDATA even when it runs with fewer rights
+    // than this one (the system drops it otherwise); the receiver checks what it is given.
+    if (!params.windowClass.empty()) ChangeWindowMessageFilterEx(hwnd, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
 
     HICON bigIcon = nullptr, smallIcon = nullptr;
     if (params.iconWidth > 0 && params.iconHeight > 0 &&
