@@ -1,6 +1,8 @@
 #pragma once
 // A file read whole, and a shell command run with its output collected.
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -19,14 +21,32 @@ struct ShellRun {
     std::string output;
 };
 
+// One word for the command line, however many spaces it holds (no quotes inside).
+inline std::string ShellQuote(const std::string& word) {
+#ifdef _WIN32
+    return "\"" + word + "\"";
+#else
+    return "'" + word + "'";
+#endif
+}
+
 // Standard error is folded into the output.
 inline ShellRun Shell(const std::string& command) {
     ShellRun run;
+#ifdef _WIN32
+    // cmd /c drops the first and the last quote of its line when there are more than two.
+    FILE* pipe = ::_popen(("\"" + command + " 2>&1\"").c_str(), "rb");
+#else
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+#endif
     if (pipe == nullptr) return run;
     char block[4096];
     for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) run.output.append(block, n);
+#ifdef _WIN32
+    run.status = ::_pclose(pipe);  // the command's own exit status
+#else
     const int raw = ::pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
     return run;
 }

@@ -4,13 +4,11 @@
 // device picture.
 // The searching window's picture is checked the same way. The pictures are written to
 // <build>/language-pages/<language>/<page>.png for looking at.
-#include <cairo.h>
-
-#include "OrvFramework/Renderer/Cairo/CairoImages.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -27,6 +25,8 @@
 #include "OrvFramework/Controls/Label.h"
 #include "OrvFramework/Controls/Panel.h"
 #include "OrvFramework/Controls/ProgressBar.h"
+#include "OrvFramework/Platform/Clock.h"
+#include "Support/PixelBuffer.h"
 
 namespace Orv {
 namespace {
@@ -83,10 +83,7 @@ int CountIn(const SplashPicture& picture, const SplashArea& area, bool (*pred)(s
 }
 
 void WritePng(const SplashPicture& picture, const std::filesystem::path& path) {
-    cairo_surface_t* s = CreateCairoSurface(*MakeRC<LBitmapData>(picture.width, picture.height, picture.pixels), 0, 0,
-                                            picture.width, picture.height);
-    cairo_surface_write_to_png(s, path.c_str());
-    cairo_surface_destroy(s);
+    std::ofstream(path, std::ios::binary) << VarnetTest::EncodePng(picture.pixels, picture.width, picture.height);
 }
 
 class LanguagePages : public ControlTest::MainControlFixture<::testing::TestWithParam<Language>> {
@@ -94,16 +91,11 @@ protected:
     void SetUp() override {
         MainControlFixture::SetUp();
         language = GetParam().id;
-        surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
-        renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, double(kWidth), double(kHeight)}, nullptr);
+        renderer = LRenderer::CreateForPlatform(clock);
         measurer = std::make_unique<LFontTextMeasurer>(*renderer);
         host.measurer = measurer.get();
         folder = std::filesystem::path(VARNET_BINARY_DIR) / "language-pages" / GetParam().folder;
         std::filesystem::create_directories(folder);
-    }
-    void TearDown() override {
-        MainControlFixture::TearDown();
-        cairo_surface_destroy(surface);
     }
 
     // The visible controls that draw something, outermost containers left out.
@@ -144,20 +136,15 @@ protected:
     void CheckPage(const std::string& page, bool hasText = true) {
         SCOPED_TRACE(std::string(GetParam().folder) + " " + page);
         main->LayoutChildren();
-        renderer->BeginPaint(PaintTargetOf(surface));
+        renderer->BeginPaint(surface.Target());
         PaintControlTree(*renderer, *main);
-        renderer->EndPaint(PaintTargetOf(surface));
-        cairo_surface_flush(surface);
-        cairo_surface_write_to_png(surface, (folder / (page + ".png")).string().c_str());
+        renderer->EndPaint(surface.Target());
+        surface.WritePng(folder / (page + ".png"));
 
         std::vector<Occupied> drawn;
         for (const auto& child : main->GetChildren())
             if (child && child->IsVisibleFlag()) Collect(*child, {0, 0}, drawn);
-        const unsigned char* pixels = cairo_image_surface_get_data(surface);
-        auto pixel = [&](int x, int y) {
-            return *reinterpret_cast<const std::uint32_t*>(pixels + y * cairo_image_surface_get_stride(surface) +
-                                                           x * 4);
-        };
+        auto pixel = [&](int x, int y) { return surface.Pixel(x, y); };
         const std::uint32_t background = pixel(1, 1);
         int texts = 0;
         for (std::size_t i = 0; i < drawn.size(); ++i) {
@@ -181,7 +168,8 @@ protected:
         EXPECT_EQ(texts > 0, hasText) << texts << " texts on the page";
     }
 
-    cairo_surface_t* surface = nullptr;
+    Platform::VirtualClock clock;
+    VarnetTest::PixelBuffer surface{kWidth, kHeight};
     RCPtr<LRenderer> renderer;
     std::unique_ptr<LFontTextMeasurer> measurer;
     std::filesystem::path folder;
@@ -259,7 +247,8 @@ INSTANTIATE_TEST_SUITE_P(ShippedLanguages, LanguagePages, ::testing::ValuesIn(kL
 
 // The glyph check above can fail: a character that no font has is counted.
 TEST(LanguagePagesCheck, ACharacterWithoutAGlyphIsCounted) {
-    RCPtr<LRenderer> renderer = LRenderer::Create(LRenderer::TypeCairo, {0, 0, 10, 10}, nullptr);
+    Platform::VirtualClock clock;
+    RCPtr<LRenderer> renderer = LRenderer::CreateForPlatform(clock);
     const LFontDescription font{W("Arial"), 8.25, 0};
     EXPECT_EQ(renderer->MeasureText(font, W("Varnet")).unknownGlyphs, 0);
     // A private-use character of plane 16: no font on a desktop machine draws it.

@@ -102,10 +102,10 @@ TEST(ImageFile, ClosedFileFailsAndOnlyABoundedRegularFileOpens) {
 
     // The upload opens its image this way too: a FIFO swapped in after the start-up check must
     // not hang it, and no reader may wait on a writer or read a device for ever.
-    VarnetTest::ScratchDir dir;
+    VarnetTest::TempFolder dir;
     for (const char* name : {"Missing", "Fifo", "Directory", "DeviceNode", "HugeSparseFile"}) {
         SCOPED_TRACE(name);
-        const std::string path = VarnetTest::FindHostileImage(name).Make(dir.path);
+        const std::string path = VarnetTest::FindHostileImage(name).Make(dir.Path());
         std::string reason;
         EXPECT_TRUE(Orv::Failed(file.Open(path, reason)));
         EXPECT_FALSE(file.IsOpen());

@@ -1,6 +1,5 @@
 // The updater's main control over the shipped skin: the page of every processor state, the
 // firmware notifications, Next and Exit.
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -12,7 +11,8 @@
 #include "OrvFramework/ControlBase/RootWindow.h"
 #include "OrvFramework/Controls/Label.h"
 #include "OrvFramework/Controls/Panel.h"
-#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
+#include "OrvFramework/Renderer/Renderer.h"
+#include "Support/PixelBuffer.h"
 
 namespace Orv {
 namespace {
@@ -144,8 +144,8 @@ protected:
     }
 
     Platform::VirtualClock clock;
-    LCairoRenderer renderer{clock};
-    LRootWindow root{&renderer, clock};
+    RCPtr<LRenderer> renderer = LRenderer::CreateForPlatform(clock);
+    LRootWindow root{renderer.Get(), clock};
     LProgressBar* bar = nullptr;
     RCPtr<ControlTest::Listener> exitListener;
 };
@@ -233,18 +233,14 @@ TEST_F(MainControlInWindow, RefusedExitIsAnsweredOnTheWindow) {
 // Painted offscreen: the focus ring stands out from the button. (The pages themselves: the language
 // pages test.)
 TEST_F(MainControlInWindow, FocusRingIsDrawn) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295);
+    VarnetTest::PixelBuffer surface(432, 295);
     auto brightness = [](std::uint32_t p) { return int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF); };
     auto capture = [&](const LRect& r) {
         root.InvalidateAll();
-        root.PaintInvalid(renderer, PaintTargetOf(surface));
-        cairo_surface_flush(surface);
-        const unsigned char* data = cairo_image_surface_get_data(surface);
+        root.PaintInvalid(*renderer, surface.Target());
         std::vector<std::uint32_t> out;
         for (int y = int(r.y); y < int(r.Bottom()); ++y)
-            for (int x = int(r.x); x < int(r.Right()); ++x)
-                out.push_back(
-                    reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(surface))[x]);
+            for (int x = int(r.x); x < int(r.Right()); ++x) out.push_back(surface.Pixel(x, y));
         return out;
     };
     CreateInWindow();
@@ -257,7 +253,6 @@ TEST_F(MainControlInWindow, FocusRingIsDrawn) {
     for (std::size_t i = 0; i < focused.size(); ++i)
         ringPixels += std::abs(brightness(focused[i]) - brightness(plain[i])) > 150;
     EXPECT_GT(ringPixels, int(nextRect.width + nextRect.height));
-    cairo_surface_destroy(surface);
 }
 
 }  // namespace

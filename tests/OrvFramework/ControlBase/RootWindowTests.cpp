@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-#include <cairo.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -14,7 +11,8 @@
 #include "OrvFramework/ControlBase/RootWindow.h"
 #include "OrvFramework/Controls/Button.h"
 #include "OrvFramework/Controls/FrameworkControls.h"
-#include "OrvFramework/Renderer/Cairo/CairoRenderer.h"
+#include "OrvFramework/Renderer/Renderer.h"
+#include "Support/PixelBuffer.h"
 
 namespace Orv {
 namespace {
@@ -38,20 +36,8 @@ LPoint Centre(const LControl& control) {
 }
 
 // An offscreen target the size of the window, read back as 0xAARRGGBB.
-struct Surface {
-    Surface() : s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 432, 295)) {}
-    ~Surface() { cairo_surface_destroy(s); }
-    std::uint32_t Pixel(int x, int y) const {
-        cairo_surface_flush(s);
-        const auto* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
-        return reinterpret_cast<const std::uint32_t*>(row)[x];
-    }
-    std::vector<std::uint32_t> Pixels() const {
-        std::vector<std::uint32_t> out;
-        for (int i = 0; i < 432 * 295; ++i) out.push_back(Pixel(i % 432, i / 432));
-        return out;
-    }
-    cairo_surface_t* s;
+struct Surface : VarnetTest::PixelBuffer {
+    Surface() : PixelBuffer(432, 295) {}
 };
 
 class RootWindowTest : public ::testing::Test {
@@ -71,8 +57,8 @@ protected:
     void TearDown() override { root.SetContent(nullptr); }
 
     Platform::VirtualClock clock;
-    LCairoRenderer renderer{clock};
-    LRootWindow root{&renderer, clock};
+    RCPtr<LRenderer> renderer = LRenderer::CreateForPlatform(clock);
+    LRootWindow root{renderer.Get(), clock};
     RCPtr<LControlFactory> factory;
     RCPtr<LControl> main;
     LButton* exitButton = nullptr;
@@ -84,7 +70,7 @@ protected:
 TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionAndAnnouncesWork) {
     Surface target;
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    root.PaintInvalid(*renderer, target.Target());
     EXPECT_FALSE(root.HasPendingWork());
     // The background look covers the window: opaque and not the black of uncovered areas.
     EXPECT_EQ(target.Pixel(20, 20) >> 24, 0xFFu);
@@ -92,16 +78,13 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionAndAnnouncesWork) {
     const LPoint c = Centre(*exitButton);
     const std::uint32_t buttonPixel = target.Pixel(static_cast<int>(c.x), static_cast<int>(c.y));
     // Scribble over everything, then repaint only the Exit button.
-    cairo_t* cr = cairo_create(target.s);
-    cairo_set_source_rgb(cr, 1, 0, 1);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    target.Fill(0xFFFF00FFu);
     int calls = 0;
     root.SetWorkHandler([&] { ++calls; });
     root.Invalidate(exitButton);
     root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
     EXPECT_EQ(calls, 1);
-    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    root.PaintInvalid(*renderer, target.Target());
     EXPECT_FALSE(root.HasPendingWork());
     EXPECT_EQ(target.Pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
     EXPECT_EQ(target.Pixel(20, 20), 0xFFFF00FFu);
@@ -223,10 +206,10 @@ TEST_F(RootWindowTest, PressAndReleaseClicksEvenWithKeysHeld) {
 TEST_F(RootWindowTest, NoticeDimsTheWindowAndGoesWithoutTrace) {
     Surface target;
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
-    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    root.PaintInvalid(*renderer, target.Target());
     const auto before = target.Pixels();
     auto dimmedWithText = [&] {
-        root.PaintInvalid(renderer, PaintTargetOf(target.s));
+        root.PaintInvalid(*renderer, target.Target());
         int white = 0;
         for (int y = 130; y < 165; ++y)
             for (int x = 150; x < 282; ++x) white += brightness(target.Pixel(x, y)) > 600;
@@ -241,7 +224,7 @@ TEST_F(RootWindowTest, NoticeDimsTheWindowAndGoesWithoutTrace) {
     clock.Advance(4100ms);               // its exact time: the main control's refused-exit test
     root.ProcessTimers();
     EXPECT_TRUE(root.GetNoticeText().empty());
-    root.PaintInvalid(renderer, PaintTargetOf(target.s));
+    root.PaintInvalid(*renderer, target.Target());
     EXPECT_EQ(target.Pixels(), before);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
@@ -262,7 +245,9 @@ TEST_F(RootWindowTest, RemovedContentLeavesNothingBehind) {
 class OSWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifndef _WIN32
         setenv("SDL_VIDEODRIVER", "dummy", 1);
+#endif
         std::string error;
         main = window.CreateWithContent(*factory, W("mainControl"), W("Varnet"), &error);
         ASSERT_TRUE(main) << error;
@@ -284,7 +269,9 @@ protected:
 // A window closed while its tick ran and opened again paints on its tick: the tick is started
 // afresh, not taken for the closed window's.
 TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
+#ifndef _WIN32
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+#endif
     Platform::HostApp app;
     Platform::VirtualClock clock;
     OSWindow window(clock);

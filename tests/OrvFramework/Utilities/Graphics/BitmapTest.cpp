@@ -1,36 +1,26 @@
 #include "OrvFramework/Utilities/Graphics/Bitmap.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include "OrvFramework/Utilities/Graphics/ErrorText.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "OrvFramework/Platform/Resources.h"
-#include "OrvFramework/Renderer/Cairo/CairoImages.h"
+#include "Support/PixelBuffer.h"
+#include "Support/TempFolder.h"
 
 namespace Orv {
 namespace {
 
-// Encodes a small ARGB image as PNG bytes through Cairo.
+// A small straight ARGB image as PNG bytes.
 std::vector<unsigned char> EncodePng(int width, int height, const std::vector<std::uint32_t>& argb) {
-    auto data = MakeRC<LBitmapData>(width, height, argb);
-    cairo_surface_t* surface = CreateCairoSurface(*data, 0, 0, width, height);
-    std::vector<unsigned char> bytes;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* p, unsigned int n) {
-            auto* out = static_cast<std::vector<unsigned char>*>(closure);
-            out->insert(out->end(), p, p + n);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes);
-    cairo_surface_destroy(surface);
-    return bytes;
+    const std::string png = VarnetTest::EncodePng(argb, width, height);
+    return {png.begin(), png.end()};
 }
 
 using Testing::ErrorOf;
@@ -99,12 +89,11 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
     static const std::size_t size = png.size();
     static const Platform::EmbeddedResource table[] = {{"GDIPLUS", "BITMAPTEST_SAMPLE_PNG", png.data(), &size}};
     Platform::RegisterResources(table, 1);
-    const auto dir = std::filesystem::temp_directory_path() / "orv_bitmap_test";
-    std::filesystem::create_directories(dir);
+    const VarnetTest::TempFolder folder("orv-bitmap-test");
+    const auto& dir = folder.Path();
     auto write = [&](const char* name, std::size_t length) {
-        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
-        std::fwrite(png.data(), 1, length, f);
-        std::fclose(f);
+        std::ofstream(dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(length));
         return String((dir / name).string());
     };
     const struct {
@@ -127,7 +116,6 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
     EXPECT_EQ(LBitmap(cases[0].path, 1, 0, 1, 1).GetData().Get(), LBitmap(cases[0].path, 0, 0, 1, 1).GetData().Get());
     const std::vector<unsigned char> notPng(32, 0x42);
     EXPECT_FALSE(LBitmapData::FromPng(notPng)->HasImage());
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
