@@ -3,10 +3,6 @@
 // from the local machine's keys lands in it, and the machine's own registry is never touched.
 // Linux points the file store at a fresh folder; Windows lays a private key of the current user
 // over HKEY_LOCAL_MACHINE for this process. One sandbox at a time.
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -22,29 +18,32 @@
 
 namespace VarnetTest {
 
+#ifdef _WIN32
+// Support/RegistrySandboxWindows.cpp, which keeps <windows.h> and its macros (S_OK...) out of the tests.
+namespace RegistrySandboxWindows {
+// Makes HKEY_CURRENT_USER\<name> and a deleted key beside it; throws when it cannot.
+void Open(const std::wstring& name, void*& key, void*& deleted);
+// Lays `key` over HKEY_LOCAL_MACHINE for this process; null puts back the machine's own.
+void OverrideLocalMachine(void* key);
+// Closes both and deletes the tree of `name`.
+void Close(const std::wstring& name, void* key, void* deleted);
+}  // namespace RegistrySandboxWindows
+#endif
+
 class RegistrySandbox {
 public:
 #ifdef _WIN32
     RegistrySandbox() : m_name(L"Software\\VarnetTests\\" + Wide(RandomSuffix())) {
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, m_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-        // A key deleted while a handle to it is open: every write through the handle fails.
-        const std::wstring deleted = m_name + L"-deleted";
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, deleted.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_deleted,
-                          nullptr);
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, deleted.c_str());
-        // Without both keys the tests would reach the machine's own registry.
-        if (m_key == nullptr || m_deleted == nullptr) throw std::runtime_error("no private registry key");
+        RegistrySandboxWindows::Open(m_name, m_key, m_deleted);
         Unblock();
     }
     ~RegistrySandbox() {
-        ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        if (m_deleted) ::RegCloseKey(m_deleted);
-        if (m_key) ::RegCloseKey(m_key);
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, m_name.c_str());
+        RegistrySandboxWindows::OverrideLocalMachine(nullptr);
+        RegistrySandboxWindows::Close(m_name, m_key, m_deleted);
     }
-    // Until Unblock, no key of the local machine can be written.
-    void Block() const { ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_deleted); }
-    void Unblock() const { ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_key); }
+    // Until Unblock, every write to a key of the local machine fails (the key is deleted).
+    void Block() const { RegistrySandboxWindows::OverrideLocalMachine(m_deleted); }
+    void Unblock() const { RegistrySandboxWindows::OverrideLocalMachine(m_key); }
 #else
     RegistrySandbox() {
         m_env.Set("VARNET_REGISTRY_DIR", nullptr);
@@ -81,8 +80,8 @@ private:
 #ifdef _WIN32
     static std::wstring Wide(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
     std::wstring m_name;
-    HKEY m_key = nullptr;
-    HKEY m_deleted = nullptr;
+    void* m_key = nullptr;
+    void* m_deleted = nullptr;
 #else
     ScopedEnvironment m_env;  // puts back whatever pointed the store elsewhere before
     TempFolder m_folder{"varnet-registry"};
