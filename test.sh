@@ -4,6 +4,8 @@
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer
 #   ./test.sh --tsan      ThreadSanitizer
 #   ./test.sh --fuzz      builds the libFuzzer targets with clang and runs each for a short time
+#   ./test.sh --windows   the Windows build (MinGW-w64), its tests under Wine, and its installer
+# Without an option, the Windows build and its tests run after the Linux ones.
 set -euo pipefail
 cd "$(dirname "$0")"
 source cmake/ensure-packages.sh
@@ -14,8 +16,31 @@ case "${1:-}" in
   --sanitize) mode=sanitize ;;
   --tsan) mode=tsan ;;
   --fuzz) mode=fuzz ;;
-  *) echo "usage: $0 [--sanitize | --tsan | --fuzz]" >&2; exit 2 ;;
+  --windows) mode=windows ;;
+  *) echo "usage: $0 [--sanitize | --tsan | --fuzz | --windows]" >&2; exit 2 ;;
 esac
+
+# The Windows build in build/windows: static dependencies first, then the tree with the MinGW-w64
+# toolchain, then every test under Wine on a private Xvfb display (the windows need one).
+run_windows() {
+  varnet_ensure_packages "${VARNET_BUILD_PACKAGES[@]}" "${VARNET_WINDOWS_PACKAGES[@]}"
+  cmake/windows/build-deps.sh build/windows-deps
+  source cmake/windows/wine-env.sh
+  varnet_wine_prefix build/windows/wine
+  cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/windows/mingw-w64.cmake" \
+    -DVARNET_WINDOWS_DEPS="$PWD/build/windows-deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON \
+    -DVARNET_BUILD_BENCH=OFF >/dev/null
+  cmake --build build/windows -j "$(nproc)"
+  local status=0
+  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+    ctest --test-dir build/windows --output-on-failure -j "$(nproc)" || status=$?
+  wineserver -k 2>/dev/null || true
+  return $status
+}
+if [ "$mode" = windows ]; then
+  run_windows
+  exit
+fi
 
 packages=("${VARNET_BUILD_PACKAGES[@]}" "${VARNET_TEST_PACKAGES[@]}")
 [ "$mode" = fuzz ] && packages+=(clang libclang-rt-dev)
@@ -81,3 +106,6 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/cmake/lsan.supp:print_supp
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/cmake/tsan.supp}
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+if [ "$mode" = default ]; then
+  run_windows
+fi

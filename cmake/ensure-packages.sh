@@ -25,3 +25,7 @@ VARNET_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libexpat1-de
   libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev fonts-liberation fonts-wqy-microhei)
 VARNET_TEST_PACKAGES=(clang-format libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   desktop-file-utils qemu-system-x86 busybox-static xz-utils)
+# The Windows build: the MinGW-w64 cross compiler, Wine to run it, NSIS for the installer, Debian's
+# source tools for Expat, GoogleTest's sources, and the fonts Wine draws with.
+VARNET_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 nsis dpkg-dev googletest xvfb xauth xdotool
+  imagemagick fonts-liberation fonts-wqy-microhei)
