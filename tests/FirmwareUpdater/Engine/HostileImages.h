@@ -69,7 +69,7 @@ inline const std::vector<HostileImage>& HostileImages() {
          }},
 #ifdef _WIN32
         {"DeviceNode", 0, "not a regular file but a", "",
-         [](const std::filesystem::path&) { return std::string(R"(\\.\NUL)"); }},
+         [](const std::filesystem::path&) { return std::string("NUL"); }},
 #else
         {"DeviceNode", 0, "not a regular file but a character device", "",
          [](const std::filesystem::path&) { return std::string("/dev/zero"); }},
