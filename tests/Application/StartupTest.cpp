@@ -65,7 +65,7 @@ protected:
         environment.clock = &m_clock;
         environment.programFolder = W(VARNET_SOURCE_DIR "/resources");
         m_app = MakeRC<LApplication>(W("varnet-updater"), environment, factory);
-        m_app->SetIniFileManagerFolder(W(pluginFolder));
+        m_app->SetIniFileManagerFolder(W(NativePath(pluginFolder)));
         return m_app;
     }
 

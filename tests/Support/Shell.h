@@ -16,6 +16,9 @@ inline std::string ReadWholeFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A path of the build tree as this system's own calls take it (under Wine: with its drive letter).
+inline std::string NativePath(const std::string& path) { return std::filesystem::absolute(path).string(); }
+
 struct ShellRun {
     int status = -1;  // -1 when the command did not end normally
     std::string output;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "OrvFramework/Platform/PluginLibrary.h"
 #include "OrvFramework/System/IniFileManager.h"
 #include "Support/Shell.h"
 #include "Support/TempFolder.h"
@@ -14,11 +15,7 @@
 namespace Orv {
 namespace {
 
-#ifdef _WIN32
-const String kPlugin = W(VARNET_BINARY_DIR "/src/IniFileManager.dll");
-#else
-const String kPlugin = W(VARNET_BINARY_DIR "/src/libIniFileManager.so");
-#endif
+const String kPlugin = W(NativePath(VARNET_BINARY_DIR "/src/" + Platform::PluginFileName("IniFileManager")));
 
 class IniFileManagerTest : public ::testing::Test {
 protected:
