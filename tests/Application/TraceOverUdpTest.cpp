@@ -32,7 +32,7 @@ TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
 #ifndef VARNET_UPDATER_EXE
     GTEST_SKIP() << "the program is not part of this build";
 #else
-    const fs::path exe = VARNET_UPDATER_EXE;
+    const fs::path exe = NativePath(VARNET_UPDATER_EXE);
     const fs::path image = exe.parent_path() / "Varnet1.0.2.cyacd";
     ASSERT_TRUE(fs::exists(image)) << "build the VarnetSampleImage target";
     // Private, as a runtime folder must be for the program to keep its lock there: in a folder open
