@@ -47,6 +47,8 @@ inline ShellRun Shell(const std::string& command) {
     for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) run.output.append(block, n);
 #ifdef _WIN32
     run.status = ::_pclose(pipe);  // the command's own exit status
+    // Programs end their text lines in CR LF there.
+    for (std::size_t at; (at = run.output.find("\r\n")) != std::string::npos;) run.output.erase(at, 1);
 #else
     const int raw = ::pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
