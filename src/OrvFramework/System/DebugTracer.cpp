@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "OrvFramework/Platform/DebugOutput.h"
 #include "OrvFramework/Platform/UdpSocket.h"
 #include "OrvFramework/Utilities/Storage/CommandLineOption.h"
 #include "OrvFramework/Utilities/Storage/String.h"
@@ -39,7 +40,7 @@ void WriteDebuggerOutput(std::string_view text) {
     if (fn)
         fn(text);
     else
-        WriteStderr(text);
+        Platform::WriteDebuggerText(text);
 }
 
 DebuggerOutputFn SetDebuggerOutput(DebuggerOutputFn fn) {
@@ -260,8 +261,9 @@ void DebugTracer::SetNetworkTarget(const std::optional<std::string>& host, int p
 }
 
 void DebugTracer::OpenConsole() {
-    // Standard error already is the console of a program started from a terminal; whatever sat in
-    // the debug buffers goes out first so no text is lost.
+    // Whatever sat in the debug buffers goes out first so no text is lost. Without a console (a
+    // window program on Windows) the trace stays with the debugger.
+    if (!Platform::OpenTraceConsole()) return;
     FlushDebugBuffer(m_narrowBuffer);
     FlushDebugBuffer(m_wideBuffer);
     m_consoleOpen = true;
