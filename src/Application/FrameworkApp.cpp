@@ -14,6 +14,7 @@
 #include "OrvFramework/Notification/NotificationIDs.h"
 #include "OrvFramework/Notification/NotificationQueue.h"
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/Platform/Files.h"
 #include "OrvFramework/Platform/Locale.h"
 #include "OrvFramework/Platform/MessageBox.h"
 #include "OrvFramework/System/DebugTracer.h"
@@ -30,7 +31,7 @@ RCPtr<LApplication>& TheApplication() {
 std::optional<std::string> GetSplashImagePath(const String& folder) {
     const std::string path = Utf16ToUtf8(folder) + "/Splash.png";
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(Platform::Utf8Path(path), error);
     if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return std::nullopt;
     return path;
 }

@@ -1,6 +1,7 @@
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 
 #include "FirmwareUpdater/Engine/CypressHID/HidTransport.h"
+#include "OrvFramework/Platform/Files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -85,7 +86,8 @@ SimulatedHidPlatform::SimulatedHidPlatform(SimulatorConfig config, Orv::Platform
         m_staleStaging = true;
     }
     if (!m_config.transcriptPath.empty()) {
-        m_transcriptFile.open(m_config.transcriptPath, std::ios::out | std::ios::trunc);
+        m_transcriptFile.open(Orv::Platform::Utf8Path(m_config.transcriptPath),
+                              std::ios::out | std::ios::trunc | std::ios::binary);
     }
 }
 
@@ -376,7 +378,8 @@ ORVRESULT SimulatedHidPlatform::WriteFlashOutput(const std::string& path) const 
 }
 
 ORVRESULT SimulatedHidPlatform::WriteFlashLocked(const std::string& path) const {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    // Binary: the same bytes (LF line ends) on every system.
+    std::ofstream out(Orv::Platform::Utf8Path(path), std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out) return E_FAIL;
     for (const auto& [key, bytes] : m_flash) {
         out << unsigned{key.first} << ' ' << key.second << ' ' << HexBytes(bytes.data(), bytes.size(), "") << '\n';

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/Platform/Files.h"
 #include "OrvFramework/Platform/Resources.h"
 #include "OrvFramework/Utilities/Storage/Hex.h"
 
@@ -232,7 +233,7 @@ ORVRESULT LControlFactory::ReadDocument(const String& path, std::vector<char>& b
         }
         return S_OK;
     }
-    std::ifstream file(path.ToUtf8(), std::ios::binary | std::ios::ate);
+    std::ifstream file(Platform::Utf8Path(path.ToUtf8()), std::ios::binary | std::ios::ate);
     if (!file) return E_FAIL;
     const std::streamoff size = file.tellg();
     if (size < 0) return E_FAIL;

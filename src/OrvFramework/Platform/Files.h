@@ -8,10 +8,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace Orv::Platform {
+
+// A UTF-8 path for the standard library's files: on Windows a plain narrow string would be read in
+// the ANSI code page, and a user's folder named in another script would not open.
+inline std::filesystem::path Utf8Path(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // Opens a regular file of at most maxBytes for reading as a text stream. Anything else (a
 // missing file, a directory, a FIFO, a device node, a larger file) is refused without blocking and

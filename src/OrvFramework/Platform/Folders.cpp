@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "OrvFramework/ObjectBase/Exception.h"
+#include "OrvFramework/Platform/Files.h"
 #include "OrvFramework/Utilities/Storage/PathServices.h"
 
 namespace Orv::Platform {
@@ -13,8 +14,8 @@ namespace fs = std::filesystem;
 bool CreateFolderLevels(const std::string& path) {
     if (path.empty()) return false;
     std::error_code ec;
-    fs::create_directories(path, ec);
-    return fs::is_directory(path, ec);
+    fs::create_directories(Utf8Path(path), ec);
+    return fs::is_directory(Utf8Path(path), ec);
 }
 
 namespace {

@@ -221,7 +221,7 @@ void SettingsStore::Parse(const std::string& text) {
 }
 
 bool SettingsStore::Load() {
-    std::ifstream in(m_path, std::ios::binary);
+    std::ifstream in(Orv::Platform::Utf8Path(m_path), std::ios::binary);
     if (!in) {
         // Only a file that does not exist yet is an empty store; one that cannot be read is not.
         std::error_code error;
@@ -239,7 +239,7 @@ bool SettingsStore::Save() const {
     const std::size_t slash = m_path.rfind('/');
     if (slash != std::string::npos && slash > 0) {
         std::error_code error;
-        std::filesystem::create_directories(m_path.substr(0, slash), error);
+        std::filesystem::create_directories(Orv::Platform::Utf8Path(m_path.substr(0, slash)), error);
     }
     return Orv::Platform::ReplaceFileContents(m_path, Serialize());
 }
