@@ -11,6 +11,7 @@
 #include "Application/Version.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/Platform/Files.h"
 #include "OrvFramework/Platform/Folders.h"
 #include "Support/RegistrySandbox.h"
 #include "Support/ScopedEnvironment.h"
@@ -83,7 +84,7 @@ protected:
     }
 
     fs::path UserSettingsFile() const {
-        return fs::path(Utf16ToUtf8(
+        return Platform::Utf8Path(Utf16ToUtf8(
                    Platform::GetApplicationFolder(3, Version().GetCompanyName(), Version().GetProductName()))) /
                "UserSettings.ini";
     }
