@@ -40,7 +40,12 @@ public:
                const std::filesystem::path& err) {
 #ifdef _WIN32
         std::wstring line;
-        for (const std::string& a : args) line += (line.empty() ? L"\"" : L" \"") + Wide(a) + L"\"";
+        // Quoted only where a blank would split it, as a driver package writes its options.
+        for (const std::string& a : args) {
+            const std::wstring word = Wide(a);
+            if (!line.empty()) line += L' ';
+            line += a.empty() || a.find(' ') != std::string::npos ? L"\"" + word + L"\"" : word;
+        }
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         auto create = [&](const std::filesystem::path& path) {
             return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
