@@ -9,7 +9,9 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !define APP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VarnetFirmwareUpdater"
-!define MENU_FOLDER "$SMPROGRAMS\${PRODUCT_NAME}"
+; The window's own words tell the user to start it again from Korvo > Firmware Updater > Varnet.
+!define MENU_FOLDER "$SMPROGRAMS\Korvo\Firmware Updater"
+!define MENU_ENTRY "${MENU_FOLDER}\Varnet.lnk"
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTFILE}"
@@ -48,7 +50,7 @@ Section "Install"
   File "${IMAGE}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateDirectory "${MENU_FOLDER}"
-  CreateShortcut "${MENU_FOLDER}\${PRODUCT_NAME}.lnk" "$INSTDIR\varnet-updater.exe"
+  CreateShortcut "${MENU_ENTRY}" "$INSTDIR\varnet-updater.exe"
   WriteRegStr HKLM "${APP_KEY}" "DisplayName" "${PRODUCT_NAME}"
   WriteRegStr HKLM "${APP_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${APP_KEY}" "Publisher" "${COMPANY_NAME}"
@@ -68,7 +70,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   RMDir "$INSTDIR\.."
-  Delete "${MENU_FOLDER}\${PRODUCT_NAME}.lnk"
+  Delete "${MENU_ENTRY}"
   RMDir "${MENU_FOLDER}"
+  RMDir "${MENU_FOLDER}\.."
   DeleteRegKey HKLM "${APP_KEY}"
 SectionEnd

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -25,8 +24,7 @@
 #include "OrvFramework/Controls/Label.h"
 #include "OrvFramework/Controls/Panel.h"
 #include "OrvFramework/Controls/ProgressBar.h"
-#include "OrvFramework/Platform/Clock.h"
-#include "Support/PixelBuffer.h"
+#include "OrvFramework/Utilities/Graphics/PngEncoder.h"
 
 namespace Orv {
 namespace {
@@ -82,16 +80,12 @@ int CountIn(const SplashPicture& picture, const SplashArea& area, bool (*pred)(s
     return n;
 }
 
-void WritePng(const SplashPicture& picture, const std::filesystem::path& path) {
-    std::ofstream(path, std::ios::binary) << VarnetTest::EncodePng(picture.pixels, picture.width, picture.height);
-}
-
 class LanguagePages : public ControlTest::MainControlFixture<::testing::TestWithParam<Language>> {
 protected:
     void SetUp() override {
         MainControlFixture::SetUp();
         language = GetParam().id;
-        renderer = LRenderer::CreateForPlatform(clock);
+        renderer = LRenderer::CreateForPlatform(Platform::GetRealClock());
         measurer = std::make_unique<LFontTextMeasurer>(*renderer);
         host.measurer = measurer.get();
         folder = std::filesystem::path(VARNET_BINARY_DIR) / "language-pages" / GetParam().folder;
@@ -136,15 +130,18 @@ protected:
     void CheckPage(const std::string& page, bool hasText = true) {
         SCOPED_TRACE(std::string(GetParam().folder) + " " + page);
         main->LayoutChildren();
-        renderer->BeginPaint(surface.Target());
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight, 0u);
+        const Platform::PaintTarget target{reinterpret_cast<unsigned char*>(pixels.data()), kWidth, kHeight, kWidth * 4,
+                                           false};
+        renderer->BeginPaint(target);
         PaintControlTree(*renderer, *main);
-        renderer->EndPaint(surface.Target());
-        surface.WritePng(folder / (page + ".png"));
+        renderer->EndPaint(target);
+        Testing::WritePng(folder / (page + ".png"), kWidth, kHeight, pixels);
 
         std::vector<Occupied> drawn;
         for (const auto& child : main->GetChildren())
             if (child && child->IsVisibleFlag()) Collect(*child, {0, 0}, drawn);
-        auto pixel = [&](int x, int y) { return surface.Pixel(x, y); };
+        auto pixel = [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * kWidth + x]; };
         const std::uint32_t background = pixel(1, 1);
         int texts = 0;
         for (std::size_t i = 0; i < drawn.size(); ++i) {
@@ -168,8 +165,6 @@ protected:
         EXPECT_EQ(texts > 0, hasText) << texts << " texts on the page";
     }
 
-    Platform::VirtualClock clock;
-    VarnetTest::PixelBuffer surface{kWidth, kHeight};
     RCPtr<LRenderer> renderer;
     std::unique_ptr<LFontTextMeasurer> measurer;
     std::filesystem::path folder;
@@ -228,7 +223,7 @@ TEST_P(LanguagePages, SearchingPictureShowsItsTextAndCancel) {
     ASSERT_TRUE(splash.picture.IsValid());
     ASSERT_EQ(std::pair(splash.picture.width, splash.picture.height),
               std::pair(kSearchingSplashWidth, kSearchingSplashHeight));
-    WritePng(splash.picture, folder / "searching.png");
+    Testing::WritePng(folder / "searching.png", splash.picture.width, splash.picture.height, splash.picture.pixels);
 
     EXPECT_GT(CountIn(splash.picture, splash.text, IsTextPixel), 40) << "no searching text drawn";
     EXPECT_GT(CountIn(splash.picture, splash.cancelButton, IsTextPixel), 15) << "no Cancel label";
@@ -247,8 +242,7 @@ INSTANTIATE_TEST_SUITE_P(ShippedLanguages, LanguagePages, ::testing::ValuesIn(kL
 
 // The glyph check above can fail: a character that no font has is counted.
 TEST(LanguagePagesCheck, ACharacterWithoutAGlyphIsCounted) {
-    Platform::VirtualClock clock;
-    RCPtr<LRenderer> renderer = LRenderer::CreateForPlatform(clock);
+    RCPtr<LRenderer> renderer = LRenderer::CreateForPlatform(Platform::GetRealClock());
     const LFontDescription font{W("Arial"), 8.25, 0};
     EXPECT_EQ(renderer->MeasureText(font, W("Varnet")).unknownGlyphs, 0);
     // A private-use character of plane 16: no font on a desktop machine draws it.

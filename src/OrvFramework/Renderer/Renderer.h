@@ -93,12 +93,12 @@ struct RenderState {
 
 class LRenderer : public LMeasurementRenderer {
 public:
-    static constexpr int TypeOpenGL = 0;
+    static constexpr int TypeGdiPlus = 0;
     static constexpr int TypeCairo = 1;
     static constexpr int TypeDirect3D9 = 2;
 
-    // The renderer of the type the build's drawing backend provides; any other type (the OpenGL
-    // and Direct3D 9 renderers exist on no platform of ours) raises a domain error.
+    // The renderer of the type the build's drawing backend provides (GDI+ on Windows, Cairo
+    // elsewhere); any other type, Direct3D 9 included, raises a domain error.
     static RCPtr<LRenderer> Create(int type, const LRect& clientRect, void* window);
     // The drawing backend's renderer for windows, timing its caches on clock.
     static RCPtr<LRenderer> CreateForPlatform(Platform::IClock& clock);

@@ -12,7 +12,6 @@
 #include "OrvFramework/Controls/Button.h"
 #include "OrvFramework/Controls/FrameworkControls.h"
 #include "OrvFramework/Renderer/Renderer.h"
-#include "Support/PixelBuffer.h"
 
 namespace Orv {
 namespace {
@@ -30,14 +29,26 @@ RCPtr<LControlFactory> MakeSkinFactory() {
     return factory;
 }
 
+// Windows without a display: SDL's dummy driver (the Win32 host needs no setting).
+void UseHeadlessVideo() {
+#ifndef _WIN32
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+#endif
+}
+
 LPoint Centre(const LControl& control) {
     const LPoint o = LRootWindow::GetWindowOrigin(control);
     return {o.x + std::floor(control.GetRect().width / 2), o.y + std::floor(control.GetRect().height / 2)};
 }
 
-// An offscreen target the size of the window, read back as 0xAARRGGBB.
-struct Surface : VarnetTest::PixelBuffer {
-    Surface() : PixelBuffer(432, 295) {}
+// An offscreen target the size of the window, 0xAARRGGBB.
+struct Surface {
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(432 * 295, 0u);
+    std::uint32_t Pixel(int x, int y) const { return pixels[static_cast<std::size_t>(y) * 432 + x]; }
+    const std::vector<std::uint32_t>& Pixels() const { return pixels; }
+    Platform::PaintTarget Target() {
+        return {reinterpret_cast<unsigned char*>(pixels.data()), 432, 295, 432 * 4, false};
+    }
 };
 
 class RootWindowTest : public ::testing::Test {
@@ -57,8 +68,9 @@ protected:
     void TearDown() override { root.SetContent(nullptr); }
 
     Platform::VirtualClock clock;
-    RCPtr<LRenderer> renderer = LRenderer::CreateForPlatform(clock);
-    LRootWindow root{renderer.Get(), clock};
+    RCPtr<LRenderer> drawing = LRenderer::CreateForPlatform(clock);
+    LRenderer& renderer = *drawing;
+    LRootWindow root{&renderer, clock};
     RCPtr<LControlFactory> factory;
     RCPtr<LControl> main;
     LButton* exitButton = nullptr;
@@ -70,7 +82,7 @@ protected:
 TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionAndAnnouncesWork) {
     Surface target;
     ASSERT_TRUE(root.NeedsPaint());
-    root.PaintInvalid(*renderer, target.Target());
+    root.PaintInvalid(renderer, target.Target());
     EXPECT_FALSE(root.HasPendingWork());
     // The background look covers the window: opaque and not the black of uncovered areas.
     EXPECT_EQ(target.Pixel(20, 20) >> 24, 0xFFu);
@@ -78,13 +90,13 @@ TEST_F(RootWindowTest, PaintsOnlyTheUpdateRegionAndAnnouncesWork) {
     const LPoint c = Centre(*exitButton);
     const std::uint32_t buttonPixel = target.Pixel(static_cast<int>(c.x), static_cast<int>(c.y));
     // Scribble over everything, then repaint only the Exit button.
-    target.Fill(0xFFFF00FFu);
+    std::fill(target.pixels.begin(), target.pixels.end(), 0xFFFF00FFu);
     int calls = 0;
     root.SetWorkHandler([&] { ++calls; });
     root.Invalidate(exitButton);
     root.InvalidateRect({500, 500, 5, 5});  // outside the window: no work
     EXPECT_EQ(calls, 1);
-    root.PaintInvalid(*renderer, target.Target());
+    root.PaintInvalid(renderer, target.Target());
     EXPECT_FALSE(root.HasPendingWork());
     EXPECT_EQ(target.Pixel(static_cast<int>(c.x), static_cast<int>(c.y)), buttonPixel);
     EXPECT_EQ(target.Pixel(20, 20), 0xFFFF00FFu);
@@ -206,10 +218,10 @@ TEST_F(RootWindowTest, PressAndReleaseClicksEvenWithKeysHeld) {
 TEST_F(RootWindowTest, NoticeDimsTheWindowAndGoesWithoutTrace) {
     Surface target;
     auto brightness = [](std::uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF); };
-    root.PaintInvalid(*renderer, target.Target());
+    root.PaintInvalid(renderer, target.Target());
     const auto before = target.Pixels();
     auto dimmedWithText = [&] {
-        root.PaintInvalid(*renderer, target.Target());
+        root.PaintInvalid(renderer, target.Target());
         int white = 0;
         for (int y = 130; y < 165; ++y)
             for (int x = 150; x < 282; ++x) white += brightness(target.Pixel(x, y)) > 600;
@@ -224,7 +236,7 @@ TEST_F(RootWindowTest, NoticeDimsTheWindowAndGoesWithoutTrace) {
     clock.Advance(4100ms);               // its exact time: the main control's refused-exit test
     root.ProcessTimers();
     EXPECT_TRUE(root.GetNoticeText().empty());
-    root.PaintInvalid(*renderer, target.Target());
+    root.PaintInvalid(renderer, target.Target());
     EXPECT_EQ(target.Pixels(), before);
     EXPECT_FALSE(root.HasPendingWork());
     root.SetWorkHandler(nullptr);
@@ -245,9 +257,7 @@ TEST_F(RootWindowTest, RemovedContentLeavesNothingBehind) {
 class OSWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#ifndef _WIN32
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-#endif
+        UseHeadlessVideo();
         std::string error;
         main = window.CreateWithContent(*factory, W("mainControl"), W("Varnet"), &error);
         ASSERT_TRUE(main) << error;
@@ -269,9 +279,7 @@ protected:
 // A window closed while its tick ran and opened again paints on its tick: the tick is started
 // afresh, not taken for the closed window's.
 TEST(OSWindowReopen, AWindowReopenedWhileTickingPaintsOnItsTick) {
-#ifndef _WIN32
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-#endif
+    UseHeadlessVideo();
     Platform::HostApp app;
     Platform::VirtualClock clock;
     OSWindow window(clock);

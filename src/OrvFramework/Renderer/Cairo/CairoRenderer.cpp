@@ -188,6 +188,13 @@ cairo_surface_t* LCairoRenderer::BuildScaled(const LBitmap& bitmap, std::int32_t
     cairo_surface_t* source = CreateCairoSurface(bitmap);
     if (!source) return nullptr;
     cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) {
+        // Too large to build: drawing a surface in error would put the paint's context in error too,
+        // and everything after it would be lost.
+        cairo_surface_destroy(out);
+        cairo_surface_destroy(source);
+        return nullptr;
+    }
     cairo_t* cr = cairo_create(out);
     const int sw = bitmap.GetWidth();
     const int sh = bitmap.GetHeight();

@@ -10,8 +10,11 @@ namespace {
 template <class I>
 I RoundTo(double value) {
     if (std::isnan(value)) return 0;
-    // std::round rounds halves away from zero and, unlike adding 0.5, is exact near the halves.
-    const double r = std::round(value);
+    // Halves away from zero, exact near the halves: the fraction left by trunc is exact, so
+    // 0.49999999999999994 stays 0 (adding 0.5 would not, nor does one C runtime's round).
+    const double whole = std::trunc(value);
+    const double fraction = value - whole;
+    const double r = fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole;
     if (r <= static_cast<double>(std::numeric_limits<I>::min())) return std::numeric_limits<I>::min();
     if (r >= static_cast<double>(std::numeric_limits<I>::max())) return std::numeric_limits<I>::max();
     return static_cast<I>(r);

@@ -3,26 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "OrvFramework/Utilities/Graphics/ErrorText.h"
+#include "OrvFramework/Utilities/Graphics/PngEncoder.h"
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "OrvFramework/Platform/Resources.h"
-#include "Support/PixelBuffer.h"
-#include "Support/TempFolder.h"
 
 namespace Orv {
 namespace {
 
-// A small straight ARGB image as PNG bytes.
-std::vector<unsigned char> EncodePng(int width, int height, const std::vector<std::uint32_t>& argb) {
-    const std::string png = VarnetTest::EncodePng(argb, width, height);
-    return {png.begin(), png.end()};
-}
-
+using Testing::EncodePng;
 using Testing::ErrorOf;
 
 RCPtr<LColorizer> Solid(LColor color, int type = LColorizer::Solid) {
@@ -89,11 +82,12 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
     static const std::size_t size = png.size();
     static const Platform::EmbeddedResource table[] = {{"GDIPLUS", "BITMAPTEST_SAMPLE_PNG", png.data(), &size}};
     Platform::RegisterResources(table, 1);
-    const VarnetTest::TempFolder folder("orv-bitmap-test");
-    const auto& dir = folder.Path();
+    const auto dir = std::filesystem::temp_directory_path() / "orv_bitmap_test";
+    std::filesystem::create_directories(dir);
     auto write = [&](const char* name, std::size_t length) {
-        std::ofstream(dir / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(length));
+        std::FILE* f = std::fopen((dir / name).string().c_str(), "wb");
+        std::fwrite(png.data(), 1, length, f);
+        std::fclose(f);
         return String((dir / name).string());
     };
     const struct {
@@ -116,6 +110,7 @@ TEST(BitmapTest, LoadsPngsFromResourcesAndFilesAndSurvivesBadOnes) {
     EXPECT_EQ(LBitmap(cases[0].path, 1, 0, 1, 1).GetData().Get(), LBitmap(cases[0].path, 0, 0, 1, 1).GetData().Get());
     const std::vector<unsigned char> notPng(32, 0x42);
     EXPECT_FALSE(LBitmapData::FromPng(notPng)->HasImage());
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
