@@ -131,7 +131,9 @@ TEST_F(StartupTest, SplashImageIsOnlyAnExistingFileThatIsNotAFolder) {
     EXPECT_FALSE(GetSplashImagePath(folder));
     fs::remove(m_dir / "Splash.png");
     std::ofstream(m_dir / "Splash.png") << "x";
-    EXPECT_EQ(GetSplashImagePath(folder), std::optional((m_dir / "Splash.png").string()));
+    const std::optional<std::string> found = GetSplashImagePath(folder);
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(fs::equivalent(Platform::Utf8Path(*found), m_dir / "Splash.png")) << *found;
 }
 
 }  // namespace

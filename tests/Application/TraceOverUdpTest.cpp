@@ -76,7 +76,7 @@ TEST(TraceOverUdp, DatagramsTellAWholeSilentUpdate) {
     SCOPED_TRACE(all);
     EXPECT_EQ(status, 1);  // the program's status after any run
     EXPECT_EQ(ReadWholeFile(work / "stdout.txt"), "");
-    EXPECT_EQ(ReadWholeFile(work / "stderr.txt"), "varnet-updater: updated to 1.0.2\n");
+    EXPECT_EQ(WithLineFeeds(ReadWholeFile(work / "stderr.txt")), "varnet-updater: updated to 1.0.2\n");
     ASSERT_FALSE(datagrams.empty());
     EXPECT_EQ(datagrams.front(), "*** APPLICATION Launched on ");
     EXPECT_EQ(datagrams.back(), "engine: outcome: updated to 1.0.2\n");

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 // The file's bytes; empty when it cannot be read.
 inline std::string ReadWholeFile(const std::filesystem::path& path) {
@@ -18,6 +19,14 @@ inline std::string ReadWholeFile(const std::filesystem::path& path) {
 
 // A path of the build tree as this system's own calls take it (under Wine: with its drive letter).
 inline std::string NativePath(const std::string& path) { return std::filesystem::absolute(path).string(); }
+
+// Text as this system's programs write it, with plain line feeds (Windows ends lines in CR LF).
+inline std::string WithLineFeeds(std::string text) {
+#ifdef _WIN32
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+#endif
+    return text;
+}
 
 struct ShellRun {
     int status = -1;  // -1 when the command did not end normally
@@ -47,8 +56,7 @@ inline ShellRun Shell(const std::string& command) {
     for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) run.output.append(block, n);
 #ifdef _WIN32
     run.status = ::_pclose(pipe);  // the command's own exit status
-    // Programs end their text lines in CR LF there.
-    for (std::size_t at; (at = run.output.find("\r\n")) != std::string::npos;) run.output.erase(at, 1);
+    run.output = WithLineFeeds(std::move(run.output));
 #else
     const int raw = ::pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
