@@ -2,8 +2,6 @@
 // plug-in, over a skin document that carries two skins.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <optional>
 #include <filesystem>
 #include <fstream>
@@ -13,8 +11,12 @@
 #include "Application/Version.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/ControlBase/ControlFactory.h"
+#include "OrvFramework/Platform/Files.h"
+#include "OrvFramework/Platform/Folders.h"
+#include "Support/RegistrySandbox.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/Shell.h"
+#include "Support/TempFolder.h"
 
 using namespace Orv;
 namespace fs = std::filesystem;
@@ -24,11 +26,10 @@ namespace {
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("varnet-startup-test-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
         fs::create_directories(m_dir / "skins");
-        m_env.Set("VARNET_REGISTRY_DIR", (m_dir / "registry").string()).Set("XDG_DATA_HOME", (m_dir / "data").string());
+        // Where the system has no such variable (Windows), the user's own data folder: emptied first.
+        m_env.Set("XDG_DATA_HOME", (m_dir / "data").string());
+        fs::remove(UserSettingsFile());
 
         // The shipped documents, the skin document with a copy of its skin as a second one.
         const fs::path resources = VARNET_SOURCE_DIR "/resources";
@@ -43,7 +44,7 @@ protected:
     void TearDown() override {
         if (m_app) m_app->Shutdown();
         m_app = nullptr;
-        fs::remove_all(m_dir);
+        fs::remove(UserSettingsFile());
     }
 
     RCPtr<LControlFactory> MakeFactory() {
@@ -65,7 +66,7 @@ protected:
         environment.clock = &m_clock;
         environment.programFolder = W(VARNET_SOURCE_DIR "/resources");
         m_app = MakeRC<LApplication>(W("varnet-updater"), environment, factory);
-        m_app->SetIniFileManagerFolder(W(pluginFolder));
+        m_app->SetIniFileManagerFolder(W(NativePath(pluginFolder)));
         return m_app;
     }
 
@@ -83,12 +84,15 @@ protected:
     }
 
     fs::path UserSettingsFile() const {
-        return m_dir / "data" / Utf16ToUtf8(Version().GetCompanyName()) / Utf16ToUtf8(Version().GetProductName()) /
+        return Platform::Utf8Path(Utf16ToUtf8(
+                   Platform::GetApplicationFolder(3, Version().GetCompanyName(), Version().GetProductName()))) /
                "UserSettings.ini";
     }
 
     Platform::VirtualClock m_clock;
-    fs::path m_dir;
+    VarnetTest::TempFolder m_folder{"varnet-startup-test"};
+    const fs::path& m_dir = m_folder.Path();
+    VarnetTest::RegistrySandbox m_registry;
     ScopedEnvironment m_env;
     RCPtr<LApplication> m_app;
 };
@@ -127,7 +131,9 @@ TEST_F(StartupTest, SplashImageIsOnlyAnExistingFileThatIsNotAFolder) {
     EXPECT_FALSE(GetSplashImagePath(folder));
     fs::remove(m_dir / "Splash.png");
     std::ofstream(m_dir / "Splash.png") << "x";
-    EXPECT_EQ(GetSplashImagePath(folder), std::optional((m_dir / "Splash.png").string()));
+    const std::optional<std::string> found = GetSplashImagePath(folder);
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(fs::equivalent(Platform::Utf8Path(*found), m_dir / "Splash.png")) << *found;
 }
 
 }  // namespace

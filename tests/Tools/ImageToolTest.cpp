@@ -15,10 +15,15 @@ namespace {
 
 constexpr char kSample[] = VARNET_SOURCE_DIR "/resources/Varnet1.0.2.cyacd";
 
-// The tool under `timeout`, so a tool that blocks (on a FIFO, say) fails the test instead of
-// hanging it.
+// The tool under `timeout` where there is one, so a tool that blocks (on a FIFO, say) fails the
+// test instead of hanging it.
 ShellRun RunTool(const std::string& command, const std::string& path) {
-    return Shell("timeout 20 '" VARNET_IMAGE_TOOL "' " + command + " '" + path + "'");
+#ifdef _WIN32
+    const std::string bound;
+#else
+    const std::string bound = "timeout 20 ";
+#endif
+    return Shell(bound + ShellQuote(VARNET_IMAGE_TOOL) + " " + command + " " + ShellQuote(path));
 }
 
 class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
@@ -27,8 +32,8 @@ class VerifyHostileImage : public ::testing::TestWithParam<HostileImage> {};
 
 // The tool names exactly the problem the updater's start-up check names, first.
 TEST_P(VerifyHostileImage, NamesTheSameFirstProblemAsTheUpdater) {
-    ScratchDir dir;
-    const std::string path = GetParam().Make(dir.path);
+    TempFolder dir;
+    const std::string path = GetParam().Make(dir.Path());
     const std::string expected = Varnet::DescribeFirstProblem(path, Varnet::CheckImage(path));
     ASSERT_NE(expected.find(GetParam().text), std::string::npos) << expected;
     const ShellRun run = RunTool("verify", path);
@@ -57,7 +62,7 @@ TEST(ImageTool, VerifiesAndDescribesTheSampleImage) {
 }
 
 TEST(ImageTool, InfoShowsMissingOrWrongMetadataAndRefusesWhatIsNoImage) {
-    ScratchDir dir;
+    TempFolder dir;
     // Sound rows, but the last one is too short to hold metadata, then one that holds nonsense.
     const std::pair<std::size_t, const char*> cases[] = {
         {62, "Metadata:        NONE: the metadata row holds 31 bytes, fewer than 64"},
@@ -67,14 +72,16 @@ TEST(ImageTool, InfoShowsMissingOrWrongMetadataAndRefusesWhatIsNoImage) {
     };
     for (const auto& [digits, line] : cases) {
         const ShellRun info = RunTool(
-            "info", WriteText(dir.path, std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(digits, 'A'))));
+            "info", WriteText(dir.Path(), std::string(kGoodHeader) + "\n" + RowLine(0, 32, std::string(digits, 'A'))));
         EXPECT_EQ(info.status, 0) << info.output;
         EXPECT_NE(info.output.find(line), std::string::npos) << info.output;
     }
-    const std::string fifo = FindHostileImage("Fifo").Make(dir.path);
+#ifndef _WIN32
+    const std::string fifo = FindHostileImage("Fifo").Make(dir.Path());
     const ShellRun info = RunTool("info", fifo);
     EXPECT_EQ(info.status, 1);
     EXPECT_EQ(info.output, "varnet-image: " + fifo + ": not a regular file but a FIFO\n");
+#endif
 }
 
 TEST(Sha256, MatchesTheStandardVectors) {

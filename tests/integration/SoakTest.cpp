@@ -5,9 +5,10 @@
 
 #include <malloc.h>
 
-#include <optional>
+#include <filesystem>
 
 #include "IntegrationSupport.h"
+#include "Support/ScopedEnvironment.h"
 
 namespace {
 
@@ -19,21 +20,23 @@ constexpr int kSettledRun = 20;
 // a leak of a run's engine, image or thread would cost far more over 180 runs.
 constexpr std::size_t kGrowthTolerance = 64 * 1024;
 
+#ifdef _WIN32
+std::size_t HeapInUse() {
+    _HEAPINFO block{};
+    std::size_t used = 0;
+    while (_heapwalk(&block) == _HEAPOK)
+        if (block._useflag == _USEDENTRY) used += block._size;
+    return used;
+}
+#else
 std::size_t HeapInUse() { return mallinfo2().uordblks; }
-
-// The registry store syncs every value it writes to disk; the soak is about memory, so its scratch
-// files go to a memory file system where there is one.
-struct MemoryTempDir {
-    MemoryTempDir() {
-        if (std::filesystem::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 1);
-    }
-    ~MemoryTempDir() { old ? ::setenv("TMPDIR", old->c_str(), 1) : ::unsetenv("TMPDIR"); }
-    std::optional<std::string> old =
-        std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
-};
+#endif
 
 TEST(Soak, TwoHundredCompleteUpdatesLeaveNothingBehind) {
-    MemoryTempDir memoryTemp;
+    // The file registry store syncs every value it writes to disk; the soak is about memory, so its
+    // scratch files go to a memory file system where there is one.
+    ScopedEnvironment temp;
+    if (std::filesystem::is_directory("/dev/shm")) temp.Set("TMPDIR", "/dev/shm");
     VarnetTest::RegistrySandbox registry;
     VarnetTest::TestImage image(6, Varnet::SampleSiliconId, Varnet::SampleSiliconRevision, 128);
     Orv::Platform::VirtualClock clock;

@@ -1,14 +1,14 @@
 #pragma once
-// The real update engine against the simulated Varnet on virtual time, with the registry in a
-// temporary folder and the "application" center's notifications collected on the test thread.
+// The real update engine against the simulated Varnet on virtual time, with a private registry
+// (Support/RegistrySandbox.h) and the "application" center's notifications collected on the test thread.
 #include "FirmwareUpdater/Engine/CypressHID/FirmwareUpdateProgressNotificationData.h"
 #include "FirmwareUpdater/Engine/CypressHID/ImageMetadata.h"
 #include "FirmwareUpdater/Engine/CypressHID/UpdateEngine.h"
 #include "FirmwareUpdater/Simulator/SimulatedHidPlatform.h"
 #include "OrvFramework/Notification/NotificationCenterManager.h"
 #include "OrvFramework/Notification/NotificationClient.h"
-#include "OrvFramework/System/RegistryKey.h"
 #include "HostileImages.h"
+#include "Support/RegistrySandbox.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,43 +24,6 @@
 #include <vector>
 
 namespace VarnetTest {
-
-// Points the registry store at a fresh folder for the life of the object.
-class RegistrySandbox {
-public:
-    RegistrySandbox() : m_dir(UniqueTempPath("varnet-engine-registry")) {
-        std::filesystem::create_directories(m_dir);
-        ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1);
-    }
-    ~RegistrySandbox() {
-        ::unsetenv("VARNET_REGISTRY_DIR");
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::remove(Blocker());
-    }
-    // Points the store at a file, where no key opens, until Unblock.
-    void Block() const {
-        std::ofstream(Blocker()) << "not a folder";
-        ::setenv("VARNET_REGISTRY_DIR", Blocker().c_str(), 1);
-    }
-    void Unblock() const { ::setenv("VARNET_REGISTRY_DIR", m_dir.c_str(), 1); }
-    // The stored "SuppressAutoUpdates", or nothing when it was never written or is unreadable.
-    std::optional<bool> SuppressAutoUpdates() const {
-        Orv::LRegistryKey key(Orv::kLocalMachine, Orv::String(SuppressAutoUpdatesKeyPath));
-        std::uint32_t type = 0;
-        std::vector<std::uint8_t> bytes;
-        Orv::RegistryVariant value;
-        double number = 0;
-        // A number, as the driver package reads it; a text would not do.
-        if (Orv::Failed(key.GetRawValue(Orv::String(SuppressAutoUpdatesValueName), type, bytes)) ||
-            !Orv::RegistryVariant::Deserialize(bytes, value) || value.GetKind() != 1 || !value.ToNumber(number))
-            return std::nullopt;
-        return number != 0;
-    }
-
-private:
-    std::string Blocker() const { return m_dir.string() + ".blocker"; }
-    std::filesystem::path m_dir;
-};
 
 struct Received {
     std::u16string id;

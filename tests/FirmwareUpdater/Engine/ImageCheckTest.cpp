@@ -49,12 +49,12 @@ TEST(CheckImage, SampleImageIsSoundAndCarriesValidMetadata) {
 }
 
 TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string good = RowLine(0, 1, "AABB");
     const std::string path =
-        WriteText(dir.path, "123456780100\n" + good.substr(0, good.size() - 2) + "00\n\n" + RowLine(0, 2, "0G") + "\n" +
-                                RowLine(0, 1, "CC") + "\n" + ":0000030002AA00\n" + RowLine(5, 1, "") + "\n" + ":" +
-                                std::string(800, '0') + "\n" + RowLine(0, 4, "") + "\n");
+        WriteText(dir.Path(), "123456780100\n" + good.substr(0, good.size() - 2) + "00\n\n" + RowLine(0, 2, "0G") +
+                                  "\n" + RowLine(0, 1, "CC") + "\n" + ":0000030002AA00\n" + RowLine(5, 1, "") + "\n" +
+                                  ":" + std::string(800, '0') + "\n" + RowLine(0, 4, "") + "\n");
     const ImageReport report = CheckImage(path);
     std::vector<std::size_t> lines;
     for (const auto& p : report.problems) lines.push_back(p.line);
@@ -65,7 +65,7 @@ TEST(CheckImage, ReportsEveryProblemWithItsLineAndKeepsCounting) {
     // A damaged file of many lines keeps a bounded list but counts every problem.
     std::string many = "123456780100\n";
     for (std::size_t i = 0; i < MaxListedImageProblems + 10; ++i) many += "\n";
-    const ImageReport flood = CheckImage(WriteText(dir.path, many));
+    const ImageReport flood = CheckImage(WriteText(dir.Path(), many));
     EXPECT_EQ(flood.problems.size(), MaxListedImageProblems);
     EXPECT_EQ(flood.problemCount, MaxListedImageProblems + 10);
     EXPECT_FALSE(flood.IsSound());

@@ -102,14 +102,15 @@ TEST(ImageFile, ClosedFileFailsAndOnlyABoundedRegularFileOpens) {
 
     // The upload opens its image this way too: a FIFO swapped in after the start-up check must
     // not hang it, and no reader may wait on a writer or read a device for ever.
-    VarnetTest::ScratchDir dir;
-    for (const char* name : {"Missing", "Fifo", "Directory", "DeviceNode", "HugeSparseFile"}) {
-        SCOPED_TRACE(name);
-        const std::string path = VarnetTest::FindHostileImage(name).Make(dir.path);
+    VarnetTest::TempFolder dir;
+    for (const VarnetTest::HostileImage& image : VarnetTest::HostileImages()) {
+        if (!image.make) continue;  // the files that are no images at all: missing, FIFO, folder, device, huge
+        SCOPED_TRACE(image.name);
+        const std::string path = image.Make(dir.Path());
         std::string reason;
         EXPECT_TRUE(Orv::Failed(file.Open(path, reason)));
         EXPECT_FALSE(file.IsOpen());
-        EXPECT_NE(reason.find(VarnetTest::FindHostileImage(name).text), std::string::npos) << reason;
+        EXPECT_NE(reason.find(image.text), std::string::npos) << reason;
         EXPECT_EQ(CountImageLines(path), 0.0);
     }
     TempImage largest(std::string(MaxImageFileSize, '\n'));

@@ -167,8 +167,8 @@ class EngineWithHostileImage : public ::testing::TestWithParam<HostileImage> {};
 // must not hold the start up) and before the device is looked for: nothing is opened, no report is
 // sent, no wait. The reason names the file, the line of the first problem and the problem.
 TEST_P(EngineWithHostileImage, IsRefusedBeforeTheDeviceIsTouched) {
-    ScratchDir dir;
-    const std::string path = GetParam().Make(dir.path);
+    TempFolder dir;
+    const std::string path = GetParam().Make(dir.Path());
     {
         EngineRig rig;
         const auto started = std::chrono::steady_clock::now();

@@ -1,15 +1,12 @@
 #include "OrvFramework/System/DebugTracer.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "Support/UdpListener.h"
 
 using namespace Orv;
 
@@ -26,34 +23,7 @@ private:
     DebuggerOutputFn m_old;
 };
 
-// A real UDP listener on the loopback address.
-class UdpListener {
-public:
-    UdpListener() {
-        m_fd = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        port = ntohs(addr.sin_port);
-    }
-    ~UdpListener() { close(m_fd); }
-    // The next datagram, or "<none>" when none comes within a bounded wait.
-    std::string Receive(int waitMs = 2000) {
-        pollfd pfd{m_fd, POLLIN, 0};
-        if (poll(&pfd, 1, waitMs) != 1) return "<none>";
-        char buffer[2048];
-        const ssize_t n = recv(m_fd, buffer, sizeof buffer, 0);
-        return n < 0 ? "<error>" : std::string(buffer, static_cast<std::size_t>(n));
-    }
-    bool Pending() { return Receive(0) != "<none>"; }
-    int port = 0;
-
-private:
-    int m_fd = -1;
-};
+using VarnetTest::UdpListener;
 
 }  // namespace
 
