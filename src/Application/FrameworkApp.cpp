@@ -42,7 +42,9 @@ void MFCFrameworkApp<App>::ShowSplash() {
     const std::optional<std::string> path = GetSplashImagePath(W("::"));
     if (!path) return;
     const RCPtr<LBitmapData> image = MakeRC<LBitmapData>(String(Utf8ToUtf16(*path)));
-    if (!image->HasImage()) return;
+    // The display is opened here, on the user-interface thread, as for the searching window: the
+    // splash thread only uses it.
+    if (!image->HasImage() || !Platform::HostApp::EnsureVideo()) return;
     SplashPicture picture{image->GetWidth(), image->GetHeight(), image->GetPixels()};
     m_splash = std::make_unique<SplashWindow>(*m_environment.clock);
     m_splash->Start(std::move(picture), Utf16ToUtf8(Version().GetProductName()));

@@ -203,7 +203,10 @@ void SplashWindow::ThreadMain(std::shared_ptr<Shared> shared) {
             pressedInButton = false;
         }
         void OnHostClose() override { cancel(); }
-        void OnHostExpose() override { paint(); }
+        // The window may be exposed while it is being shown, before its painter is set.
+        void OnHostExpose() override {
+            if (paint) paint();
+        }
     } events;
     events.button = &shared->cancelButton;
 

@@ -1,13 +1,13 @@
 #include "OrvFramework/Platform/Folders.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 #include "Support/ScopedEnvironment.h"
+#include "Support/TempFolder.h"
 
 using namespace Orv::Platform;
 using Orv::W;
@@ -19,27 +19,27 @@ namespace {
 class FoldersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/orv-folders-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
         m_env.Set("HOME", m_dir).Set("XDG_CONFIG_HOME", m_dir + "/config").Set("XDG_DATA_HOME", nullptr);
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-    std::string m_dir;
+    VarnetTest::TempFolder m_folder{"orv-folders"};
+    std::string m_dir = m_folder.Path().generic_string();
     ScopedEnvironment m_env;
 };
 
 }  // namespace
 
+#ifndef _WIN32
+// The Linux folders follow the XDG variables (Windows asks for its known folders).
 TEST_F(FoldersTest, LocalDataFollowsXdgDataHomeAndIsCreated) {
     EXPECT_EQ(GetLocalDataFolder(), m_dir + "/.local/share");
     EXPECT_TRUE(fs::is_directory(m_dir + "/.local/share"));
-    setenv("XDG_DATA_HOME", (m_dir + "/data/").c_str(), 1);
+    m_env.Set("XDG_DATA_HOME", m_dir + "/data/");
     EXPECT_EQ(GetLocalDataFolder(), m_dir + "/data");
     EXPECT_TRUE(fs::is_directory(m_dir + "/data"));
-    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    m_env.Set("XDG_DATA_HOME", "relative/ignored");
     EXPECT_EQ(GetLocalDataFolder(), m_dir + "/.local/share");
 }
+#endif
 
 TEST_F(FoldersTest, ApplicationFolderTable) {
     const FolderRoots roots{"/opt/varnet", m_dir + "/all", m_dir + "/local", m_dir + "/docs"};
@@ -63,6 +63,10 @@ TEST_F(FoldersTest, ModuleFolderHoldsThisProgram) {
     const std::string folder = GetModuleFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), '/');
+#ifdef _WIN32
+    EXPECT_TRUE(fs::exists(folder + "/platform_tests.exe"));
+#else
     EXPECT_TRUE(fs::exists(folder + "/platform_tests"));
+#endif
     EXPECT_EQ(GetApplicationFolder(0, u"K", u"P"), W(folder));
 }

@@ -11,7 +11,9 @@ void WriteDebuggerText(std::string_view utf8) { OutputDebugStringW(Windows::ToWi
 bool OpenTraceConsole() {
     // A program started from a console prompt (or with its streams redirected) writes there.
     if (GetConsoleWindow() != nullptr) return true;
-    if (!AllocConsole()) return false;
+    // Refused with "access denied" when the process already has a console (one without a window
+    // of its own, as Wine gives a program started from a terminal): the streams already reach it.
+    if (!AllocConsole()) return GetLastError() == ERROR_ACCESS_DENIED;
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (GetConsoleScreenBufferInfo(output, &info)) {
