@@ -2,12 +2,13 @@
 // the framework's events, and the session's end.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
-#include "OrvFramework/Platform/Cursors.h"
 #include "OrvFramework/Platform/HostWindow.h"
 #include "OrvFramework/Platform/KeyCodes.h"
 #include "OrvFramework/Platform/SingleInstance.h"
@@ -15,16 +16,17 @@
 #include "Support/HostEvents.h"
 
 using namespace Orv::Platform;
+// The fields a designated initializer leaves out keep their defaults, as meant.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
 HostWindowParams MainWindowParams() {
-    HostWindowParams params;
-    params.title = "Varnet Firmware Updater \xC3\xA9";
-    params.windowClass = "VarnetUpdaterTestInstance";
-    params.width = 432;
-    params.height = 295;
-    params.resizable = false;
+    HostWindowParams params{.title = "Varnet Firmware Updater \xC3\xA9",
+                            .windowClass = "VarnetUpdaterTestInstance",
+                            .width = 432,
+                            .height = 295,
+                            .resizable = false};
     params.iconWidth = params.iconHeight = 2;
     params.iconPixels = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFFFFFF};
     return params;
@@ -38,81 +40,85 @@ HWND NativeWindow(const wchar_t* className) { return FindWindowExW(nullptr, null
 // client area exactly the asked size, centred on the screen; the sizable one kept within its limits.
 TEST(Win32HostWindow, ClassFrameAndClientSize) {
     HostApp app;
-    HostWindowParams splash, sizable;
-    splash.width = 300;
-    splash.height = 120;
-    splash.borderless = true;
-    splash.inTaskBar = false;
-    sizable.windowClass = "VarnetSizable";
-    sizable.width = 200;
-    sizable.height = 150;
-    sizable.minWidth = 120;
-    sizable.minHeight = 100;
-    struct Case {
-        const char* name;
-        HostWindowParams params;
-        const wchar_t* className;
-        DWORD style, notStyle, exStyle;
-    } const cases[] = {
+    const HostWindowParams splash{.width = 300, .height = 120, .borderless = true, .inTaskBar = false};
+    const HostWindowParams sizable{
+        .windowClass = "VarnetSizable", .width = 200, .height = 150, .minWidth = 120, .minHeight = 100};
+    // Name, parameters, class, styles it has, styles it has not, extended styles it has.
+    const std::tuple<const char*, HostWindowParams, const wchar_t*, DWORD, DWORD, DWORD> cases[] = {
         {"main", MainWindowParams(), L"VarnetUpdaterTestInstance", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
          WS_THICKFRAME | WS_MAXIMIZEBOX | WS_POPUP, 0},
         {"splash", splash, kDefaultHostWindowClass, WS_POPUP, WS_CAPTION | WS_THICKFRAME, WS_EX_TOOLWINDOW},
         {"sizable", sizable, L"VarnetSizable", WS_THICKFRAME | WS_MAXIMIZEBOX, WS_POPUP, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, params, className, has, hasNot, exHas] : cases) {
+        SCOPED_TRACE(name);
         HostEventLog events;
         std::string error;
-        auto window = CreateHostWindow(c.params, events, &error);
+        auto window = CreateHostWindow(params, events, &error);
         ASSERT_TRUE(window) << error;
-        HWND hwnd = NativeWindow(c.className);
+        HWND hwnd = NativeWindow(className);
         ASSERT_TRUE(hwnd);
         const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE), exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-        EXPECT_EQ(style & c.style, static_cast<LONG_PTR>(c.style));
-        EXPECT_EQ(style & c.notStyle, 0);
-        EXPECT_EQ(exStyle & c.exStyle, static_cast<LONG_PTR>(c.exStyle));
+        EXPECT_EQ(style & has, static_cast<LONG_PTR>(has));
+        EXPECT_EQ(style & hasNot, 0);
+        EXPECT_EQ(exStyle & exHas, static_cast<LONG_PTR>(exHas));
         EXPECT_FALSE(IsWindowVisible(hwnd));  // made hidden
-        EXPECT_EQ(window->IsResizable(), c.params.resizable && !c.params.borderless);
         RECT client{};
         GetClientRect(hwnd, &client);
-        EXPECT_EQ(client.right, c.params.width);
-        EXPECT_EQ(client.bottom, c.params.height);
+        EXPECT_EQ(client.right, params.width);
+        EXPECT_EQ(client.bottom, params.height);
         POINT origin{0, 0};
         ClientToScreen(hwnd, &origin);
-        EXPECT_NEAR(origin.x, (GetSystemMetrics(SM_CXSCREEN) - c.params.width) / 2, 1);
-        EXPECT_NEAR(origin.y, (GetSystemMetrics(SM_CYSCREEN) - c.params.height) / 2, 1);
+        EXPECT_NEAR(origin.x, (GetSystemMetrics(SM_CXSCREEN) - params.width) / 2, 1);
+        EXPECT_NEAR(origin.y, (GetSystemMetrics(SM_CYSCREEN) - params.height) / 2, 1);
         wchar_t title[64] = {};
         GetWindowTextW(hwnd, title, 64);
-        EXPECT_EQ(Utf8FromWide(title, wcslen(title)), c.params.title);
-        EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0) != 0, !c.params.iconPixels.empty());
-        if (c.params.minWidth > 0) {
+        EXPECT_EQ(Utf8FromWide(title, wcslen(title)), params.title);
+        EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0) != 0, !params.iconPixels.empty());
+        if (params.minWidth > 0) {
             SetWindowPos(hwnd, nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             GetClientRect(hwnd, &client);
-            EXPECT_EQ(client.right, c.params.minWidth);
-            EXPECT_EQ(client.bottom, c.params.minHeight);
+            EXPECT_EQ(client.right, params.minWidth);
+            EXPECT_EQ(client.bottom, params.minHeight);
         }
     }
 }
 
-// Key, character, mouse and close messages reach the handler in the framework's terms, in order;
-// a close request leaves the window standing; an unregistered window's messages go nowhere.
-TEST(Win32HostWindow, MessagesReachTheHandlerAsFrameworkEvents) {
+// The paint target is the client area, top-down, and what is painted reaches the screen. Refusing
+// the close greys the system menu's Close. Key, character, mouse and close messages reach the
+// handler in the framework's terms, in order; a close request leaves the window standing; an
+// unregistered window's messages go nowhere. A window destroyed behind the owner's back is lost,
+// and what is asked of it afterwards does nothing.
+TEST(Win32HostWindow, PaintsAndPassesMessagesAsFrameworkEventsUntilDestroyedElsewhere) {
     HostApp app;
     HostEventLog events, dropped;
     auto window = CreateHostWindow(MainWindowParams(), events);
-    HostWindowParams otherParams;
-    otherParams.width = otherParams.height = 50;
-    auto other = CreateHostWindow(otherParams, dropped);
+    auto other = CreateHostWindow({.width = 50, .height = 50}, dropped);
     ASSERT_TRUE(window && other);
     app.UnregisterWindow(other->GetId());
     HWND hwnd = NativeWindow(L"VarnetUpdaterTestInstance");
+    window->Show(true);
+    PaintTarget target;
+    ASSERT_TRUE(window->BeginPaint(target));
+    EXPECT_EQ(target.width, 432);
+    EXPECT_EQ(target.height, 295);
+    EXPECT_TRUE(target.opaque);
+    ASSERT_TRUE(target.IsValid());
+    for (int y = 0; y < target.height; ++y)
+        for (int x = 0; x < target.width; ++x) target.Row(y)[x] = y < 10 ? 0xFF3366CC : 0xFF000000;
+    window->EndPaint();
+    HDC dc = GetDC(hwnd);
+    EXPECT_EQ(GetPixel(dc, 431, 0), RGB(0x33, 0x66, 0xCC));
+    EXPECT_EQ(GetPixel(dc, 0, 10), RGB(0, 0, 0));
+    ReleaseDC(hwnd, dc);
+    ASSERT_TRUE(window->SetCloseOffered(false));
+    EXPECT_TRUE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+    ASSERT_TRUE(window->SetCloseOffered(true));
+    EXPECT_FALSE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+
     // After the windows: the first of a Wine session waits for its desktop.
     LoopWatchdog watchdog(app);
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    } posted[] = {
+    const std::tuple<UINT, WPARAM, LPARAM> posted[] = {
         {WM_KEYDOWN, VK_RETURN, 1},
         {WM_KEYDOWN, VK_RETURN, 1 | (1L << 30)},  // held: a repeat
         {WM_KEYUP, VK_RSHIFT, 1},
@@ -129,47 +135,17 @@ TEST(Win32HostWindow, MessagesReachTheHandlerAsFrameworkEvents) {
         {WM_MOUSEHWHEEL, MAKEWPARAM(0, 120), 0},
         {WM_CLOSE, 0, 0},
     };
-    for (const auto& m : posted) ASSERT_TRUE(PostMessageW(hwnd, m.message, m.wParam, m.lParam));
+    for (const auto& [message, wParam, lParam] : posted) ASSERT_TRUE(PostMessageW(hwnd, message, wParam, lParam));
     PostMessageW(NativeWindow(kDefaultHostWindowClass), WM_CLOSE, 0, 0);
     app.PostQuit(0);
     EXPECT_EQ(app.RunMessageLoop(), 0);
+    // The shown window's focus comes and goes with the desktop; only the posted messages count here.
+    std::erase_if(events.log, [](const std::string& e) { return e == "focus" || e == "blur"; });
     EXPECT_EQ(events.log,
               (std::vector<std::string>{"key 13 down", "key 13 down repeat", "key 16 up", "key 115 up", "key 0 down",
                                         "text \xC3\xA9", "text \xF0\x9F\x98\x80", "button 1 down double 5,6",
                                         "button 4 up -3,7", "wheel 0,-240", "wheel 120,0", "close"}));
     EXPECT_TRUE(dropped.log.empty());
-    EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_FALSE(window->IsLost());
-}
-
-// The paint target is the client area, top-down, and what is painted reaches the screen.
-// Refusing the close greys the system menu's Close. A window destroyed behind the owner's back is
-// lost, and what is asked of it afterwards does nothing.
-TEST(Win32HostWindow, PaintsGreysCloseAndIsLostWhenDestroyedElsewhere) {
-    HostApp app;
-    HostEventLog events;
-    auto window = CreateHostWindow(MainWindowParams(), events);
-    ASSERT_TRUE(window);
-    HWND hwnd = NativeWindow(L"VarnetUpdaterTestInstance");
-    window->Show(true);
-    PaintTarget target;
-    ASSERT_TRUE(window->BeginPaint(target));
-    EXPECT_EQ(target.width, 432);
-    EXPECT_EQ(target.height, 295);
-    EXPECT_TRUE(target.opaque);
-    ASSERT_TRUE(target.IsValid());
-    for (int y = 0; y < target.height; ++y)
-        for (int x = 0; x < target.width; ++x) target.Row(y)[x] = y < 10 ? 0xFF3366CC : 0xFF000000;
-    window->EndPaint();
-    HDC dc = GetDC(hwnd);
-    EXPECT_EQ(GetPixel(dc, 431, 0), RGB(0x33, 0x66, 0xCC));
-    EXPECT_EQ(GetPixel(dc, 0, 10), RGB(0, 0, 0));
-    ReleaseDC(hwnd, dc);
-
-    ASSERT_TRUE(window->SetCloseOffered(false));
-    EXPECT_TRUE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
-    ASSERT_TRUE(window->SetCloseOffered(true));
-    EXPECT_FALSE(GetMenuState(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
 
     EXPECT_FALSE(window->IsLost());
     DestroyWindow(hwnd);
@@ -179,27 +155,54 @@ TEST(Win32HostWindow, PaintsGreysCloseAndIsLostWhenDestroyedElsewhere) {
     window->Show(true);
 }
 
-// A later start finds the main window by its class and hands its command line over through it.
-TEST(Win32HostWindow, HandsTheSecondStartsCommandLineOver) {
+// The session's mutex lets one instance be first and is freed with it. A later start finds the main
+// window by its class and hands its command line over through it, to be run on the user-interface
+// thread; whatever else reaches the window is refused.
+TEST(Win32HostWindow, OneInstanceIsFirstAndTakesTheSecondStartsCommandLineOnly) {
     HostApp app;
     const std::string name = "VarnetHandOver" + std::to_string(GetCurrentProcessId());
-    SingleInstance first(name), second(name);
-    ASSERT_TRUE(first.TryBecomeFirst());
-    std::vector<std::string> got;
-    ASSERT_TRUE(
-        first.StartListening({[&] { got.push_back("front"); }, [&](const std::string& line) { got.push_back(line); }},
-                             [](std::function<void()> fn) { fn(); }));
-    HostWindowParams params = MainWindowParams();
-    params.windowClass = name;
+    auto first = std::make_unique<SingleInstance>(name);
+    SingleInstance second(name);
+    EXPECT_EQ(first->LockPath(), "Local\\" + name + "Prevent");
+    ASSERT_TRUE(first->TryBecomeFirst());
+    EXPECT_FALSE(second.TryBecomeFirst());
+    EXPECT_EQ(second.Error(), "");                // held by another, not broken
+    EXPECT_FALSE(second.SendToFirst("-SILENT"));  // no window yet
     HostEventLog events;
-    auto window = CreateHostWindow(params, events);
+    auto window = CreateHostWindow({.windowClass = name, .width = 100, .height = 100}, events);
     ASSERT_TRUE(window);
-    EXPECT_TRUE(second.SendToFirst("varnet-updater.exe -SILENT"));
-    EXPECT_EQ(got, (std::vector<std::string>{"front", "varnet-updater.exe -SILENT"}));
-    COPYDATASTRUCT foreign{0x466, 0, nullptr};  // another program's identifier
-    EXPECT_FALSE(
-        SendMessageW(NativeWindow(WideFromUtf8(name).c_str()), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)));
-    first.StopListening();
+    EXPECT_FALSE(second.SendToFirst("-SILENT"));  // a window, but nobody listens yet
+    std::vector<std::string> got;
+    std::vector<std::function<void()>> queue;  // the user-interface thread's
+    ASSERT_TRUE(
+        first->StartListening({[&] { got.push_back("front"); }, [&](const std::string& line) { got.push_back(line); }},
+                              [&](std::function<void()> fn) { queue.push_back(std::move(fn)); }));
+    EXPECT_TRUE(second.SendToFirst("varnet-updater.exe -FIRMWARE_VERSION=1.0.2 \xC3\xA9"));
+    EXPECT_TRUE(second.SendToFirst(""));  // still asks for the front
+    const std::tuple<ULONG_PTR, std::string, bool> raw[] = {
+        {0x466, std::string("ab\0", 3), false},  // another program's identifier
+        {0x465, "abc", false},                   // no terminating zero
+        {0x465, std::string(kSecondInstanceMaxLength + 1, '\0'), false},
+        {0x465, std::string("ab\0cd\0", 6), true},  // read up to the first zero
+    };
+    HWND hwnd = NativeWindow(WideFromUtf8(name).c_str());
+    for (const auto& [identifier, bytes, taken] : raw) {
+        COPYDATASTRUCT record{identifier, static_cast<DWORD>(bytes.size()), const_cast<char*>(bytes.data())};
+        EXPECT_EQ(SendMessageW(hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record)) == TRUE, taken) << bytes.size();
+    }
+    EXPECT_TRUE(got.empty());
+    for (auto& fn : queue) fn();
+    EXPECT_EQ(got, (std::vector<std::string>{"front", "varnet-updater.exe -FIRMWARE_VERSION=1.0.2 \xC3\xA9", "front",
+                                             "front", "ab"}));
+    first->StopListening();
+    EXPECT_FALSE(second.SendToFirst("late"));
+    first.reset();
+    EXPECT_TRUE(second.TryBecomeFirst());
+
+    // A name the system refuses is a lock that cannot be made, never "first".
+    SingleInstance unnamable("bad\\name");
+    EXPECT_FALSE(unnamable.TryBecomeFirst());
+    EXPECT_NE(unnamable.Error().find("cannot create the mutex"), std::string::npos) << unnamable.Error();
 }
 
 // A window with a thread of its own gets its events from PumpEvents on that thread, the session's
@@ -209,11 +212,7 @@ TEST(Win32HostWindow, OwnThreadWindowIsPumpedOnItsThread) {
     HostEventLog events;
     bool registered = true;
     std::thread([&] {
-        HostWindowParams params;
-        params.width = params.height = 60;
-        params.borderless = true;
-        params.ownThread = true;
-        auto window = CreateHostWindow(params, events);
+        auto window = CreateHostWindow({.width = 60, .height = 60, .borderless = true, .ownThread = true}, events);
         ASSERT_TRUE(window);
         registered = app.IsWindowRegistered(window->GetId());
         HWND hwnd = NativeWindow(kDefaultHostWindowClass);
@@ -247,15 +246,6 @@ TEST(Win32HostApp, SessionEndAsksTheApplicationAndWaitsForItsQuit) {
     });
     EXPECT_EQ(app.RunMessageLoop(), 3);
     EXPECT_EQ(app.log, (std::vector<std::string>{"asked", "agreed", "answered"}));
-}
-
-// A framework cursor becomes the thread's cursor and the one shown over client areas.
-TEST(Win32HostApp, CursorsByName) {
-    EXPECT_TRUE(SetCursorByName("UI_CURSOR_HAND"));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-    EXPECT_FALSE(SetCursorByName("UI_CURSOR_NONE"));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-    EXPECT_TRUE(SetCursorByName("UI_CURSOR_ARROW"));
 }
 
 // The framework's key codes are the virtual keys the framework has; the rest, and the sided forms
