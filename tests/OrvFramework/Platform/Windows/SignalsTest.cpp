@@ -4,12 +4,11 @@
 #include <windows.h>
 
 #include <atomic>
-#include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "OrvFramework/Platform/Clock.h"
 #include "OrvFramework/Platform/Windows/ConsoleControl.h"
 
 using namespace Orv::Platform;
@@ -17,40 +16,13 @@ using Orv::Platform::Windows::ConsoleControlRoutine;
 
 namespace {
 
-constexpr int kPollMs = 10;
-
-// Virtual time that remembers which threads waited on it and for how long.
-class RecordingClock final : public IClock {
-public:
-    ClockDuration Now() const override { return ClockDuration(m_now.load()); }
-    void Sleep(ClockDuration duration) override {
-        m_now += duration.count();
-        {
-            std::lock_guard lock(m_lock);
-            m_slept[GetCurrentThreadId()] += duration.count() / 1000;
-        }
-        std::this_thread::yield();
-    }
-    std::int64_t SleptMs(DWORD thread) {
-        std::lock_guard lock(m_lock);
-        return m_slept[thread];
-    }
-
-protected:
-    std::chrono::nanoseconds RealWaitBudget(ClockDuration) const override { return std::chrono::milliseconds(1); }
-    void NoteTimedOut(ClockDuration timeout) override { m_now += timeout.count(); }
-
-private:
-    std::atomic<std::int64_t> m_now{0};
-    std::mutex m_lock;
-    std::map<DWORD, std::int64_t> m_slept;
-};
+constexpr std::chrono::milliseconds kPoll(10);
 
 // The routine stays installed for the rest of the process, with this clock.
-RecordingClock& Clock() {
-    static RecordingClock* clock = [] {
-        auto* c = new RecordingClock();
-        SignalThread::Start(*c, kPollMs);
+VirtualClock& Clock() {
+    static VirtualClock* clock = [] {
+        auto* c = new VirtualClock();
+        SignalThread::Start(*c, static_cast<int>(kPoll.count()));
         return c;
     }();
     return *clock;
@@ -60,21 +32,24 @@ RecordingClock& Clock() {
 struct RecordingPolicy final : ISignalPolicy {
     bool IsBusy() override {
         // With a second event, the upload ends once that one has waited for it longer than the
-        // system's grace after a close, or at once when it returned without waiting.
+        // system's grace after a close, or at once when it returned without waiting. Only the two
+        // requests sleep, and the first asks here after each of its polls: the rest is the second's.
+        const ClockDuration secondSlept = Clock().TotalSlept() - sleptWhenHeld - ++polls * kPoll;
         if (secondReturned) {
             calls.push_back("second returned during the upload");
             busy = false;
-        } else if (second.joinable() && Clock().SleptMs(secondId) >= 30000) {
+        } else if (second.joinable() && secondSlept >= std::chrono::seconds(30)) {
             busy = false;
         }
         return busy;
     }
     void OnHeld(int signal) override {
         calls.push_back(std::string("held ") + SignalThread::Name(signal));
+        sleptWhenHeld = Clock().TotalSlept();
+        polls = 0;
         if (!closeWhenHeld) return;
         // The console's close arrives while the first request is held.
         second = std::thread([this] {
-            secondId = GetCurrentThreadId();
             secondTaken = ConsoleControlRoutine(CTRL_CLOSE_EVENT);
             secondReturned = true;
         });
@@ -87,9 +62,10 @@ struct RecordingPolicy final : ISignalPolicy {
     bool busy = false, takes = true, closeWhenHeld = false;
     std::vector<std::string> calls;
     std::thread second;
-    std::atomic<DWORD> secondId{0};
     std::atomic<bool> secondReturned{false};
     BOOL secondTaken = FALSE;
+    ClockDuration sleptWhenHeld{};
+    int polls = 0;
 };
 
 class ConsoleControl : public ::testing::Test {
@@ -113,8 +89,9 @@ TEST_F(ConsoleControl, EventsGoToThePolicyOrToTheSystemsDefault) {
     // After a close the system ends the process when the routine returns: the program gets the
     // time the system allows to end by itself first.
     m_policy.takes = true;
+    const ClockDuration before = Clock().TotalSlept();
     EXPECT_TRUE(ConsoleControlRoutine(CTRL_CLOSE_EVENT));
-    EXPECT_GE(Clock().SleptMs(GetCurrentThreadId()), 20000);
+    EXPECT_GE(Clock().TotalSlept() - before, std::chrono::seconds(20));
     EXPECT_EQ(m_policy.calls, (std::vector<std::string>{"signal Ctrl+C", "signal Ctrl+Break",
                                                         "signal the console's close, logoff or shutdown"}));
 }
