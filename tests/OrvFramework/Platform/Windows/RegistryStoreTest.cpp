@@ -24,7 +24,7 @@ std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(),
 
 }  // namespace
 
-TEST_F(RegistryStoreTest, ValuesRoundTripThroughTheRealRegistry) {
+TEST_F(RegistryStoreTest, ValuesRoundTripAndAKeyThisUserMayNotChangeIsRefusedForWriting) {
     IRegistryStore& store = GetRegistryStore();
     EXPECT_EQ(store.OpenKey(kCurrentUser, m_subKey, false, true), nullptr);  // not there yet
     EXPECT_EQ(store.OpenKey(7, m_subKey, true, true), nullptr);
@@ -56,11 +56,9 @@ TEST_F(RegistryStoreTest, ValuesRoundTripThroughTheRealRegistry) {
     EXPECT_TRUE(key->DeleteValue(u"Name"));
     EXPECT_FALSE(reader->ReadValue(u"Name", type, bytes));
     EXPECT_FALSE(key->DeleteValue(u"Name"));
-}
 
-// The machine's key without elevation: opening it for writing must fail up front, so that nothing
-// (the update's "in progress" value) is taken as written when it cannot be.
-TEST_F(RegistryStoreTest, AKeyThisUserMayNotChangeIsRefusedForWriting) {
+    // As the machine's key without elevation: opening it for writing must fail up front, so that
+    // nothing (the update's "in progress" value) is taken as written when it cannot be.
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     // Everyone may read and delete it, nobody may change it.
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)(A;;SD;;;WD)", SDDL_REVISION_1,
@@ -73,8 +71,6 @@ TEST_F(RegistryStoreTest, AKeyThisUserMayNotChangeIsRefusedForWriting) {
     RegCloseKey(locked);
     LocalFree(descriptor);
     ASSERT_EQ(secured, ERROR_SUCCESS);
-
-    IRegistryStore& store = GetRegistryStore();
     EXPECT_NE(store.OpenKey(kCurrentUser, m_subKey + u"\\Locked", false, false), nullptr);
     EXPECT_EQ(store.OpenKey(kCurrentUser, m_subKey + u"\\Locked", true, false), nullptr);
 }

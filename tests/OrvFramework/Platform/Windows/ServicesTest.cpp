@@ -3,10 +3,12 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "OrvFramework/Platform/Folders.h"
 #include "OrvFramework/Platform/PluginLibrary.h"
@@ -19,23 +21,18 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    std::string out = value ? value : "";
-    for (char& c : out)
-        if (c == '\\') c = '/';
+    std::string out = std::getenv(name) ? std::getenv(name) : "";
+    std::replace(out.begin(), out.end(), '\\', '/');
     return out;
 }
 
 }  // namespace
 
 TEST(WindowsFolders, KnownFoldersAsThisProgramsPaths) {
-    const std::string module = GetModuleFolder();
-    EXPECT_TRUE(fs::exists(module + "/platform_tests.exe")) << module;
-    EXPECT_EQ(GetApplicationFolder(0, u"K", u"P"), Orv::W(module));
     EXPECT_EQ(GetLocalDataFolder(), Environment("LOCALAPPDATA"));
     EXPECT_EQ(GetAllUsersDataFolder(), Environment("ProgramData"));
     EXPECT_EQ(GetHomeFolder(), Environment("USERPROFILE"));
-    for (const std::string& folder : {module, GetHomeFolder(), GetLocalDataFolder(), GetDocumentsFolder()}) {
+    for (const std::string& folder : {GetModuleFolder(), GetHomeFolder(), GetLocalDataFolder(), GetDocumentsFolder()}) {
         SCOPED_TRACE(folder);
         ASSERT_GT(folder.size(), 3u);
         EXPECT_EQ(folder.substr(1, 2), ":/");
@@ -46,22 +43,19 @@ TEST(WindowsFolders, KnownFoldersAsThisProgramsPaths) {
 }
 
 TEST(WindowsThreadPriority, FiveStepsClampedOntoTheSchedulersLevels) {
-    HANDLE self = GetCurrentThread();
     const NativeThreadId id = CurrentNativeThreadId();
     EXPECT_EQ(id, GetCurrentThreadId());
-    const struct {
-        int asked, level;
-    } cases[] = {{-7, THREAD_PRIORITY_LOWEST},
-                 {-1, THREAD_PRIORITY_BELOW_NORMAL},
-                 {1, THREAD_PRIORITY_ABOVE_NORMAL},
-                 {9, THREAD_PRIORITY_HIGHEST},
-                 {0, THREAD_PRIORITY_NORMAL}};
-    for (const auto& c : cases) {
-        SetNativeThreadPriority(id, c.asked);
-        EXPECT_EQ(GetThreadPriority(self), c.level) << c.asked;
+    const std::pair<int, int> cases[] = {{-7, THREAD_PRIORITY_LOWEST},
+                                         {-1, THREAD_PRIORITY_BELOW_NORMAL},
+                                         {1, THREAD_PRIORITY_ABOVE_NORMAL},
+                                         {9, THREAD_PRIORITY_HIGHEST},
+                                         {0, THREAD_PRIORITY_NORMAL}};
+    for (const auto& [asked, level] : cases) {
+        SetNativeThreadPriority(id, asked);
+        EXPECT_EQ(GetThreadPriority(GetCurrentThread()), level) << asked;
     }
     SetNativeThreadPriority(0, 2);  // ignored
-    EXPECT_EQ(GetThreadPriority(self), THREAD_PRIORITY_NORMAL);
+    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_NORMAL);
 }
 
 // The settings plug-in comes from the program's folder or the full path given, never from the
@@ -69,7 +63,6 @@ TEST(WindowsThreadPriority, FiveStepsClampedOntoTheSchedulersLevels) {
 TEST(WindowsPluginLibrary, LoadsFromTheProgramsFolderOnly) {
     // The build puts it into src/, beside the program; this test runs from tests/.
     const fs::path built = fs::path(GetModuleFolder()).parent_path() / "src" / PluginFileName("IniFileManager");
-    EXPECT_EQ(PluginFileName("IniFileManager"), "IniFileManager.dll");
     PluginLibrary library;
     ASSERT_TRUE(library.Load(built.string()));
     EXPECT_NE(library.Symbol("OpenIniFile"), nullptr);
@@ -99,34 +92,12 @@ TEST(WindowsPluginLibrary, LoadsFromTheProgramsFolderOnly) {
     fs::remove_all(elsewhere);
 }
 
-TEST(WindowsUdpSocket, DatagramReachesALoopbackListener) {
+// Sending itself is tested with the tracer, which sends through the socket on either system.
+TEST(WindowsUdpSocket, ResolvesNamesAndRefusesToSendBeforeItIsOpen) {
     EXPECT_EQ(ResolveIPv4("localhost"), kIPv4Loopback);
     EXPECT_EQ(ResolveIPv4("127.1.2.3"), 0x7F010203u);
     EXPECT_EQ(ResolveIPv4(""), std::nullopt);
     EXPECT_EQ(FormatIPv4(0xC0A80001), "192.168.0.1");
     EXPECT_FALSE(LocalHostName().empty());
-
-    WSADATA winsock;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &winsock), 0);
-    UdpSocket sender;
-    EXPECT_EQ(sender.SendTo(kIPv4Loopback, 9, "x"), -WSAENOTSOCK);
-    ASSERT_TRUE(sender.Open());
-    const SOCKET listener = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    ASSERT_NE(listener, INVALID_SOCKET);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(kIPv4Loopback);
-    int length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-
-    EXPECT_EQ(sender.SendTo(kIPv4Loopback, ntohs(address.sin_port), "trace line"), 10);
-    // Loopback delivers at once; the bound only keeps a fault from hanging the test.
-    DWORD timeoutMs = 5000;
-    setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
-    char buffer[64] = {};
-    EXPECT_EQ(recv(listener, buffer, sizeof buffer, 0), 10);
-    EXPECT_STREQ(buffer, "trace line");
-    closesocket(listener);
-    WSACleanup();
+    EXPECT_EQ(UdpSocket().SendTo(kIPv4Loopback, 9, "x"), -WSAENOTSOCK);
 }
