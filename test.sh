@@ -24,6 +24,16 @@ esac
 # toolchain, then every test under Wine on a private Xvfb display (the windows need one).
 run_windows() {
   varnet_ensure_packages "${VARNET_BUILD_PACKAGES[@]}" "${VARNET_WINDOWS_PACKAGES[@]}"
+  # One private X display for the whole run: Wine's services start with the prefix and make their
+  # devices (its HID mouse and keyboard among them) only when they find a display.
+  local xdisplay xpid status=0
+  xdisplay=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$xdisplay" >/dev/null 2>&1 & xpid=$!
+  for _ in $(seq 1 100); do [ -s "$xdisplay" ] && break; sleep 0.1; done
+  [ -s "$xdisplay" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=:$(head -n1 "$xdisplay")
+  rm -f "$xdisplay"
+  trap 'wineserver -k 2>/dev/null; kill '"$xpid"' 2>/dev/null' EXIT
   cmake/windows/build-deps.sh build/windows-deps
   # The Linux program, whose reports the Windows program's are compared with.
   if [ ! -x build/default/src/varnet-updater ]; then
@@ -31,15 +41,14 @@ run_windows() {
     cmake --build build/default -j "$(nproc)" --target varnet-updater
   fi
   source cmake/windows/wine-env.sh
+  # A server left from an earlier run may have started the services without a display.
+  WINEPREFIX="$PWD/build/windows/wine" wineserver -k 2>/dev/null || true
   varnet_wine_prefix build/windows/wine
   cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/windows/mingw-w64.cmake" \
     -DVARNET_WINDOWS_DEPS="$PWD/build/windows-deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON \
     -DVARNET_BUILD_BENCH=OFF -DVARNET_LINUX_UPDATER="$PWD/build/default/src/varnet-updater" >/dev/null
   cmake --build build/windows -j "$(nproc)"
-  local status=0
-  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-    ctest --test-dir build/windows --output-on-failure -j "$(nproc)" || status=$?
-  wineserver -k 2>/dev/null || true
+  ctest --test-dir build/windows --output-on-failure -j "$(nproc)" || status=$?
   return $status
 }
 if [ "$mode" = windows ]; then
