@@ -24,8 +24,8 @@ esac
 # toolchain, then every test under Wine on a private Xvfb display (the windows need one).
 run_windows() {
   varnet_ensure_packages "${VARNET_BUILD_PACKAGES[@]}" "${VARNET_WINDOWS_PACKAGES[@]}"
-  # One private X display for the whole run: Wine's services start with the prefix and make their
-  # devices (its HID mouse and keyboard among them) only when they find a display.
+  # One private X display for the whole run: Wine's services start once, with the prefix's session,
+  # and see the same display as every test's windows.
   local xdisplay xpid status=0
   xdisplay=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$xdisplay" >/dev/null 2>&1 & xpid=$!
@@ -35,10 +35,10 @@ run_windows() {
   rm -f "$xdisplay"
   trap 'wineserver -k 2>/dev/null; kill '"$xpid"' 2>/dev/null' EXIT
   cmake/windows/build-deps.sh build/windows-deps
-  # The Linux program, whose reports the Windows program's are compared with.
-  if [ ! -x build/default/src/varnet-updater ]; then
+  # The Linux program and the image beside it, whose packets the Windows program's are compared with.
+  if [ ! -x build/default/src/varnet-updater ] || [ ! -f build/default/src/Varnet1.0.2.cyacd ]; then
     cmake -S . -B build/default -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNET_WERROR=ON >/dev/null
-    cmake --build build/default -j "$(nproc)" --target varnet-updater
+    cmake --build build/default -j "$(nproc)" --target varnet-updater VarnetSampleImage
   fi
   source cmake/windows/wine-env.sh
   # A server left from an earlier run may have started the services without a display.

@@ -45,8 +45,8 @@ TEST(WindowsHidPaths, IdentifiersAndInterfaceNumber) {
 // Wine lists HID devices of its own (a mouse and a keyboard): they are listed with their real
 // identifiers and the device search passes them by. Each answers its attributes; a read with nothing
 // waiting returns at once, and closing with that read still pending does not hang or touch freed
-// memory. A system without any HID interface fails here: Wine's services make theirs when they
-// start with a display (the test run gives them one), and a real machine has a keyboard.
+// memory. A system without any HID interface fails here: a real machine has a keyboard, and the test
+// run's Wine session keeps its mouse and keyboard.
 TEST(WindowsHidPlatform, ListsAndOpensTheSystemsInterfacesAndTheSearchTakesNoneForTheVarnet) {
     WindowsHidPlatform platform;
     ASSERT_TRUE(platform.Initialize()) << platform.LoadFailure();
