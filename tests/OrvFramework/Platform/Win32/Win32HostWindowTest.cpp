@@ -32,7 +32,17 @@ HostWindowParams MainWindowParams() {
     return params;
 }
 
-HWND NativeWindow(const wchar_t* className) { return FindWindowExW(nullptr, nullptr, className, nullptr); }
+// This process's window of the class: the tests of other processes run beside it on the same
+// desktop, with windows of the same classes.
+HWND NativeWindow(const wchar_t* className) {
+    for (HWND hwnd = FindWindowExW(nullptr, nullptr, className, nullptr); hwnd;
+         hwnd = FindWindowExW(nullptr, hwnd, className, nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        if (process == GetCurrentProcessId()) return hwnd;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
