@@ -22,8 +22,7 @@ e2e_expect_stderr "$work/stderr.txt" "cannot open the display"
 
 e2e_start "$exe"
 e2e_window 200
-e2e_click_exit
-e2e_expect_exit 100
+e2e_exit_by_button 100
 
 rm -f "$work/transcript.txt" "$work/flash.txt"
 DISPLAY=$nowhere e2e_start "$exe" -SILENT
